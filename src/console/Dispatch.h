@@ -1,0 +1,145 @@
+// How every console mode is declared: its prompt, its interpreter as an
+// ordered table of rows read top to bottom (the first row whose test holds
+// is carried out), and its help listing. One executor acts on matched rows.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "state/ConfigSlots.h"
+
+namespace pellix {
+
+class Sim;
+using Procedure = void (*)(Sim&);
+
+enum class Test : std::uint8_t {
+    Equals,      // the whole command is the text
+    StartsWith,  // the command's first characters are the text
+    Abbrev,      // MatchesAbbreviation(command, text, full)
+    Any,         // every command, the empty one included
+    Never,       // a row that does not exist in this mode
+};
+
+struct SlotWrite {
+    int slot = -1;
+    std::string_view value;
+};
+
+// What a matched row does, in this order: call a procedure, write slots,
+// award a task, print lines ("" prints an empty line), change the mode.
+struct Action {
+    Procedure call = nullptr;
+    std::array<SlotWrite, 5> writes{};
+    int task = 0;
+    std::array<const char*, 2> lines{};
+    int mode = 0;  // 0: the mode stays
+
+    constexpr Action Set(int slot, std::string_view value) const {
+        Action a = *this;
+        for (SlotWrite& w : a.writes)
+            if (w.slot < 0) {
+                w = {slot, value};
+                break;
+            }
+        return a;
+    }
+    constexpr Action Award(int t) const {
+        Action a = *this;
+        a.task = t;
+        return a;
+    }
+    constexpr Action Print(const char* line) const {
+        Action a = *this;
+        (a.lines[0] ? a.lines[1] : a.lines[0]) = line;
+        return a;
+    }
+    constexpr Action ToMode(int m) const {
+        Action a = *this;
+        a.mode = m;
+        return a;
+    }
+};
+
+constexpr Action Call(Procedure p) { return Action{.call = p}; }
+constexpr Action ToMode(int m) { return Action{}.ToMode(m); }
+constexpr Action Set(int slot, std::string_view value) { return Action{}.Set(slot, value); }
+constexpr Action Print(const char* line) { return Action{}.Print(line); }
+constexpr Action Nothing() { return Action{}; }
+
+// A row holds when its test holds and, where a guard is given, the guard
+// slot's text equals the guard text.
+struct Guard {
+    int slot = -1;
+    std::string_view equals;
+};
+
+struct Row {
+    Test test;
+    std::string_view text;
+    std::string_view full;
+    Guard guard;
+    Action act;
+};
+
+constexpr Row Eq(std::string_view text, Action act, Guard guard = {}) {
+    return {Test::Equals, text, {}, guard, act};
+}
+constexpr Row Starts(std::string_view text, Action act) { return {Test::StartsWith, text, {}, {}, act}; }
+constexpr Row Abbrev(std::string_view shortForm, std::string_view fullForm, Action act) {
+    return {Test::Abbrev, shortForm, fullForm, {}, act};
+}
+constexpr Row AnyCommand(Action act) { return {Test::Any, {}, {}, {}, act}; }
+
+// A row of a table shared by several modes, with a column per mode (the two
+// interfaces, the two lines). An empty text means the row does not exist in
+// that column's mode.
+template <std::size_t K>
+struct ColumnRow {
+    Test test;
+    std::array<std::string_view, K> text;
+    std::string_view full;
+    std::array<Action, K> act;
+};
+
+template <std::size_t K, std::size_t N>
+constexpr std::array<Row, N> Column(const std::array<ColumnRow<K>, N>& table, std::size_t k) {
+    std::array<Row, N> rows{};
+    for (std::size_t i = 0; i < N; ++i) {
+        const ColumnRow<K>& r = table[i];
+        bool exists = r.test == Test::Any || !r.text[k].empty();
+        rows[i] = {exists ? r.test : Test::Never, r.text[k], r.full, {}, r.act[k]};
+    }
+    return rows;
+}
+
+struct ModeDef {
+    int mode;
+    // The prompt: before + (the hostname, when withHostname) + after.
+    std::string_view before;
+    bool withHostname;
+    std::string_view after;
+    std::span<const Row> rows;
+    // The closing rows of the command modes: an empty command does nothing,
+    // any other unmatched command gets the unknown-command line.
+    bool closing;
+    std::span<const std::string_view> help;  // empty: the mode has no listing
+};
+
+// The shared matching rule: the command begins with the short form and is
+// itself a beginning of the full form.
+bool MatchesAbbreviation(std::string_view command, std::string_view shortForm,
+                         std::string_view fullForm);
+
+bool RowHolds(const Row& row, std::string_view command, const ConfigSlotTable& slots);
+
+// Runs the first row of the table that holds; then the closing rows.
+void Interpret(Sim& sim, const ModeDef& mode);
+
+// The declared mode with this number, or null.
+const ModeDef* FindMode(int mode);
+
+}  // namespace pellix

@@ -1,0 +1,166 @@
+#include "console/Sim.h"
+
+#include <utility>
+
+#include "console/Dispatch.h"
+#include "state/Files.h"
+#include "state/StartupConfig.h"
+
+namespace pellix {
+
+namespace {
+
+constexpr std::string_view kScoreFile = "user.dat";
+
+constexpr char kEnter = 13;
+constexpr char kLineFeed = 10;
+constexpr char kBackspace = 8;
+constexpr char kCtrlZ = 26;
+constexpr char kHelp = '?';
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+Sim::Sim(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+// ---- The console lines ----
+
+void Sim::NewLine() {
+    for (int k = 0; k < InputLine; ++k) Txt[k] = std::move(Txt[k + 1]);
+    Txt[InputLine].clear();
+}
+
+void Sim::PrintLine(std::string_view text) {
+    NewLine();
+    Txt[InputLine] = text;
+}
+
+// ---- Events ----
+
+void Sim::Form_Load() {
+    LoadScoreFile();
+    Mode = 1;
+    Lbllevel = "OK";
+    std::string loadError = LoadStartupConfig(*this);
+    if (Slot(slot::Hostname).empty()) Slot(slot::Hostname) = "Router";
+
+    // The welcome screen.
+    const std::string& host = Slot(slot::Hostname);
+    Txt[1] = "This router simulator is designed specifically for use with the included";
+    Txt[2] = "lessons. Please view the readme.htm file for lessons and instructions. ";
+    Txt[6] = host + " con0 is now available";
+    Txt[9] = "Press RETURN to get started.";
+    Txt[11] = loadError;
+    Prompt = host + ">";
+    Txt[InputLine] = Prompt;
+}
+
+void Sim::Form_KeyPress(std::uint16_t code) {
+    if (finished_) return;
+    if (code >= 32 && code <= 126) Txt[InputLine] += static_cast<char>(code);
+    if (code == kEnter || code == kLineFeed) RunCommand();
+    if (code == kCtrlZ && Mode > 2 && Mode < 50) HandleCtrlZ();
+    if (code == kHelp) ShowHelp();
+    if (code == kBackspace && Txt[InputLine].size() > Prompt.size()) Txt[InputLine].pop_back();
+}
+
+bool Sim::Txt_Click(int) { return true; }
+
+bool Sim::Timer1_Timer() { return !planShown_; }
+
+void Sim::ShowNetworkPlan() {
+    if (finished_) return;
+    AwardTask(50);
+    planShown_ = true;
+}
+
+void Sim::CloseNetworkPlan() { planShown_ = false; }
+
+void Sim::Finish() {
+    if (finished_) return;
+    SaveScoreFile();
+    finished_ = true;
+}
+
+Snapshot Sim::Snap() const {
+    return {Txt, pic.Printed(), Lbllevel, Mode, Prompt, planShown_};
+}
+
+// ---- Dispatch ----
+
+void Sim::RunCommand() {
+    const std::string& line = Txt[InputLine];
+    std::string_view typed =
+        line.size() > Prompt.size() ? std::string_view(line).substr(Prompt.size()) : "";
+    CommandText = TrimBlanks(typed);
+    if (CommandText.size() > 1) {
+        std::move(CommandHistory.begin() + 1, CommandHistory.end(), CommandHistory.begin());
+        CommandHistory.back() = CommandText;
+    }
+    DispatchMode = Mode;
+    pic.Cls();
+    if (const ModeDef* mode = FindMode(DispatchMode)) Interpret(*this, *mode);
+    CommandText.clear();
+    NewLine();
+    ShowPrompt();
+}
+
+std::string Sim::PromptOf(int mode) const {
+    const ModeDef* def = FindMode(mode);
+    if (!def) return Prompt;
+    std::string prompt(def->before);
+    if (def->withHostname) prompt += Slot(slot::Hostname);
+    prompt += def->after;
+    return prompt;
+}
+
+void Sim::ShowPrompt() {
+    SaveScoreFile();
+    Prompt = PromptOf(Mode);
+    Txt[InputLine] = Prompt;
+    Lbllevel = ScoreCaption(SumTasks(Tasks));
+}
+
+void Sim::ShowHelp() {
+    AwardTask(13);
+    DispatchMode = Mode;
+    if (const ModeDef* mode = FindMode(DispatchMode); mode && !mode->help.empty()) {
+        for (std::string_view line : mode->help) PrintLine(line);
+        NewLine();
+    }
+    ShowPrompt();
+}
+
+void Sim::HandleCtrlZ() {
+    AwardTask(45);
+    Mode = 2;
+    Txt[InputLine] += "^Z";
+    Prompt = Txt[InputLine];
+    RunCommand();
+}
+
+// ---- Scoring ----
+
+void Sim::AwardTask(int task) {
+    if (task < 0 || task > kTaskCount) return;
+    Tasks[static_cast<std::size_t>(task)] = 1;
+    if (task >= 1) pic.Print(TaskMessage(task));
+}
+
+void Sim::SaveScoreFile() {
+    // A score file that cannot be written keeps its old content; the router
+    // says nothing about it.
+    ReplaceFileAtomically(FileInFolder(kScoreFile), WriteScoreText(Tasks, fillers_));
+}
+
+void Sim::LoadScoreFile() {
+    FileRead read = ReadWholeFile(FileInFolder(kScoreFile));
+    Tasks = read.data ? ReadScoreText(*read.data) : TaskTable{};
+}
+
+}  // namespace pellix

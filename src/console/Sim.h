@@ -1,0 +1,120 @@
+// The whole run of the simulated router, free of any toolkit: the console
+// lines, the status strip, the score label, the mode and its prompt, the
+// history, the dialogs' small state, the configuration slots and the task
+// table. Front ends deliver events and draw the snapshot after each one; the
+// core never calls a front end.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scoring/ScoreFile.h"
+#include "scoring/TaskTable.h"
+#include "state/ConfigSlots.h"
+
+namespace pellix {
+
+inline constexpr int kConsoleLines = 21;
+inline constexpr int InputLine = kConsoleLines - 1;
+inline constexpr int kHistoryEntries = 10;
+
+// The one-line status strip under the console: the notes printed since it
+// was last cleared, first printed first. The strip shows only the first; it
+// keeps at most kMaxPrinted so that endless "?" presses cannot grow it.
+class Strip {
+public:
+    static constexpr std::size_t kMaxPrinted = 64;
+    void Cls() { printed_.clear(); }
+    void Print(std::string_view text) {
+        if (printed_.size() < kMaxPrinted) printed_.emplace_back(text);
+    }
+    const std::vector<std::string>& Printed() const { return printed_; }
+
+private:
+    std::vector<std::string> printed_;
+};
+
+// What every front end draws after an event.
+struct Snapshot {
+    std::array<std::string, kConsoleLines> lines;
+    std::vector<std::string> pic;
+    std::string label;
+    int mode = 0;
+    std::string prompt;
+    bool plan = false;
+};
+
+class Sim {
+public:
+    explicit Sim(std::filesystem::path folder);
+
+    // ---- Events a front end delivers ----
+    // The main window's start-up sequence.
+    void Form_Load();
+    // A character key with its code.
+    void Form_KeyPress(std::uint16_t code);
+    // A click on a console line and the focus timer's tick: both only ask the
+    // front end to give the input line the focus with the caret at its end;
+    // they return whether it should.
+    bool Txt_Click(int index);
+    bool Timer1_Timer();
+    // "Show Network Plan", the plan's "Close", and "Finish".
+    void ShowNetworkPlan();
+    void CloseNetworkPlan();
+    void Finish();
+
+    // ---- What a front end reads ----
+    Snapshot Snap() const;
+    const std::array<std::string, kConsoleLines>& Lines() const { return Txt; }
+    const std::string& InputText() const { return Txt[InputLine]; }
+    bool PlanShown() const { return planShown_; }
+    bool Finished() const { return finished_; }
+    const std::filesystem::path& Folder() const { return folder_; }
+
+    // ---- The router's procedures, for the interpreters and displays ----
+    void NewLine();
+    void PrintLine(std::string_view text);
+    void RunCommand();
+    void ShowPrompt();
+    void ShowHelp();
+    void HandleCtrlZ();
+    void AwardTask(int task);
+    void SaveScoreFile();
+    void LoadScoreFile();
+    std::string PromptOf(int mode) const;
+    std::filesystem::path FileInFolder(std::string_view name) const { return folder_ / name; }
+    std::string& Slot(int k) { return ConfigSlots[static_cast<std::size_t>(k)]; }
+    const std::string& Slot(int k) const { return ConfigSlots[static_cast<std::size_t>(k)]; }
+
+    // ---- Run state ----
+    std::array<std::string, kConsoleLines> Txt;
+    Strip pic;
+    std::string Lbllevel;
+    int Mode = 0;
+    int DispatchMode = 0;
+    std::string Prompt;
+    std::string CommandText;
+    std::array<std::string, kHistoryEntries> CommandHistory;  // entry 1 at index 0
+    int PasswordSlot = 0;
+    int PasswordPassMode = 0;
+    int PasswordFailMode = 0;
+    int PasswordFailures = 0;
+    ConfigSlotTable ConfigSlots;
+    TaskTable Tasks{};
+    std::string PingAddress;
+    int PingReached = 0;
+    int TftpStatus = 0;
+    std::string TftpFileName;
+
+private:
+    std::filesystem::path folder_;
+    FillerSource fillers_;
+    bool planShown_ = false;
+    bool finished_ = false;
+};
+
+}  // namespace pellix

@@ -1,0 +1,68 @@
+// Mode 2, privileged EXEC: InterpretPrivilegedExec and
+// ListPrivilegedExecCommands.
+#include "console/Modes.h"
+#include "console/Sim.h"
+#include "interpreters/Procedures.h"
+#include "state/StartupConfig.h"
+
+namespace pellix {
+
+namespace {
+
+constexpr Row kRows[] = {
+    Abbrev("exit", "exit", ToMode(1)),
+    Abbrev("sh h", "sh history", Call(ShowHistory)),
+    Abbrev("show h", "show history", Call(ShowHistory)),
+    Abbrev("sh ver", "sh version", Call(ShowVersion)),
+    Abbrev("show ver", "show version", Call(ShowVersion)),
+    Abbrev("sh run", "sh running-config", Call(ShowRunningConfig)),
+    Abbrev("show run", "show running-config", Call(ShowRunningConfig)),
+    Eq("sh int e0", Call(ShowInterfaceEthernet0)),
+    Eq("sh int e 0", Call(ShowInterfaceEthernet0)),
+    Eq("show interface ethernet 0", Call(ShowInterfaceEthernet0)),
+    Eq("show interface ethernet0", Call(ShowInterfaceEthernet0)),
+    Eq("sh int s0", Call(ShowInterfaceSerial0)),
+    Eq("sh int s 0", Call(ShowInterfaceSerial0)),
+    Eq("sh ip route", Call(ShowIpRoute)),
+    Eq("show ip route", Call(ShowIpRoute)),
+    Eq("show interface serial 0", Call(ShowInterfaceSerial0)),
+    Eq("show interface serial0", Call(ShowInterfaceSerial0)),
+    Abbrev("show acce", "show access-list", Call(ShowAccessLists)),
+    Abbrev("sh acce", "sh access-list", Call(ShowAccessLists)),
+    Abbrev("disa", "disable", ToMode(1)),
+    Abbrev("conf", "configure", ToMode(99)),
+    Abbrev("conf", "config terminal", Call(EnterConfigMode).ToMode(3)),
+    Abbrev("conf", "configure terminal", ToMode(3)),
+    Eq("copy run start", Call(CopyRunningToStartup)),
+    Eq("copy running-config startup-config", Call(CopyRunningToStartup)),
+    Eq("copy start run", Call(CopyStartupToRunning)),
+    Eq("copy startup-config running-config", Call(CopyStartupToRunning)),
+    Eq("copy run tftp", ToMode(10)),
+    Eq("copy running-config tftp", ToMode(10)),
+    Eq("copy tftp run", ToMode(12)),
+    Eq("copy tftp running-config", ToMode(12)),
+    Starts("ping", Call(Ping)),
+};
+
+constexpr std::string_view kHelp[] = {
+    "These commands are available on this simulation:",
+    "  copy running-config startup-config",
+    "  copy startup-config running-config",
+    "  copy running-config tftp",
+    "  copy tftp running-config",
+    "  configure",
+    "  disable",
+    "  exit",
+    "  ping",
+    "  show history",
+    "  show interface",
+    "  show ip route",
+    "  show running-config",
+    "  show version",
+};
+
+}  // namespace
+
+constinit const ModeDef kPrivilegedExecMode{2, "", true, "#", kRows, true, kHelp};
+
+}  // namespace pellix

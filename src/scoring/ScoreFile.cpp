@@ -1,0 +1,59 @@
+#include "scoring/ScoreFile.h"
+
+#include <charconv>
+#include <string>
+
+namespace pellix {
+
+namespace {
+
+std::string_view Trimmed(std::string_view field) {
+    while (!field.empty() && (field.front() == ' ' || field.front() == '\t')) field.remove_prefix(1);
+    while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.remove_suffix(1);
+    return field;
+}
+
+TaskEntry ReadEntry(std::string_view field) {
+    field = Trimmed(field);
+    if (!field.empty() && field.front() == '+') field.remove_prefix(1);
+    if (field.empty()) return std::nullopt;
+    std::int16_t value = 0;
+    auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::string WriteScoreText(const TaskTable& tasks, FillerSource& fillers) {
+    std::uniform_int_distribution<int> percent(0, 99), coin(0, 1);
+    std::string out;
+    for (int task = 1; task <= kTaskCount; ++task) {
+        const TaskEntry& entry = tasks[static_cast<std::size_t>(task)];
+        int filler3 = percent(fillers);
+        int filler4 = coin(fillers);
+        out += std::to_string(task) + ",";
+        if (entry) out += std::to_string(*entry);
+        out += "," + std::to_string(filler3) + "," + std::to_string(filler4) + "\r\n";
+    }
+    return out;
+}
+
+TaskTable ReadScoreText(std::string_view text) {
+    TaskTable tasks{};
+    std::size_t pos = 0;
+    for (int task = 1; task <= kTaskCount && pos < text.size(); ++task) {
+        std::size_t end = text.find('\n', pos);
+        std::string_view record =
+            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        pos = end == std::string_view::npos ? text.size() : end + 1;
+        if (!record.empty() && record.back() == '\r') record.remove_suffix(1);
+        std::size_t first = record.find(',');
+        if (first == std::string_view::npos) continue;
+        std::string_view rest = record.substr(first + 1);
+        tasks[static_cast<std::size_t>(task)] = ReadEntry(rest.substr(0, rest.find(',')));
+    }
+    return tasks;
+}
+
+}  // namespace pellix
