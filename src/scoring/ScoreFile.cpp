@@ -3,12 +3,15 @@
 #include <charconv>
 #include <string>
 
+#include "state/TextLines.h"
+
 namespace pellix {
 
 namespace {
 
 std::string_view Trimmed(std::string_view field) {
-    while (!field.empty() && (field.front() == ' ' || field.front() == '\t')) field.remove_prefix(1);
+    while (!field.empty() && (field.front() == ' ' || field.front() == '\t'))
+        field.remove_prefix(1);
     while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.remove_suffix(1);
     return field;
 }
@@ -41,16 +44,13 @@ std::string WriteScoreText(const TaskTable& tasks, FillerSource& fillers) {
 
 TaskTable ReadScoreText(std::string_view text) {
     TaskTable tasks{};
-    std::size_t pos = 0;
-    for (int task = 1; task <= kTaskCount && pos < text.size(); ++task) {
-        std::size_t end = text.find('\n', pos);
-        std::string_view record =
-            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-        pos = end == std::string_view::npos ? text.size() : end + 1;
-        if (!record.empty() && record.back() == '\r') record.remove_suffix(1);
-        std::size_t first = record.find(',');
+    TextLines records(text);
+    for (int task = 1; task <= kTaskCount; ++task) {
+        std::optional<std::string_view> record = records.Next();
+        if (!record) break;
+        std::size_t first = record->find(',');
         if (first == std::string_view::npos) continue;
-        std::string_view rest = record.substr(first + 1);
+        std::string_view rest = record->substr(first + 1);
         tasks[static_cast<std::size_t>(task)] = ReadEntry(rest.substr(0, rest.find(',')));
     }
     return tasks;

@@ -2,13 +2,17 @@
 
 #include <string>
 
+#include "state/TextLines.h"
+
 namespace pellix {
 
 namespace {
 
 constexpr std::size_t kNumberZone = 14;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // True when the line begins with the writer's number zone: a blank, at least
 // one digit, then blanks up to column 14.
@@ -52,16 +56,11 @@ std::string ReadConfigLine(std::string_view line) {
 
 std::optional<SavedSlots> ReadConfigText(std::string_view text) {
     SavedSlots saved;
-    std::size_t pos = 0;
-    for (int k = 0; k < kConfigLines; ++k) {
-        if (pos >= text.size()) return std::nullopt;
-        std::size_t end = text.find('\n', pos);
-        std::string_view line =
-            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-        if (end != std::string_view::npos && !line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        saved[static_cast<std::size_t>(k)] = ReadConfigLine(line);
-        pos = end == std::string_view::npos ? text.size() : end + 1;
+    TextLines lines(text);
+    for (std::string& slotText : saved) {
+        std::optional<std::string_view> line = lines.Next();
+        if (!line) return std::nullopt;
+        slotText = ReadConfigLine(*line);
     }
     return saved;
 }

@@ -1,11 +1,11 @@
 #include "state/Files.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <string>
 
 namespace pellix {
 
@@ -87,8 +87,7 @@ FileRead ReadWholeFile(const std::filesystem::path& file) {
 
 FileError ReplaceFileAtomically(const std::filesystem::path& file, std::string_view data) {
     std::filesystem::path folder = file.parent_path();
-    std::string temp =
-        (folder / ("." + file.filename().string() + ".tmp-XXXXXX")).string();
+    std::string temp = (folder / ("." + file.filename().string() + ".tmp-XXXXXX")).string();
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return FromErrno(errno);
     bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;

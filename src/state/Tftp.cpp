@@ -119,7 +119,12 @@ constinit const ModeDef kDownloadHostMode{
 constinit const ModeDef kDownloadFileMode{
     13, "Name of configuration file [", true, "-confg]?", kDownloadFile, false, {}};
 constinit const ModeDef kDownloadConfirmMode{
-    14, "Configure using router1-confg from 255.255.255.255? [confirm]", false, "",
-    kDownloadConfirm, false, {}};
+    14,
+    "Configure using router1-confg from 255.255.255.255? [confirm]",
+    false,
+    "",
+    kDownloadConfirm,
+    false,
+    {}};
 
 }  // namespace pellix
