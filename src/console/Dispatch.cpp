@@ -10,9 +10,9 @@ namespace pellix {
 namespace {
 
 const ModeDef* const kModes[] = {
-    &kUserExecMode,      &kPrivilegedExecMode, &kGlobalConfigMode, &kEthernet0Mode,
-    &kSerial0Mode,       &kVtyLineMode,        &kConsoleLineMode,  &kUploadHostMode,
-    &kUploadFileMode,    &kDownloadHostMode,   &kDownloadFileMode, &kDownloadConfirmMode,
+    &kUserExecMode,       &kPrivilegedExecMode, &kGlobalConfigMode, &kEthernet0Mode,
+    &kSerial0Mode,        &kVtyLineMode,        &kConsoleLineMode,  &kUploadHostMode,
+    &kUploadFileMode,     &kDownloadHostMode,   &kDownloadFileMode, &kDownloadConfirmMode,
     &kEnablePasswordMode, &kConfigSourceMode,
 };
 

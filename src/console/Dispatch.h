@@ -64,11 +64,21 @@ struct Action {
     }
 };
 
-constexpr Action Call(Procedure p) { return Action{.call = p}; }
-constexpr Action ToMode(int m) { return Action{}.ToMode(m); }
-constexpr Action Set(int slot, std::string_view value) { return Action{}.Set(slot, value); }
-constexpr Action Print(const char* line) { return Action{}.Print(line); }
-constexpr Action Nothing() { return Action{}; }
+constexpr Action Call(Procedure p) {
+    return Action{.call = p};
+}
+constexpr Action ToMode(int m) {
+    return Action{}.ToMode(m);
+}
+constexpr Action Set(int slot, std::string_view value) {
+    return Action{}.Set(slot, value);
+}
+constexpr Action Print(const char* line) {
+    return Action{}.Print(line);
+}
+constexpr Action Nothing() {
+    return Action{};
+}
 
 // A row holds when its test holds and, where a guard is given, the guard
 // slot's text equals the guard text.
@@ -88,11 +98,15 @@ struct Row {
 constexpr Row Eq(std::string_view text, Action act, Guard guard = {}) {
     return {Test::Equals, text, {}, guard, act};
 }
-constexpr Row Starts(std::string_view text, Action act) { return {Test::StartsWith, text, {}, {}, act}; }
+constexpr Row Starts(std::string_view text, Action act) {
+    return {Test::StartsWith, text, {}, {}, act};
+}
 constexpr Row Abbrev(std::string_view shortForm, std::string_view fullForm, Action act) {
     return {Test::Abbrev, shortForm, fullForm, {}, act};
 }
-constexpr Row AnyCommand(Action act) { return {Test::Any, {}, {}, {}, act}; }
+constexpr Row AnyCommand(Action act) {
+    return {Test::Any, {}, {}, {}, act};
+}
 
 // A row of a table shared by several modes, with a column per mode (the two
 // interfaces, the two lines). An empty text means the row does not exist in

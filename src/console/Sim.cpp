@@ -69,9 +69,13 @@ void Sim::Form_KeyPress(std::uint16_t code) {
     if (code == kBackspace && Txt[InputLine].size() > Prompt.size()) Txt[InputLine].pop_back();
 }
 
-bool Sim::Txt_Click(int) { return true; }
+bool Sim::Txt_Click(int) {
+    return true;
+}
 
-bool Sim::Timer1_Timer() { return !planShown_; }
+bool Sim::Timer1_Timer() {
+    return !planShown_;
+}
 
 void Sim::ShowNetworkPlan() {
     if (finished_) return;
@@ -79,7 +83,9 @@ void Sim::ShowNetworkPlan() {
     planShown_ = true;
 }
 
-void Sim::CloseNetworkPlan() { planShown_ = false; }
+void Sim::CloseNetworkPlan() {
+    planShown_ = false;
+}
 
 void Sim::Finish() {
     if (finished_) return;

@@ -26,7 +26,7 @@ inline constexpr int kHistoryEntries = 10;
 // was last cleared, first printed first. The strip shows only the first; it
 // keeps at most kMaxPrinted so that endless "?" presses cannot grow it.
 class Strip {
-public:
+  public:
     static constexpr std::size_t kMaxPrinted = 64;
     void Cls() { printed_.clear(); }
     void Print(std::string_view text) {
@@ -34,7 +34,7 @@ public:
     }
     const std::vector<std::string>& Printed() const { return printed_; }
 
-private:
+  private:
     std::vector<std::string> printed_;
 };
 
@@ -49,7 +49,7 @@ struct Snapshot {
 };
 
 class Sim {
-public:
+  public:
     explicit Sim(std::filesystem::path folder);
 
     // ---- Events a front end delivers ----
@@ -110,7 +110,7 @@ public:
     int TftpStatus = 0;
     std::string TftpFileName;
 
-private:
+  private:
     std::filesystem::path folder_;
     FillerSource fillers_;
     bool planShown_ = false;

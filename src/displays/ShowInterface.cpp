@@ -8,21 +8,33 @@ namespace pellix {
 
 namespace {
 
-constexpr bool EthernetUp(const ConfigSlotTable& s) { return s[slot::Ethernet0Up] == "no"; }
-constexpr bool EthernetDown(const ConfigSlotTable& s) { return !EthernetUp(s); }
+constexpr bool EthernetUp(const ConfigSlotTable& s) {
+    return s[slot::Ethernet0Up] == "no";
+}
+constexpr bool EthernetDown(const ConfigSlotTable& s) {
+    return !EthernetUp(s);
+}
 constexpr bool EthernetAddressed(const ConfigSlotTable& s) {
     return s[slot::Ethernet0Address] == "172.10.0.1";
 }
 constexpr bool EthernetHasAddress(const ConfigSlotTable& s) {
     return !s[slot::Ethernet0Address].empty();
 }
-constexpr bool EthernetNoAddress(const ConfigSlotTable& s) { return !EthernetHasAddress(s); }
-constexpr bool SerialUp(const ConfigSlotTable& s) { return s[slot::Serial0Up] == "no"; }
-constexpr bool SerialDown(const ConfigSlotTable& s) { return !SerialUp(s); }
+constexpr bool EthernetNoAddress(const ConfigSlotTable& s) {
+    return !EthernetHasAddress(s);
+}
+constexpr bool SerialUp(const ConfigSlotTable& s) {
+    return s[slot::Serial0Up] == "no";
+}
+constexpr bool SerialDown(const ConfigSlotTable& s) {
+    return !SerialUp(s);
+}
 constexpr bool SerialHasAddress(const ConfigSlotTable& s) {
     return !s[slot::Serial0Address].empty();
 }
-constexpr bool SerialNoAddress(const ConfigSlotTable& s) { return !SerialHasAddress(s); }
+constexpr bool SerialNoAddress(const ConfigSlotTable& s) {
+    return !SerialHasAddress(s);
+}
 
 constexpr DisplayLine kEthernet0[] = {
     {"Ethernet0 is up, line protocol is up", EthernetUp},

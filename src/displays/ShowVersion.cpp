@@ -12,7 +12,8 @@ constexpr DisplayLine kLines[] = {
     {"Compiled Mon 18-Dec-01 12:31 by qvorn"},
     {"Image text-base: 0x0801C8AC, data-base: 0x02005000"},
     {"ROM: System Bootstrap, Version 12.1, EARLY DEPLOYMENT RELEASE SOFTWARE (fc1)"},
-    {"ROM: 2500 Software (C2500-BOOT-R), Version 12.1(10)AA, EARLY DEPLOYMENT RELEASE software (fc1)"},
+    {"ROM: 2500 Software (C2500-BOOT-R), Version 12.1(10)AA, EARLY DEPLOYMENT RELEASE software "
+     "(fc1)"},
     {"", nullptr, slot::Hostname, " uptime is 0 weeks, 0 days, 0 hours, 0 minutes"},
     {"System restarted by power-on"},
     {"System image file is 'flash:c2500-ny-1.111-9.AA', booted via flash"},

@@ -34,7 +34,10 @@ constexpr std::array<IfaceRow, 11> kTable = {{
      {"no s", "no s"},
      "no shutdown",
      {Set(slot::Ethernet0Up, "no").Award(15), Set(slot::Serial0Up, "no").Award(17)}},
-    {Test::Abbrev, {"shut", "shut"}, "shutdown", {Set(slot::Ethernet0Up, ""), Set(slot::Serial0Up, "")}},
+    {Test::Abbrev,
+     {"shut", "shut"},
+     "shutdown",
+     {Set(slot::Ethernet0Up, ""), Set(slot::Serial0Up, "")}},
     {Test::Equals,
      {"ip access-group 3", "ip access-group 101"},
      {},
@@ -66,7 +69,8 @@ constexpr std::string_view kSerial0Help[] = {
 
 }  // namespace
 
-constinit const ModeDef kEthernet0Mode{4, "", true, "(config-if)#", kEthernet0Rows, true, kEthernet0Help};
+constinit const ModeDef kEthernet0Mode{
+    4, "", true, "(config-if)#", kEthernet0Rows, true, kEthernet0Help};
 constinit const ModeDef kSerial0Mode{5, "", true, "(config-if)#", kSerial0Rows, true, kSerial0Help};
 
 }  // namespace pellix

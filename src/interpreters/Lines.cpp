@@ -12,8 +12,12 @@ namespace {
 using LineRow = ColumnRow<2>;
 enum { Vty, Console };
 
-void SetVtyPassword(Sim& sim) { SetLinePassword(sim, slot::VtyPassword, 8); }
-void SetConsolePassword(Sim& sim) { SetLinePassword(sim, slot::ConsolePassword, 5); }
+void SetVtyPassword(Sim& sim) {
+    SetLinePassword(sim, slot::VtyPassword, 8);
+}
+void SetConsolePassword(Sim& sim) {
+    SetLinePassword(sim, slot::ConsolePassword, 5);
+}
 
 constexpr std::array<LineRow, 5> kTable = {{
     {Test::Equals, {"exit", "exit"}, {}, {ToMode(3), ToMode(3)}},

@@ -18,8 +18,12 @@ bool EthernetUp(const Sim& s) {
 bool SerialUp(const Sim& s) {
     return !s.Slot(slot::Serial0Address).empty() && s.Slot(slot::Serial0Up) == "no";
 }
-bool StaticTo50(const Sim& s) { return SerialUp(s) && s.Slot(slot::RouteTo50) == "OK"; }
-bool StaticTo10(const Sim& s) { return SerialUp(s) && s.Slot(slot::RouteTo10) == "OK"; }
+bool StaticTo50(const Sim& s) {
+    return SerialUp(s) && s.Slot(slot::RouteTo50) == "OK";
+}
+bool StaticTo10(const Sim& s) {
+    return SerialUp(s) && s.Slot(slot::RouteTo10) == "OK";
+}
 bool Routed(const Sim& s) {
     return (!s.Slot(slot::Rip).empty() || !s.Slot(slot::Igrp).empty()) &&
            s.Slot(slot::Serial0Up) == "no";

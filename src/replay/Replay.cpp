@@ -35,13 +35,27 @@ void Quote(std::string& out, std::string_view text) {
     out += '"';
     for (unsigned char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     out += "\\u00";
@@ -78,9 +92,11 @@ std::optional<Event> ParseEvent(std::string_view line) {
     std::size_t blank = body.find(' ');
     std::string_view word = body.substr(0, blank);
     if (word == "type")
-        return Event{Event::Type, 0, std::string(blank == std::string_view::npos ? "" : body.substr(blank + 1))};
-    std::string_view arg =
-        blank == std::string_view::npos ? std::string_view() : TrimLeft(TrimRight(body.substr(blank + 1)));
+        return Event{Event::Type, 0,
+                     std::string(blank == std::string_view::npos ? "" : body.substr(blank + 1))};
+    std::string_view arg = blank == std::string_view::npos
+                               ? std::string_view()
+                               : TrimLeft(TrimRight(body.substr(blank + 1)));
     word = TrimRight(word);
 
     struct Simple {
@@ -89,13 +105,16 @@ std::optional<Event> ParseEvent(std::string_view line) {
         int key;
     };
     static constexpr Simple kSimple[] = {
-        {"enter", Event::Key, 13},      {"lf", Event::Key, 10},        {"bs", Event::Key, 8},
-        {"ctrl-z", Event::Key, 26},     {"tab", Event::Key, 9},        {"esc", Event::Key, 27},
-        {"plan", Event::Plan, 0},       {"close-plan", Event::ClosePlan, 0},
-        {"tick", Event::Tick, 0},       {"finish", Event::Finish, 0},  {"screen", Event::Screen, 0},
+        {"enter", Event::Key, 13},    {"lf", Event::Key, 10},
+        {"bs", Event::Key, 8},        {"ctrl-z", Event::Key, 26},
+        {"tab", Event::Key, 9},       {"esc", Event::Key, 27},
+        {"plan", Event::Plan, 0},     {"close-plan", Event::ClosePlan, 0},
+        {"tick", Event::Tick, 0},     {"finish", Event::Finish, 0},
+        {"screen", Event::Screen, 0},
     };
     for (const Simple& s : kSimple)
-        if (word == s.word) return arg.empty() ? std::optional(Event{s.kind, s.key, {}}) : std::nullopt;
+        if (word == s.word)
+            return arg.empty() ? std::optional(Event{s.kind, s.key, {}}) : std::nullopt;
     if (word == "key") {
         if (auto code = Number(arg, 0, 65535)) return Event{Event::Key, *code, {}};
     } else if (word == "click") {
@@ -106,17 +125,32 @@ std::optional<Event> ParseEvent(std::string_view line) {
 
 bool Apply(Sim& sim, const Event& event, std::ostream& out) {
     switch (event.kind) {
-        case Event::Skip: break;
-        case Event::Key: sim.Form_KeyPress(static_cast<std::uint16_t>(event.number)); break;
+        case Event::Skip:
+            break;
+        case Event::Key:
+            sim.Form_KeyPress(static_cast<std::uint16_t>(event.number));
+            break;
         case Event::Type:
             for (unsigned char c : event.text) sim.Form_KeyPress(c);
             break;
-        case Event::Plan: sim.ShowNetworkPlan(); break;
-        case Event::ClosePlan: sim.CloseNetworkPlan(); break;
-        case Event::Click: sim.Txt_Click(event.number); break;
-        case Event::Tick: sim.Timer1_Timer(); break;
-        case Event::Finish: sim.Finish(); return false;
-        case Event::Screen: out << SnapshotJson(sim) << '\n'; break;
+        case Event::Plan:
+            sim.ShowNetworkPlan();
+            break;
+        case Event::ClosePlan:
+            sim.CloseNetworkPlan();
+            break;
+        case Event::Click:
+            sim.Txt_Click(event.number);
+            break;
+        case Event::Tick:
+            sim.Timer1_Timer();
+            break;
+        case Event::Finish:
+            sim.Finish();
+            return false;
+        case Event::Screen:
+            out << SnapshotJson(sim) << '\n';
+            break;
     }
     return true;
 }

@@ -15,8 +15,8 @@ class Sim;
 struct Event {
     enum Kind { Skip, Key, Plan, ClosePlan, Click, Tick, Finish, Screen, Type };
     Kind kind = Skip;
-    int number = 0;     // the key code, or the clicked line
-    std::string text;   // the typed text
+    int number = 0;    // the key code, or the clicked line
+    std::string text;  // the typed text
 };
 
 // The event of one line (without its LF), or nothing when it is malformed.
