@@ -1,0 +1,156 @@
+// Start-up and the copy commands through the core's own interface, on files
+// in a temporary folder: what a short or missing router1.cfg shows and keeps,
+// and what a save writes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "console/Sim.h"
+
+namespace pellix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Folder {
+  public:
+    Folder() {
+        std::random_device seed;
+        path_ = fs::temp_directory_path() /
+                ("pellix-core-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
+        fs::create_directories(path_);
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& Path() const { return path_; }
+    void Write(const std::string& name, const std::string& data) const {
+        std::ofstream(path_ / name, std::ios::binary) << data;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(path_ / name, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+  private:
+    fs::path path_;
+};
+
+std::string ConfigLines(int count) {
+    std::string text;
+    for (int k = 1; k <= count; ++k) {
+        std::string number = " " + std::to_string(k);
+        text += number + std::string(14 - number.size(), ' ') +
+                (k == 1 ? "Saved" : "s" + std::to_string(k)) + "\r\n";
+    }
+    return text;
+}
+
+void Type(Sim& sim, const std::string& text) {
+    for (char c : text) sim.Form_KeyPress(static_cast<unsigned char>(c));
+    sim.Form_KeyPress(13);
+}
+
+bool IsStartupError(const std::string& line) {
+    return line.starts_with("%Error") && line.find("router1.cfg") != std::string::npos;
+}
+
+TEST(StartupConfig, ShortOrMissingFileChangesNothing) {
+    struct Case {
+        const char* name;
+        bool present;
+        std::string content;
+    };
+    const Case cases[] = {
+        {"99 lines", true, ConfigLines(99)},
+        {"empty", true, ""},
+        {"missing", false, ""},
+    };
+    for (const Case& c : cases) {
+        Folder folder;
+        if (c.present) folder.Write("router1.cfg", c.content);
+        Sim sim(folder.Path());
+        sim.Form_Load();
+        EXPECT_TRUE(IsStartupError(sim.Lines()[11])) << c.name << ": |" << sim.Lines()[11] << "|";
+        EXPECT_EQ("Router>", sim.Lines()[20]) << c.name;
+        EXPECT_EQ("Router", sim.ConfigSlots[1]) << c.name;
+        for (int k = 2; k <= 100; ++k) EXPECT_EQ("", sim.ConfigSlots[k]) << c.name << " " << k;
+
+        Type(sim, "enable");
+        Type(sim, "copy start run");
+        // the command, its empty line, the error, the prompt
+        EXPECT_EQ("Router#copy start run", sim.Lines()[17]) << c.name;
+        EXPECT_EQ("", sim.Lines()[18]) << c.name;
+        EXPECT_TRUE(IsStartupError(sim.Lines()[19])) << c.name << ": |" << sim.Lines()[19] << "|";
+        EXPECT_EQ("Router#", sim.Lines()[20]) << c.name;
+        EXPECT_TRUE(sim.pic.Printed().empty()) << c.name;
+        EXPECT_FALSE(sim.Tasks[12].value_or(0)) << c.name;
+        EXPECT_EQ("Router", sim.ConfigSlots[1]) << c.name;
+        EXPECT_EQ(c.present, fs::exists(folder.Path() / "router1.cfg")) << c.name;
+        if (c.present) {
+            EXPECT_EQ(c.content, folder.Read("router1.cfg")) << c.name;
+        }
+    }
+}
+
+TEST(StartupConfig, FullFileLoadsWithEitherLineEnd) {
+    for (const char* end : {"\r\n", "\n"}) {
+        Folder folder;
+        std::string text = ConfigLines(100);
+        if (std::string(end) == "\n")
+            for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r'))
+                text.erase(at, 1);
+        folder.Write("router1.cfg", text);
+        Sim sim(folder.Path());
+        sim.Form_Load();
+        EXPECT_EQ("", sim.Lines()[11]);
+        EXPECT_EQ("Saved>", sim.Lines()[20]);
+        EXPECT_EQ("Saved con0 is now available", sim.Lines()[6]);
+        for (int k = 2; k <= 100; ++k) EXPECT_EQ("s" + std::to_string(k), sim.ConfigSlots[k]);
+    }
+}
+
+TEST(StartupConfig, SaveWritesEverySlotByteForByte) {
+    Folder folder;
+    Sim sim(folder.Path());
+    sim.Form_Load();
+    Type(sim, "enable");
+    Type(sim, "configure terminal");
+    Type(sim, "hostname  \"R, 1\"");
+    sim.Form_KeyPress(26);
+    Type(sim, "copy run start");
+    EXPECT_EQ("Building Configuration...", sim.Lines()[18]);
+    EXPECT_EQ("[OK]", sim.Lines()[19]);
+    std::string expected = " 1             \"R, 1\"\r\n";
+    for (int k = 2; k <= 100; ++k) {
+        std::string number = " " + std::to_string(k);
+        expected += number + std::string(14 - number.size(), ' ') + "-=-\r\n";
+    }
+    EXPECT_EQ(expected, folder.Read("router1.cfg"));
+
+    // the next run reads the same hostname back, leading blank included
+    Sim next(folder.Path());
+    next.Form_Load();
+    EXPECT_EQ(" \"R, 1\"", next.ConfigSlots[1]);
+    EXPECT_EQ(" \"R, 1\">", next.Lines()[20]);
+    // nothing but the two files is left in the folder
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(folder.Path())) {
+        ++files;
+        EXPECT_TRUE(entry.path().filename() == "router1.cfg" ||
+                    entry.path().filename() == "user.dat")
+            << entry.path();
+    }
+    EXPECT_EQ(2, files);
+}
+
+}  // namespace
+}  // namespace pellix
