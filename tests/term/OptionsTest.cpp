@@ -1,0 +1,40 @@
+// pellix-term's command line.
+#include "term/Options.h"
+
+#include <gtest/gtest.h>
+
+namespace pellix::term {
+namespace {
+
+TEST(ParseOptions, AcceptsTheFolderHelpAndVersion) {
+    struct Case {
+        std::vector<std::string> args;
+        std::optional<std::filesystem::path> dir;
+        bool help;
+        bool version;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt, false, false, ""},
+        {{"--dir", "/tmp/x"}, "/tmp/x", false, false, ""},
+        {{"--dir=rel/y"}, "rel/y", false, false, ""},
+        {{"--help"}, std::nullopt, true, false, ""},
+        {{"--version"}, std::nullopt, false, true, ""},
+        {{"--dir"}, std::nullopt, false, false, "--dir needs a folder"},
+        {{"--dir="}, std::nullopt, false, false, "--dir needs a folder"},
+        {{"--dir", ""}, std::nullopt, false, false, "--dir needs a folder"},
+        {{"-x"}, std::nullopt, false, false, "unknown argument -x"},
+        {{"folder"}, std::nullopt, false, false, "unknown argument folder"},
+    };
+    for (const Case& c : cases) {
+        const Options options = ParseOptions(c.args);
+        const std::string shown = c.args.empty() ? "(none)" : c.args.front();
+        EXPECT_EQ(options.dir, c.dir) << shown;
+        EXPECT_EQ(options.help, c.help) << shown;
+        EXPECT_EQ(options.version, c.version) << shown;
+        EXPECT_EQ(options.error, c.error) << shown;
+    }
+}
+
+}  // namespace
+}  // namespace pellix::term
