@@ -1,0 +1,148 @@
+// A process that saves "router1.cfg" and "user.dat" over and over is killed
+// with SIGKILL at random moments; after every kill both files must be whole:
+// the content of one complete save, never torn, never missing.
+//
+// A kill between creating a save's temporary file and renaming it leaves
+// that temporary file behind (".router1.cfg.tmp-XXXXXX" or
+// ".user.dat.tmp-XXXXXX"). That is accepted: the router never reads such a
+// file and the real file is whole. The test counts them and fails on any
+// other leftover.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <iostream>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "HardeningSupport.h"
+#include "scoring/ScoreFile.h"
+#include "state/ConfigFile.h"
+
+namespace pellix::hardening {
+namespace {
+
+constexpr int kKills = 300;
+
+// The text that save number g puts into slots 2 to 100: its number and a
+// length that changes from save to save.
+std::string GenerationText(long g) {
+    return "g" + std::to_string(g) + std::string(static_cast<std::size_t>(g % 97), 'x');
+}
+
+// The child: starts the router on the folder, enters privileged mode and
+// saves forever, changing every slot and every task entry before each save.
+// Saves go through the console: "copy running-config startup-config" writes
+// "router1.cfg", and the prompt after it writes "user.dat".
+[[noreturn]] void SaveForever(const fs::path& folder, long firstGeneration) {
+    Sim sim(folder);
+    sim.Form_Load();
+    // The loaded slots hold an earlier save's texts, an enable password among
+    // them: clear them so that "enable" needs none.
+    for (int k = 2; k <= 100; ++k) sim.Slot(k).clear();
+    Command(sim, "enable");
+    if (sim.Mode != 2) ::_exit(3);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (long g = firstGeneration; std::chrono::steady_clock::now() < deadline; ++g) {
+        sim.Slot(1) = "Router";
+        for (int k = 2; k <= 100; ++k) sim.Slot(k) = GenerationText(g);
+        for (int t = 1; t <= 50; ++t) sim.Tasks[static_cast<std::size_t>(t)] = g % 1000;
+        Command(sim, "copy running-config startup-config");
+    }
+    ::_exit(0);
+}
+
+// Slot 2's text when "router1.cfg" is one complete save (100 lines in the
+// router's layout, slot 1 "Router", slots 2 to 100 alike), else nothing.
+std::optional<std::string> WholeConfig(const std::string& text) {
+    std::optional<SavedSlots> slots = ReadConfigText(text);
+    if (!slots || (*slots)[0] != "Router") return std::nullopt;
+    ConfigSlotTable table{};
+    for (int k = 1; k <= 100; ++k) {
+        table[static_cast<std::size_t>(k)] = (*slots)[static_cast<std::size_t>(k - 1)];
+        if (k > 2 && table[static_cast<std::size_t>(k)] != table[2]) return std::nullopt;
+    }
+    if (WriteConfigText(table) != text) return std::nullopt;
+    return table[2];
+}
+
+// Entry 1 ("-" when empty) when "user.dat" is one complete save (50 records
+// ending in CR LF, every entry alike but entry 11, which the save itself
+// awards), else nothing.
+std::optional<std::string> WholeScore(const std::string& text) {
+    std::size_t records = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i)
+        records += text[i] == '\r' && text[i + 1] == '\n';
+    if (records != 50 || !text.ends_with("\r\n")) return std::nullopt;
+    TaskTable tasks = ReadScoreText(text);
+    if (tasks[11] != 1) return std::nullopt;
+    for (int t = 2; t <= 50; ++t)
+        if (t != 11 && tasks[static_cast<std::size_t>(t)] != tasks[1]) return std::nullopt;
+    return tasks[1] ? std::to_string(*tasks[1]) : "-";
+}
+
+TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
+    TempFolder folder;
+    // Both files exist before the first kill: one complete save.
+    {
+        Sim sim(folder.Work());
+        sim.Form_Load();
+        Command(sim, "enable");
+        Command(sim, "copy running-config startup-config");
+    }
+    ASSERT_TRUE(fs::exists(folder.File("router1.cfg")));
+    ASSERT_TRUE(fs::exists(folder.File("user.dat")));
+
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<int> delayMicros(0, 15000);
+    std::set<std::string> configsSeen;
+    std::set<std::string> scoresSeen;
+    int staleTemps = 0;
+
+    for (int kill = 0; kill < kKills; ++kill) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0) << "fork failed";
+        if (child == 0) SaveForever(folder.Work(), 1000L * kill);
+        std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+            << "the saving process ended by itself before kill " << kill;
+
+        ASSERT_TRUE(fs::is_regular_file(folder.File("router1.cfg"))) << "kill " << kill;
+        ASSERT_TRUE(fs::is_regular_file(folder.File("user.dat"))) << "kill " << kill;
+        std::optional<std::string> config = WholeConfig(ReadFile(folder.File("router1.cfg")));
+        ASSERT_TRUE(config) << "router1.cfg torn after kill " << kill;
+        std::optional<std::string> score = WholeScore(ReadFile(folder.File("user.dat")));
+        ASSERT_TRUE(score) << "user.dat torn after kill " << kill;
+        configsSeen.insert(*config);
+        scoresSeen.insert(*score);
+
+        // Only the two files and the temporary files of interrupted saves.
+        for (const fs::directory_entry& e : fs::directory_iterator(folder.Work())) {
+            std::string name = e.path().filename().string();
+            if (name == "router1.cfg" || name == "user.dat") continue;
+            bool temp = name.starts_with(".router1.cfg.tmp-") || name.starts_with(".user.dat.tmp-");
+            ASSERT_TRUE(temp) << "unexpected file " << name << " after kill " << kill;
+            ++staleTemps;
+            fs::remove(e.path());
+        }
+        ASSERT_TRUE(folder.StrayOutside().empty());
+    }
+    // The kills hit running saves: the files moved on between kills.
+    EXPECT_GT(configsSeen.size(), 1u);
+    EXPECT_GT(scoresSeen.size(), 1u);
+    std::cout << kKills << " kills, " << configsSeen.size() << " distinct router1.cfg and "
+              << scoresSeen.size() << " distinct user.dat seen, " << staleTemps
+              << " stale temporary files left by the kills\n";
+    ::testing::Test::RecordProperty("stale_temp_files", staleTemps);
+}
+
+}  // namespace
+}  // namespace pellix::hardening

@@ -1,0 +1,352 @@
+// "router1.cfg" and "user.dat" in every bad shape a learner's folder can
+// hold them: the router never crashes, refuses a configuration it cannot
+// read whole with one "%Error" line naming the file, keeps what it had, and
+// saves again afterwards wherever the folder allows it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "HardeningSupport.h"
+#include "scoring/ScoreFile.h"
+#include "state/ConfigFile.h"
+
+namespace pellix::hardening {
+namespace {
+
+enum class Load { Refused, Loaded };
+enum class Save { Works, Fails };
+
+// How a case puts the file (named by the case's table) into the folder.
+using Make = std::function<void(const TempFolder&, const fs::path& file)>;
+
+struct FileCase {
+    const char* name;
+    Make make;
+    bool needsNonRoot;  // permissions that root ignores
+};
+
+std::string Bytes(std::size_t n, std::string_view excluded) {
+    std::mt19937 random(7);
+    std::string out;
+    while (out.size() < n) {
+        char c = static_cast<char>(random() & 0xFF);
+        if (excluded.find(c) == std::string_view::npos) out += c;
+    }
+    return out;
+}
+
+const std::string kMegabyte(1 << 20, 'a');
+
+// ---- router1.cfg ----
+
+// What the good file holds: a hostname, Ethernet0 up and addressed, and a
+// text with a comma and quotes. No enable password, so "enable" asks none.
+std::vector<std::string> GoodSlots() {
+    std::vector<std::string> texts(100);
+    texts[0] = "Lab";
+    texts[19] = "172.10.0.1";
+    texts[21] = "no";
+    texts[59] = "a, \"b\"";
+    return texts;
+}
+
+std::vector<std::string> With(std::vector<std::string> texts, std::size_t index, std::string text) {
+    texts[index] = std::move(text);
+    return texts;
+}
+
+struct ConfigCase {
+    FileCase file;
+    Load load;
+    std::vector<std::string> loaded;  // slots 1 to 100 after a load
+    Save save;
+};
+
+Make Content(std::string content) {
+    return [content](const TempFolder&, const fs::path& file) { WriteFile(file, content); };
+}
+
+const std::vector<ConfigCase>& ConfigCases() {
+    static const std::vector<ConfigCase> cases = {
+        {{"Missing", [](const TempFolder&, const fs::path&) {}, false},
+         Load::Refused,
+         {},
+         Save::Works},
+        {{"Empty", Content(""), false}, Load::Refused, {}, Save::Works},
+        {{"Lines99", Content(ConfigText(GoodSlots(), 99)), false}, Load::Refused, {}, Save::Works},
+        {{"Lines101", Content(ConfigText(GoodSlots(), 101)), false},
+         Load::Loaded,
+         GoodSlots(),
+         Save::Works},
+        {{"BinaryBytes", Content(Bytes(4096, "\n")), false}, Load::Refused, {}, Save::Works},
+        {{"NulBytes", Content(std::string(4096, '\0')), false}, Load::Refused, {}, Save::Works},
+        {{"NulBytesInTexts", Content(ConfigText(With(GoodSlots(), 9, std::string("a\0b", 3)))),
+          false},
+         Load::Loaded,
+         With(GoodSlots(), 9, std::string("a\0b", 3)),
+         Save::Works},
+        {{"MegabyteLine", Content(kMegabyte + "\r\n"), false}, Load::Refused, {}, Save::Works},
+        {{"MegabyteLineAmongHundred", Content(ConfigText(With(GoodSlots(), 49, kMegabyte))), false},
+         Load::Loaded,
+         With(GoodSlots(), 49, kMegabyte),
+         Save::Works},
+        {{"CrOnlyLineEnds", Content(ConfigText(GoodSlots(), 100, "\r")), false},
+         Load::Refused,
+         {},
+         Save::Works},
+        {{"LfOnlyLineEnds", Content(ConfigText(GoodSlots(), 100, "\n")), false},
+         Load::Loaded,
+         GoodSlots(),
+         Save::Works},
+        {{"FolderInPlace",
+          [](const TempFolder&, const fs::path& file) { fs::create_directory(file); }, false},
+         Load::Refused,
+         {},
+         Save::Fails},
+        {{"Unreadable",
+          [](const TempFolder&, const fs::path& file) {
+              WriteFile(file, ConfigText(GoodSlots()));
+              fs::permissions(file, fs::perms::none);
+          },
+          true},
+         Load::Refused,
+         {},
+         Save::Works},
+        {{"ReadOnlyFolder",
+          [](const TempFolder& folder, const fs::path& file) {
+              WriteFile(file, ConfigText(GoodSlots()));
+              fs::permissions(folder.Work(), fs::perms::owner_read | fs::perms::owner_exec);
+          },
+          true},
+         Load::Loaded,
+         GoodSlots(),
+         Save::Fails},
+    };
+    return cases;
+}
+
+// Test names and messages show the case by its name.
+void PrintTo(const ConfigCase& c, std::ostream* os) {
+    *os << c.file.name;
+}
+
+class ConfigFileCases : public ::testing::TestWithParam<ConfigCase> {
+  protected:
+    void SetUp() override {
+        if (GetParam().file.needsNonRoot && RunningAsRoot())
+            GTEST_SKIP() << "running as root, whom file and folder permissions do not stop";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(folder_.Work(), fs::perms::owner_all, fs::perm_options::add, ec);
+        EXPECT_TRUE(folder_.StrayOutside().empty()) << "written outside the folder";
+    }
+
+    // Slots 1 to 100 of the router.
+    static std::vector<std::string> Slots(const Sim& sim) {
+        return {sim.ConfigSlots.begin() + 1, sim.ConfigSlots.end()};
+    }
+
+    // Saves and checks the outcome the case's folder allows.
+    void SaveAndCheck(Sim& sim) {
+        std::string prompt = sim.Prompt;
+        TaskEntry before = sim.Tasks[11];
+        Command(sim, "copy running-config startup-config");
+        const auto& lines = sim.Lines();
+        EXPECT_EQ(lines[17], prompt + "copy running-config startup-config");
+        EXPECT_EQ(lines[18], "Building Configuration...");
+        if (GetParam().save == Save::Works) {
+            EXPECT_EQ(lines[19], "[OK]");
+            EXPECT_EQ(sim.Tasks[11], 1);
+            std::optional<SavedSlots> saved = ReadConfigText(ReadFile(folder_.File("router1.cfg")));
+            ASSERT_TRUE(saved);
+            EXPECT_TRUE(std::equal(saved->begin(), saved->end(), sim.ConfigSlots.begin() + 1));
+        } else {
+            EXPECT_TRUE(lines[19].starts_with("%Error")) << lines[19];
+            EXPECT_NE(lines[19].find("router1.cfg"), std::string::npos) << lines[19];
+            EXPECT_EQ(sim.Tasks[11], before);
+        }
+        EXPECT_EQ(lines[20], prompt);
+        EXPECT_TRUE(folder_.TempFiles().empty()) << "a temporary file was left";
+    }
+
+    TempFolder folder_;
+};
+
+TEST_P(ConfigFileCases, AtStartUp) {
+    const ConfigCase& c = GetParam();
+    c.file.make(folder_, folder_.File("router1.cfg"));
+    Sim sim(folder_.Work());
+    sim.Form_Load();
+    if (c.load == Load::Refused) {
+        EXPECT_TRUE(sim.Lines()[11].starts_with("%Error")) << sim.Lines()[11];
+        EXPECT_NE(sim.Lines()[11].find("router1.cfg"), std::string::npos) << sim.Lines()[11];
+        std::vector<std::string> expected(100);
+        expected[0] = "Router";
+        EXPECT_EQ(Slots(sim), expected);
+    } else {
+        EXPECT_EQ(sim.Lines()[11], "");
+        EXPECT_EQ(Slots(sim), c.loaded);
+    }
+    EXPECT_EQ(sim.InputText(), sim.Slot(1) + ">");
+    Command(sim, "enable");
+    ASSERT_EQ(sim.Mode, 2);
+    SaveAndCheck(sim);
+}
+
+TEST_P(ConfigFileCases, OnCopyStartRun) {
+    const ConfigCase& c = GetParam();
+    std::vector<std::string> before(100);
+    before[0] = "Before";
+    before[29] = "56";
+    WriteFile(folder_.File("router1.cfg"), ConfigText(before));
+    Sim sim(folder_.Work());
+    sim.Form_Load();
+    Command(sim, "enable");
+    ASSERT_EQ(Slots(sim), before);
+    ASSERT_EQ(sim.Mode, 2);
+
+    fs::remove(folder_.File("router1.cfg"));
+    c.file.make(folder_, folder_.File("router1.cfg"));
+    Command(sim, "copy startup-config running-config");
+    const auto& lines = sim.Lines();
+    if (c.load == Load::Refused) {
+        EXPECT_EQ(lines[17], "Before#copy startup-config running-config");
+        EXPECT_EQ(lines[18], "");
+        EXPECT_TRUE(lines[19].starts_with("%Error")) << lines[19];
+        EXPECT_NE(lines[19].find("router1.cfg"), std::string::npos) << lines[19];
+        EXPECT_EQ(Slots(sim), before);
+        EXPECT_FALSE(sim.Tasks[12]);
+        EXPECT_TRUE(sim.pic.Printed().empty());
+    } else {
+        EXPECT_EQ(lines[18], "Before#copy startup-config running-config");
+        EXPECT_EQ(lines[19], "");
+        EXPECT_EQ(Slots(sim), c.loaded);
+        EXPECT_EQ(sim.Tasks[12], 1);
+    }
+    SaveAndCheck(sim);
+}
+
+INSTANTIATE_TEST_SUITE_P(RouterCfg, ConfigFileCases, ::testing::ValuesIn(ConfigCases()),
+                         [](const auto& info) { return std::string(info.param.file.name); });
+
+// ---- user.dat ----
+
+struct ScoreCase {
+    FileCase file;
+    std::vector<TaskEntry> loaded;  // entries 1 to 50 after start-up
+    Save save;
+};
+
+std::vector<std::string> Ones(int n) {
+    return std::vector<std::string>(static_cast<std::size_t>(n), "1");
+}
+
+std::vector<TaskEntry> Entries(int ones, int firstOne = 1) {
+    std::vector<TaskEntry> out(50);
+    for (int t = firstOne; t <= ones; ++t) out[static_cast<std::size_t>(t - 1)] = 1;
+    return out;
+}
+
+const std::vector<ScoreCase>& ScoreCases() {
+    static const std::vector<ScoreCase> cases = {
+        {{"Missing", [](const TempFolder&, const fs::path&) {}, false}, Entries(0), Save::Works},
+        {{"Empty", Content(""), false}, Entries(0), Save::Works},
+        {{"Records49", Content(ScoreText(Ones(49))), false}, Entries(49), Save::Works},
+        {{"Records51", Content(ScoreText(Ones(51))), false}, Entries(50), Save::Works},
+        {{"BinaryBytes", Content(Bytes(4096, "\n,")), false}, Entries(0), Save::Works},
+        {{"NulBytes", Content(std::string(4096, '\0')), false}, Entries(0), Save::Works},
+        {{"MegabyteLine",
+          Content(kMegabyte + "\r\n" + ScoreText(Ones(50)).substr(ScoreText(Ones(1)).size())),
+          false},
+         Entries(50, 2),
+         Save::Works},
+        // Records end at LF: with CR alone the file is one record.
+        {{"CrOnlyLineEnds", Content(ScoreText(Ones(50), "\r")), false}, Entries(1), Save::Works},
+        {{"LfOnlyLineEnds", Content(ScoreText(Ones(50), "\n")), false}, Entries(50), Save::Works},
+        {{"FolderInPlace",
+          [](const TempFolder&, const fs::path& file) { fs::create_directory(file); }, false},
+         Entries(0),
+         Save::Fails},
+        {{"Unreadable",
+          [](const TempFolder&, const fs::path& file) {
+              WriteFile(file, ScoreText(Ones(50)));
+              fs::permissions(file, fs::perms::none);
+          },
+          true},
+         Entries(0),
+         Save::Works},
+        {{"ReadOnlyFolder",
+          [](const TempFolder& folder, const fs::path& file) {
+              WriteFile(file, ScoreText(Ones(50)));
+              fs::permissions(folder.Work(), fs::perms::owner_read | fs::perms::owner_exec);
+          },
+          true},
+         Entries(50),
+         Save::Fails},
+    };
+    return cases;
+}
+
+void PrintTo(const ScoreCase& c, std::ostream* os) {
+    *os << c.file.name;
+}
+
+class ScoreFileCases : public ::testing::TestWithParam<ScoreCase> {
+  protected:
+    void SetUp() override {
+        if (GetParam().file.needsNonRoot && RunningAsRoot())
+            GTEST_SKIP() << "running as root, whom file and folder permissions do not stop";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(folder_.Work(), fs::perms::owner_all, fs::perm_options::add, ec);
+        EXPECT_TRUE(folder_.StrayOutside().empty()) << "written outside the folder";
+    }
+    TempFolder folder_;
+};
+
+TEST_P(ScoreFileCases, LoadThenSave) {
+    const ScoreCase& c = GetParam();
+    WriteFile(folder_.File("router1.cfg"), ConfigText({"Router"}));
+    fs::path file = folder_.File("user.dat");
+    c.file.make(folder_, file);
+    std::string contentBefore = fs::is_regular_file(file) ? ReadFile(file) : "";
+
+    Sim sim(folder_.Work());
+    sim.Form_Load();
+    EXPECT_EQ(sim.Lines()[11], "");
+    EXPECT_FALSE(sim.Tasks[0]);
+    EXPECT_EQ(std::vector<TaskEntry>(sim.Tasks.begin() + 1, sim.Tasks.end()), c.loaded);
+    EXPECT_EQ(sim.Lbllevel, "OK");
+
+    // The first prompt saves the table, and awarding a task saves it again.
+    Command(sim, "");
+    Command(sim, "show version");
+    ASSERT_EQ(sim.Tasks[7], 1);
+    EXPECT_EQ(sim.InputText(), "Router>");
+    if (c.save == Save::Works) {
+        ASSERT_TRUE(fs::is_regular_file(file));
+        TaskTable saved = ReadScoreText(ReadFile(file));
+        for (int t = 1; t <= 50; ++t)
+            EXPECT_EQ(saved[static_cast<std::size_t>(t)], sim.Tasks[static_cast<std::size_t>(t)])
+                << "record " << t;
+    } else if (fs::is_regular_file(file)) {
+        EXPECT_EQ(ReadFile(file), contentBefore) << "a failed save changed user.dat";
+    } else {
+        EXPECT_TRUE(fs::is_directory(file));
+    }
+    EXPECT_TRUE(folder_.TempFiles().empty()) << "a temporary file was left";
+}
+
+INSTANTIATE_TEST_SUITE_P(UserDat, ScoreFileCases, ::testing::ValuesIn(ScoreCases()),
+                         [](const auto& info) { return std::string(info.param.file.name); });
+
+}  // namespace
+}  // namespace pellix::hardening
