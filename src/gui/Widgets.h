@@ -1,0 +1,89 @@
+// The small pieces the three windows are built from: twip measures, the fonts
+// the layout names (with their nearest installed kin), the console line, the
+// status strip and the picture box.
+#pragma once
+
+#include <QBasicTimer>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellix::gui {
+
+// The layout is measured in twips; the windows draw at 15 twips per pixel and
+// leave any further scaling to Qt.
+constexpr int Px(int twips) {
+    return twips / 15;
+}
+
+// The router's texts are 8-bit: byte k shows as the character k.
+QString FromRouter(std::string_view text);
+std::string ToRouter(const QString& text);
+
+// "Fixedsys" 9 point for the console lines, sized so that a line fits its
+// 15 pixels; the nearest fixed-pitch family where it is missing.
+QFont ConsoleFont();
+// "MS Sans Serif" in the given points, bold when asked: the strip and buttons.
+QFont SansFont(double points, bool bold);
+// "Arial Black" in the given points, italic: the product name.
+QFont ProductFont(double points);
+
+// Loads the pictures, icon and texts compiled into the program.
+void InitResources();
+
+// One console line: a read-only text field that still shows its caret while
+// it has the focus, so the learner sees where typing goes.
+class ConsoleLine : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit ConsoleLine(QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+  private:
+    QBasicTimer blink_;
+    bool caretOn_ = false;
+};
+
+// The status strip "pic": the notes printed since its last clear, one text
+// line each from its top-left corner; the strip is one line high, so a second
+// note falls at its lower edge and is cut off.
+class StatusStrip : public QWidget {
+    Q_OBJECT
+  public:
+    explicit StatusStrip(QWidget* parent);
+    void SetPrinted(const std::vector<std::string>& printed);
+    const std::vector<std::string>& Printed() const { return printed_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    std::vector<std::string> printed_;
+};
+
+// A picture area showing an SVG picture at its natural pixel size from its
+// top-left corner; whatever does not fit is cut off.
+class PictureBox : public QWidget {
+    Q_OBJECT
+  public:
+    PictureBox(const QString& resource, QWidget* parent);
+    QSize PictureSize() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QString resource_;
+    QPixmap pixmap_;  // rendered on first paint, at the screen's pixel ratio
+};
+
+}  // namespace pellix::gui
