@@ -60,7 +60,9 @@ std::string_view Describe(FileError error) {
 }
 
 FileRead ReadWholeFile(const std::filesystem::path& file) {
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe or device in place of the file cannot
+    // hang the router; anything but a regular file is refused.
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {std::nullopt, FromErrno(errno)};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -68,6 +70,7 @@ FileRead ReadWholeFile(const std::filesystem::path& file) {
         ::close(fd);
         return {std::nullopt, error};
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::string data;
     char buffer[1 << 16];
     for (;;) {
