@@ -87,7 +87,7 @@ TEST(ScoreFileFormat, DamagedFilesKeepEveryReadableRecord) {
          {kEmpty, kEmpty, 32767, -32768, 7}},
         {"missing records", Records({"1", "0", "1"}), {1, 0, 1}},
         {"no second field", "1\r\n2,1,0,0\r\n", {kEmpty, 1}},
-        {"binary", std::string("\0\xff,\x01\n2,1\n", 11), {kEmpty, 1}},
+        {"binary", std::string("\0\xff,\x01\n2,1\n", 9), {kEmpty, 1}},
     };
     for (const Case& c : cases) {
         TaskTable tasks = ReadScoreText(c.text);
