@@ -43,6 +43,7 @@ void Sim::PrintLine(std::string_view text) {
 // ---- Events ----
 
 void Sim::Form_Load() {
+    RemoveStaleTemporaries(folder_);
     LoadScoreFile();
     Mode = 1;
     Lbllevel = "OK";

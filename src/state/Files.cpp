@@ -4,12 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 
 namespace pellix {
 
 namespace {
+
+constexpr std::string_view kTempMarker = ".tmp-";
+
+// ".<name>.tmp-XXXXXX", beside the file it will replace.
+std::string TemporaryName(const std::filesystem::path& file) {
+    return "." + file.filename().string() + std::string(kTempMarker) + "XXXXXX";
+}
 
 FileError FromErrno(int err) {
     switch (err) {
@@ -53,6 +61,8 @@ std::string_view Describe(FileError error) {
             return "Is a directory";
         case FileError::TooShort:
             return "Incomplete configuration file";
+        case FileError::TooLarge:
+            return "File too large";
         case FileError::Io:
             break;
     }
@@ -70,6 +80,10 @@ FileRead ReadWholeFile(const std::filesystem::path& file) {
         ::close(fd);
         return {std::nullopt, error};
     }
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxFileSize) {
+        ::close(fd);
+        return {std::nullopt, FileError::TooLarge};
+    }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::string data;
     char buffer[1 << 16];
@@ -83,6 +97,10 @@ FileRead ReadWholeFile(const std::filesystem::path& file) {
         }
         if (n == 0) break;
         data.append(buffer, static_cast<std::size_t>(n));
+        if (data.size() > kMaxFileSize) {  // grew while being read
+            ::close(fd);
+            return {std::nullopt, FileError::TooLarge};
+        }
     }
     ::close(fd);
     return {std::move(data), FileError::None};
@@ -90,7 +108,7 @@ FileRead ReadWholeFile(const std::filesystem::path& file) {
 
 FileError ReplaceFileAtomically(const std::filesystem::path& file, std::string_view data) {
     std::filesystem::path folder = file.parent_path();
-    std::string temp = (folder / ("." + file.filename().string() + ".tmp-XXXXXX")).string();
+    std::string temp = (folder / TemporaryName(file)).string();
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return FromErrno(errno);
     bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
@@ -111,6 +129,21 @@ FileError ReplaceFileAtomically(const std::filesystem::path& file, std::string_v
         ::close(dir);
     }
     return FileError::None;
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        std::size_t marker = name.rfind(kTempMarker);
+        if (!name.starts_with('.') || marker == std::string::npos ||
+            name.size() != marker + kTempMarker.size() + 6 || !entry.is_regular_file(ec))
+            continue;
+        auto written = entry.last_write_time(ec);
+        if (!ec && now - written > std::chrono::minutes(1)) fs::remove(entry.path(), ec);
+    }
 }
 
 }  // namespace pellix

@@ -1,0 +1,53 @@
+// What a learner's folder collects over time: temporary files left by a
+// program killed in the middle of a save, and files too large to be the
+// router's.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "HardeningSupport.h"
+
+namespace pellix::hardening {
+namespace {
+
+TEST(FolderUpkeep, StartUpRemovesOnlyStaleTemporaries) {
+    TempFolder folder;
+    struct Entry {
+        const char* name;
+        bool old;
+        bool kept;
+    };
+    const Entry entries[] = {
+        {".router1.cfg.tmp-AbC123", true, false},  // left by a killed save
+        {".user.dat.tmp-x9Y8z7", true, false},
+        {".user.dat.tmp-fresh1", false, true},  // may be a save under way
+        {".hidden-notes", true, true},          // not ours
+        {".user.dat.tmp-toolongname", true, true},
+        {"R1-config", true, true},
+    };
+    for (const Entry& e : entries) {
+        WriteFile(folder.File(e.name), "x");
+        if (e.old)
+            fs::last_write_time(folder.File(e.name),
+                                fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    }
+    Sim sim(folder.Work());
+    sim.Form_Load();
+    for (const Entry& e : entries) EXPECT_EQ(e.kept, fs::exists(folder.File(e.name))) << e.name;
+}
+
+TEST(FolderUpkeep, OversizedFilesAreRefusedUnread) {
+    TempFolder folder;
+    for (const char* name : {"router1.cfg", "user.dat"}) {
+        WriteFile(folder.File(name), ConfigText({"Big"}));
+        fs::resize_file(folder.File(name), (64u << 20) + 1);  // sparse: nothing is written
+    }
+    Sim sim(folder.Work());
+    sim.Form_Load();
+    EXPECT_EQ(sim.Lines()[11], "%Error opening router1.cfg (File too large)");
+    EXPECT_EQ(sim.ConfigSlots[1], "Router");
+    for (const TaskEntry& entry : sim.Tasks) EXPECT_FALSE(entry.has_value());
+}
+
+}  // namespace
+}  // namespace pellix::hardening
