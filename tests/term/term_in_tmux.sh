@@ -5,18 +5,20 @@
 # exit status. The test types with send-keys and reads the pane with
 # capture-pane, polling (never sleeping blindly) for what it expects.
 #
-#   term_in_tmux.sh PELLIX_TERM SCENARIO
+#   term_in_tmux.sh PELLIX_TERM SCENARIO [EVENT_SCRIPT]
 #
 # Scenarios: welcome, plan, finish, sigint, sigterm, sighup, ctrl-c,
-# closed-terminal, too-small.
+# closed-terminal, too-small, and exercise (the EVENT_SCRIPT, a whole
+# exercise in the replay format, typed into the terminal).
 set -uo pipefail
 
-if [ $# -ne 2 ]; then
-  echo "usage: $0 PELLIX_TERM SCENARIO" >&2
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+  echo "usage: $0 PELLIX_TERM SCENARIO [EVENT_SCRIPT]" >&2
   exit 2
 fi
 exe=$1
 scenario=$2
+events=${3:-}
 command -v tmux >/dev/null || { echo "tmux is not installed"; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pellix-term-test.XXXXXX")
@@ -290,6 +292,34 @@ case "$scenario" in
     expect_welcome
     press F10
     expect_ended 0
+    ;;
+  exercise)
+    # Every task of the exercise, earned at the terminal's keyboard.
+    [ -f "$events" ] || fail "no event script given"
+    mkdir -p "$dir"
+    for k in $(seq 1 50); do printf '%d,0,0,0\r\n' "$k"; done >"$dir/user.dat"
+    start_shell 100 30
+    start_term
+    expect_welcome
+    while IFS= read -r line || [ -n "$line" ]; do
+      line=${line%$'\r'}
+      case "$line" in
+        "type "*) type_text "${line#type }" ;;
+        enter) press Enter ;;
+        ctrl-z) press C-z ;;
+        plan) press F2 ;;
+        close-plan) type_text "q" ;;
+        finish) break ;;
+        "" | "#"* | screen) ;;
+        *) fail "the exercise uses an event this test cannot type: $line" ;;
+      esac
+    done <"$events"
+    wait_for -E "^Vantric Sim +Score:  50$"
+    press F10
+    expect_ended 0
+    for k in $(seq 1 50); do
+      grep -q "^$k,1," "$dir/user.dat" || fail "task $k is not saved as done"
+    done
     ;;
   *)
     echo "unknown scenario $scenario" >&2
