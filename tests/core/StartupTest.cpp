@@ -10,39 +10,11 @@
 #include <sstream>
 #include <string>
 
+#include "TestFolder.h"
 #include "console/Sim.h"
 
 namespace pellix {
 namespace {
-
-namespace fs = std::filesystem;
-
-class Folder {
-  public:
-    Folder() {
-        std::random_device seed;
-        path_ = fs::temp_directory_path() /
-                ("pellix-core-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
-        fs::create_directories(path_);
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& Path() const { return path_; }
-    void Write(const std::string& name, const std::string& data) const {
-        std::ofstream(path_ / name, std::ios::binary) << data;
-    }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-  private:
-    fs::path path_;
-};
 
 std::string ConfigLines(int count) {
     std::string text;
@@ -52,11 +24,6 @@ std::string ConfigLines(int count) {
                 (k == 1 ? "Saved" : "s" + std::to_string(k)) + "\r\n";
     }
     return text;
-}
-
-void Type(Sim& sim, const std::string& text) {
-    for (char c : text) sim.Form_KeyPress(static_cast<unsigned char>(c));
-    sim.Form_KeyPress(13);
 }
 
 bool IsStartupError(const std::string& line) {
