@@ -131,15 +131,13 @@ const std::vector<ConfigCase>& ConfigCases() {
     return cases;
 }
 
-// Test names and messages show the case by its name.
-void PrintTo(const ConfigCase& c, std::ostream* os) {
-    *os << c.file.name;
-}
-
-class ConfigFileCases : public ::testing::TestWithParam<ConfigCase> {
+// A case's folder: the permission cases are skipped as root, and nothing may
+// be written beside the working folder.
+template <typename Case>
+class FileCases : public ::testing::TestWithParam<Case> {
   protected:
     void SetUp() override {
-        if (GetParam().file.needsNonRoot && RunningAsRoot())
+        if (this->GetParam().file.needsNonRoot && RunningAsRoot())
             GTEST_SKIP() << "running as root, whom file and folder permissions do not stop";
     }
     void TearDown() override {
@@ -147,7 +145,16 @@ class ConfigFileCases : public ::testing::TestWithParam<ConfigCase> {
         fs::permissions(folder_.Work(), fs::perms::owner_all, fs::perm_options::add, ec);
         EXPECT_TRUE(folder_.StrayOutside().empty()) << "written outside the folder";
     }
+    TempFolder folder_;
+};
 
+// Test names and messages show the case by its name.
+void PrintTo(const ConfigCase& c, std::ostream* os) {
+    *os << c.file.name;
+}
+
+class ConfigFileCases : public FileCases<ConfigCase> {
+  protected:
     // Slots 1 to 100 of the router.
     static std::vector<std::string> Slots(const Sim& sim) {
         return {sim.ConfigSlots.begin() + 1, sim.ConfigSlots.end()};
@@ -175,8 +182,6 @@ class ConfigFileCases : public ::testing::TestWithParam<ConfigCase> {
         EXPECT_EQ(lines[20], prompt);
         EXPECT_TRUE(folder_.TempFiles().empty()) << "a temporary file was left";
     }
-
-    TempFolder folder_;
 };
 
 TEST_P(ConfigFileCases, AtStartUp) {
@@ -298,19 +303,7 @@ void PrintTo(const ScoreCase& c, std::ostream* os) {
     *os << c.file.name;
 }
 
-class ScoreFileCases : public ::testing::TestWithParam<ScoreCase> {
-  protected:
-    void SetUp() override {
-        if (GetParam().file.needsNonRoot && RunningAsRoot())
-            GTEST_SKIP() << "running as root, whom file and folder permissions do not stop";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(folder_.Work(), fs::perms::owner_all, fs::perm_options::add, ec);
-        EXPECT_TRUE(folder_.StrayOutside().empty()) << "written outside the folder";
-    }
-    TempFolder folder_;
-};
+class ScoreFileCases : public FileCases<ScoreCase> {};
 
 TEST_P(ScoreFileCases, LoadThenSave) {
     const ScoreCase& c = GetParam();
