@@ -1,88 +1,50 @@
 // Turns an event script of pellix-replay (a transcript file included: its
-// "#file", "#config" and "#score" fixture lines give the start files) into an
-// input of the event fuzzer.
+// "#file", "#config" and "#score" fixture lines give the start files, read by
+// the transcript tests' own parser) into an input of the event fuzzer.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 
 #include "EventInput.h"
+#include "Transcript.h"
 #include "replay/Replay.h"
+#include "state/ConfigFile.h"
 
 namespace pellix::fuzz {
 
-namespace detail {
-
-inline std::string_view Word(std::string_view& rest) {
-    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
-    std::size_t end = rest.find(' ');
-    std::string_view word = rest.substr(0, end);
-    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
-    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
-    return word;
+// A configuration file in the router's own layout goes in compactly, as its
+// slot texts (up to the last one set); any other content as it stands.
+inline std::pair<FileKind, std::string> ConfigSeed(const std::string& content) {
+    std::optional<SavedSlots> saved = ReadConfigText(content);
+    ConfigSlotTable slots;
+    if (saved) StoreSavedSlots(slots, SavedSlots(*saved));
+    if (!saved || WriteConfigText(slots) != content) return {FileKind::Raw, content};
+    int last = kLastSlot;
+    while (last > 1 && slots[static_cast<std::size_t>(last)].empty()) --last;
+    std::string built;
+    for (int k = 1; k <= last; ++k) built += slots[static_cast<std::size_t>(k)] + "\n";
+    return {FileKind::Built, built};
 }
-
-// "|TEXT|" -> TEXT
-inline std::optional<std::string> Barred(std::string_view rest) {
-    if (rest.size() < 2 || rest.front() != '|' || rest.back() != '|') return std::nullopt;
-    return std::string(rest.substr(1, rest.size() - 2));
-}
-
-}  // namespace detail
 
 inline std::string SeedFromScript(std::string_view script) {
-    using detail::Barred;
-    using detail::Word;
-    std::optional<std::string> configRaw, scoreRaw;
-    std::map<int, std::string> configSlots;
-    std::map<int, std::string> scoreFields;
-    EventInputWriter events;
+    std::string error;
+    std::optional<transcript::Transcript> fixtures = transcript::Parse(std::string(script), error);
+    auto startFile = [&](const char* name) -> std::pair<FileKind, std::string> {
+        if (!fixtures || !fixtures->files.contains(name)) return {FileKind::Absent, {}};
+        const std::string& content = fixtures->files.at(name);
+        return std::string_view(name) == "router1.cfg" ? ConfigSeed(content)
+                                                       : std::pair{FileKind::Raw, content};
+    };
 
+    EventInputWriter events;
     std::istringstream lines{std::string(script)};
     std::string raw;
     while (std::getline(lines, raw)) {
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         std::string_view line = raw;
-        if (line.starts_with("#file ") || line.starts_with("#config ") ||
-            line.starts_with("#score ")) {
-            std::string_view rest = line;
-            std::string_view keyword = Word(rest);
-            if (keyword == "#score") {
-                std::string_view what = Word(rest);
-                if (what == "zero") {
-                    for (int k = 1; k <= 50; ++k) scoreFields[k] = "0";
-                } else if (auto text = Barred(rest)) {
-                    scoreFields[std::atoi(std::string(what).c_str())] = *text;
-                }
-                continue;
-            }
-            std::string_view name = Word(rest);
-            if (name != "router1.cfg" && name != "user.dat") continue;
-            bool isConfig = name == "router1.cfg";
-            if (keyword == "#config" && isConfig) {
-                if (configSlots.empty()) configSlots[1] = "Router";
-                if (Word(rest) == "slot") {
-                    int k = std::atoi(std::string(Word(rest)).c_str());
-                    if (auto text = Barred(rest)) configSlots[k] = *text;
-                }
-                continue;
-            }
-            std::string& content = isConfig ? configRaw.emplace() : scoreRaw.emplace();
-            if (rest == "empty") continue;
-            std::string end = "\r\n";
-            if (rest.starts_with("lf ")) {
-                end = "\n";
-                rest.remove_prefix(3);
-            } else if (rest.starts_with("noend ")) {
-                end.clear();
-                rest.remove_prefix(6);
-            }
-            if (auto text = Barred(rest)) content += *text + end;
-            continue;
-        }
         std::optional<Event> event = ParseEvent(line);
         if (!event) continue;
         switch (event->kind) {
@@ -113,25 +75,9 @@ inline std::string SeedFromScript(std::string_view script) {
         }
     }
 
+    auto [configKind, configBytes] = startFile("router1.cfg");
+    auto [scoreKind, scoreBytes] = startFile("user.dat");
     EventInputWriter out;
-    FileKind configKind = FileKind::Absent, scoreKind = FileKind::Absent;
-    std::string configBytes, scoreBytes;
-    if (configRaw) {
-        configKind = FileKind::Raw;
-        configBytes = *configRaw;
-    } else if (!configSlots.empty()) {
-        configKind = FileKind::Built;
-        for (int k = 1; k <= configSlots.rbegin()->first; ++k)
-            configBytes += (configSlots.contains(k) ? configSlots[k] : "") + "\n";
-    }
-    if (scoreRaw) {
-        scoreKind = FileKind::Raw;
-        scoreBytes = *scoreRaw;
-    } else if (!scoreFields.empty()) {
-        scoreKind = FileKind::Raw;
-        for (const auto& [k, field] : scoreFields)
-            scoreBytes += std::to_string(k) + "," + field + ",0,0\r\n";
-    }
     out.Files(configKind, configBytes, scoreKind, scoreBytes);
     return out.Bytes() + events.Bytes();
 }

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#ifdef PELLIX_EVENT_SCRIPTS
 #include "ScriptSeed.h"
+#endif
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
