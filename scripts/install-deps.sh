@@ -10,7 +10,7 @@ build_packages=(
   libncurses-dev
 )
 test_packages=(
-  libgtest-dev libgmock-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev
   tmux
   clang libclang-rt-14-dev
 )

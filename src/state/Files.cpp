@@ -13,11 +13,20 @@ namespace pellix {
 namespace {
 
 constexpr std::string_view kTempMarker = ".tmp-";
+constexpr std::string_view kTempUnique = "XXXXXX";  // filled in by mkostemp
 
 // ".<name>.tmp-XXXXXX", beside the file it will replace.
 std::string TemporaryName(const std::filesystem::path& file) {
-    return "." + file.filename().string() + std::string(kTempMarker) + "XXXXXX";
+    return "." + file.filename().string() + std::string(kTempMarker) + std::string(kTempUnique);
 }
+
+// Closes a descriptor on every way out of a read.
+struct OpenFile {
+    int fd;
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
 
 FileError FromErrno(int err) {
     switch (err) {
@@ -72,37 +81,27 @@ std::string_view Describe(FileError error) {
 FileRead ReadWholeFile(const std::filesystem::path& file) {
     // Non-blocking, so that a pipe or device in place of the file cannot
     // hang the router; anything but a regular file is refused.
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return {std::nullopt, FromErrno(errno)};
+    OpenFile in{::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    if (in.fd < 0) return {std::nullopt, FromErrno(errno)};
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        FileError error = S_ISDIR(st.st_mode) ? FileError::IsDirectory : FileError::Io;
-        ::close(fd);
-        return {std::nullopt, error};
-    }
-    if (static_cast<std::uintmax_t>(st.st_size) > kMaxFileSize) {
-        ::close(fd);
+    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return {std::nullopt, S_ISDIR(st.st_mode) ? FileError::IsDirectory : FileError::Io};
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxFileSize)
         return {std::nullopt, FileError::TooLarge};
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
     std::string data;
     char buffer[1 << 16];
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        ssize_t n = ::read(in.fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
-            FileError error = FromErrno(errno);
-            ::close(fd);
-            return {std::nullopt, error};
+            return {std::nullopt, FromErrno(errno)};
         }
         if (n == 0) break;
         data.append(buffer, static_cast<std::size_t>(n));
-        if (data.size() > kMaxFileSize) {  // grew while being read
-            ::close(fd);
+        if (data.size() > kMaxFileSize)  // grew while being read
             return {std::nullopt, FileError::TooLarge};
-        }
     }
-    ::close(fd);
     return {std::move(data), FileError::None};
 }
 
@@ -123,11 +122,8 @@ FileError ReplaceFileAtomically(const std::filesystem::path& file, std::string_v
         return FromErrno(err);
     }
     // Make the rename itself durable.
-    int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    OpenFile dir{::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dir.fd >= 0) ::fsync(dir.fd);
     return FileError::None;
 }
 
@@ -139,7 +135,8 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder) {
         const std::string name = entry.path().filename().string();
         std::size_t marker = name.rfind(kTempMarker);
         if (!name.starts_with('.') || marker == std::string::npos ||
-            name.size() != marker + kTempMarker.size() + 6 || !entry.is_regular_file(ec))
+            name.size() != marker + kTempMarker.size() + kTempUnique.size() ||
+            !entry.is_regular_file(ec))
             continue;
         auto written = entry.last_write_time(ec);
         if (!ec && now - written > std::chrono::minutes(1)) fs::remove(entry.path(), ec);
