@@ -46,7 +46,9 @@ enum EventOp : std::uint8_t {
     OpType = 13,         // 1 byte n, then n bytes: each byte as a key
     OpCommandPart = 14,  // 1 byte: a known command typed without Enter
     OpTypeEnter = 15,    // as OpType, then Enter
-    kOpCount = 16,
+    OpUp = 16,           // the Up arrow: history recall
+    OpDown = 17,         // the Down arrow
+    kOpCount = 18,
 };
 
 // Commands and answers of the exercise: every interpreter's commands, the

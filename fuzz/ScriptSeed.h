@@ -66,6 +66,12 @@ inline std::string SeedFromScript(std::string_view script) {
             case Event::Tick:
                 events.Op(OpTick);
                 break;
+            case Event::Up:
+                events.Op(OpUp);
+                break;
+            case Event::Down:
+                events.Op(OpDown);
+                break;
             case Event::Finish:
                 events.Op(OpFinish);
                 break;

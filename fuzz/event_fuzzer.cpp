@@ -234,6 +234,17 @@ class Run {
         sim_.Timer1_Timer();
         Check("tick");
     }
+    // History recall changes only the input line, and only in the command
+    // modes.
+    void Recall(bool older) {
+        auto before = sim_.Lines();
+        older ? sim_.RecallOlder() : sim_.RecallNewer();
+        for (int k = 0; k < InputLine; ++k)
+            if (sim_.Lines()[k] != before[k]) Broken("history recall changed a console line");
+        if (sim_.Mode > 7 && sim_.Lines()[InputLine] != before[InputLine])
+            Broken("history recall changed a dialog's input line");
+        Check(older ? "up" : "down");
+    }
     void Finish() {
         sim_.Finish();
         if (!sim_.Finished()) Broken("not finished after Finish");
@@ -363,6 +374,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case OpTypeEnter:
                 run.Type(in.Bytes(in.Byte()));
                 run.Key(13);
+                break;
+            case OpUp:
+                run.Recall(true);
+                break;
+            case OpDown:
+                run.Recall(false);
                 break;
         }
     }

@@ -31,6 +31,8 @@ Sim::Sim(std::filesystem::path folder) : folder_(std::move(folder)) {}
 // ---- The console lines ----
 
 void Sim::NewLine() {
+    if (scrollBack_.size() == kScrollBackLines) scrollBack_.pop_front();
+    scrollBack_.push_back(std::move(Txt[0]));
     for (int k = 0; k < InputLine; ++k) Txt[k] = std::move(Txt[k + 1]);
     Txt[InputLine].clear();
 }
@@ -59,6 +61,7 @@ void Sim::Form_Load() {
     Txt[11] = loadError;
     Prompt = host + ">";
     Txt[InputLine] = Prompt;
+    scrollBack_.clear();  // the console starts blank: nothing above the welcome
 }
 
 void Sim::Form_KeyPress(std::uint16_t code) {
@@ -76,6 +79,27 @@ bool Sim::Txt_Click(int) {
 
 bool Sim::Timer1_Timer() {
     return !planShown_;
+}
+
+// ---- History recall ----
+
+void Sim::RecallOlder() {
+    if (finished_ || Mode < 1 || Mode > 7) return;
+    for (int k = recallPosition_ - 1; k >= 0; --k)
+        if (!CommandHistory[k].empty()) return Recall(k);
+}
+
+void Sim::RecallNewer() {
+    if (finished_ || Mode < 1 || Mode > 7 || recallPosition_ == kHistoryEntries) return;
+    for (int k = recallPosition_ + 1; k < kHistoryEntries; ++k)
+        if (!CommandHistory[k].empty()) return Recall(k);
+    Recall(kHistoryEntries);
+}
+
+void Sim::Recall(int position) {
+    recallPosition_ = position;
+    Txt[InputLine] = Prompt;
+    if (position < kHistoryEntries) Txt[InputLine] += CommandHistory[position];
 }
 
 void Sim::ShowNetworkPlan() {
@@ -128,6 +152,7 @@ std::string Sim::PromptOf(int mode) const {
 
 void Sim::ShowPrompt() {
     SaveScoreFile();
+    recallPosition_ = kHistoryEntries;
     Prompt = PromptOf(Mode);
     Txt[InputLine] = Prompt;
     Lbllevel = ScoreCaption(SumTasks(Tasks));

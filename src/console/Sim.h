@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -21,6 +22,8 @@ namespace pellix {
 inline constexpr int kConsoleLines = 21;
 inline constexpr int InputLine = kConsoleLines - 1;
 inline constexpr int kHistoryEntries = 10;
+// How many lines that scrolled off the top of the console are kept.
+inline constexpr std::size_t kScrollBackLines = 1000;
 
 // The one-line status strip under the console: the notes printed since it
 // was last cleared, first printed first. The strip shows only the first; it
@@ -62,6 +65,9 @@ class Sim {
     // they return whether it should.
     bool Txt_Click(int index);
     bool Timer1_Timer();
+    // The Up and Down arrow keys: history recall in the command modes.
+    void RecallOlder();
+    void RecallNewer();
     // "Show Network Plan", the plan's "Close", and "Finish".
     void ShowNetworkPlan();
     void CloseNetworkPlan();
@@ -71,6 +77,8 @@ class Sim {
     Snapshot Snap() const;
     const std::array<std::string, kConsoleLines>& Lines() const { return Txt; }
     const std::string& InputText() const { return Txt[InputLine]; }
+    // The lines that scrolled off the top of the console, oldest first.
+    const std::deque<std::string>& ScrollBack() const { return scrollBack_; }
     bool PlanShown() const { return planShown_; }
     bool Finished() const { return finished_; }
     const std::filesystem::path& Folder() const { return folder_; }
@@ -111,7 +119,13 @@ class Sim {
     std::string TftpFileName;
 
   private:
+    void Recall(int position);
+
     std::filesystem::path folder_;
+    std::deque<std::string> scrollBack_;
+    // Where history recall stands: an index into CommandHistory, or
+    // kHistoryEntries for just after the newest entry.
+    int recallPosition_ = kHistoryEntries;
     FillerSource fillers_;
     bool planShown_ = false;
     bool finished_ = false;

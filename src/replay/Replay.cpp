@@ -108,6 +108,7 @@ std::optional<Event> ParseEvent(std::string_view line) {
         {"enter", Event::Key, 13},    {"lf", Event::Key, 10},
         {"bs", Event::Key, 8},        {"ctrl-z", Event::Key, 26},
         {"tab", Event::Key, 9},       {"esc", Event::Key, 27},
+        {"up", Event::Up, 0},         {"down", Event::Down, 0},
         {"plan", Event::Plan, 0},     {"close-plan", Event::ClosePlan, 0},
         {"tick", Event::Tick, 0},     {"finish", Event::Finish, 0},
         {"screen", Event::Screen, 0},
@@ -129,6 +130,12 @@ bool Apply(Sim& sim, const Event& event, std::ostream& out) {
             break;
         case Event::Key:
             sim.Form_KeyPress(static_cast<std::uint16_t>(event.number));
+            break;
+        case Event::Up:
+            sim.RecallOlder();
+            break;
+        case Event::Down:
+            sim.RecallNewer();
             break;
         case Event::Type:
             for (unsigned char c : event.text) sim.Form_KeyPress(c);

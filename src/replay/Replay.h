@@ -13,7 +13,7 @@ class Sim;
 
 // One script line, parsed.
 struct Event {
-    enum Kind { Skip, Key, Plan, ClosePlan, Click, Tick, Finish, Screen, Type };
+    enum Kind { Skip, Key, Up, Down, Plan, ClosePlan, Click, Tick, Finish, Screen, Type };
     Kind kind = Skip;
     int number = 0;    // the key code, or the clicked line
     std::string text;  // the typed text

@@ -459,6 +459,12 @@ bool DriveBoth(FrmSim* main, Sim& core, const std::string& script) {
             case Event::Tick:
                 main->Timer1_Timer();
                 break;
+            case Event::Up:
+                QTest::keyClick(KeyTarget(main), Qt::Key_Up);
+                break;
+            case Event::Down:
+                QTest::keyClick(KeyTarget(main), Qt::Key_Down);
+                break;
             case Event::Finish:
                 QTest::mouseClick(main->FinishButton(), Qt::LeftButton);
                 break;
