@@ -10,6 +10,7 @@
 #include <optional>
 #include <utility>
 
+#include "console/About.h"
 #include "gui/FrmSim.h"
 #include "gui/FrmStart.h"
 #include "gui/Widgets.h"
@@ -81,7 +82,7 @@ int RunPellix(int argc, char** argv) {
             return 0;
         }
         if (parser.isSet("version")) {
-            printf("pellix %s\n", PELLIX_VERSION);
+            fputs(about::VersionText("pellix").c_str(), stdout);
             return 0;
         }
     }

@@ -1,62 +1,74 @@
-// pellix-replay [--dir DIR] [SCRIPT]
+// pellix-replay [OPTION]... [SCRIPT]
+#include <getopt.h>
+
 #include <fstream>
 #include <iostream>
 
+#include "console/About.h"
 #include "console/Sim.h"
 #include "replay/Replay.h"
 
 namespace {
 
-constexpr char kUsage[] =
+constexpr char kName[] = "pellix-replay";
+constexpr char kSynopsis[] = "pellix-replay [--dir DIR] [SCRIPT]";
+constexpr char kHelp[] =
     "Usage: pellix-replay [--dir DIR] [SCRIPT]\n"
     "Runs the router simulator without a window: the start-up sequence, then the\n"
-    "events of SCRIPT (or standard input), printing a JSON snapshot per 'screen'.\n"
-    "  --dir DIR   work on router1.cfg, user.dat and TFTP files in DIR\n"
-    "  --help      show this help\n"
-    "  --version   show the version\n";
+    "events of SCRIPT (or standard input, also for '-'), printing a JSON snapshot\n"
+    "for every 'screen' event. See pellix-replay(1) for the events.\n"
+    "\n"
+    "  -d, --dir DIR   work on router1.cfg, user.dat and TFTP files in DIR\n"
+    "                  (default: the current folder)\n"
+    "  -h, --help      show this help and exit\n"
+    "  -V, --version   show the version and exit\n"
+    "  --              end of options (a SCRIPT that starts with '-' follows)\n";
 
-int Usage(const std::string& problem) {
-    std::cerr << "pellix-replay: " << problem << "\n" << kUsage;
-    return 2;
+int BadUsage(const std::string& problem) {
+    std::cerr << pellix::about::BadUsageText(kName, problem, kSynopsis);
+    return pellix::about::kBadUsage;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    static const option kOptions[] = {
+        {"dir", required_argument, nullptr, 'd'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
     std::filesystem::path dir = ".";
-    std::string script;
-    bool haveScript = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--help") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (arg == "--version") {
-            std::cout << "pellix-replay " PELLIX_VERSION "\n";
-            return 0;
-        }
-        if (arg == "--dir") {
-            if (++i >= argc) return Usage("--dir needs a folder");
-            dir = argv[i];
-        } else if (arg.starts_with("--dir=")) {
-            dir = arg.substr(6);
-        } else if (arg != "-" && arg.starts_with("-")) {
-            return Usage("unknown option " + arg);
-        } else if (haveScript) {
-            return Usage("more than one script");
-        } else {
-            script = arg;
-            haveScript = true;
+    opterr = 0;  // the messages below say what is wrong
+    for (int c; (c = getopt_long(argc, argv, ":d:hV", kOptions, nullptr)) != -1;) {
+        switch (c) {
+            case 'd':
+                if (*optarg == '\0') return BadUsage("--dir needs a folder");
+                dir = optarg;
+                break;
+            case 'h':
+                std::cout << kHelp;
+                return 0;
+            case 'V':
+                std::cout << pellix::about::VersionText(kName);
+                return 0;
+            case ':':
+                return BadUsage(std::string(argv[optind - 1]) + " needs a value");
+            default:
+                return BadUsage("unknown option " + (optopt ? std::string("-") + char(optopt)
+                                                            : std::string(argv[optind - 1])));
         }
     }
+    if (argc - optind > 1) return BadUsage("more than one script");
+    const std::string script = optind < argc ? argv[optind] : "-";
+
     std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec)) return Usage("no such folder: " + dir.string());
+    if (!std::filesystem::is_directory(dir, ec)) return BadUsage("no such folder: " + dir.string());
 
     std::ifstream file;
-    if (haveScript && script != "-") {
+    if (script != "-") {
         file.open(script, std::ios::binary);
-        if (!file) return Usage("cannot read script " + script);
+        if (!file) return BadUsage("cannot read script " + script);
     }
     std::istream& in = file.is_open() ? static_cast<std::istream&>(file) : std::cin;
 
