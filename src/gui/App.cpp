@@ -13,42 +13,11 @@
 #include "console/About.h"
 #include "gui/FrmSim.h"
 #include "gui/FrmStart.h"
+#include "gui/PaintWatch.h"
 #include "gui/Widgets.h"
 #include "state/DataFolder.h"
 
 namespace pellix::gui {
-
-namespace {
-
-// Runs then once the window has painted itself for the first time (after the
-// whole paint, which ends before queued calls run).
-void AfterFirstPaint(QWidget* window, std::function<void()> then) {
-    class Watcher : public QObject {
-      public:
-        Watcher(QWidget* window, std::function<void()> then)
-            : QObject(window), then_(std::move(then)) {}
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Paint && !fired_) {
-                fired_ = true;
-                QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        then_();
-                        deleteLater();
-                    },
-                    Qt::QueuedConnection);
-            }
-            return false;
-        }
-
-      private:
-        std::function<void()> then_;
-        bool fired_ = false;
-    };
-    window->installEventFilter(new Watcher(window, std::move(then)));
-}
-
-}  // namespace
 
 int RunPellix(int argc, char** argv) {
     QCoreApplication::setApplicationName("pellix");
@@ -68,11 +37,15 @@ int RunPellix(int argc, char** argv) {
         "DIR");
     parser.addOption(dirOption);
     // For start-up measurements: quit as soon as the splash or the main
-    // window is on screen.
-    QCommandLineOption quitOption("quit-after-show", "Quit once WINDOW (splash or main) shows.",
-                                  "WINDOW");
+    // window is on screen, or once the splash is fully drawn (no paint for
+    // 300 ms); or open the main window at once and stay (idle measurements).
+    QCommandLineOption quitOption(
+        "quit-after-show", "Quit once WINDOW (splash, splash-settled or main) shows.", "WINDOW");
     quitOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(quitOption);
+    QCommandLineOption openMainOption("open-main", "Press Start at once.");
+    openMainOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(openMainOption);
     // --help and --version answer before any window system is touched.
     if (parser.parse(arguments)) {
         if (parser.isSet("help") || parser.isSet("help-all")) {
@@ -91,8 +64,9 @@ int RunPellix(int argc, char** argv) {
     QApplication app(argc, argv);
     parser.process(app);
     QString quitAfter = parser.value(quitOption);
-    if (parser.isSet(quitOption) && quitAfter != "splash" && quitAfter != "main") {
-        fputs("pellix: --quit-after-show takes splash or main\n", stderr);
+    if (parser.isSet(quitOption) && quitAfter != "splash" && quitAfter != "splash-settled" &&
+        quitAfter != "main") {
+        fputs("pellix: --quit-after-show takes splash, splash-settled or main\n", stderr);
         return 2;
     }
     std::optional<std::filesystem::path> dir;
@@ -120,6 +94,10 @@ int RunPellix(int argc, char** argv) {
 
     if (quitAfter == "splash") {
         AfterFirstPaint(&splash, end);
+    } else if (quitAfter == "splash-settled") {
+        AfterPaintSettles(&splash, 300, end);
+    } else if (parser.isSet(openMainOption)) {
+        AfterFirstPaint(&splash, [&] { splash.Command1_Click(); });
     } else if (quitAfter == "main") {
         AfterFirstPaint(&splash, [&] {
             splash.Command1_Click();
