@@ -11,7 +11,7 @@ build_packages=(
 )
 test_packages=(
   libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev
-  tmux
+  tmux tidy
   clang libclang-rt-14-dev
 )
 
