@@ -1,17 +1,61 @@
 #include "gui/FrmSim.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "gui/FrmNetwork.h"
+#include "gui/PlanPlacement.h"
+#include "gui/Scaling.h"
 #include "gui/Widgets.h"
+#include "scoring/TaskTable.h"
 
 namespace pellix::gui {
+
+namespace {
+
+constexpr std::uint16_t kEnter = 13;
+// Lines per notch of the mouse wheel, and the notch's angle.
+constexpr int kWheelLines = 3;
+constexpr int kWheelNotch = 120;
+// Shift+PgUp and Shift+PgDn move by the screen less one line.
+constexpr int kPageLines = kConsoleLines - 1;
+// How many pasted keys are typed in one turn of the event loop when no line
+// end comes: the window repaints and answers between turns.
+constexpr std::size_t kPastedKeysPerTurn = 256;
+
+// Where the window's size is remembered: $XDG_CONFIG_HOME/pellix/pellix.conf.
+constexpr const char* kSizeKey = "MainWindow/size";
+constexpr const char* kMaximizedKey = "MainWindow/maximized";
+
+QSettings::Format SettingsFormat() {
+    return QSettings::NativeFormat;
+}
+
+// Every caption the score label can show.
+QStringList ScoreCaptions() {
+    QStringList captions{"OK"};
+    for (int score = 0; score <= kTaskCount; ++score) captions << FromRouter(ScoreCaption(score));
+    return captions;
+}
+
+bool Is(const QKeyEvent& event, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    constexpr Qt::KeyboardModifiers kChords =
+        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    return event.key() == key && (event.modifiers() & kChords) == modifiers;
+}
+
+}  // namespace
 
 std::optional<std::uint16_t> KeyCode(const QKeyEvent& event) {
     switch (event.key()) {
@@ -43,11 +87,12 @@ std::optional<std::uint16_t> KeyCode(const QKeyEvent& event) {
 FrmSim::FrmSim(std::filesystem::path folder) : sim_(std::move(folder)) {
     InitResources();
     setWindowTitle("Vantric Sim");
-    setFixedSize(Px(9390), Px(6360));
+    setMinimumSize(kMainWindowSize);
+    resize(kMainWindowSize);
 
     Picture1_ = new QWidget(this);
     Picture1_->setObjectName("Picture1");
-    Picture1_->setGeometry(Px(120), Px(240), Px(9135), Px(4815));
+    Place(Picture1_, QRect(Px(120), Px(240), Px(9135), Px(4815)));
     Picture1_->setAutoFillBackground(true);
     QPalette white = Picture1_->palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -59,35 +104,52 @@ FrmSim::FrmSim(std::filesystem::path folder) : sim_(std::move(folder)) {
 
     pic_ = new StatusStrip(this);
     pic_->setObjectName("pic");
-    pic_->setGeometry(Px(120), Px(5160), Px(9135), Px(330));
+    Place(pic_, QRect(Px(120), Px(5160), Px(9135), Px(330)));
 
     Lbllevel_ = new QLabel(this);
     Lbllevel_->setObjectName("Lbllevel");
-    Lbllevel_->setGeometry(Px(8400), 0, Px(855), Px(255));
+    Place(Lbllevel_, QRect(Px(8400), 0, Px(855), Px(255)));
 
     cmdexit_ = new QPushButton("Finish", this);
     cmdexit_->setObjectName("cmdexit");
-    cmdexit_->setGeometry(Px(120), Px(5760), Px(1815), Px(375));
+    cmdexit_->setToolTip("Finish (F10)");
+    Place(cmdexit_, QRect(Px(120), Px(5760), Px(1815), Px(375)));
     connect(cmdexit_, &QPushButton::clicked, this, &FrmSim::cmdexit_Click);
 
     cmdsave_ = new QPushButton("Show Network Plan", this);
     cmdsave_->setObjectName("cmdsave");
-    cmdsave_->setGeometry(Px(7440), Px(5760), Px(1815), Px(375));
+    cmdsave_->setToolTip("Show or hide the network plan (F2)");
+    Place(cmdsave_, QRect(Px(7440), Px(5760), Px(1815), Px(375)));
     connect(cmdsave_, &QPushButton::clicked, this, &FrmSim::cmdsave_Click);
 
     Label1_ = new QLabel("Pellix", this);
     Label1_->setObjectName("Label1");
-    Label1_->setGeometry(Px(3720), Px(5640), Px(1935), Px(615));
     Label1_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1_->setFont(ProductFont(20.25));
+    Place(Label1_, QRect(Px(3720), Px(5640), Px(1935), Px(615)));
     QPalette navy = Label1_->palette();
     navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
     Label1_->setPalette(navy);
 
+    // Over the console's top right corner while it is scrolled back.
+    scrollMarker_ = new QLabel(Picture1_);
+    scrollMarker_->setObjectName("scrollMarker");
+    scrollMarker_->setAutoFillBackground(true);
+    scrollMarker_->setFrameShape(QFrame::Box);
+    scrollMarker_->setMargin(1);
+    QPalette note = scrollMarker_->palette();
+    note.setColor(QPalette::Window, QColor(255, 255, 204));
+    note.setColor(QPalette::WindowText, Qt::black);
+    scrollMarker_->setPalette(note);
+    scrollMarker_->hide();
+
     Timer1_.setInterval(1000);
     connect(&Timer1_, &QTimer::timeout, this, &FrmSim::Timer1_Timer);
+    pasteTimer_.setInterval(0);
+    connect(&pasteTimer_, &QTimer::timeout, this, &FrmSim::TypePasted);
 
     Form_Load();
+    RestoreSize();
 }
 
 FrmSim::~FrmSim() = default;
@@ -97,33 +159,126 @@ FrmSim::~FrmSim() = default;
 // configuration, welcome screen).
 void FrmSim::Form_Load() {
     qApp->installEventFilter(this);
+    Place(Txt_[0], Txt_[0]->geometry());
     for (int k = 1; k < kConsoleLines; ++k) {
         ConsoleLine* above = Txt_[static_cast<std::size_t>(k - 1)];
         ConsoleLine* line = new ConsoleLine(Picture1_);
         line->setObjectName(QString("Txt%1").arg(k));
         line->setGeometry(above->x(), above->y() + above->height(), above->width(),
                           above->height());
+        Place(line, line->geometry());
         Txt_[static_cast<std::size_t>(k)] = line;
     }
     sim_.Form_Load();
+    ApplyScale();
     Redraw();
     FocusInputLine();
     Timer1_.start();
 }
 
+// ---- Size and zoom ----
+
+void FrmSim::Place(QWidget* widget, const QRect& base) {
+    widget->setGeometry(base);
+    placed_.push_back({widget, base, widget->font()});
+}
+
+// Scales every control of the layout to the largest size that the window
+// holds and centres the whole.
+void FrmSim::ApplyScale() {
+    scale_ = FitScale(size());
+    QSize used(static_cast<int>(std::lround(kMainWindowSize.width() * scale_)),
+               static_cast<int>(std::lround(kMainWindowSize.height() * scale_)));
+    QPoint origin((width() - used.width()) / 2, (height() - used.height()) / 2);
+    for (const Placed& placed : placed_) {
+        QRect at = ScaleRect(placed.base, scale_);
+        if (placed.widget->parentWidget() == this) at.translate(origin);
+        placed.widget->setGeometry(at);
+        placed.widget->setFont(ScaleFont(placed.font, scale_));
+    }
+    int lineHeight = Txt_[0]->height();
+    for (ConsoleLine* line : Txt_) lineHeight = std::min(lineHeight, line->height());
+    QFont console = ConsoleFont(scale_, lineHeight);
+    for (ConsoleLine* line : Txt_) line->setFont(console);
+    // Every score fits the label whole, whatever font stands in for the
+    // label's.
+    Lbllevel_->setFont(
+        FitFont(Lbllevel_->font(), ScoreCaptions(), Lbllevel_->contentsRect().size()));
+    scrollMarker_->setFont(ScaleFont(QApplication::font(), scale_));
+    Redraw();
+}
+
+void FrmSim::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (Txt_[kConsoleLines - 1]) ApplyScale();
+}
+
+// Ctrl+= and Ctrl+- make the window a zoom step larger or smaller, as far
+// as the screen allows; Ctrl+0 (direction 0) returns to the first size.
+void FrmSim::Zoom(int direction) {
+    double target = direction == 0 ? 1.0 : NextZoom(scale_, direction);
+    QSize size(static_cast<int>(std::lround(kMainWindowSize.width() * target)),
+               static_cast<int>(std::lround(kMainWindowSize.height() * target)));
+    if (QScreen* screen = this->screen()) {
+        QSize frame = frameGeometry().size() - geometry().size();
+        size = size.boundedTo(screen->availableGeometry().size() - frame);
+    }
+    if (isMaximized() || isFullScreen()) showNormal();
+    resize(size.expandedTo(kMainWindowSize));
+}
+
+void FrmSim::RestoreSize() {
+    QSettings settings(SettingsFormat(), QSettings::UserScope, "pellix", "pellix");
+    QSize size = settings.value(kSizeKey, kMainWindowSize).toSize();
+    if (QScreen* screen = this->screen()) size = size.boundedTo(screen->availableGeometry().size());
+    resize(size.expandedTo(kMainWindowSize));
+    if (settings.value(kMaximizedKey, false).toBool())
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void FrmSim::SaveSize() {
+    QSettings settings(SettingsFormat(), QSettings::UserScope, "pellix", "pellix");
+    bool maximized = isMaximized() || isFullScreen();
+    QSize size = maximized ? normalGeometry().size() : this->size();
+    if (size.isValid()) settings.setValue(kSizeKey, size);
+    settings.setValue(kMaximizedKey, maximized);
+}
+
+// ---- Drawing ----
+
 void FrmSim::Redraw() {
     Snapshot snap = sim_.Snap();
+    bool live = !view_.Scrolled();
     for (int k = 0; k < kConsoleLines; ++k) {
         ConsoleLine* line = Txt_[static_cast<std::size_t>(k)];
-        QString text = FromRouter(snap.lines[static_cast<std::size_t>(k)]);
-        if (line->text() == text) continue;
-        line->setText(text);
-        // Lines above the input line show their beginning; the input line
-        // keeps its caret behind the last character typed.
-        if (k != InputLine) line->setCursorPosition(0);
+        if (!line) return;  // still being built
+        int row = view_.RowOfLine(sim_, k);
+        QString text = FromRouter(ConsoleView::RowText(sim_, row));
+        bool caret = live && k == InputLine;
+        if (line->text() != text) {
+            line->setText(text);
+            // Lines above the input line show their beginning; the input line
+            // keeps its caret behind the last character typed.
+            if (!caret) line->setCursorPosition(0);
+        }
+        auto [first, last] = view_.SelectedColumns(sim_, row);
+        line->SetSelected(first, last);
+        line->SetCaretShown(caret);
     }
     pic_->SetPrinted(snap.pic);
     Lbllevel_->setText(FromRouter(snap.label));
+
+    if (view_.Scrolled()) {
+        scrollMarker_->setText(QString("Scroll-back: %1 of %2 lines up")
+                                   .arg(view_.Offset())
+                                   .arg(sim_.ScrollBack().size()));
+        scrollMarker_->adjustSize();
+        scrollMarker_->move(Picture1_->width() - scrollMarker_->width(), 0);
+        scrollMarker_->show();
+        scrollMarker_->raise();
+    } else {
+        scrollMarker_->hide();
+    }
 }
 
 void FrmSim::FocusInputLine() {
@@ -132,28 +287,202 @@ void FrmSim::FocusInputLine() {
     input->setCursorPosition(static_cast<int>(input->text().size()));
 }
 
-// Key preview: every key typed while this window is active reaches the
-// router's key handler first, whichever control has the focus, and no
-// control sees it after.
+// ---- Keys ----
+
+// Key preview: every key typed while this window or the plan is active
+// reaches the router's key handler first, whichever control has the focus,
+// and no control sees it after. The window's own keys (zoom, copy, paste,
+// scroll-back, function keys) come before the router's.
 bool FrmSim::eventFilter(QObject* watched, QEvent* event) {
     if (ended_) return false;
-    QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::MouseButtonRelease) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this) return false;
+    if (!widget) return false;
+    QWidget* window = widget->window();
+    if (window != this && !(plan_ && window == plan_.get())) return false;
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            return KeyPressed(watched, static_cast<QKeyEvent*>(event));
+        case QEvent::Wheel: {
+            if (window != this) return false;
+            int notches = static_cast<QWheelEvent*>(event)->angleDelta().y() / kWheelNotch;
+            if (notches != 0) ScrollView(notches * kWheelLines);
+            return true;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            return window == this && MouseEvent(watched, event);
+        default:
+            return false;
+    }
+}
 
-    if (type == QEvent::KeyPress) {
-        std::optional<std::uint16_t> code = KeyCode(*static_cast<QKeyEvent*>(event));
-        if (!code) return false;
-        sim_.Form_KeyPress(*code);
-        Redraw();
-        return true;
+bool FrmSim::KeyPressed(QObject* watched, QKeyEvent* event) {
+    const QKeyEvent& key = *event;
+    constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
+    constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
+    constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
+    constexpr Qt::KeyboardModifiers kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+
+    if (Is(key, Qt::Key_Equal, kCtrl) || Is(key, Qt::Key_Plus, kCtrl) ||
+        Is(key, Qt::Key_Plus, kCtrlShift)) {
+        Zoom(+1);
+    } else if (Is(key, Qt::Key_Minus, kCtrl)) {
+        Zoom(-1);
+    } else if (Is(key, Qt::Key_0, kCtrl)) {
+        Zoom(0);
+    } else if (Is(key, Qt::Key_C, kCtrlShift) || Is(key, Qt::Key_Insert, kCtrl)) {
+        Copy();
+    } else if (Is(key, Qt::Key_V, kCtrlShift) || Is(key, Qt::Key_V, kCtrl) ||
+               Is(key, Qt::Key_Insert, kShift)) {
+        Paste(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+    } else if (Is(key, Qt::Key_PageUp, kShift)) {
+        ScrollView(kPageLines);
+    } else if (Is(key, Qt::Key_PageDown, kShift)) {
+        ScrollView(-kPageLines);
+    } else if (Is(key, Qt::Key_F2, kNone)) {
+        TogglePlan();
+    } else if (Is(key, Qt::Key_F10, kNone)) {
+        cmdexit_Click();
+    } else if (Is(key, Qt::Key_Up, kNone)) {
+        TypeKey({RouterKey::RecallOlder});
+    } else if (Is(key, Qt::Key_Down, kNone)) {
+        TypeKey({RouterKey::RecallNewer});
+    } else if (std::optional<std::uint16_t> code = KeyCode(key)) {
+        TypeKey({RouterKey::Character, *code});
+    } else {
+        // Keys the router has no use for (arrows, Home, Delete ...) move
+        // nothing in a console line either.
+        bool line = std::find(Txt_.begin(), Txt_.end(), watched) != Txt_.end();
+        return line;
     }
-    if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        for (int k = 0; k < kConsoleLines; ++k)
-            if (watched == Txt_[static_cast<std::size_t>(k)]) Txt_Click(k);
+    return true;
+}
+
+// A key for the router. While a paste is being typed, keys wait behind it.
+void FrmSim::TypeKey(RouterKey key) {
+    if (!pending_.empty()) {
+        pending_.push_back(key);
+        return;
     }
-    return false;
+    Deliver(key);
+    Redraw();
+}
+
+// Hands one key to the router; any key returns the view to the live screen
+// and ends the selection, as in a terminal.
+void FrmSim::Deliver(RouterKey key) {
+    switch (key.kind) {
+        case RouterKey::Character:
+            sim_.Form_KeyPress(key.code);
+            break;
+        case RouterKey::RecallOlder:
+            sim_.RecallOlder();
+            break;
+        case RouterKey::RecallNewer:
+            sim_.RecallNewer();
+            break;
+    }
+    view_.ScrollToLive();
+    view_.ClearSelection();
+    Txt_[InputLine]->RestartBlink();
+}
+
+// Pasted text is typed key by key, as if the learner typed it, a line at a
+// time with the window repainted in between.
+void FrmSim::Paste(const QString& text) {
+    if (ended_) return;
+    for (std::uint16_t code : PastedKeys(text)) pending_.push_back({RouterKey::Character, code});
+    if (!pending_.empty()) pasteTimer_.start();
+}
+
+void FrmSim::TypePasted() {
+    std::size_t typed = 0;
+    while (!pending_.empty() && !ended_ && typed < kPastedKeysPerTurn) {
+        RouterKey key = pending_.front();
+        pending_.pop_front();
+        Deliver(key);
+        ++typed;
+        if (key.kind == RouterKey::Character && key.code == kEnter) break;
+    }
+    if (pending_.empty() || ended_) {
+        pending_.clear();
+        pasteTimer_.stop();
+    }
+    if (!ended_) Redraw();
+}
+
+// ---- Scroll-back, selection, copy ----
+
+void FrmSim::ScrollView(int lines) {
+    if (view_.ScrollBy(sim_, lines)) Redraw();
+}
+
+void FrmSim::Copy() {
+    if (!view_.HasSelection()) return;
+    QGuiApplication::clipboard()->setText(FromRouter(view_.SelectedText(sim_)),
+                                          QClipboard::Clipboard);
+}
+
+// The console line at a point of the panel, the nearest one outside them.
+int FrmSim::LineAt(QPoint inPanel) const {
+    for (int k = 0; k < kConsoleLines; ++k)
+        if (inPanel.y() < Txt_[static_cast<std::size_t>(k)]->geometry().bottom() + 1) return k;
+    return InputLine;
+}
+
+// The mouse over the console lines: the left button selects (a double click
+// a word) and clicks as the router knows it; the middle button pastes the
+// primary selection.
+bool FrmSim::MouseEvent(QObject* watched, QEvent* event) {
+    auto line = std::find(Txt_.begin(), Txt_.end(), watched);
+    if (line == Txt_.end() && !(mouseSelecting_ && event->type() == QEvent::MouseMove))
+        return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    QPoint inPanel = Picture1_->mapFromGlobal(mouse->globalPosition().toPoint());
+    int k = LineAt(inPanel);
+    ConsoleLine* under = Txt_[static_cast<std::size_t>(k)];
+    TextPlace place{view_.RowOfLine(sim_, k), under->ColumnAt(inPanel.x() - under->x())};
+    QClipboard* clipboard = QGuiApplication::clipboard();
+
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() == Qt::LeftButton) {
+                view_.StartSelection(place);
+                mouseSelecting_ = true;
+                Redraw();
+            }
+            return true;
+        case QEvent::MouseButtonDblClick:
+            if (mouse->button() == Qt::LeftButton) {
+                view_.SelectWord(sim_, place);
+                mouseSelecting_ = false;
+                if (clipboard->supportsSelection())
+                    clipboard->setText(FromRouter(view_.SelectedText(sim_)), QClipboard::Selection);
+                Redraw();
+            }
+            return true;
+        case QEvent::MouseMove:
+            if (mouseSelecting_ && (mouse->buttons() & Qt::LeftButton)) {
+                view_.ExtendSelection(place);
+                Redraw();
+            }
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (mouse->button() == Qt::LeftButton) {
+                mouseSelecting_ = false;
+                if (view_.HasSelection() && clipboard->supportsSelection())
+                    clipboard->setText(FromRouter(view_.SelectedText(sim_)), QClipboard::Selection);
+                Txt_Click(static_cast<int>(line - Txt_.begin()));
+            } else if (mouse->button() == Qt::MiddleButton) {
+                Paste(clipboard->text(clipboard->supportsSelection() ? QClipboard::Selection
+                                                                     : QClipboard::Clipboard));
+            }
+            return true;
+        default:
+            return false;
+    }
 }
 
 void FrmSim::Txt_Click(int index) {
@@ -167,6 +496,15 @@ void FrmSim::Timer1_Timer() {
     Redraw();
 }
 
+// ---- The network plan and Finish ----
+
+void FrmSim::TogglePlan() {
+    if (sim_.PlanShown())
+        ClosePlan();
+    else
+        cmdsave_Click();
+}
+
 void FrmSim::cmdsave_Click() {
     sim_.ShowNetworkPlan();
     Redraw();
@@ -174,9 +512,30 @@ void FrmSim::cmdsave_Click() {
         plan_ = std::make_unique<frmnetwork>();
         connect(plan_.get(), &frmnetwork::closeRequested, this, &FrmSim::ClosePlan);
     }
+    PlacePlanWindow();
     plan_->show();
     plan_->raise();
     plan_->activateWindow();
+}
+
+// The plan opens beside the main window where the screen has room, and never
+// over the console's input line. Once placed it stays where the learner puts
+// it, unless that now hides the input line.
+void FrmSim::PlacePlanWindow() {
+    QScreen* screen = this->screen();
+    if (!screen) return;
+    ConsoleLine* input = Txt_[InputLine];
+    QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
+    QMargins frame(geometry().left() - frameGeometry().left(),
+                   geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(),
+                   frameGeometry().bottom() - geometry().bottom());
+    if (planPlaced_ && !plan_->frameGeometry().intersects(inputLine)) return;
+    QSize planFrame = plan_->size().grownBy(frame);
+    QRect place = PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine, planFrame);
+    plan_->resize(place.size().shrunkBy(frame));
+    plan_->move(place.topLeft());
+    planPlaced_ = true;
 }
 
 void FrmSim::ClosePlan() {
@@ -202,7 +561,10 @@ void FrmSim::EndProgram() {
     if (ended_) return;
     ended_ = true;
     Timer1_.stop();
+    pasteTimer_.stop();
+    pending_.clear();
     sim_.Finish();
+    SaveSize();
     if (plan_) plan_->hide();
     emit finished();
 }

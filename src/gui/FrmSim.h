@@ -1,18 +1,23 @@
 // The main window "Vantric Sim": the console panel with its 21 lines, the
 // status strip, the score label, "Finish" and "Show Network Plan". It hands
 // every key, click and tick to the core and draws the core's snapshot after
-// each; the router lives in the core alone.
+// each; the router lives in the core alone. Around the router it adds what a
+// terminal window gives: any size (the layout scales as one), zoom keys,
+// scroll-back, selection, copy and paste, and function keys for the buttons.
 #pragma once
 
 #include <QTimer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "console/Sim.h"
+#include "gui/ConsoleView.h"
 
 class QKeyEvent;
 class QLabel;
@@ -44,6 +49,13 @@ class FrmSim : public QWidget {
     QPushButton* PlanButton() const { return cmdsave_; }
     // The network plan window, once "Show Network Plan" has loaded it.
     frmnetwork* Plan() const { return plan_.get(); }
+    // The scale of the layout: 1 at the window's first size.
+    double Scale() const { return scale_; }
+    const ConsoleView& View() const { return view_; }
+    // Shown while the console is scrolled back.
+    QLabel* ScrollMarker() const { return scrollMarker_; }
+    // Whether pasted keys are still waiting to be typed.
+    bool Pasting() const { return !pending_.empty(); }
 
   public slots:
     void Timer1_Timer();
@@ -55,8 +67,39 @@ class FrmSim : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // A key for the router: a character code, or history recall.
+    struct RouterKey {
+        enum Kind { Character, RecallOlder, RecallNewer } kind = Character;
+        std::uint16_t code = 0;
+    };
+    // A control of the fixed layout with its place and font at scale 1.
+    struct Placed {
+        QWidget* widget;
+        QRect base;
+        QFont font;
+    };
+
+    void Place(QWidget* widget, const QRect& base);
+    void ApplyScale();
+    void Zoom(int direction);
+    void RestoreSize();
+    void SaveSize();
+
+    bool KeyPressed(QObject* watched, QKeyEvent* event);
+    bool MouseEvent(QObject* watched, QEvent* event);
+    void TypeKey(RouterKey key);
+    void Deliver(RouterKey key);
+    void Paste(const QString& text);
+    void TypePasted();
+    void ScrollView(int lines);
+    void Copy();
+    int LineAt(QPoint inPanel) const;
+    void TogglePlan();
+    void PlacePlanWindow();
+
     void Form_Load();
     void Txt_Click(int index);
     void cmdsave_Click();
@@ -76,7 +119,16 @@ class FrmSim : public QWidget {
     QPushButton* cmdsave_ = nullptr;
     QTimer Timer1_;
     std::unique_ptr<frmnetwork> plan_;
+    bool planPlaced_ = false;
     bool ended_ = false;
+
+    std::vector<Placed> placed_;
+    double scale_ = 1;
+    ConsoleView view_;
+    QLabel* scrollMarker_ = nullptr;
+    bool mouseSelecting_ = false;
+    std::deque<RouterKey> pending_;
+    QTimer pasteTimer_;
 };
 
 }  // namespace pellix::gui

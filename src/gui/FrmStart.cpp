@@ -1,6 +1,7 @@
 #include "gui/FrmStart.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -38,6 +39,10 @@ frmstart::frmstart(std::filesystem::path folder) : folder_(std::move(folder)) {
     Command1_->setGeometry(Px(3840), Px(5760), Px(1695), Px(495));
     Command1_->setFont(SansFont(12, true));
     connect(Command1_, &QPushButton::clicked, this, &frmstart::Command1_Click);
+    // The keyboard reaches "Start": it has the focus, and Enter presses it as
+    // Space does.
+    Command1_->setAutoDefault(true);
+    Command1_->setFocus();
 
     Form_Load();
 }
@@ -51,6 +56,18 @@ void frmstart::Form_Load() {
     QRect window(QPoint(0, 0), size());
     window.moveCenter(screen->geometry().center());
     setGeometry(window);
+}
+
+void frmstart::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            Command1_Click();
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
 }
 
 // Hides the splash and shows the main window, loading it the first time.

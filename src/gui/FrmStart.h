@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+class QKeyEvent;
 class QPushButton;
 
 namespace pellix::gui {
@@ -29,6 +30,10 @@ class frmstart : public QWidget {
   signals:
     // The main window has ended the program.
     void finished();
+
+  protected:
+    // Enter and Space press "Start".
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void Form_Load();

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <algorithm>
 
 // Outside any namespace, as Qt's resource initialiser requires.
 static void InitPellixResources() {
@@ -19,7 +20,8 @@ int PointsToPixels(double points) {
     return static_cast<int>(points * 96.0 / 72.0 + 0.5);
 }
 
-constexpr int kLineHeight = 15;  // 225 twips
+// The blank left of a line's text, as a text field leaves it.
+constexpr int kTextMargin = 2;
 
 }  // namespace
 
@@ -35,15 +37,15 @@ void InitResources() {
     InitPellixResources();
 }
 
-QFont ConsoleFont() {
+QFont ConsoleFont(double scale, int lineHeight) {
     QFont font("Fixedsys");
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setWeight(QFont::Normal);
     // 9 points is 12 pixels; a bigger fallback family would not fit the line.
-    int pixels = PointsToPixels(9);
+    int pixels = static_cast<int>(PointsToPixels(9) * scale + 0.5);
     font.setPixelSize(pixels);
-    while (pixels > 8 && QFontMetrics(font).height() > kLineHeight) font.setPixelSize(--pixels);
+    while (pixels > 8 && QFontMetrics(font).height() > lineHeight) font.setPixelSize(--pixels);
     return font;
 }
 
@@ -75,14 +77,93 @@ ConsoleLine::ConsoleLine(QWidget* parent) : QLineEdit(parent) {
     setCursor(Qt::IBeamCursor);
 }
 
-void ConsoleLine::paintEvent(QPaintEvent* event) {
-    QLineEdit::paintEvent(event);
-    // A read-only field draws no caret of its own.
-    if (!hasFocus() || !caretOn_) return;
+void ConsoleLine::SetSelected(int first, int last) {
+    if (last <= first) first = last = 0;
+    if (first == selectedFirst_ && last == selectedLast_) return;
+    selectedFirst_ = first;
+    selectedLast_ = last;
+    update();
+}
+
+void ConsoleLine::SetCaretShown(bool shown) {
+    if (shown == caretShown_) return;
+    caretShown_ = shown;
+    update();
+}
+
+void ConsoleLine::RestartBlink() {
+    caretOn_ = true;
+    if (blink_.isActive()) blink_.start(QApplication::cursorFlashTime() / 2, this);
+    update();
+}
+
+int ConsoleLine::Shift() const {
+    if (!caretShown_) return 0;
+    QFontMetrics metrics(font());
+    int room = width() - 2 * kTextMargin;
+    int needed = metrics.horizontalAdvance(text()) + metrics.horizontalAdvance(QLatin1Char('M'));
+    return std::max(0, needed - room);
+}
+
+int ConsoleLine::ColumnX(int column) const {
+    return kTextMargin - Shift() + QFontMetrics(font()).horizontalAdvance(text().left(column));
+}
+
+QRect ConsoleLine::CaretCell() const {
+    QFontMetrics metrics(font());
+    int column = cursorPosition();
+    QChar under = column < text().size() ? text().at(column) : QLatin1Char(' ');
+    return QRect(ColumnX(column), (height() - metrics.height()) / 2,
+                 metrics.horizontalAdvance(under), metrics.height());
+}
+
+int ConsoleLine::ColumnAt(int x) const {
+    QFontMetrics metrics(font());
+    QString line = text();
+    int left = kTextMargin - Shift();
+    for (int column = 0; column < line.size(); ++column) {
+        int advance = metrics.horizontalAdvance(line.at(column));
+        if (x < left + advance / 2) return column;
+        left += advance;
+    }
+    return static_cast<int>(line.size());
+}
+
+void ConsoleLine::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    QRect caret = cursorRect();
-    painter.fillRect(QRect(caret.center().x(), caret.top(), 1, caret.height()),
-                     palette().color(QPalette::Text));
+    QPalette colours = palette();
+    painter.fillRect(rect(), colours.color(QPalette::Base));
+    QFontMetrics metrics(font());
+    QString line = text();
+    int top = (height() - metrics.height()) / 2;
+    int baseline = top + metrics.ascent();
+    painter.setPen(colours.color(QPalette::Text));
+    painter.drawText(ColumnX(0), baseline, line);
+
+    if (selectedLast_ > selectedFirst_) {
+        QRect marked(ColumnX(selectedFirst_), 0, ColumnX(selectedLast_) - ColumnX(selectedFirst_),
+                     height());
+        painter.fillRect(marked, colours.color(QPalette::Active, QPalette::Highlight));
+        painter.setClipRect(marked);
+        painter.setPen(colours.color(QPalette::Active, QPalette::HighlightedText));
+        painter.drawText(ColumnX(0), baseline, line);
+        painter.setClipping(false);
+    }
+
+    if (!caretShown_) return;
+    QRect cell = CaretCell();
+    if (hasFocus() && window()->isActiveWindow()) {
+        if (!caretOn_) return;
+        painter.fillRect(cell, colours.color(QPalette::Text));
+        painter.setClipRect(cell);
+        painter.setPen(colours.color(QPalette::Base));
+        painter.drawText(ColumnX(0), baseline, line);
+        painter.setClipping(false);
+    } else {
+        painter.setPen(colours.color(QPalette::Text));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(cell.adjusted(0, 0, -1, -1));
+    }
 }
 
 void ConsoleLine::focusInEvent(QFocusEvent* event) {
@@ -96,7 +177,7 @@ void ConsoleLine::focusInEvent(QFocusEvent* event) {
 void ConsoleLine::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     blink_.stop();
-    caretOn_ = false;
+    caretOn_ = true;
     update();
 }
 

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pellix::gui {
@@ -25,8 +26,9 @@ QString FromRouter(std::string_view text);
 std::string ToRouter(const QString& text);
 
 // "Fixedsys" 9 point for the console lines, sized so that a line fits its
-// 15 pixels; the nearest fixed-pitch family where it is missing.
-QFont ConsoleFont();
+// height (15 pixels at scale 1); the nearest fixed-pitch family where it is
+// missing.
+QFont ConsoleFont(double scale = 1, int lineHeight = 15);
 // "MS Sans Serif" in the given points, bold when asked: the strip and buttons.
 QFont SansFont(double points, bool bold);
 // "Arial Black" in the given points, italic: the product name.
@@ -35,12 +37,27 @@ QFont ProductFont(double points);
 // Loads the pictures, icon and texts compiled into the program.
 void InitResources();
 
-// One console line: a read-only text field that still shows its caret while
-// it has the focus, so the learner sees where typing goes.
+// One console line: a read-only text field that draws its text as a
+// terminal does: in the console font, with a part of it selected, and with a
+// block caret where typing goes when it is the live input line.
 class ConsoleLine : public QLineEdit {
     Q_OBJECT
   public:
     explicit ConsoleLine(QWidget* parent);
+
+    // Shows the columns [first, last) as selected (none when equal).
+    void SetSelected(int first, int last);
+    std::pair<int, int> Selected() const { return {selectedFirst_, selectedLast_}; }
+    // Whether the line shows the caret: only the input line of the live
+    // screen does, solid while it has the focus, hollow otherwise.
+    void SetCaretShown(bool shown);
+    bool CaretShown() const { return caretShown_; }
+    // The caret shows solid again at once, as after a key.
+    void RestartBlink();
+    // The caret's cell, in the line's coordinates.
+    QRect CaretCell() const;
+    // The column boundary nearest to x.
+    int ColumnAt(int x) const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -49,8 +66,15 @@ class ConsoleLine : public QLineEdit {
     void timerEvent(QTimerEvent* event) override;
 
   private:
+    // How far the text is moved left so that the caret stays in sight.
+    int Shift() const;
+    int ColumnX(int column) const;
+
     QBasicTimer blink_;
     bool caretOn_ = false;
+    bool caretShown_ = false;
+    int selectedFirst_ = 0;
+    int selectedLast_ = 0;
 };
 
 // The status strip "pic": the notes printed since its last clear, one text

@@ -1,14 +1,18 @@
 // The three windows, driven as a learner drives them: clicks and key presses
 // delivered as Qt events, checked against what the core alone shows for the
 // same events.
+#include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -16,6 +20,8 @@
 #include "gui/FrmNetwork.h"
 #include "gui/FrmSim.h"
 #include "gui/FrmStart.h"
+#include "gui/PlanPlacement.h"
+#include "gui/Scaling.h"
 #include "gui/Widgets.h"
 #include "replay/Replay.h"
 #include "state/DataFolder.h"
@@ -127,7 +133,12 @@ bool CaretAtEndOfInputLine(FrmSim* main) {
 class WindowsTest : public QObject {
     Q_OBJECT
 
+    // The learner's configuration folder, where the window's size is kept.
+    QTemporaryDir config_;
+
   private slots:
+    void initTestCase();
+    void init();
     void StartShowsWelcomeScreen_data();
     void StartShowsWelcomeScreen();
     void WindowLayout_data();
@@ -142,7 +153,35 @@ class WindowsTest : public QObject {
     void SameScreensAsTheCore_data();
     void SameScreensAsTheCore();
     void ExerciseReachesFifty();
+
+    // The console as a terminal window: size, zoom, keys, copy and paste.
+    void ScoreLabelShowsEveryScoreWhole();
+    void LayoutScalesAsOne_data();
+    void LayoutScalesAsOne();
+    void ZoomKeys();
+    void SizeIsRemembered();
+    void SplashKeysPressStart_data();
+    void SplashKeysPressStart();
+    void FunctionKeys();
+    void ScrollBackAndBackOnAKey();
+    void SelectionIsKeptAndCopied();
+    void PasteIsTypedKeyByKey_data();
+    void PasteIsTypedKeyByKey();
+    void PasteOfAWholeConfiguration();
+    void PlanPlacement_data();
+    void PlanPlacement();
+    void PlanLeavesTheInputLineFree();
 };
+
+void WindowsTest::initTestCase() {
+    QVERIFY(config_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config_.path());
+}
+
+// Every test starts at the window's first size.
+void WindowsTest::init() {
+    QSettings("pellix", "pellix").clear();
+}
 
 void WindowsTest::StartShowsWelcomeScreen_data() {
     QTest::addColumn<QString>("hostname");
@@ -416,6 +455,12 @@ void WindowsTest::SameScreensAsTheCore_data() {
         << "key 0\nkey 127\nkey 200\nkey 65535\ntab\nesc\nkey 31\ntype a\nscreen\n";
     QTest::newRow("a line longer than the console")
         << "type " + QString(120, 'w') + "\nenter\nscreen\nenter\nenter\nscreen\n";
+    QTest::newRow("history recall, the dialogs and the password prompt")
+        << "up\ntype show clock\nenter\ntype enable\nenter\nup\nup\nscreen\ndown\nscreen\n"
+           "down\nscreen\nup\nenter\nscreen\ntype copy run tftp\nenter\nup\ndown\nscreen\n"
+           "type 1.1.1.1\nenter\nup\nscreen\nenter\ntype configure terminal\nenter\n"
+           "type enable password pellix\nenter\nctrl-z\ntype disable\nenter\ntype enable\n"
+           "enter\nup\ndown\nscreen\ntype pellix\nenter\nup\nscreen\nfinish\n";
     QTest::newRow("enable password prompt")
         << "type enable\nenter\ntype configure terminal\nenter\ntype enable password pellix\n"
            "enter\nctrl-z\ntype disable\nenter\ntype enable\nenter\nscreen\ntype wrong\nenter\n"
@@ -531,6 +576,499 @@ void WindowsTest::ExerciseReachesFifty() {
         std::string done = std::to_string(k) + ",1,";
         QVERIFY2(record.starts_with(done), record.c_str());
     }
+}
+
+// ---- The console as a terminal window ----
+
+namespace {
+
+// The controls of the main window's fixed layout at scale 1.
+const struct {
+    const char* name;
+    QRect base;
+} kMainLayout[] = {
+    {"Picture1", {8, 16, 609, 321}},  {"pic", {8, 344, 609, 22}},
+    {"Lbllevel", {560, 0, 57, 17}},   {"cmdexit", {8, 384, 121, 25}},
+    {"cmdsave", {496, 384, 121, 25}}, {"Label1", {248, 376, 129, 41}},
+};
+
+// Whether a scaled edge is the exact scaled one, rounded.
+bool EdgeScaled(int edge, int base, double scale, int origin = 0) {
+    return std::abs(edge - origin - base * scale) <= 0.5;
+}
+
+bool RectScaled(const QRect& rect, const QRect& base, double scale, QPoint origin = {}) {
+    return EdgeScaled(rect.left(), base.left(), scale, origin.x()) &&
+           EdgeScaled(rect.top(), base.top(), scale, origin.y()) &&
+           EdgeScaled(rect.left() + rect.width(), base.left() + base.width(), scale, origin.x()) &&
+           EdgeScaled(rect.top() + rect.height(), base.top() + base.height(), scale, origin.y());
+}
+
+void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+void SendWheel(QWidget* widget, int notches, Qt::KeyboardModifiers modifiers = {}) {
+    QPoint at(4, 4);
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+void Type(FrmSim* main, const std::string& text) {
+    for (unsigned char c : text) PressKey(KeyTarget(main), c);
+}
+
+// Every file of a folder, by name.
+std::map<std::string, std::string> Files(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path().filename().string()] = ReadFile(entry.path());
+    return files;
+}
+
+// A script's keys as a learner would paste them: typed text as it stands,
+// Enter and line feed as the given line end, other keys as their
+// characters; events that are not keys are left out of the paste and of the
+// script the core runs.
+struct Pasted {
+    QString text;
+    std::string script;
+};
+
+Pasted AsPasted(const std::string& script, const QString& lineEnd) {
+    Pasted pasted;
+    std::istringstream lines(script);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::optional<Event> event = ParseEvent(line);
+        if (!event) continue;
+        if (event->kind == Event::Type) {
+            pasted.text += FromRouter(event->text);
+        } else if (event->kind == Event::Key) {
+            bool enter = event->number == 13 || event->number == 10;
+            pasted.text += enter ? lineEnd : QString(QChar(event->number));
+        } else {
+            continue;
+        }
+        pasted.script += line + "\n";
+    }
+    return pasted;
+}
+
+void RunOnCore(Sim& core, const std::string& script) {
+    std::istringstream lines(script);
+    std::string line;
+    std::ostringstream ignored;
+    while (std::getline(lines, line))
+        if (std::optional<Event> event = ParseEvent(line)) Apply(core, *event, ignored);
+}
+
+void WaitForPaste(FrmSim* main) {
+    QTRY_VERIFY_WITH_TIMEOUT(!main->Pasting(), 60000);
+}
+
+}  // namespace
+
+// "Score:  50", the widest caption, and every other fits the label whole at
+// every zoom step, whatever font stands in for the label's.
+void WindowsTest::ScoreLabelShowsEveryScoreWhole() {
+    Folder folder;
+    Program program(folder.path());
+    FrmSim* main = program.main;
+    QLabel* label = main->ScoreLabel();
+    QStringList captions{"OK", "Score:  50"};
+    for (int score = 0; score <= 50; ++score) captions << QString("Score:  %1").arg(score);
+    for (double scale : {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0}) {
+        QSize size(qRound(626 * scale), qRound(424 * scale));
+        main->resize(size);
+        QTRY_COMPARE(main->size(), size);
+        QFontMetrics metrics(label->font());
+        QRect room = label->contentsRect();
+        for (const QString& caption : captions) {
+            QVERIFY2(metrics.horizontalAdvance(caption) <= room.width(),
+                     qPrintable(QString("\"%1\" at scale %2: %3 px in %4")
+                                    .arg(caption)
+                                    .arg(scale)
+                                    .arg(metrics.horizontalAdvance(caption))
+                                    .arg(room.width())));
+            QVERIFY(metrics.height() <= room.height());
+        }
+    }
+}
+
+void WindowsTest::LayoutScalesAsOne_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QPoint>("origin");
+    QTest::newRow("first size") << QSize(626, 424) << 1.0 << QPoint(0, 0);
+    QTest::newRow("one and a half") << QSize(939, 636) << 1.5 << QPoint(0, 0);
+    QTest::newRow("double") << QSize(1252, 848) << 2.0 << QPoint(0, 0);
+    QTest::newRow("wider than the layout, centred") << QSize(1252, 636) << 1.5 << QPoint(156, 0);
+    QTest::newRow("taller than the layout, centred") << QSize(939, 800) << 1.5 << QPoint(0, 82);
+}
+
+void WindowsTest::LayoutScalesAsOne() {
+    QFETCH(QSize, window);
+    QFETCH(double, scale);
+    QFETCH(QPoint, origin);
+    Folder folder;
+    Program program(folder.path());
+    FrmSim* main = program.main;
+    int firstConsolePixels = QFontInfo(main->Line(0)->font()).pixelSize();
+    int firstNamePixels = QFontInfo(main->findChild<QLabel*>("Label1")->font()).pixelSize();
+    main->resize(window);
+    QTRY_COMPARE(main->size(), window);
+    QCOMPARE(main->Scale(), scale);
+
+    for (const auto& control : kMainLayout) {
+        QWidget* widget = main->findChild<QWidget*>(control.name);
+        QVERIFY(widget);
+        QRect expected = scale == 2.0 ? QRect(control.base.topLeft() * 2, control.base.size() * 2)
+                                      : control.base;
+        if (scale == 1.0 || scale == 2.0) QCOMPARE(widget->geometry(), expected.translated(origin));
+        QVERIFY2(RectScaled(widget->geometry(), control.base, scale, origin), control.name);
+    }
+    // The lines fill the panel as at scale 1: stacked without gaps.
+    for (int k = 0; k < kConsoleLines; ++k) {
+        QLineEdit* line = main->Line(k);
+        QVERIFY(RectScaled(line->geometry(), QRect(8, 15 * k, 593, 15), scale));
+        if (k > 0) QCOMPARE(line->y(), main->Line(k - 1)->geometry().bottom() + 1);
+        QVERIFY(QFontMetrics(line->font()).height() <= line->height());
+    }
+    // The fonts grow with the layout.
+    QVERIFY(QFontInfo(main->Line(0)->font()).pixelSize() >= int(firstConsolePixels * scale) - 1);
+    QCOMPARE(QFontInfo(main->findChild<QLabel*>("Label1")->font()).pixelSize(),
+             qRound(firstNamePixels * scale));
+}
+
+void WindowsTest::ZoomKeys() {
+    Folder folder;
+    Program program(folder.path());
+    FrmSim* main = program.main;
+    QWidget* input = main->Line(InputLine);
+    QTest::keyClick(input, Qt::Key_Equal, Qt::ControlModifier);
+    QTRY_COMPARE(main->size(), QSize(783, 530));
+    QCOMPARE(main->Scale(), 1.25);
+    QTest::keyClick(input, Qt::Key_Minus, Qt::ControlModifier);
+    QTRY_COMPARE(main->size(), QSize(626, 424));
+    // Ctrl+- goes no smaller than the first size.
+    QTest::keyClick(input, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(main->size(), QSize(626, 424));
+    QTest::keyClick(input, Qt::Key_Plus, Qt::ControlModifier);
+    QTRY_COMPARE(main->size(), QSize(783, 530));
+    QTest::keyClick(input, Qt::Key_0, Qt::ControlModifier);
+    QTRY_COMPARE(main->size(), QSize(626, 424));
+    // The zoom keys type nothing.
+    QCOMPARE(main->Line(InputLine)->text(), "Router>");
+    QCOMPARE(main->Core().Snap().lines, main->Core().Lines());
+}
+
+void WindowsTest::SizeIsRemembered() {
+    Folder folder;
+    {
+        Program program(folder.path());
+        program.main->resize(700, 500);
+        QTRY_COMPARE(program.main->size(), QSize(700, 500));
+        QTest::keyClick(program.main->Line(InputLine), Qt::Key_F10);
+    }
+    {
+        Program program(folder.path());
+        QCOMPARE(program.main->size(), QSize(700, 500));
+        program.main->showMaximized();
+        program.main->close();
+    }
+    Program program(folder.path());
+    QVERIFY(program.main->windowState() & Qt::WindowMaximized);
+}
+
+void WindowsTest::SplashKeysPressStart_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void WindowsTest::SplashKeysPressStart() {
+    QFETCH(int, key);
+    Folder folder;
+    frmstart splash(folder.path());
+    splash.show();
+    QApplication::setActiveWindow(&splash);
+    QVERIFY(QTest::qWaitForWindowActive(&splash));
+    QCOMPARE(splash.focusWidget(), splash.StartButton());
+    QTest::keyClick(splash.focusWidget(), Qt::Key(key));
+    QVERIFY(splash.Main());
+    QVERIFY(splash.Main()->isVisible());
+    QVERIFY(splash.isHidden());
+}
+
+// F2 does what "Show Network Plan" and "Close" do, F10 what "Finish" does.
+void WindowsTest::FunctionKeys() {
+    Folder folder;
+    Program program(folder.path());
+    FrmSim* main = program.main;
+    QTest::keyClick(KeyTarget(main), Qt::Key_F2);
+    QVERIFY(main->Plan() && main->Plan()->isVisible());
+    QVERIFY(main->Core().Tasks[50]);
+    QCOMPARE(main->Strip()->Printed(), main->Core().Snap().pic);
+    QTest::keyClick(main->Plan()->CloseButton(), Qt::Key_F2);
+    QVERIFY(main->Plan()->isHidden());
+    QVERIFY(!main->Core().PlanShown());
+    // The router's own keys still change nothing there.
+    QApplication::setActiveWindow(main);
+    for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Escape, Qt::Key_Left, Qt::Key_Home, Qt::Key_Delete})
+        QTest::keyClick(KeyTarget(main), key);
+    QCOMPARE(main->Line(InputLine)->text(), "Router>");
+    QVERIFY(CaretAtEndOfInputLine(main));
+
+    QSignalSpy ended(&program.splash, &frmstart::finished);
+    QTest::keyClick(KeyTarget(main), Qt::Key_F10);
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(main->Core().Finished());
+    QVERIFY(std::filesystem::exists(folder.path() / "user.dat"));
+}
+
+void WindowsTest::ScrollBackAndBackOnAKey() {
+    Folder folder;
+    Program program(folder.path());
+    FrmSim* main = program.main;
+    Type(main, "enable\rshow running-config\rshow running-config\r");
+    const Sim& core = main->Core();
+    Snapshot live = core.Snap();
+    int kept = static_cast<int>(core.ScrollBack().size());
+    QVERIFY(kept > kConsoleLines);
+    QVERIFY(main->ScrollMarker()->isHidden());
+    QVERIFY(main->Line(InputLine)->CaretShown());
+
+    SendWheel(main->Line(5), 1);
+    QCOMPARE(main->View().Offset(), 3);
+    QCOMPARE(Text(main->Line(0)), core.ScrollBack()[std::size_t(kept - 3)]);
+    QCOMPARE(Text(main->Line(3)), core.Lines()[0]);
+    QVERIFY(main->ScrollMarker()->isVisible());
+    QVERIFY(main->ScrollMarker()->text().contains("3"));
+    for (int k = 0; k < kConsoleLines; ++k) QVERIFY(!main->Line(k)->CaretShown());
+    QTest::keyClick(KeyTarget(main), Qt::Key_PageUp, Qt::ShiftModifier);
+    QCOMPARE(main->View().Offset(), 3 + 20);
+    QTest::keyClick(KeyTarget(main), Qt::Key_PageDown, Qt::ShiftModifier);
+    QCOMPARE(main->View().Offset(), 3);
+    SendWheel(main->Panel(), -1);
+    QCOMPARE(main->View().Offset(), 0);
+    QVERIFY(main->ScrollMarker()->isHidden());
+    // No further back than the kept lines reach.
+    SendWheel(main->Line(0), 1000);
+    QCOMPARE(main->View().Offset(), kept);
+    QCOMPARE(Text(main->Line(0)), core.ScrollBack()[0]);
+    // The router's screen, strip and label stay as they were.
+    QCOMPARE(core.Snap().lines, live.lines);
+    QCOMPARE(main->Strip()->Printed(), live.pic);
+    QCOMPARE(ToRouter(main->ScoreLabel()->text()), live.label);
+
+    // A typed key goes to the router and brings the live screen back.
+    PressKey(KeyTarget(main), 'x');
+    QCOMPARE(main->View().Offset(), 0);
+    QVERIFY(main->ScrollMarker()->isHidden());
+    QCOMPARE(main->Line(InputLine)->text(), "Router#x");
+    for (int k = 0; k < kConsoleLines; ++k)
+        QCOMPARE(Text(main->Line(k)), core.Lines()[std::size_t(k)]);
+    QVERIFY(main->Line(InputLine)->CaretShown());
+}
+
+void WindowsTest::SelectionIsKeptAndCopied() {
+    Folder folder;
+    Program program(folder.path());
+    FrmSim* main = program.main;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    // From the start of line 1 down to the end of line 2, then back up over
+    // line 3 to line 2's end: the selection follows the mouse across lines.
+    ConsoleLine* from = main->Line(1);
+    SendMouse(from, QEvent::MouseButtonPress, QPoint(0, 7), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(from, QEvent::MouseMove, main->Line(3)->geometry().center() - from->pos(),
+              Qt::NoButton, Qt::LeftButton);
+    SendMouse(from, QEvent::MouseMove,
+              QPoint(from->width() - 1, main->Line(2)->y() - from->y() + 7), Qt::NoButton,
+              Qt::LeftButton);
+    SendMouse(from, QEvent::MouseButtonRelease, QPoint(from->width() - 1, 22), Qt::LeftButton,
+              Qt::NoButton);
+    QString expected = main->Line(1)->text() + "\n" + main->Line(2)->text();
+
+    // Kept after the release, through the focus rule's tick, highlighted.
+    main->Timer1_Timer();
+    QVERIFY(CaretAtEndOfInputLine(main));
+    QCOMPARE(FromRouter(main->View().SelectedText(main->Core())), expected);
+    QCOMPARE(main->Line(1)->Selected(), std::make_pair(0, int(main->Line(1)->text().size())));
+    QCOMPARE(main->Line(2)->Selected(), std::make_pair(0, int(main->Line(2)->text().size())));
+    QCOMPARE(main->Line(3)->Selected(), std::make_pair(0, 0));
+    if (clipboard->supportsSelection()) QCOMPARE(clipboard->text(QClipboard::Selection), expected);
+
+    for (auto [key, modifiers] :
+         {std::pair(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier),
+          std::pair(Qt::Key_Insert, Qt::KeyboardModifiers(Qt::ControlModifier))}) {
+        clipboard->clear();
+        QTest::keyClick(KeyTarget(main), key, modifiers);
+        QCOMPARE(clipboard->text(), expected);
+    }
+    // Copying typed nothing; a typed key ends the selection.
+    QCOMPARE(main->Line(InputLine)->text(), "Router>");
+    PressKey(KeyTarget(main), 'x');
+    QVERIFY(!main->View().HasSelection());
+    QCOMPARE(main->Line(1)->Selected(), std::make_pair(0, 0));
+}
+
+void WindowsTest::PasteIsTypedKeyByKey_data() {
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("how");
+    QTest::newRow("CR LF line ends, one Enter each")
+        << "enable\r\nshow clock\r\n\r\nshow history\r\n"
+        << "type enable\nenter\ntype show clock\nenter\nenter\ntype show history\nenter\n"
+        << "Ctrl+V";
+    QTest::newRow("CR and LF alone")
+        << "enable\rshow history\nsh h\n\r"
+        << "type enable\nenter\ntype show history\nenter\ntype sh h\nenter\nenter\n"
+        << "Ctrl+Shift+V";
+    QTest::newRow("no line end after the last line") << "enable\r\nshow ver"
+                                                     << "type enable\nenter\ntype show ver\n"
+                                                     << "Shift+Insert";
+    QTest::newRow("keys the router drops, Ctrl-Z and help")
+        << QString("en\table\x1b\r\nconf t\n\x01int e0\u00e9\nsh\x1a?x")
+        << "type en\ntab\ntype able\nesc\nenter\ntype conf t\nenter\nkey 1\ntype int e0\n"
+           "key 233\nenter\ntype sh\nctrl-z\ntype ?\ntype x\n"
+        << "middle button";
+}
+
+void WindowsTest::PasteIsTypedKeyByKey() {
+    QFETCH(QString, pasted);
+    QFETCH(QString, typed);
+    QFETCH(QString, how);
+    Folder guiFolder, coreFolder;
+    Program program(guiFolder.path());
+    FrmSim* main = program.main;
+    Sim core(coreFolder.path());
+    core.Form_Load();
+    RunOnCore(core, typed.toStdString());
+
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(pasted);
+    if (clipboard->supportsSelection()) clipboard->setText(pasted, QClipboard::Selection);
+    if (how == "Ctrl+V")
+        QTest::keyClick(KeyTarget(main), Qt::Key_V, Qt::ControlModifier);
+    else if (how == "Ctrl+Shift+V")
+        QTest::keyClick(KeyTarget(main), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    else if (how == "Shift+Insert")
+        QTest::keyClick(KeyTarget(main), Qt::Key_Insert, Qt::ShiftModifier);
+    else
+        QTest::mouseClick(main->Line(4), Qt::MiddleButton, {}, QPoint(4, 7));
+    WaitForPaste(main);
+    CompareScreens(main, core, 1);
+}
+
+// A saved configuration of a few hundred lines, pasted at once, runs command
+// by command as if typed, with the window repainting and answering between
+// commands.
+void WindowsTest::PasteOfAWholeConfiguration() {
+    std::string exercise = ReadFile(PELLIX_EXERCISE_SCRIPT);
+    std::string script;
+    for (int copy = 0; copy < 4; ++copy) script += exercise;
+    Pasted pasted = AsPasted(script, "\n");
+    QVERIFY(pasted.text.count('\n') >= 250);
+    Folder guiFolder, coreFolder;
+    Program program(guiFolder.path());
+    FrmSim* main = program.main;
+    Sim core(coreFolder.path());
+    core.Form_Load();
+    RunOnCore(core, pasted.script);
+
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    main->Line(InputLine)->installEventFilter(&counter);
+    QGuiApplication::clipboard()->setText(pasted.text);
+    std::array<std::string, kConsoleLines> before = main->Core().Lines();
+    QTest::keyClick(KeyTarget(main), Qt::Key_V, Qt::ControlModifier);
+    // The first commands run in the next turns of the event loop, the rest
+    // wait for later ones.
+    for (int turn = 0; turn < 5 && main->Core().Lines() == before; ++turn)
+        QCoreApplication::processEvents();
+    QVERIFY(main->Core().Lines() != before);
+    QVERIFY(main->Pasting());
+    WaitForPaste(main);
+    QVERIFY2(counter.paints > 50, qPrintable(QString::number(counter.paints)));
+    CompareScreens(main, core, 1);
+    QCOMPARE(ToRouter(main->ScoreLabel()->text()), core.Snap().label);
+    QCOMPARE(Files(guiFolder.path()), Files(coreFolder.path()));
+}
+
+void WindowsTest::PlanPlacement_data() {
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("mainFrame");
+    QTest::addColumn<bool>("beside");
+    // The main window's frame: 4 pixels each side, a 22-pixel title.
+    auto frame = [](int x, int y) { return QRect(x, y, 626 + 8, 424 + 26); };
+    QTest::newRow("1024x768, main at the top left")
+        << QRect(0, 0, 1024, 768) << frame(0, 0) << false;
+    QTest::newRow("1024x768, main centred") << QRect(0, 0, 1024, 768) << frame(195, 159) << false;
+    QTest::newRow("1024x768 under a panel") << QRect(0, 24, 1024, 744) << frame(60, 24) << false;
+    QTest::newRow("800x600, main at the top left") << QRect(0, 0, 800, 600) << frame(0, 0) << false;
+    QTest::newRow("800x600, main centred") << QRect(0, 0, 800, 600) << frame(83, 75) << false;
+    QTest::newRow("1920x1080, room on the right")
+        << QRect(0, 0, 1920, 1080) << frame(100, 100) << true;
+    QTest::newRow("1920x1080, room on the left")
+        << QRect(0, 0, 1920, 1080) << frame(1200, 100) << true;
+}
+
+void WindowsTest::PlanPlacement() {
+    QFETCH(QRect, screen);
+    QFETCH(QRect, mainFrame);
+    QFETCH(bool, beside);
+    // The input line inside the frame: client at (4, 22), line at (16, 316).
+    QRect inputLine(mainFrame.topLeft() + QPoint(4 + 16, 22 + 316), QSize(593, 15));
+    QSize plan(595 + 8, 366 + 26);
+    QRect place = PlacePlan(screen, mainFrame, inputLine, plan);
+    QVERIFY(screen.contains(place));
+    QVERIFY(!place.intersects(inputLine));
+    QVERIFY(place.height() >= 150);
+    if (beside) {
+        QCOMPARE(place.size(), plan);
+        QVERIFY(!place.intersects(mainFrame));
+        QCOMPARE(place.top(), mainFrame.top());
+    }
+}
+
+// Whatever the screen (the tests run at 800x600 and at 1024x768), the plan
+// opens off the input line, and keys typed in it reach the console.
+void WindowsTest::PlanLeavesTheInputLineFree() {
+    Folder folder;
+    Program program(folder.path());
+    FrmSim* main = program.main;
+    QRect screen = main->screen()->availableGeometry();
+    qInfo("screen %dx%d", screen.width(), screen.height());
+    QTest::mouseClick(main->PlanButton(), Qt::LeftButton);
+    frmnetwork* plan = main->Plan();
+    QVERIFY(plan->isVisible());
+    QLineEdit* input = main->Line(InputLine);
+    QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
+    QVERIFY(!plan->frameGeometry().intersects(inputLine));
+    QVERIFY(screen.contains(plan->frameGeometry()));
+
+    QApplication::setActiveWindow(plan);
+    QVERIFY(QTest::qWaitForWindowActive(plan));
+    QWidget* target = plan->focusWidget() ? plan->focusWidget() : plan;
+    for (char c : std::string("enable")) PressKey(target, c);
+    PressKey(target, 13);
+    QTest::keyClick(target, Qt::Key_Up);
+    QCOMPARE(input->text(), "Router#enable");
+    QVERIFY(plan->isVisible());
+    QTest::keyClick(target, Qt::Key_F2);
+    QVERIFY(plan->isHidden());
 }
 
 QTEST_MAIN(WindowsTest)

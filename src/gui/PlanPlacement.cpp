@@ -1,0 +1,66 @@
+#include "gui/PlanPlacement.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace pellix::gui {
+
+namespace {
+
+// The rectangle moved (not resized) to lie inside the area where it can.
+QRect Inside(QRect rect, const QRect& area) {
+    rect.moveLeft(std::max(area.left(), std::min(rect.left(), area.right() - rect.width() + 1)));
+    rect.moveTop(std::max(area.top(), std::min(rect.top(), area.bottom() - rect.height() + 1)));
+    return rect;
+}
+
+long Area(const QRect& rect) {
+    return rect.isEmpty() ? 0 : static_cast<long>(rect.width()) * rect.height();
+}
+
+}  // namespace
+
+QRect PlacePlan(const QRect& screen, const QRect& mainFrame, const QRect& inputLine, QSize plan) {
+    plan = plan.boundedTo(screen.size());
+    const QRect& m = mainFrame;
+    int w = plan.width(), h = plan.height();
+    // In order of preference: beside, under and over the main window, the
+    // screen's corners, then just under or over the input line.
+    std::vector<QPoint> tries = {
+        {m.right() + 1, m.top()},
+        {m.left() - w, m.top()},
+        {m.left(), m.bottom() + 1},
+        {m.left(), m.top() - h},
+        {screen.right() - w + 1, screen.bottom() - h + 1},
+        {screen.left(), screen.bottom() - h + 1},
+        {screen.right() - w + 1, screen.top()},
+        {screen.left(), screen.top()},
+        {m.left(), inputLine.bottom() + 1},
+        {m.right() - w + 1, inputLine.bottom() + 1},
+        {m.left(), inputLine.top() - h},
+        {m.right() - w + 1, inputLine.top() - h},
+    };
+    QRect best;
+    long bestCover = -1;
+    for (QPoint at : tries) {
+        QRect place = Inside(QRect(at, plan), screen);
+        if (place.intersects(inputLine)) continue;
+        long cover = Area(place.intersected(m));
+        if (bestCover < 0 || cover < bestCover) {
+            best = place;
+            bestCover = cover;
+        }
+    }
+    if (bestCover >= 0) return best;
+
+    // No place is free of the input line: the plan becomes lower, over the
+    // larger of the screen's parts above and below the input line.
+    int below = screen.bottom() - inputLine.bottom();
+    int above = inputLine.top() - screen.top();
+    QRect place(QPoint(m.left(), 0), QSize(w, std::min(h, std::max(below, above))));
+    place.moveTop(below >= above ? inputLine.bottom() + 1 : inputLine.top() - place.height());
+    place.moveLeft(std::max(screen.left(), std::min(place.left(), screen.right() - w + 1)));
+    return place;
+}
+
+}  // namespace pellix::gui
