@@ -78,7 +78,7 @@ int RunPellix(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(":/pellix.svg"));
 
     std::filesystem::path folder = LearnerFolder(dir);
-    std::string error = PrepareLearnerFolder(folder);
+    std::string error = PrepareLearnerFolder(folder, CreationFor(dir));
     if (!error.empty()) {
         QMessageBox::critical(
             nullptr, "Pellix",

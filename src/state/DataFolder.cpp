@@ -24,8 +24,20 @@ std::string DeliveredStartupConfig() {
     return WriteConfigText(slots);
 }
 
-std::string PrepareLearnerFolder(const std::filesystem::path& folder) {
+FolderCreation CreationFor(const std::optional<std::filesystem::path>& dir) {
+    return dir ? FolderCreation::LastOnly : FolderCreation::WithParents;
+}
+
+std::string PrepareLearnerFolder(const std::filesystem::path& folder, FolderCreation creation) {
     std::error_code ec;
+    if (creation == FolderCreation::LastOnly && !std::filesystem::exists(folder, ec)) {
+        // "a/b/" names the folder b, whose parent is a.
+        const std::filesystem::path named = folder.has_filename() ? folder : folder.parent_path();
+        const std::filesystem::path parent = named.parent_path();
+        if (!parent.empty() && !std::filesystem::is_directory(parent, ec))
+            return "cannot create the folder " + folder.string() + ": its parent folder " +
+                   parent.string() + " does not exist";
+    }
     std::filesystem::create_directories(folder, ec);
     if (!std::filesystem::is_directory(folder, ec))
         return "cannot create the folder " + folder.string();

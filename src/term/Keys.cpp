@@ -1,53 +1,221 @@
 #include "term/Keys.h"
 
-#define NCURSES_NOMACROS
-#include <curses.h>
+#include <charconv>
 
 namespace pellix::term {
 
 namespace {
 
-constexpr int kCtrlC = 3;
-constexpr int kBackspace = 8;
-constexpr int kDelete = 127;
-constexpr int kCarriageReturn = 13;
+constexpr char kEsc = '\x1b';
+constexpr std::string_view kPasteEnd = "\x1b[201~";
+constexpr int kPasteBeginNumber = 200;
+constexpr int kWheelUpButton = 64;
+constexpr int kWheelDownButton = 65;
+constexpr int kMouseModifierBits = 4 | 8 | 16;  // Shift, Alt, Ctrl on a button
 
-}  // namespace
+Key FunctionKey(int number) {
+    return {KeyName::Function, static_cast<std::uint16_t>(number)};
+}
 
-KeyAction MapKey(int key) {
-    if (key == KEY_ENTER) return {KeyKind::Type, kCarriageReturn};
-    if (key == KEY_BACKSPACE || key == kBackspace || key == kDelete)
-        return {KeyKind::Type, kBackspace};
-    if (key == KEY_F(2)) return {KeyKind::ShowPlan};
-    if (key == KEY_F(10)) return {KeyKind::Finish};
-    if (key == KEY_RESIZE) return {KeyKind::Resize};
-    if (key == kCtrlC) return {KeyKind::Interrupt};
-    if (key >= 0 && key <= 255) return {KeyKind::Type, static_cast<std::uint16_t>(key)};
+// The number a parameter string starts with ("21" of "21;2"), or -1.
+int LeadingNumber(std::string_view params) {
+    int number = -1;
+    std::from_chars(params.data(), params.data() + params.size(), number);
+    return number;
+}
+
+// "ESC [ n ~" keys: F1 .. F10 are 11 to 15 and 17 to 21 (16 is unused), the
+// page keys 5 and 6.
+Key TildeKey(int number) {
+    if (number >= 11 && number <= 15) return FunctionKey(number - 10);
+    if (number >= 17 && number <= 21) return FunctionKey(number - 11);
+    if (number == 5) return {KeyName::PageUp};
+    if (number == 6) return {KeyName::PageDown};
     return {};
 }
 
-Outcome HandleKey(Sim& sim, int key, bool screenFits) {
-    const KeyAction action = MapKey(key);
-    if (action.kind == KeyKind::Interrupt) return Outcome::Interrupted;
-    if (action.kind == KeyKind::Resize || action.kind == KeyKind::Ignore) return Outcome::Continue;
-    if (sim.PlanShown()) {
-        sim.CloseNetworkPlan();
-        return Outcome::Continue;
-    }
-    switch (action.kind) {
-        case KeyKind::Finish:
-            sim.Finish();
-            return Outcome::Finished;
-        case KeyKind::ShowPlan:
-            if (screenFits) sim.ShowNetworkPlan();
-            break;
-        case KeyKind::Type:
-            if (screenFits) sim.Form_KeyPress(action.code);
-            break;
+Key WheelKey(int button) {
+    button &= ~kMouseModifierBits;
+    if (button == kWheelUpButton) return {KeyName::WheelUp};
+    if (button == kWheelDownButton) return {KeyName::WheelDown};
+    return {};  // clicks, releases and motion
+}
+
+// Keys sent as ESC O x (and ESC [ x for arrows and F1 .. F4 with modifiers).
+Key LetterKey(char letter) {
+    switch (letter) {
+        case 'A':
+            return {KeyName::Up};
+        case 'B':
+            return {KeyName::Down};
+        case 'P':
+        case 'Q':
+        case 'R':
+        case 'S':
+            return FunctionKey(letter - 'P' + 1);
         default:
-            break;
+            return {};
     }
-    return Outcome::Continue;
+}
+
+}  // namespace
+
+KeyDecoder::KeyDecoder(std::vector<DescribedKey> described) {
+    // Only escape sequences need decoding; a description's single bytes
+    // (Backspace as ^H, say) arrive as characters anyway.
+    for (auto& entry : described)
+        if (entry.first.size() > 1 && entry.first.front() == kEsc)
+            described_.push_back(std::move(entry));
+}
+
+std::vector<Key> KeyDecoder::Feed(std::string_view bytes) {
+    held_.append(bytes);
+    std::vector<Key> keys;
+    Decode(keys);
+    return keys;
+}
+
+std::vector<Key> KeyDecoder::Flush() {
+    std::vector<Key> keys;
+    while (!held_.empty()) {
+        if (inPaste_) {
+            for (char c : held_) Pasted(keys, static_cast<unsigned char>(c));
+            held_.clear();
+            break;
+        }
+        keys.push_back({KeyName::Character, kEscape});
+        held_.erase(0, 1);
+        Decode(keys);
+    }
+    return keys;
+}
+
+void KeyDecoder::Pasted(std::vector<Key>& keys, unsigned char byte) {
+    // Each line end of the pasted text is one Enter: LF, CR, or CR LF.
+    const bool lineFeedAfterReturn = byte == '\n' && afterPastedReturn_;
+    afterPastedReturn_ = byte == '\r';
+    if (lineFeedAfterReturn) return;
+    if (byte == '\r' || byte == '\n') byte = kEnter;
+    keys.push_back({KeyName::Character, byte, true});
+}
+
+void KeyDecoder::DecodePaste(std::vector<Key>& keys) {
+    std::size_t at = 0;
+    for (; at < held_.size(); ++at) {
+        if (held_[at] != kEsc) continue;
+        const std::string_view rest = std::string_view(held_).substr(at);
+        if (rest.starts_with(kPasteEnd)) {
+            for (std::size_t k = 0; k < at; ++k) Pasted(keys, static_cast<unsigned char>(held_[k]));
+            held_.erase(0, at + kPasteEnd.size());
+            inPaste_ = false;
+            return;
+        }
+        if (kPasteEnd.starts_with(rest)) break;  // the end marker may be arriving
+    }
+    for (std::size_t k = 0; k < at; ++k) Pasted(keys, static_cast<unsigned char>(held_[k]));
+    held_.erase(0, at);
+}
+
+KeyDecoder::Match KeyDecoder::MatchHeld(Key& key, std::size_t& used) const {
+    const std::string_view held = held_;
+    bool describedPartial = false;
+    for (const auto& [sequence, described] : described_) {
+        if (held.starts_with(sequence)) {
+            key = described;
+            used = sequence.size();
+            return Match::Complete;
+        }
+        if (std::string_view(sequence).starts_with(held)) describedPartial = true;
+    }
+    if (describedPartial || held.size() < 2) return Match::Partial;
+    key = {};
+    const char second = held[1];
+    if (second >= '0' && second <= '9') {
+        // Alt+1 .. Alt+0 (or Escape, then the digit) for F1 .. F10.
+        key = FunctionKey(second == '0' ? kFunctionKeys : second - '0');
+        used = 2;
+        return Match::Complete;
+    }
+    if (second == 'O') {
+        if (held.size() < 3) return Match::Partial;
+        key = held[2] == 'M' ? Key{KeyName::Character, kEnter} : LetterKey(held[2]);
+        used = 3;
+        return Match::Complete;
+    }
+    if (second != '[') return Match::None;
+    if (held.size() < 3) return Match::Partial;
+    if (held[2] == '[') {
+        // The Linux console's F1 .. F5: ESC [ [ A .. ESC [ [ E.
+        if (held.size() < 4) return Match::Partial;
+        if (held[3] >= 'A' && held[3] <= 'E') key = FunctionKey(held[3] - 'A' + 1);
+        used = 4;
+        return Match::Complete;
+    }
+    if (held[2] == 'M') {
+        // A mouse report in the old form: button, column and row as bytes.
+        if (held.size() < 6) return Match::Partial;
+        key = WheelKey(static_cast<unsigned char>(held[3]) - 32);
+        used = 6;
+        return Match::Complete;
+    }
+    std::size_t end = 2;
+    while (end < held.size() && held[end] >= 0x30 && held[end] <= 0x3f) ++end;
+    while (end < held.size() && held[end] >= 0x20 && held[end] <= 0x2f) ++end;
+    if (end == held.size()) return Match::Partial;
+    const char final = held[end];
+    const std::string_view params = held.substr(2, end - 2);
+    if (final < 0x40 || final > 0x7e) {
+        // Broken off by a byte that cannot end it: drop what came so far.
+        used = end;
+        return Match::Complete;
+    }
+    used = end + 1;
+    if (final == '~') {
+        const int number = LeadingNumber(params);
+        if (number == kPasteBeginNumber)
+            key = {KeyName::Ignored, kPasteBeginNumber};
+        else
+            key = TildeKey(number);
+    } else if ((final == 'M') && params.starts_with('<')) {
+        key = WheelKey(LeadingNumber(params.substr(1)));
+    } else {
+        key = LetterKey(final);
+    }
+    return Match::Complete;
+}
+
+void KeyDecoder::Decode(std::vector<Key>& keys) {
+    while (!held_.empty()) {
+        if (inPaste_) {
+            DecodePaste(keys);
+            if (inPaste_) return;  // all pasted so far is out; the rest is awaited
+            continue;
+        }
+        if (held_.front() != kEsc) {
+            keys.push_back({KeyName::Character, static_cast<unsigned char>(held_.front())});
+            held_.erase(0, 1);
+            continue;
+        }
+        Key key;
+        std::size_t used = 0;
+        switch (MatchHeld(key, used)) {
+            case Match::Partial:
+                return;
+            case Match::None:
+                keys.push_back({KeyName::Character, kEscape});
+                held_.erase(0, 1);
+                break;
+            case Match::Complete:
+                held_.erase(0, used);
+                if (key == Key{KeyName::Ignored, kPasteBeginNumber}) {
+                    inPaste_ = true;
+                    afterPastedReturn_ = false;
+                } else {
+                    keys.push_back(key);
+                }
+                break;
+        }
+    }
 }
 
 }  // namespace pellix::term

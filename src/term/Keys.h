@@ -1,37 +1,68 @@
-// From the terminal's keys to the router's events.
+// From the bytes a terminal sends to the keys the learner pressed: printable
+// and control characters, function keys, arrows, page keys, the mouse wheel
+// and bracketed paste. Terminals differ in what they send for the same key,
+// so the decoder knows the sequences of the terminal's own description and
+// the common ones besides.
 #pragma once
 
 #include <cstdint>
-
-#include "console/Sim.h"
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace pellix::term {
 
-enum class KeyKind {
-    Type,       // a character code for the console's key handler
-    ShowPlan,   // F2: "Show Network Plan"
-    Finish,     // F10: "Finish"
-    Interrupt,  // Ctrl-C: end at once, as an interrupted program does
-    Resize,     // the terminal changed its size
-    Ignore,     // a key the router has no use for (arrows, other function keys)
+enum class KeyName {
+    Character,  // a byte typed or pasted: `code` is the byte
+    Function,   // F1 .. F10: `code` is 1 .. 10 (Alt+1 .. Alt+0 count as these)
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    WheelUp,
+    WheelDown,
+    Ignored,  // a complete sequence for a key the console has no use for
 };
 
-struct KeyAction {
-    KeyKind kind = KeyKind::Ignore;
+struct Key {
+    KeyName name = KeyName::Ignored;
     std::uint16_t code = 0;
-    bool operator==(const KeyAction&) const = default;
+    bool pasted = false;  // arrived inside a bracketed paste
+    bool operator==(const Key&) const = default;
 };
 
-// What a key read from the terminal (a byte or one of the curses key codes,
-// the terminal in raw mode with the keypad on) stands for.
-KeyAction MapKey(int key);
+inline constexpr std::uint16_t kEnter = 13;
+inline constexpr std::uint16_t kEscape = 27;
+inline constexpr int kFunctionKeys = 10;
 
-enum class Outcome { Continue, Finished, Interrupted };
+// A sequence the terminal's description gives for a key.
+using DescribedKey = std::pair<std::string, Key>;
 
-// Delivers one key to the router. While the network plan is shown, any key
-// but Ctrl-C closes it and is not typed. While the terminal is too small to
-// show the console, only F10 and Ctrl-C act: what is typed there unseen is
-// dropped.
-Outcome HandleKey(Sim& sim, int key, bool screenFits);
+class KeyDecoder {
+  public:
+    explicit KeyDecoder(std::vector<DescribedKey> described = {});
+
+    // The keys that the bytes complete; the start of a sequence is held back
+    // until its rest arrives or Flush is called.
+    std::vector<Key> Feed(std::string_view bytes);
+    // Whether bytes are held back waiting for the rest of a sequence.
+    bool Waiting() const { return !held_.empty(); }
+    // Nothing more came in time: what is held stands for itself (a lone
+    // Escape is the Escape key).
+    std::vector<Key> Flush();
+
+  private:
+    enum class Match { Complete, Partial, None };
+    Match MatchHeld(Key& key, std::size_t& used) const;
+    void Decode(std::vector<Key>& keys);
+    void DecodePaste(std::vector<Key>& keys);
+    void Pasted(std::vector<Key>& keys, unsigned char byte);
+
+    std::vector<DescribedKey> described_;
+    std::string held_;
+    bool inPaste_ = false;
+    bool afterPastedReturn_ = false;
+};
 
 }  // namespace pellix::term

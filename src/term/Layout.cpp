@@ -8,12 +8,60 @@ namespace pellix::term {
 
 namespace {
 
-void Put(Screen& screen, int row, int col, std::string_view text, Look look, int cols) {
-    if (col >= cols) return;
-    screen.texts.push_back({row, col, FitText(text, cols - col), look});
+constexpr std::string_view kPlanCaption = "Pellix Vantric lab environment diagram";
+constexpr std::string_view kPlanHint = "Press any key to close the network plan.";
+
+// Adds a text at a row and column of the frame, cut at the frame's width.
+void Put(Screen& screen, const Frame& frame, int row, int col, std::string_view text, Look look) {
+    if (col >= kFrameCols || text.empty()) return;
+    screen.texts.push_back(
+        {frame.top + row, frame.left + col, FitText(text, kFrameCols - col), look});
+}
+
+// An output line: cut at the frame's width, with a marker at the cut.
+void PutLine(Screen& screen, const Frame& frame, int row, std::string_view line) {
+    if (line.size() <= static_cast<std::size_t>(kFrameCols)) {
+        Put(screen, frame, row, 0, line, Look::Plain);
+        return;
+    }
+    const int kept = kFrameCols - static_cast<int>(kCutMarker.size());
+    Put(screen, frame, row, 0, line.substr(0, static_cast<std::size_t>(kept)), Look::Plain);
+    Put(screen, frame, row, kept, kCutMarker, Look::Marker);
+}
+
+// The input line scrolls sideways: the cursor and the last characters typed
+// stay on the screen, a marker at the left stands for the hidden beginning.
+void PutInputLine(Screen& screen, const Frame& frame, std::string_view line) {
+    const auto width = static_cast<std::size_t>(kFrameCols);
+    int cursorCol = static_cast<int>(line.size());
+    if (line.size() < width) {
+        Put(screen, frame, kInputRow, 0, line, Look::Plain);
+    } else {
+        const std::size_t shown = width - kHiddenLeftMarker.size() - 1;  // one cell for the cursor
+        Put(screen, frame, kInputRow, 0, kHiddenLeftMarker, Look::Marker);
+        Put(screen, frame, kInputRow, static_cast<int>(kHiddenLeftMarker.size()),
+            line.substr(line.size() - shown), Look::Plain);
+        cursorCol = kFrameCols - 1;
+    }
+    screen.cursorShown = true;
+    screen.cursorRow = frame.top + kInputRow;
+    screen.cursorCol = frame.left + cursorCol;
+}
+
+std::string ScrolledNotice(int lines) {
+    return "Scrolled back " + std::to_string(lines) + (lines == 1 ? " line" : " lines") +
+           ": PgUp/PgDn, any other key returns";
 }
 
 }  // namespace
+
+Frame FrameFor(int rows, int cols) {
+    Frame frame;
+    frame.rows = rows >= kFrameRows ? kFrameRows : kMinRows;
+    frame.top = std::max(0, (rows - frame.rows) / 2);
+    frame.left = std::max(0, (cols - kFrameCols) / 2);
+    return frame;
+}
 
 std::string FitText(std::string_view text, int width) {
     if (width <= 0) return {};
@@ -29,68 +77,90 @@ bool Fits(int rows, int cols) {
     return rows >= kMinRows && cols >= kMinCols;
 }
 
-Screen ScreenFor(const Snapshot& snap, int rows, int cols) {
-    if (!Fits(rows, cols)) return TooSmallScreen(rows, cols);
-    return snap.plan ? PlanScreen(rows, cols) : ConsoleScreen(snap, rows, cols);
-}
-
-Screen ConsoleScreen(const Snapshot& snap, int rows, int cols) {
+Screen ConsoleScreen(const Snapshot& snap, const ConsoleView& view, int rows, int cols) {
     Screen screen;
-    if (rows <= 0 || cols <= 0) return screen;
-    Put(screen, kLabelRow, 0, kCaption, Look::Caption, cols);
+    if (!Fits(rows, cols)) return TooSmallScreen(rows, cols);
+    const Frame frame = FrameFor(rows, cols);
+    const bool hintRow = frame.rows > kHintRow;
+
+    const int scrollBackSize = view.scrollBack ? static_cast<int>(view.scrollBack->size()) : 0;
+    const int scrolled = std::clamp(view.scrolledBack, 0, scrollBackSize);
+    std::string status = view.notice;
+    if (status.empty() && scrolled > 0) status = ScrolledNotice(scrolled);
+
     // The score label sits above the console's right end, clear of the caption.
-    const int labelCol =
-        std::max(static_cast<int>(kCaption.size()) + 1, cols - static_cast<int>(snap.label.size()));
-    if (!snap.label.empty()) Put(screen, kLabelRow, labelCol, snap.label, Look::Label, cols);
+    const int labelCol = std::max(static_cast<int>(kCaption.size()) + 1,
+                                  kFrameCols - static_cast<int>(snap.label.size()));
+    if (!hintRow && !status.empty())
+        Put(screen, frame, kLabelRow, 0, FitText(status, labelCol - 1), Look::Notice);
+    else
+        Put(screen, frame, kLabelRow, 0, kCaption, Look::Caption);
+    Put(screen, frame, kLabelRow, labelCol, snap.label, Look::Label);
+
     for (int k = 0; k < kConsoleLines; ++k) {
-        const std::string& line = snap.lines[static_cast<std::size_t>(k)];
-        if (!line.empty() && kFirstConsoleRow + k < rows)
-            Put(screen, kFirstConsoleRow + k, 0, line, Look::Plain, cols);
+        // Scrolled back, the view's lines run through the kept lines into the
+        // console's own.
+        const int at = scrollBackSize - scrolled + k;
+        const std::string& line = at < scrollBackSize
+                                      ? (*view.scrollBack)[static_cast<std::size_t>(at)]
+                                      : snap.lines[static_cast<std::size_t>(at - scrollBackSize)];
+        if (scrolled == 0 && k == InputLine)
+            PutInputLine(screen, frame, line);
+        else
+            PutLine(screen, frame, kFirstConsoleRow + k, line);
     }
-    if (kStripRow < rows) {
-        // The strip shows its first note only, on a band as wide as the console.
-        std::string strip = snap.pic.empty() ? std::string() : FitText(snap.pic.front(), cols);
-        strip.resize(static_cast<std::size_t>(cols), ' ');
-        screen.texts.push_back({kStripRow, 0, strip, Look::Strip});
-    }
-    if (kHintRow < rows) Put(screen, kHintRow, 0, kKeyHint, Look::Hint, cols);
-    // The cursor stands behind the last typed character while that place is
-    // on the screen.
-    const auto inputLength = snap.lines[InputLine].size();
-    if (kInputRow < rows && inputLength < static_cast<std::size_t>(cols)) {
-        screen.cursorShown = true;
-        screen.cursorRow = kInputRow;
-        screen.cursorCol = static_cast<int>(inputLength);
+
+    // The strip shows its first note only, on a band as wide as the console.
+    std::string strip = snap.pic.empty() ? std::string() : FitText(snap.pic.front(), kFrameCols);
+    strip.resize(static_cast<std::size_t>(kFrameCols), ' ');
+    Put(screen, frame, kStripRow, 0, strip, Look::Strip);
+
+    if (hintRow) {
+        if (!status.empty())
+            Put(screen, frame, kHintRow, 0, status, Look::Notice);
+        else
+            Put(screen, frame, kHintRow, 0, view.hint, Look::Hint);
     }
     return screen;
 }
 
-Screen PlanScreen(int rows, int cols) {
+int PageRowsShown(int rows) {
+    return FrameFor(rows, kFrameCols).rows - 2;  // the caption above, the hint below
+}
+
+Screen PageScreen(const Page& page, int top, int rows, int cols) {
+    if (!Fits(rows, cols)) return TooSmallScreen(rows, cols);
     Screen screen;
-    if (rows <= 0 || cols <= 0) return screen;
-    Put(screen, 0, 0, kPlanCaption, Look::Caption, cols);
-    const auto& plan = NetworkPlanRows();
-    for (std::size_t k = 0; k < plan.size(); ++k) {
-        const int row = 1 + static_cast<int>(k);
-        if (row >= rows - 1) break;
-        if (!plan[k].empty()) Put(screen, row, 0, plan[k], Look::Plain, cols);
+    const Frame frame = FrameFor(rows, cols);
+    Put(screen, frame, 0, 0, page.caption, Look::Caption);
+    const int shown = PageRowsShown(rows);
+    for (int k = 0; k < shown; ++k) {
+        const auto at = static_cast<std::size_t>(top + k);
+        if (top + k < 0 || at >= page.rows.size()) continue;
+        PutLine(screen, frame, 1 + k, page.rows[at]);
     }
-    Put(screen, rows - 1 < kHintRow ? rows - 1 : kHintRow, 0, kPlanHint, Look::Hint, cols);
+    Put(screen, frame, frame.rows - 1, 0, page.hint, Look::Hint);
     return screen;
 }
 
 Screen TooSmallScreen(int rows, int cols) {
     Screen screen;
     if (rows <= 0 || cols <= 0) return screen;
-    Put(screen, 0, 0,
-        "Terminal too small: need " + std::to_string(kMinCols) + "x" + std::to_string(kMinRows),
-        Look::Notice, cols);
+    auto put = [&](int row, const std::string& text, Look look) {
+        screen.texts.push_back({row, 0, FitText(text, cols), look});
+    };
+    put(0, "Terminal too small: need " + std::to_string(kMinCols) + "x" + std::to_string(kMinRows),
+        Look::Notice);
     if (rows > 1)
-        Put(screen, 1, 0,
+        put(1,
             "now " + std::to_string(cols) + "x" + std::to_string(rows) +
                 "; enlarge it, or press F10 to finish",
-            Look::Plain, cols);
+            Look::Plain);
     return screen;
+}
+
+Page NetworkPlanPage() {
+    return {std::string(kPlanCaption), NetworkPlanRows(), std::string(kPlanHint)};
 }
 
 }  // namespace pellix::term

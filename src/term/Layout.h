@@ -1,8 +1,9 @@
-// The terminal console's screen as a pure function of the core's snapshot and
-// the terminal's size: which texts go where, in which look, and where the
-// cursor sits. Drawing them is the terminal loop's only job.
+// The terminal console's screen as a pure function of what it shows and the
+// terminal's size: which texts go where, in which look, and where the cursor
+// sits. Drawing them is the terminal loop's only job.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +12,10 @@
 
 namespace pellix::term {
 
+// The console keeps to a frame of 80 columns, centred in a larger terminal.
 // Row 0: the caption and the score label at the right; rows 1 to 21: the
-// console lines; row 22: the status strip; row 23: the key hint.
+// console lines; row 22: the status strip; row 23: the key hint, when the
+// terminal has a 24th row.
 inline constexpr int kLabelRow = 0;
 inline constexpr int kFirstConsoleRow = 1;
 inline constexpr int kInputRow = kFirstConsoleRow + InputLine;
@@ -20,16 +23,19 @@ inline constexpr int kStripRow = kFirstConsoleRow + kConsoleLines;
 inline constexpr int kHintRow = kStripRow + 1;
 
 // The smallest terminal the console and the network plan fit in: the welcome
-// text needs 73 columns, the plan 80.
-inline constexpr int kMinRows = kHintRow + 1;
+// text needs 73 columns, the plan 80; the hint row is left out at 23 rows.
+inline constexpr int kMinRows = kStripRow + 1;
 inline constexpr int kMinCols = 80;
+inline constexpr int kFrameRows = kHintRow + 1;
+inline constexpr int kFrameCols = kMinCols;
 
 inline constexpr std::string_view kCaption = "Vantric Sim";
-inline constexpr std::string_view kKeyHint = "F2 Network Plan  F10 Finish";
-inline constexpr std::string_view kPlanCaption = "Pellix Vantric lab environment diagram";
-inline constexpr std::string_view kPlanHint = "Press any key to close the network plan.";
+// Where text goes on: left of the input line's visible part, or past the cut
+// of an output line.
+inline constexpr std::string_view kHiddenLeftMarker = "<";
+inline constexpr std::string_view kCutMarker = ">";
 
-enum class Look { Plain, Caption, Label, Strip, Hint, Notice };
+enum class Look { Plain, Caption, Label, Strip, Hint, Notice, Marker };
 
 // One text to draw at a row and column.
 struct Text {
@@ -47,6 +53,36 @@ struct Screen {
     int cursorCol = 0;
 };
 
+// A page shown over the console (the network plan, say): a caption, rows of
+// text, and a hint at the bottom.
+struct Page {
+    std::string caption;
+    std::vector<std::string> rows;
+    std::string hint;
+};
+
+// What the console screen shows besides the router's snapshot.
+struct ConsoleView {
+    // Lines that left the top of the console, oldest first, and how many
+    // lines up from the live screen the view stands (0: live).
+    const std::deque<std::string>* scrollBack = nullptr;
+    int scrolledBack = 0;
+    // A one-line notice of the terminal front end (Ctrl-C, a file problem),
+    // or "": shown instead of the key hint, or of the caption at 23 rows.
+    std::string notice;
+    // The key hint for the hint row.
+    std::string hint;
+};
+
+// Where the frame stands in the terminal.
+struct Frame {
+    int top = 0;
+    int left = 0;
+    int rows = 0;  // kFrameRows, or kMinRows when there is no room for the hint
+};
+
+Frame FrameFor(int rows, int cols);
+
 // The text as it can be drawn in `width` columns: cut there, never wrapped,
 // and every byte that is not printable ASCII shown as "?" so that a stray
 // control character from a file cannot move the terminal's cursor.
@@ -54,13 +90,15 @@ std::string FitText(std::string_view text, int width);
 
 bool Fits(int rows, int cols);
 
-// What the terminal shows for the snapshot: the network plan while it is
-// shown, the console otherwise, and a short notice when the terminal is too
-// small for either.
-Screen ScreenFor(const Snapshot& snap, int rows, int cols);
-
-Screen ConsoleScreen(const Snapshot& snap, int rows, int cols);
-Screen PlanScreen(int rows, int cols);
+// The console lines, the score label, the strip and the hint row.
+Screen ConsoleScreen(const Snapshot& snap, const ConsoleView& view, int rows, int cols);
+// A page over the console, from row `top` of the page on.
+Screen PageScreen(const Page& page, int top, int rows, int cols);
+// How many rows of a page the terminal shows at once.
+int PageRowsShown(int rows);
 Screen TooSmallScreen(int rows, int cols);
+
+// The network plan as a page.
+Page NetworkPlanPage();
 
 }  // namespace pellix::term

@@ -5,7 +5,6 @@ namespace pellix::term {
 const std::vector<std::string>& NetworkPlanRows() {
     // clang-format off
     static const std::vector<std::string> rows = {
-        "",
         "  +--------------+                                     +---------------+",
         "  |    HostA     |                                     |    ServerA    |",
         "  | 172.10.55.20 |                                     |  172.10.0.10  |",

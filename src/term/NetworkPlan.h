@@ -7,7 +7,8 @@
 
 namespace pellix::term {
 
-// The drawing's rows, each at most 80 columns wide, at most 22 rows.
+// The drawing's rows, each at most 80 columns wide, at most 21 rows: with a caption above
+// and a hint below it fits 23 rows.
 const std::vector<std::string>& NetworkPlanRows();
 
 }  // namespace pellix::term

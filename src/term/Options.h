@@ -9,13 +9,24 @@
 namespace pellix::term {
 
 inline constexpr char kUsage[] =
-    "Usage: pellix-term [--dir DIR] [--help] [--version]\n"
+    "Usage: pellix-term [-h] [-V] [--dir DIR]\n"
     "The router console in this terminal. F2 shows the network plan, F10\n"
-    "finishes (saving your score); Ctrl-C ends without saving.\n"
-    "  --dir DIR   keep router1.cfg, user.dat and TFTP files in DIR\n"
-    "              (default: $XDG_DATA_HOME/pellix or ~/.local/share/pellix)\n"
-    "  --help      show this help\n"
-    "  --version   show the version\n";
+    "finishes; on terminals without function keys, Alt+2 and Alt+0 (or Escape,\n"
+    "then the digit) do the same. Up and Down recall commands, PgUp and PgDn\n"
+    "scroll back. Ctrl-C twice within 2 seconds finishes as F10 does.\n"
+    "\n"
+    "Your score (user.dat) is saved at every prompt and when you finish. The\n"
+    "router's configuration (router1.cfg) is saved only when you copy it to the\n"
+    "startup configuration (copy running-config startup-config); what you have\n"
+    "not copied is lost when the program ends.\n"
+    "\n"
+    "  -d, --dir DIR   keep router1.cfg, user.dat and TFTP files in DIR, which is\n"
+    "                  created if missing (its parent folder must exist)\n"
+    "                  (default: $XDG_DATA_HOME/pellix or ~/.local/share/pellix)\n"
+    "  -h, --help      show this help\n"
+    "  -V, --version   show the version\n"
+    "\n"
+    "NO_COLOR in the environment turns colour off.\n";
 
 struct Options {
     std::optional<std::filesystem::path> dir;
@@ -24,6 +35,8 @@ struct Options {
     std::string error;  // what is wrong with the command line, or ""
 };
 
+// Reads the arguments after the program's name, the GNU way: short and long
+// options, "--dir=DIR" or "--dir DIR", "--" ending the options.
 Options ParseOptions(const std::vector<std::string>& args);
 
 }  // namespace pellix::term

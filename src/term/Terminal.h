@@ -1,6 +1,10 @@
-// The console in a real terminal: curses set-up, the input loop and the
-// restoring of the terminal on every way out.
+// The console on a terminal: curses drawing on the terminal's output, keys
+// decoded from its input, the wait for the next event, and the restoring of
+// the terminal on every way out. Any terminal will do: the controlling one
+// (pellix-term), or the pseudo-terminal of a network session.
 #pragma once
+
+#include <unistd.h>
 
 #include <string>
 
@@ -8,15 +12,31 @@
 
 namespace pellix::term {
 
+struct TerminalStreams {
+    int in = STDIN_FILENO;    // the keys
+    int out = STDOUT_FILENO;  // the screen
+    std::string type;         // the terminal type (TERM)
+    bool colour = true;       // false where NO_COLOR asks for none
+};
+
 struct Ending {
     bool started = true;    // false when the terminal could not be used
-    bool finished = false;  // F10: the score file is saved
-    int signal = 0;         // the signal (or Ctrl-C, as SIGINT) that ended the run
+    bool finished = false;  // F10 or a second Ctrl-C: the score file is saved
+    int signal = 0;         // the signal (SIGHUP for a terminal gone) that ended the run
     std::string error;
 };
 
-// Runs the console on the controlling terminal until F10, Ctrl-C, SIGINT,
-// SIGTERM or SIGHUP; the terminal is restored before it returns.
-Ending RunTerminal(Sim& sim);
+// Why the console cannot run on a terminal of this type (one line naming the
+// type), or "" when it can: the type must be known and able to move the
+// cursor.
+std::string RefusalFor(const std::string& type, int out);
+
+// Whether NO_COLOR asks for no colour.
+bool ColourWanted();
+
+// Runs the console until Finish, a second Ctrl-C, SIGINT, SIGTERM or SIGHUP
+// or the end of the input; the terminal is restored before it returns.
+// SIGWINCH tells it the terminal's size changed.
+Ending RunTerminal(Sim& sim, const TerminalStreams& streams);
 
 }  // namespace pellix::term

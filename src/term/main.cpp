@@ -1,23 +1,25 @@
-// pellix-term [--dir DIR] [--help] [--version]
+// pellix-term [-h] [-V] [--dir DIR]
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 
 #include "console/Sim.h"
 #include "state/DataFolder.h"
+#include "term/Console.h"
 #include "term/Options.h"
 #include "term/Terminal.h"
 
 int main(int argc, char** argv) {
-    const pellix::term::Options options =
-        pellix::term::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    using namespace pellix::term;
+    const Options options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!options.error.empty()) {
-        std::cerr << "pellix-term: " << options.error << "\n" << pellix::term::kUsage;
+        std::cerr << "pellix-term: " << options.error << "\n" << kUsage;
         return 2;
     }
     if (options.help) {
-        std::cout << pellix::term::kUsage;
+        std::cout << kUsage;
         return 0;
     }
     if (options.version) {
@@ -28,15 +30,26 @@ int main(int argc, char** argv) {
         std::cerr << "pellix-term: needs a terminal (use pellix-replay for scripts)\n";
         return 1;
     }
+    TerminalStreams streams;
+    const char* type = std::getenv("TERM");
+    streams.type = type ? type : "";
+    streams.colour = ColourWanted();
+    // Refused before anything is drawn or created.
+    if (std::string refusal = RefusalFor(streams.type, streams.out); !refusal.empty()) {
+        std::cerr << "pellix-term: " << refusal << "\n";
+        return 1;
+    }
     const std::filesystem::path folder = pellix::LearnerFolder(options.dir);
-    if (std::string problem = pellix::PrepareLearnerFolder(folder); !problem.empty()) {
+    if (std::string problem =
+            pellix::PrepareLearnerFolder(folder, pellix::CreationFor(options.dir));
+        !problem.empty()) {
         std::cerr << "pellix-term: " << problem << "\n";
         return 1;
     }
 
     pellix::Sim sim(folder);
     sim.Form_Load();
-    const pellix::term::Ending ending = pellix::term::RunTerminal(sim);
+    const Ending ending = RunTerminal(sim, streams);
     if (!ending.started) {
         std::cerr << "pellix-term: " << ending.error << "\n";
         return 1;
@@ -47,5 +60,6 @@ int main(int argc, char** argv) {
         std::raise(ending.signal);
         return 128 + ending.signal;
     }
+    std::cout << FinishedLine(sim) << "\n";
     return 0;
 }

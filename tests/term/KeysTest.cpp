@@ -1,149 +1,129 @@
-// From the terminal's keys to the router: the key table, and what the keys
-// do to a router started in a temporary folder (typing, the network plan,
-// Finish, Ctrl-C, a terminal too small).
+// From the terminal's bytes to keys: the sequences of common terminals, the
+// terminal's own description, Alt+digit, the mouse wheel, bracketed paste and
+// sequences split across reads.
 #include "term/Keys.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <string>
-
-#include "state/DataFolder.h"
-
-#define NCURSES_NOMACROS
-#include <curses.h>
 
 namespace pellix::term {
 namespace {
 
-namespace fs = std::filesystem;
+Key Char(int code, bool pasted = false) {
+    return {KeyName::Character, static_cast<std::uint16_t>(code), pasted};
+}
+Key F(int number) {
+    return {KeyName::Function, static_cast<std::uint16_t>(number)};
+}
+Key Named(KeyName name) {
+    return {name};
+}
+std::vector<Key> Pasted(std::string_view text) {
+    std::vector<Key> keys;
+    for (char c : text) keys.push_back(Char(static_cast<unsigned char>(c), true));
+    return keys;
+}
 
-TEST(MapKey, TranslatesTerminalKeysToRouterEvents) {
+std::vector<Key> DecodeAll(KeyDecoder& decoder, std::string_view bytes) {
+    std::vector<Key> keys = decoder.Feed(bytes);
+    for (const Key& key : decoder.Flush()) keys.push_back(key);
+    return keys;
+}
+
+TEST(KeyDecoder, KnowsTheCommonSequences) {
     struct Case {
-        int key;
-        KeyAction action;
+        std::string bytes;
+        std::vector<Key> keys;
     };
     const Case cases[] = {
-        {13, {KeyKind::Type, 13}},
-        {10, {KeyKind::Type, 10}},
-        {KEY_ENTER, {KeyKind::Type, 13}},
-        {8, {KeyKind::Type, 8}},
-        {127, {KeyKind::Type, 8}},
-        {KEY_BACKSPACE, {KeyKind::Type, 8}},
-        {26, {KeyKind::Type, 26}},
-        {'?', {KeyKind::Type, 63}},
-        {' ', {KeyKind::Type, 32}},
-        {'a', {KeyKind::Type, 97}},
-        {'~', {KeyKind::Type, 126}},
-        {9, {KeyKind::Type, 9}},
-        {27, {KeyKind::Type, 27}},
-        {0xe9, {KeyKind::Type, 0xe9}},
-        {3, {KeyKind::Interrupt}},
-        {KEY_F(2), {KeyKind::ShowPlan}},
-        {KEY_F(10), {KeyKind::Finish}},
-        {KEY_RESIZE, {KeyKind::Resize}},
-        {KEY_F(1), {}},
-        {KEY_F(3), {}},
-        {KEY_UP, {}},
-        {KEY_LEFT, {}},
-        {KEY_DC, {}},
-        {ERR, {}},
+        {"en\r\n", {Char('e'), Char('n'), Char(13), Char(10)}},
+        {"\x7f\x08\x1a\x03\t", {Char(127), Char(8), Char(26), Char(3), Char(9)}},
+        {"\xc3\xa9", {Char(0xc3), Char(0xa9)}},
+        // F1 .. F10 as xterm, vt220 and rxvt send them, and the Linux console's F1 .. F5.
+        {"\x1bOP\x1bOQ\x1bOR\x1bOS", {F(1), F(2), F(3), F(4)}},
+        {"\x1b[11~\x1b[12~\x1b[13~\x1b[14~\x1b[15~", {F(1), F(2), F(3), F(4), F(5)}},
+        {"\x1b[17~\x1b[18~\x1b[19~\x1b[20~\x1b[21~", {F(6), F(7), F(8), F(9), F(10)}},
+        {"\x1b[[A\x1b[[E", {F(1), F(5)}},
+        {"\x1b[1;2P\x1b[21;5~", {F(1), F(10)}},
+        // Alt+1 .. Alt+0 (Escape, then the digit) stand in for F1 .. F10.
+        {"\x1b"
+         "1\x1b"
+         "2\x1b"
+         "0",
+         {F(1), F(2), F(10)}},
+        {"\x1b[A\x1b[B\x1bOA\x1bOB\x1b[1;5A",
+         {Named(KeyName::Up), Named(KeyName::Down), Named(KeyName::Up), Named(KeyName::Down),
+          Named(KeyName::Up)}},
+        {"\x1b[5~\x1b[6~", {Named(KeyName::PageUp), Named(KeyName::PageDown)}},
+        // The wheel, in the extended and the old mouse reports; clicks are dropped.
+        {"\x1b[<64;10;5M\x1b[<65;1;1M\x1b[<0;3;4M\x1b[<0;3;4m",
+         {Named(KeyName::WheelUp), Named(KeyName::WheelDown), Key{}, Key{}}},
+        {"\x1b[M`!!\x1b[Ma!!\x1b[M !!",
+         {Named(KeyName::WheelUp), Named(KeyName::WheelDown), Key{}}},
+        {"\x1bOM", {Char(13)}},
+        // Keys the console has no use for never reach it as text.
+        {"\x1b[D\x1b[3~\x1b[24~x", {Key{}, Key{}, Key{}, Char('x')}},
+        // Alt+letter and a lone Escape: the Escape key, then what follows.
+        {"\x1bx", {Char(27), Char('x')}},
+        {"\x1b", {Char(27)}},
+        {"\x1b\x1b[21~", {Char(27), F(10)}},
+        // Broken off: the part so far is dropped, the rest is typed.
+        {"\x1b[2\x03", {Key{}, Char(3)}},
     };
-    for (const Case& c : cases) EXPECT_EQ(MapKey(c.key), c.action) << "key " << c.key;
-}
-
-class RouterInFolder : public ::testing::Test {
-  protected:
-    RouterInFolder() {
-        std::random_device seed;
-        folder_ = fs::temp_directory_path() /
-                  ("pellix-term-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
-        EXPECT_EQ(PrepareLearnerFolder(folder_), "");
-        sim_.emplace(folder_);
-        sim_->Form_Load();
-    }
-    ~RouterInFolder() override {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-    Outcome Keys(const std::string& typed, bool fits = true) {
-        Outcome outcome = Outcome::Continue;
-        for (char c : typed) outcome = HandleKey(*sim_, static_cast<unsigned char>(c), fits);
-        return outcome;
-    }
-    int ScoreFileLines() const {
-        std::ifstream in(folder_ / "user.dat");
-        int lines = 0;
-        for (std::string line; std::getline(in, line);) ++lines;
-        return lines;
-    }
-    bool ScoreFileExists() const { return fs::exists(folder_ / "user.dat"); }
-    Sim& R() { return *sim_; }
-
-  private:
-    fs::path folder_;
-    std::optional<Sim> sim_;
-};
-
-TEST_F(RouterInFolder, TypedKeysReachTheConsole) {
-    Keys("enablx");
-    EXPECT_EQ(HandleKey(R(), 127, true), Outcome::Continue);
-    EXPECT_EQ(R().InputText(), "Router>enabl");
-    Keys("e\r");
-    EXPECT_EQ(R().Snap().prompt, "Router#");
-    Keys("xyz\n");
-    EXPECT_EQ(R().Lines()[InputLine - 1],
-              "Translating 'xyz'... %Unknown command or computer name.");
-    Keys("ab");
-    HandleKey(R(), KEY_BACKSPACE, true);
-    HandleKey(R(), 8, true);
-    HandleKey(R(), KEY_UP, true);
-    EXPECT_EQ(R().InputText(), "Router#");
-}
-
-TEST_F(RouterInFolder, F2ShowsThePlanAndTheNextKeyOnlyClosesIt) {
-    EXPECT_EQ(HandleKey(R(), KEY_F(2), true), Outcome::Continue);
-    EXPECT_TRUE(R().PlanShown());
-    EXPECT_TRUE(R().Tasks[50].has_value());
-    ASSERT_FALSE(R().Snap().pic.empty());
-    EXPECT_EQ(R().Snap().pic.front(), "Network Plan displayed");
-    // A resize redraws and leaves the plan up.
-    HandleKey(R(), KEY_RESIZE, true);
-    EXPECT_TRUE(R().PlanShown());
-    for (int closing : {int{'x'}, 13, KEY_F(10), KEY_F(2)}) {
-        if (!R().PlanShown()) HandleKey(R(), KEY_F(2), true);
-        EXPECT_EQ(HandleKey(R(), closing, true), Outcome::Continue) << closing;
-        EXPECT_FALSE(R().PlanShown()) << closing;
-        EXPECT_FALSE(R().Finished()) << closing;
-        EXPECT_EQ(R().InputText(), "Router>") << closing;
+    for (const Case& c : cases) {
+        KeyDecoder decoder;
+        EXPECT_EQ(DecodeAll(decoder, c.bytes), c.keys) << testing::PrintToString(c.bytes);
+        EXPECT_FALSE(decoder.Waiting());
     }
 }
 
-TEST_F(RouterInFolder, F10FinishesAndSavesTheScore) {
-    EXPECT_FALSE(ScoreFileExists());
-    EXPECT_EQ(HandleKey(R(), KEY_F(10), true), Outcome::Finished);
-    EXPECT_TRUE(R().Finished());
-    EXPECT_EQ(ScoreFileLines(), 50);
+TEST(KeyDecoder, TheTerminalsDescriptionComesFirst) {
+    // vt100 describes F5 .. F10 as ESC O t .. ESC O x.
+    KeyDecoder decoder({{"\x1bOt", F(5)}, {"\x1bOx", F(10)}, {"\x7f", F(9)}, {"\x1b[99z", F(7)}});
+    EXPECT_EQ(DecodeAll(decoder, "\x1bOx\x1bOt\x1b[21~\x7f\x1b[99z"),
+              (std::vector<Key>{F(10), F(5), F(10), Char(127), F(7)}));
 }
 
-TEST_F(RouterInFolder, CtrlCEndsWithoutSaving) {
-    Keys("en");
-    EXPECT_EQ(HandleKey(R(), 3, true), Outcome::Interrupted);
-    EXPECT_FALSE(R().Finished());
-    EXPECT_FALSE(ScoreFileExists());
-    EXPECT_EQ(R().InputText(), "Router>en");
+TEST(KeyDecoder, WaitsForTheRestOfASplitSequence) {
+    KeyDecoder decoder;
+    EXPECT_TRUE(decoder.Feed("a\x1b").size() == 1);
+    EXPECT_TRUE(decoder.Waiting());
+    EXPECT_TRUE(decoder.Feed("[2").empty());
+    EXPECT_TRUE(decoder.Waiting());
+    EXPECT_EQ(decoder.Feed("1~b"), (std::vector<Key>{F(10), Char('b')}));
+    EXPECT_FALSE(decoder.Waiting());
+    // Nothing more came: the start stands for itself.
+    EXPECT_TRUE(decoder.Feed("\x1b[").empty());
+    EXPECT_EQ(decoder.Flush(), (std::vector<Key>{Char(27), Char('[')}));
 }
 
-TEST_F(RouterInFolder, TooSmallTerminalDropsTypingButFinishes) {
-    Keys("enable\r", false);
-    HandleKey(R(), KEY_F(2), false);
-    EXPECT_EQ(R().InputText(), "Router>");
-    EXPECT_FALSE(R().PlanShown());
-    EXPECT_EQ(HandleKey(R(), KEY_F(10), false), Outcome::Finished);
-    EXPECT_EQ(ScoreFileLines(), 50);
+TEST(KeyDecoder, PasteIsTextWithOneEnterPerLineEnd) {
+    struct Case {
+        std::string bytes;
+        std::vector<Key> keys;
+    };
+    std::vector<Key> lines = Pasted("a\rb\rc\r\r");
+    const Case cases[] = {
+        {"\x1b[200~a\nb\r\nc\r\n\n\x1b[201~", lines},
+        {"\x1b[200~a\rb\rc\r\r\x1b[201~", lines},
+        {"\x1b[200~a\r\nb\nc\r\r\n\x1b[201~", lines},
+        // Function keys, Escape and Ctrl-C inside a paste are pasted text.
+        {"\x1b[200~\x1b[21~\x03\x1b[201~x",
+         {Char(27, true), Char('[', true), Char('2', true), Char('1', true), Char('~', true),
+          Char(3, true), Char('x')}},
+        // A stray end marker is dropped.
+        {"\x1b[201~y", {Key{}, Char('y')}},
+    };
+    for (const Case& c : cases) {
+        KeyDecoder decoder;
+        EXPECT_EQ(DecodeAll(decoder, c.bytes), c.keys) << testing::PrintToString(c.bytes);
+    }
+    // Markers and line ends split across reads.
+    KeyDecoder decoder;
+    std::vector<Key> keys;
+    for (std::string_view part : {"\x1b[2", "00~a\r", "\nb\x1b[20", "1~", "c"})
+        for (const Key& key : decoder.Feed(part)) keys.push_back(key);
+    EXPECT_EQ(keys,
+              (std::vector<Key>{Char('a', true), Char(13, true), Char('b', true), Char('c')}));
 }
 
 }  // namespace

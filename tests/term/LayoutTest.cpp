@@ -58,15 +58,21 @@ std::vector<std::string> RowsOf(const Screen& screen, int rows, int cols) {
     return grid;
 }
 
+ConsoleView WithHint() {
+    ConsoleView view;
+    view.hint = "F2 Network Plan  F10 Finish";
+    return view;
+}
+
 TEST(ConsoleScreen, PlacesLabelLinesStripAndHint) {
     Snapshot snap = WelcomeLike();
     snap.label = "Score:  7";
     snap.pic = {"Privileged mode entered", "a second note the strip cuts off"};
-    const Screen screen = ConsoleScreen(snap, kMinRows, kMinCols);
+    const Screen screen = ConsoleScreen(snap, WithHint(), kFrameRows, kFrameCols);
 
     EXPECT_EQ(At(screen, 0, 0), (Text{0, 0, "Vantric Sim", Look::Caption}));
-    EXPECT_EQ(At(screen, kLabelRow, kMinCols - 9),
-              (Text{0, kMinCols - 9, "Score:  7", Look::Label}));
+    EXPECT_EQ(At(screen, kLabelRow, kFrameCols - 9),
+              (Text{0, kFrameCols - 9, "Score:  7", Look::Label}));
     for (int k = 0; k < kConsoleLines; ++k) {
         const auto& line = snap.lines[static_cast<std::size_t>(k)];
         const auto text = At(screen, kFirstConsoleRow + k, 0);
@@ -80,7 +86,7 @@ TEST(ConsoleScreen, PlacesLabelLinesStripAndHint) {
     const auto strip = At(screen, kStripRow, 0);
     ASSERT_TRUE(strip);
     EXPECT_EQ(strip->look, Look::Strip);
-    EXPECT_EQ(strip->text, "Privileged mode entered" + std::string(kMinCols - 23, ' '));
+    EXPECT_EQ(strip->text, "Privileged mode entered" + std::string(kFrameCols - 23, ' '));
     EXPECT_EQ(At(screen, kHintRow, 0),
               (Text{kHintRow, 0, "F2 Network Plan  F10 Finish", Look::Hint}));
     EXPECT_TRUE(screen.cursorShown);
@@ -88,39 +94,88 @@ TEST(ConsoleScreen, PlacesLabelLinesStripAndHint) {
     EXPECT_EQ(screen.cursorCol, 7);
 }
 
-TEST(ConsoleScreen, EmptyStripStillDrawsItsBand) {
-    const Screen screen = ConsoleScreen(WelcomeLike(), kMinRows, 100);
-    const auto strip = At(screen, kStripRow, 0);
-    ASSERT_TRUE(strip);
-    EXPECT_EQ(strip->text, std::string(100, ' '));
-    EXPECT_EQ(At(screen, kLabelRow, 98), (Text{kLabelRow, 98, "OK", Look::Label}));
+TEST(ConsoleScreen, Fits80x23WithoutTheHintRow) {
+    const Screen screen = ConsoleScreen(WelcomeLike(), WithHint(), 23, 80);
+    const auto grid = RowsOf(screen, 23, 80);
+    EXPECT_EQ(grid[kInputRow].substr(0, 8), "Router> ");
+    EXPECT_EQ(grid[kStripRow], std::string(80, ' '));
+    for (const auto& row : grid) EXPECT_EQ(row.find("F10"), std::string::npos);
+    EXPECT_EQ(screen.cursorRow, kInputRow);
 }
 
-TEST(ConsoleScreen, CutsEveryRowAtTheWidthWithoutWrapping) {
-    const std::string longLine(150, 'x');
-    for (int cols : {80, 100, 149, 150, 220}) {
+TEST(ConsoleScreen, StaysCompactAndCentredOnABigTerminal) {
+    Snapshot snap = WelcomeLike();
+    snap.label = "Score:  7";
+    const Screen screen = ConsoleScreen(snap, WithHint(), 60, 200);
+    const int top = (60 - kFrameRows) / 2;
+    const int left = (200 - kFrameCols) / 2;
+    EXPECT_EQ(At(screen, top, left), (Text{top, left, "Vantric Sim", Look::Caption}));
+    // The score ends where the console's 80 columns end, not at the far edge.
+    EXPECT_EQ(At(screen, top, left + kFrameCols - 9)->text, "Score:  7");
+    EXPECT_EQ(At(screen, top + kStripRow, left)->text, std::string(kFrameCols, ' '));
+    EXPECT_EQ(At(screen, top + kHintRow, left)->look, Look::Hint);
+    EXPECT_EQ(screen.cursorRow, top + kInputRow);
+    EXPECT_EQ(screen.cursorCol, left + 7);
+}
+
+TEST(ConsoleScreen, LongLinesAreCutWithAMarkerAndTheInputLineScrollsSideways) {
+    struct Case {
+        std::size_t length;
+        std::string shown;  // the row as drawn
+        int cursorCol;
+    };
+    const std::string typed = "Router#" + std::string(200, 'a') + "0123456789";
+    const Case cases[] = {
+        {79, typed.substr(0, 79), 79},
+        {80, "<" + typed.substr(2, 78), 79},
+        {217, "<" + typed.substr(217 - 78, 78), 79},
+    };
+    for (const Case& c : cases) {
         Snapshot snap = WelcomeLike();
-        snap.lines[3] = longLine;
-        snap.lines[InputLine] = "Router>" + std::string(143, 'y');
-        snap.pic = {std::string(300, 'n')};
-        const Screen screen = ConsoleScreen(snap, 30, cols);
-        const auto grid = RowsOf(screen, 30, cols);
-        const auto shown = static_cast<std::size_t>(std::min(cols, 150));
-        EXPECT_EQ(grid[kFirstConsoleRow + 3].substr(0, shown), longLine.substr(0, shown)) << cols;
-        EXPECT_EQ(grid[kFirstConsoleRow + 4], std::string(static_cast<std::size_t>(cols), ' '))
-            << cols;
-        EXPECT_EQ(grid[kStripRow], std::string(static_cast<std::size_t>(cols), 'n')) << cols;
-        // The cursor stands behind the 150 characters only when that column exists.
-        EXPECT_EQ(screen.cursorShown, cols > 150) << cols;
+        snap.lines[InputLine] = typed.substr(0, c.length);
+        snap.lines[3] = typed.substr(0, c.length);
+        const Screen screen = ConsoleScreen(snap, WithHint(), kFrameRows, kFrameCols);
+        const auto grid = RowsOf(screen, kFrameRows, kFrameCols);
+        EXPECT_EQ(grid[kInputRow], c.shown + std::string(80 - c.shown.size(), ' ')) << c.length;
+        EXPECT_EQ(screen.cursorCol, c.cursorCol) << c.length;
+        // An output line of up to 80 characters is whole; a longer one ends in the marker.
+        const std::string line3 =
+            c.length <= 80 ? typed.substr(0, c.length) : typed.substr(0, 79) + ">";
+        EXPECT_EQ(grid[kFirstConsoleRow + 3].substr(0, line3.size()), line3) << c.length;
+        if (c.length > 80) {
+            EXPECT_EQ(At(screen, kFirstConsoleRow + 3, 79)->look, Look::Marker);
+            EXPECT_EQ(At(screen, kInputRow, 0)->look, Look::Marker);
+        }
     }
+}
+
+TEST(ConsoleScreen, ScrolledBackShowsKeptLinesAndTheMarker) {
+    std::deque<std::string> kept;
+    for (int k = 0; k < 30; ++k) kept.push_back("kept " + std::to_string(k));
+    ConsoleView view = WithHint();
+    view.scrollBack = &kept;
+    view.scrolledBack = 5;
+    const Screen screen = ConsoleScreen(WelcomeLike(), view, kFrameRows, kFrameCols);
+    EXPECT_EQ(At(screen, kFirstConsoleRow, 0)->text, "kept 25");
+    EXPECT_EQ(At(screen, kFirstConsoleRow + 4, 0)->text, "kept 29");
+    EXPECT_EQ(At(screen, kFirstConsoleRow + 6, 0)->text,
+              "This router simulator is designed specifically for use with the included");
+    EXPECT_FALSE(screen.cursorShown);
+    EXPECT_EQ(At(screen, kHintRow, 0)->text,
+              "Scrolled back 5 lines: PgUp/PgDn, any other key returns");
+    // Without a hint row the marker takes the caption's place.
+    const Screen small = ConsoleScreen(WelcomeLike(), view, kMinRows, kMinCols);
+    EXPECT_EQ(At(small, 0, 0)->text, "Scrolled back 5 lines: PgUp/PgDn, any other key returns");
+    EXPECT_EQ(At(small, 0, 0)->look, Look::Notice);
 }
 
 TEST(ConsoleScreen, LongLabelNeverCoversTheCaption) {
     Snapshot snap = WelcomeLike();
     snap.label = std::string(120, '9');
-    const auto grid = RowsOf(ConsoleScreen(snap, kMinRows, kMinCols), kMinRows, kMinCols);
+    const auto grid =
+        RowsOf(ConsoleScreen(snap, WithHint(), kFrameRows, kFrameCols), kFrameRows, kFrameCols);
     EXPECT_EQ(grid[kLabelRow].substr(0, 12), "Vantric Sim ");
-    EXPECT_EQ(grid[kLabelRow].substr(12), std::string(kMinCols - 12, '9'));
+    EXPECT_EQ(grid[kLabelRow].substr(12), std::string(kFrameCols - 12, '9'));
 }
 
 TEST(FitText, CutsAndMasksWhatCouldMoveTheCursor) {
@@ -139,21 +194,19 @@ TEST(FitText, CutsAndMasksWhatCouldMoveTheCursor) {
     for (const Case& c : cases) EXPECT_EQ(FitText(c.text, c.width), c.shown) << c.text;
 }
 
-TEST(ScreenFor, TooSmallTerminalShowsOnlyTheNotice) {
+TEST(ConsoleScreen, TooSmallTerminalShowsOnlyTheNotice) {
     struct Case {
         int rows;
         int cols;
     };
     const Case tooSmall[] = {
         {kMinRows - 1, kMinCols}, {kMinRows, kMinCols - 1}, {20, 60}, {3, 10}, {1, 200}};
-    for (bool plan : {false, true}) {
-        Snapshot snap = WelcomeLike();
-        snap.plan = plan;
-        for (const Case& c : tooSmall) {
-            EXPECT_FALSE(Fits(c.rows, c.cols));
-            const Screen screen = ScreenFor(snap, c.rows, c.cols);
+    for (const Case& c : tooSmall) {
+        EXPECT_FALSE(Fits(c.rows, c.cols));
+        for (const Screen& screen : {ConsoleScreen(WelcomeLike(), WithHint(), c.rows, c.cols),
+                                     PageScreen(NetworkPlanPage(), 0, c.rows, c.cols)}) {
             const auto grid = RowsOf(screen, c.rows, c.cols);
-            const std::string notice = "Terminal too small: need 80x24";
+            const std::string notice = "Terminal too small: need 80x23";
             EXPECT_EQ(grid[0].substr(0, std::min<std::size_t>(notice.size(), grid[0].size())),
                       notice.substr(0, grid[0].size()));
             EXPECT_FALSE(screen.cursorShown);
@@ -169,27 +222,12 @@ TEST(ScreenFor, TooSmallTerminalShowsOnlyTheNotice) {
         }
     }
     EXPECT_TRUE(Fits(kMinRows, kMinCols));
-    EXPECT_TRUE(ScreenFor(WelcomeLike(), 0, 0).texts.empty());
-}
-
-TEST(ScreenFor, ShowsThePlanWhileItIsShown) {
-    Snapshot snap = WelcomeLike();
-    snap.plan = true;
-    const Screen screen = ScreenFor(snap, kMinRows, kMinCols);
-    const auto grid = RowsOf(screen, kMinRows, kMinCols);
-    EXPECT_EQ(grid[0].find("Pellix Vantric lab environment diagram"), 0u);
-    EXPECT_EQ(grid[kMinRows - 1].find("Press any key to close the network plan."), 0u);
-    EXPECT_FALSE(screen.cursorShown);
-    for (const auto& row : grid) EXPECT_EQ(row.find("Router>"), std::string::npos);
-    snap.plan = false;
-    EXPECT_EQ(
-        RowsOf(ScreenFor(snap, kMinRows, kMinCols), kMinRows, kMinCols)[kInputRow].substr(0, 7),
-        "Router>");
+    EXPECT_TRUE(TooSmallScreen(0, 0).texts.empty());
 }
 
 TEST(NetworkPlan, NamesEveryDeviceAndAddressAndFitsTheScreen) {
     const auto& rows = NetworkPlanRows();
-    EXPECT_LE(static_cast<int>(rows.size()), kMinRows - 2);
+    EXPECT_LE(static_cast<int>(rows.size()), PageRowsShown(kMinRows));
     std::string all;
     for (const auto& row : rows) {
         EXPECT_LE(static_cast<int>(row.size()), kMinCols) << row;
@@ -202,10 +240,23 @@ TEST(NetworkPlan, NamesEveryDeviceAndAddressAndFitsTheScreen) {
                            "172.10.0.10",  "TFTP Server", "Token Ring",   "ServerX",
                            "192.168.50.8", "HostZ",       "192.168.10.20"};
     for (const char* text : shown) EXPECT_TRUE(Names(all, text)) << text;
-    // The whole drawing reaches the screen at the smallest size.
-    const auto grid = RowsOf(PlanScreen(kMinRows, kMinCols), kMinRows, kMinCols);
+    // The whole drawing, its caption and its hint reach the screen at the smallest size.
+    const auto grid =
+        RowsOf(PageScreen(NetworkPlanPage(), 0, kMinRows, kMinCols), kMinRows, kMinCols);
+    EXPECT_EQ(grid[0].find("Pellix Vantric lab environment diagram"), 0u);
     for (std::size_t k = 0; k < rows.size(); ++k)
         EXPECT_EQ(grid[1 + k].substr(0, rows[k].size()), rows[k]);
+    EXPECT_EQ(grid[kMinRows - 1].find("Press any key to close the network plan."), 0u);
+}
+
+TEST(PageScreen, ShowsALongPageFromItsTopRow) {
+    Page page{"Caption", {}, "hint"};
+    for (int k = 0; k < 50; ++k) page.rows.push_back("row " + std::to_string(k));
+    const Screen screen = PageScreen(page, 10, kFrameRows, kFrameCols);
+    EXPECT_EQ(At(screen, 1, 0)->text, "row 10");
+    EXPECT_EQ(At(screen, kFrameRows - 2, 0)->text, "row " + std::to_string(10 + kFrameRows - 3));
+    EXPECT_EQ(At(screen, kFrameRows - 1, 0)->text, "hint");
+    EXPECT_FALSE(screen.cursorShown);
 }
 
 }  // namespace

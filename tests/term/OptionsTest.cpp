@@ -18,17 +18,28 @@ TEST(ParseOptions, AcceptsTheFolderHelpAndVersion) {
         {{}, std::nullopt, false, false, ""},
         {{"--dir", "/tmp/x"}, "/tmp/x", false, false, ""},
         {{"--dir=rel/y"}, "rel/y", false, false, ""},
+        {{"-d", "z"}, "z", false, false, ""},
+        {{"--dir", "-x"}, "-x", false, false, ""},
         {{"--help"}, std::nullopt, true, false, ""},
+        {{"-h"}, std::nullopt, true, false, ""},
         {{"--version"}, std::nullopt, false, true, ""},
+        {{"-V"}, std::nullopt, false, true, ""},
+        {{"-hV"}, std::nullopt, true, true, ""},
+        {{"--"}, std::nullopt, false, false, ""},
+        {{"--dir", "a", "--"}, "a", false, false, ""},
         {{"--dir"}, std::nullopt, false, false, "--dir needs a folder"},
+        {{"-d"}, std::nullopt, false, false, "--dir needs a folder"},
         {{"--dir="}, std::nullopt, false, false, "--dir needs a folder"},
         {{"--dir", ""}, std::nullopt, false, false, "--dir needs a folder"},
-        {{"-x"}, std::nullopt, false, false, "unknown argument -x"},
-        {{"folder"}, std::nullopt, false, false, "unknown argument folder"},
+        {{"-x"}, std::nullopt, false, false, "unknown option -x"},
+        {{"--colour"}, std::nullopt, false, false, "unknown option --colour"},
+        {{"--colour=no"}, std::nullopt, false, false, "unknown option --colour"},
+        {{"folder"}, std::nullopt, false, false, "unexpected argument folder"},
+        {{"--", "-h"}, std::nullopt, false, false, "unexpected argument -h"},
     };
     for (const Case& c : cases) {
         const Options options = ParseOptions(c.args);
-        const std::string shown = c.args.empty() ? "(none)" : c.args.front();
+        const std::string shown = testing::PrintToString(c.args);
         EXPECT_EQ(options.dir, c.dir) << shown;
         EXPECT_EQ(options.help, c.help) << shown;
         EXPECT_EQ(options.version, c.version) << shown;

@@ -7,9 +7,11 @@
 #
 #   term_in_tmux.sh PELLIX_TERM SCENARIO [EVENT_SCRIPT]
 #
-# Scenarios: welcome, plan, finish, sigint, sigterm, sighup, ctrl-c,
-# closed-terminal, too-small, and exercise (the EVENT_SCRIPT, a whole
-# exercise in the replay format, typed into the terminal).
+# Scenarios: welcome, big, plan, finish, sigint, sigterm, sighup, ctrl-c,
+# closed-terminal, too-small, vt100-keys, refused-terminals, folder,
+# long-line, recall, scroll-back, paste, no-color, and exercise (the
+# EVENT_SCRIPT, a whole exercise in the replay format, typed into the
+# terminal at 80x23).
 set -uo pipefail
 
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
@@ -27,12 +29,15 @@ pane="t"
 tmuxp() { tmux -L "$socket" -f /dev/null "$@"; }
 cleanup() {
   tmuxp kill-server >/dev/null 2>&1
-  rm -rf "$work"
+  # A shell that was just killed may still be writing its last files.
+  rm -rf "$work" 2>/dev/null || { sleep 0.5; rm -rf "$work"; }
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
 screen() { tmuxp capture-pane -p -t "$pane" 2>/dev/null; }
+# The pane with the lines the shell wrapped joined again.
+joined() { tmuxp capture-pane -p -J -t "$pane" 2>/dev/null; }
 fail() {
   echo "FAIL ($scenario): $*"
   echo "--- the pane shows:"
@@ -86,7 +91,7 @@ press() { tmuxp send-keys -t "$pane" "$@"; }
 child_of() {
   local parent=$1 file stat fields
   for file in /proc/[0-9]*/stat; do
-    read -r stat <"$file" 2>/dev/null || continue
+    read -r stat 2>/dev/null <"$file" || continue
     read -r -a fields <<<"${stat##*) }"
     if [ "${fields[1]}" = "$parent" ]; then
       file=${file#/proc/}
@@ -106,21 +111,26 @@ start_shell() {
   wait_for -x '$'
 }
 
-# Starts pellix-term on a fresh data folder through the recording wrapper.
+# Starts pellix-term on a fresh data folder through the recording wrapper,
+# with the environment assignments given (TERM=vt100, say) and, with
+# "refused" second, without waiting for it to run.
 dir="$work/data"
 start_term() {
+  local envs=${1:-} how=${2:-}
   local wrapper="$work/run.sh"
+  rm -f "$work/wrapper.pid" "$work/rc" "$work/stty-after" "$work/stty-a-after"
   cat >"$wrapper" <<'EOF'
 stty -g >"$W/stty-before"
 stty -a >"$W/stty-a-before"
 echo $$ >"$W/wrapper.pid"
-"$EXE" --dir "$DIR"
+env $ENVS "$EXE" --dir "$DIR"
 echo $? >"$W/rc"
 stty -g >"$W/stty-after"
 stty -a >"$W/stty-a-after"
 EOF
-  type_text "W='$work' EXE='$exe' DIR='$dir' sh '$wrapper'"
+  type_text "clear; W='$work' EXE='$exe' DIR='$dir' ENVS='$envs' sh '$wrapper'"
   press Enter
+  [ "$how" = refused ] && return 0
   local i
   for ((i = 0; i < 100; i++)); do
     [ -s "$work/wrapper.pid" ] && term_pid=$(child_of "$(cat "$work/wrapper.pid")") && break
@@ -145,7 +155,7 @@ expect_ended() {
   for flag in icanon echo isig icrnl opost ixon; do
     tr ' ' '\n' <"$work/stty-a-after" | grep -qx -- "$flag" || fail "stty -a shows -$flag after the run"
   done
-  wait_gone "F2 Network Plan  F10 Finish"
+  wait_gone "Alt+1..Alt+0 = F1..F10"
   local token="ok-$RANDOM"
   type_text "echo $token"
   press Enter
@@ -159,13 +169,36 @@ expect_welcome() {
   expect_row 21 "Router>"
 }
 
+expect_finished_line() {
+  wait_for -x "Score: $1 of 50, saved in $dir"
+}
+
+expect_score_file() {
+  [ "$(wc -l <"$dir/user.dat")" -eq 50 ] || fail "user.dat is not the 50-line score file"
+}
+
+# Enter pressed N times at the prompt.
+enters() {
+  local k
+  for ((k = 0; k < $1; k++)); do press Enter; done
+}
+
+# Waits for a run that was refused to end.
+wait_refused() {
+  local i
+  for ((i = 0; i < 100; i++)); do
+    [ -s "$work/stty-a-after" ] && return 0
+    sleep 0.05
+  done
+}
+
 expect_no_score_file() {
   [ ! -e "$dir/user.dat" ] || fail "user.dat was written"
 }
 
 end_by_signal() {
   local signal=$1 number=$2
-  start_shell 100 30
+  start_shell 80 24
   start_term
   expect_welcome
   # Typed but not entered: nothing is saved.
@@ -178,11 +211,11 @@ end_by_signal() {
 
 case "$scenario" in
   welcome)
-    start_shell 100 30
+    start_shell 80 24
     start_term
     expect_welcome
-    expect_row 0 "Vantric Sim                                                                                       OK"
-    expect_row 23 "F2 Network Plan  F10 Finish"
+    expect_row 0 "Vantric Sim                                                                   OK"
+    expect_row 23 "F2 Network Plan  F10 Finish  Alt+1..Alt+0 = F1..F10"
     expect_cursor 7 21
     type_text "xyz"
     press Enter
@@ -219,8 +252,21 @@ case "$scenario" in
     press F10
     expect_ended 0
     ;;
+  big)
+    # At 200x60 the console keeps its 80 columns and 24 rows, centred: the
+    # score ends above the console's right end, the strip is 80 wide.
+    start_shell 200 60
+    start_term
+    wait_for -x "$(printf '%60s%s' '' 'Press RETURN to get started.')"
+    expect_row 18 "$(printf '%60s%-78s%s' '' 'Vantric Sim' 'OK')"
+    expect_row 39 "$(printf '%60sRouter>' '')"
+    expect_cursor 67 39
+    expect_row 41 "$(printf '%60s%s' '' 'F2 Network Plan  F10 Finish  Alt+1..Alt+0 = F1..F10')"
+    press F10
+    expect_ended 0
+    ;;
   plan)
-    start_shell 100 30
+    start_shell 80 24
     start_term
     expect_welcome
     press F2
@@ -243,30 +289,48 @@ case "$scenario" in
     [ "$(wc -l <"$dir/user.dat")" -eq 50 ] || fail "user.dat is not the 50-line score file"
     ;;
   finish)
-    start_shell 100 30
+    start_shell 80 24
     start_term
     expect_welcome
+    type_text "enable"
+    press Enter
+    expect_row 21 "Router#"
     press F10
     expect_ended 0
+    # The shell keeps one line: the score and where it was saved.
+    expect_finished_line 0
     [ -f "$dir/user.dat" ] || fail "F10 did not write user.dat"
-    [ "$(wc -l <"$dir/user.dat")" -eq 50 ] || fail "user.dat has $(wc -l <"$dir/user.dat") lines"
+    expect_score_file
     ;;
   sigint) end_by_signal INT 2 ;;
   sigterm) end_by_signal TERM 15 ;;
   sighup) end_by_signal HUP 1 ;;
   ctrl-c)
-    start_shell 100 30
+    start_shell 80 24
     start_term
     expect_welcome
-    type_text "enab"
-    expect_row 21 "Router>enab"
+    type_text "enable"
+    press Enter
+    type_text "conf"
+    # Once: nothing changes but a notice saying how to end.
     press C-c
-    expect_ended 130
-    expect_no_score_file
+    wait_for -x "Ctrl-C again within 2 seconds to finish (your score is saved)"
+    expect_row 21 "Router#conf"
+    wait_gone "Ctrl-C again within 2 seconds"
+    wait_for -F "Alt+1..Alt+0 = F1..F10"
+    type_text "ig t"
+    press Enter
+    expect_row 21 "Router(config)#"
+    # Twice: ended as Finish ends, the score saved.
+    press C-c
+    press C-c
+    expect_ended 0
+    expect_finished_line 1
+    expect_score_file
     ;;
   closed-terminal)
     # The terminal itself goes away: the program ends instead of lingering.
-    start_shell 100 30
+    start_shell 80 24
     start_term
     expect_welcome
     tmuxp kill-server >/dev/null 2>&1
@@ -280,25 +344,206 @@ case "$scenario" in
   too-small)
     start_shell 60 20
     start_term
-    wait_for -x "Terminal too small: need 80x24"
+    wait_for -x "Terminal too small: need 80x23"
     wait_for -F "now 60x20"
-    tmuxp resize-window -t "$pane" -x 100 -y 30
+    # 80x23, as in tmux with its status line on a 24-row terminal: all but the hint.
+    tmuxp resize-window -t "$pane" -x 80 -y 23
     expect_welcome
-    expect_row 23 "F2 Network Plan  F10 Finish"
+    expect_row 22 ""
+    wait_gone "F10 Finish"
     tmuxp resize-window -t "$pane" -x 79 -y 30
-    wait_for -x "Terminal too small: need 80x24"
+    wait_for -x "Terminal too small: need 80x23"
     wait_gone "Router con0 is now available"
+    tmuxp resize-window -t "$pane" -x 80 -y 22
+    wait_for -F "now 80x22"
     tmuxp resize-window -t "$pane" -x 80 -y 24
     expect_welcome
+    expect_row 23 "F2 Network Plan  F10 Finish  Alt+1..Alt+0 = F1..F10"
     press F10
     expect_ended 0
+    ;;
+  vt100-keys)
+    # A vt100 description lacks F10 as ESC [ 21 ~; it works all the same,
+    # as do Alt+2 (ESC 2) for F2 and the description's own F2 (ESC O Q).
+    start_shell 80 24
+    start_term "TERM=vt100"
+    expect_welcome
+    tmuxp send-keys -t "$pane" -H 1b 32
+    wait_for -x "Pellix Vantric lab environment diagram"
+    type_text "q"
+    expect_row 21 "Router>"
+    tmuxp send-keys -t "$pane" -H 1b 4f 51
+    wait_for -x "Pellix Vantric lab environment diagram"
+    type_text "q"
+    expect_row 21 "Router>"
+    tmuxp send-keys -t "$pane" -H 1b 5b 32 31 7e
+    expect_ended 0
+    expect_finished_line 1
+    ! joined | grep -qF "[21~" || fail "the key's sequence was typed"
+    ;;
+  refused-terminals)
+    # A terminal that cannot move the cursor gets one line naming its type,
+    # exit status 1, and nothing drawn or created.
+    start_shell 80 24
+    for case in 'dumb|the terminal type "dumb" cannot move the cursor, which the console needs' \
+      'pellix-nosuch|unknown terminal type "pellix-nosuch"; the console needs one that can move the cursor' \
+      '|the terminal type is not set (TERM is empty); the console needs one that can move the cursor'; do
+      type=${case%%|*}
+      start_term "TERM=$type" refused
+      wait_refused
+      expect_ended 1
+      joined | grep -qxF "pellix-term: ${case#*|}" || fail "no refusal for TERM='$type'"
+      [ "$(joined | grep -c '^pellix-term')" -eq 1 ] || fail "more than one line for TERM='$type'"
+      [ ! -e "$dir" ] || fail "the data folder was created for TERM='$type'"
+    done
+    ;;
+  folder)
+    # --dir creates a missing last folder, not a missing parent.
+    start_shell 80 24
+    dir="$work/no-such-parent/data"
+    start_term "" refused
+    wait_refused
+    expect_ended 1
+    joined | grep -qxF "pellix-term: cannot create the folder $dir: its parent folder $work/no-such-parent does not exist" ||
+      fail "no message for the missing parent"
+    [ ! -e "$work/no-such-parent" ] || fail "the missing parent was created"
+    dir="$work/new-data"
+    start_term
+    expect_welcome
+    [ -f "$dir/router1.cfg" ] || fail "the new folder has no router1.cfg"
+    press F10
+    expect_ended 0
+    ;;
+  long-line)
+    # A 120-character command: while typed, its end and the cursor stay in
+    # view with a marker for the hidden beginning; its echo ends in a marker.
+    start_shell 80 24
+    start_term
+    expect_welcome
+    command="pong $(printf 'a%.0s' $(seq 1 105))0123456789"
+    [ ${#command} -eq 120 ] || fail "the command is ${#command} characters"
+    type_text "$command"
+    line="Router>$command"
+    expect_row 21 "<${line: -78}"
+    expect_cursor 79 21
+    press BSpace
+    type_text "X"
+    line="${line%9}X"
+    expect_row 21 "<${line: -78}"
+    press Enter
+    expect_row 19 "${line:0:79}>"
+    expect_row 20 "$(printf "Translating '%.66s>" "$command")"
+    expect_row 21 "Router>"
+    press F10
+    expect_ended 0
+    ;;
+  recall)
+    start_shell 80 24
+    start_term
+    expect_welcome
+    for command in enable "show history" "sh clock"; do
+      type_text "$command"
+      press Enter
+    done
+    expect_row 21 "Router#"
+    press Up
+    expect_row 21 "Router#sh clock"
+    press Up
+    expect_row 21 "Router#show history"
+    press Up Up
+    expect_row 21 "Router#enable"
+    press Down
+    expect_row 21 "Router#show history"
+    press Enter
+    wait_for -x "Router#show history"
+    expect_row 21 "Router#"
+    press F10
+    expect_ended 0
+    ;;
+  scroll-back)
+    start_shell 80 24
+    start_term
+    expect_welcome
+    enters 25
+    wait_gone "Press RETURN to get started."
+    press PPage
+    wait_for -x "Press RETURN to get started."
+    expect_row 23 "Scrolled back 20 lines: PgUp/PgDn, any other key returns"
+    press PPage
+    wait_for -x "Router con0 is now available"
+    press NPage
+    expect_row 23 "Scrolled back 5 lines: PgUp/PgDn, any other key returns"
+    # A typed key brings back the live screen and is typed there.
+    type_text "e"
+    expect_row 21 "Router>e"
+    wait_gone "Press RETURN to get started."
+    wait_gone "Scrolled back"
+    press F10
+    expect_ended 0
+    ;;
+  paste)
+    # A saved configuration pasted in configuration mode, bracketed, with
+    # every kind of line end: each line is one command, the markers never
+    # reach the router.
+    start_shell 80 24
+    start_term
+    expect_welcome
+    type_text "enable"
+    press Enter
+    type_text "config t"
+    press Enter
+    expect_row 21 "Router(config)#"
+    printf '%s\r\n' "hostname R1" "enable password pelix" "line con 0" "password con" "exit" \
+      >"$work/paste.txt"
+    printf '%s\n' "int e0" "ip address 172.10.0.1 255.255.0.0" >>"$work/paste.txt"
+    printf '%s\r' "no shutdown" "exit" >>"$work/paste.txt"
+    tmuxp load-buffer -b cfg "$work/paste.txt"
+    tmuxp paste-buffer -p -r -b cfg -t "$pane"
+    expect_row 21 "R1(config)#"
+    for line in "Router(config)#hostname R1" "R1(config)#enable password pelix" \
+      "R1(config)#line con 0" "R1(config-line)#password con" "R1(config-line)#exit" \
+      "R1(config)#int e0" "R1(config-if)#ip address 172.10.0.1 255.255.0.0" \
+      "R1(config-if)#no shutdown" "R1(config-if)#exit"; do
+      wait_for -x "$line"
+    done
+    ! screen | grep -qF "[20" || fail "a paste marker reached the console"
+    press C-z
+    type_text "show running-config"
+    press Enter
+    wait_for -x "HostName R1"
+    press F10
+    expect_ended 0
+    ;;
+  no-color)
+    # The strip is coloured unless NO_COLOR is set; then it is in reverse video.
+    colour=$'\e\\[([0-9]+;)*(3[0-7]|4[0-7]|38;5;[0-9]+|48;5;[0-9]+)(;[0-9]+)*m'
+    reverse=$'\e\\[([0-9]+;)*7(;[0-9]+)*m'
+    for envs in "" "NO_COLOR=1"; do
+      start_shell 80 24
+      start_term "$envs"
+      expect_welcome
+      type_text "sh?"
+      expect_row 22 "Help commands displayed"
+      strip=$(tmuxp capture-pane -p -e -t "$pane" | sed -n 23p)
+      if [ -z "$envs" ]; then
+        grep -qE "$colour" <<<"$strip" || fail "the strip has no colour: $(cat -v <<<"$strip")"
+      else
+        ! grep -qE "$colour" <<<"$strip" || fail "colour despite NO_COLOR: $(cat -v <<<"$strip")"
+        grep -qE "$reverse" <<<"$strip" || fail "the strip is not reversed: $(cat -v <<<"$strip")"
+      fi
+      press F10
+      expect_ended 0
+      # The next run on a tmux server of its own.
+      tmuxp kill-server >/dev/null 2>&1
+      socket="$socket-next"
+    done
     ;;
   exercise)
     # Every task of the exercise, earned at the terminal's keyboard.
     [ -f "$events" ] || fail "no event script given"
     mkdir -p "$dir"
     for k in $(seq 1 50); do printf '%d,0,0,0\r\n' "$k"; done >"$dir/user.dat"
-    start_shell 100 30
+    start_shell 80 23
     start_term
     expect_welcome
     while IFS= read -r line || [ -n "$line" ]; do
@@ -306,6 +551,8 @@ case "$scenario" in
       case "$line" in
         "type "*) type_text "${line#type }" ;;
         enter) press Enter ;;
+        up) press Up ;;
+        down) press Down ;;
         ctrl-z) press C-z ;;
         plan) press F2 ;;
         close-plan) type_text "q" ;;
@@ -317,6 +564,7 @@ case "$scenario" in
     wait_for -E "^Vantric Sim +Score:  50$"
     press F10
     expect_ended 0
+    expect_finished_line 50
     for k in $(seq 1 50); do
       grep -q "^$k,1," "$dir/user.dat" || fail "task $k is not saved as done"
     done

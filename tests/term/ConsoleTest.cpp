@@ -1,0 +1,201 @@
+// What the terminal console's keys do to a router started in a temporary
+// folder: typing, the network plan, Finish, Ctrl-C once and twice, history
+// recall, the scroll-back view, a terminal too small, and the line left
+// behind after finishing.
+#include "term/Console.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "state/DataFolder.h"
+
+namespace pellix::term {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+Key Char(int code, bool pasted = false) {
+    return {KeyName::Character, static_cast<std::uint16_t>(code), pasted};
+}
+Key F(int number) {
+    return {KeyName::Function, static_cast<std::uint16_t>(number)};
+}
+
+class ConsoleInFolder : public ::testing::Test {
+  protected:
+    ConsoleInFolder() {
+        std::random_device seed;
+        folder_ = fs::temp_directory_path() /
+                  ("pellix-term-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
+        EXPECT_EQ(PrepareLearnerFolder(folder_), "");
+        sim_.emplace(folder_);
+        sim_->Form_Load();
+        console_.emplace(*sim_, kFrameRows, kFrameCols);
+    }
+    ~ConsoleInFolder() override {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+    Outcome Press(const Key& key) { return console_->OnKey(key, now_); }
+    Outcome Type(const std::string& typed) {
+        Outcome outcome = Outcome::Continue;
+        for (char c : typed) outcome = Press(Char(static_cast<unsigned char>(c)));
+        return outcome;
+    }
+    // The screen's rows as text.
+    std::vector<std::string> Rows() const {
+        std::vector<std::string> grid(kFrameRows, std::string(kFrameCols, ' '));
+        for (const Text& text : console_->Draw().texts)
+            grid[static_cast<std::size_t>(text.row)].replace(static_cast<std::size_t>(text.col),
+                                                             text.text.size(), text.text);
+        for (auto& row : grid) row.erase(row.find_last_not_of(' ') + 1);
+        return grid;
+    }
+    bool ScoreFileSaved() const { return fs::exists(folder_ / "user.dat"); }
+    Sim& R() { return *sim_; }
+    Console& C() { return *console_; }
+
+    fs::path folder_;
+    Clock::time_point now_ = Clock::now();
+
+  private:
+    std::optional<Sim> sim_;
+    std::optional<Console> console_;
+};
+
+TEST_F(ConsoleInFolder, TypedKeysReachTheRouter) {
+    Type("enablx");
+    Press(Char(127));
+    Type("e\r");
+    EXPECT_EQ(R().Snap().prompt, "Router#");
+    Type("xyz\n");
+    EXPECT_EQ(R().Lines()[InputLine - 1],
+              "Translating 'xyz'... %Unknown command or computer name.");
+    Type("ab");
+    Press(Char(8));
+    Press({KeyName::Ignored});
+    Press(F(7));  // a function key without a use
+    EXPECT_EQ(R().InputText(), "Router#a");
+}
+
+TEST_F(ConsoleInFolder, F2ShowsThePlanAndTheNextKeyOnlyClosesIt) {
+    Press(F(2));
+    EXPECT_TRUE(R().PlanShown());
+    EXPECT_EQ(Rows()[0], "Pellix Vantric lab environment diagram");
+    ASSERT_FALSE(R().Snap().pic.empty());
+    EXPECT_EQ(R().Snap().pic.front(), "Network Plan displayed");
+    for (Key closing : {Char('x'), Char(13), F(10), F(2), Key{KeyName::PageUp}}) {
+        if (!R().PlanShown()) Press(F(2));
+        EXPECT_EQ(Press(closing), Outcome::Continue);
+        EXPECT_FALSE(R().PlanShown());
+        EXPECT_FALSE(R().Finished());
+        EXPECT_EQ(R().InputText(), "Router>");
+    }
+}
+
+TEST_F(ConsoleInFolder, F10FinishesAndSavesTheScore) {
+    EXPECT_FALSE(ScoreFileSaved());
+    EXPECT_EQ(Press(F(10)), Outcome::Finished);
+    EXPECT_TRUE(R().Finished());
+    EXPECT_TRUE(ScoreFileSaved());
+    EXPECT_EQ(FinishedLine(R()), "Score: 0 of 50, saved in " + folder_.string());
+}
+
+TEST_F(ConsoleInFolder, CtrlCOnceChangesNothingAndTellsHowToFinish) {
+    Type("en");
+    EXPECT_EQ(Press(Char(3)), Outcome::Continue);
+    EXPECT_EQ(R().InputText(), "Router>en");
+    EXPECT_FALSE(ScoreFileSaved());
+    EXPECT_EQ(Rows()[kHintRow], kCtrlCNotice);
+    ASSERT_TRUE(C().Deadline());
+    EXPECT_EQ(*C().Deadline(), now_ + kSecondCtrlCWait);
+    // The notice goes when its time is up; a Ctrl-C after that is a first one.
+    now_ += kSecondCtrlCWait;
+    C().OnTime(now_);
+    EXPECT_FALSE(C().Deadline());
+    EXPECT_EQ(Rows()[kHintRow].find("F2 Network Plan"), 0u);
+    EXPECT_EQ(Press(Char(3)), Outcome::Continue);
+    // Another key between the two: the second starts over.
+    Type("a");
+    EXPECT_EQ(Press(Char(3)), Outcome::Continue);
+    // A pasted Ctrl-C is text, never the second press.
+    EXPECT_EQ(Press(Char(3, true)), Outcome::Continue);
+    EXPECT_FALSE(R().Finished());
+    EXPECT_EQ(R().InputText(), "Router>ena");
+}
+
+TEST_F(ConsoleInFolder, CtrlCTwiceWithinTwoSecondsFinishes) {
+    Type("enable\r");
+    Press(Char(3));
+    now_ += kSecondCtrlCWait - 1ms;
+    EXPECT_EQ(Press(Char(3)), Outcome::Finished);
+    EXPECT_TRUE(R().Finished());
+    EXPECT_TRUE(ScoreFileSaved());
+}
+
+TEST_F(ConsoleInFolder, CtrlCNoticeTakesTheCaptionsPlaceWithoutAHintRow) {
+    C().OnResize(kMinRows, kMinCols);
+    Press(Char(3));
+    const auto rows = Rows();
+    EXPECT_EQ(rows[0].find(kCtrlCNotice), 0u);
+    EXPECT_NE(rows[0].find("OK"), std::string::npos);
+    EXPECT_EQ(Press(Char(3)), Outcome::Finished);
+}
+
+TEST_F(ConsoleInFolder, UpAndDownRecallCommands) {
+    Type("enable\r");
+    Type("show version\r");
+    Type("sh");
+    Press({KeyName::Up});
+    EXPECT_EQ(R().InputText(), "Router#show version");
+    Press({KeyName::Up});
+    EXPECT_EQ(R().InputText(), "Router#enable");
+    Press({KeyName::Down});
+    EXPECT_EQ(R().InputText(), "Router#show version");
+}
+
+TEST_F(ConsoleInFolder, PageUpScrollsBackAndATypedKeyReturns) {
+    for (int k = 0; k < 30; ++k) Type("cmd" + std::to_string(k) + "\r");
+    ASSERT_GT(R().ScrollBack().size(), 40u);
+    const auto live = Rows();
+    Press({KeyName::PageUp});
+    EXPECT_TRUE(C().ScrolledBack());
+    auto rows = Rows();
+    EXPECT_EQ(rows[kHintRow], "Scrolled back 20 lines: PgUp/PgDn, any other key returns");
+    // What was the top line of the live screen is now 20 rows further down.
+    EXPECT_EQ(rows[kFirstConsoleRow + kPageLines], live[kFirstConsoleRow]);
+    EXPECT_FALSE(C().Draw().cursorShown);
+    Press({KeyName::WheelDown});
+    EXPECT_EQ(Rows()[kHintRow], "Scrolled back 17 lines: PgUp/PgDn, any other key returns");
+    for (int k = 0; k < 100; ++k) Press({KeyName::PageUp});
+    rows = Rows();
+    EXPECT_EQ(rows[kFirstConsoleRow], R().ScrollBack().front());
+    // A typed key brings the live screen back and is typed there.
+    Type("x");
+    EXPECT_FALSE(C().ScrolledBack());
+    EXPECT_EQ(R().InputText(), "Router>x");
+    EXPECT_EQ(Rows()[kInputRow], "Router>x");
+    Press({KeyName::PageUp});
+    Press({KeyName::PageDown});
+    EXPECT_FALSE(C().ScrolledBack());
+}
+
+TEST_F(ConsoleInFolder, TooSmallTerminalDropsTypingButFinishes) {
+    C().OnResize(kMinRows - 1, kMinCols);
+    Type("enable\r");
+    Press(F(2));
+    EXPECT_EQ(R().InputText(), "Router>");
+    EXPECT_FALSE(R().PlanShown());
+    EXPECT_EQ(Press(F(10)), Outcome::Finished);
+    EXPECT_TRUE(ScoreFileSaved());
+}
+
+}  // namespace
+}  // namespace pellix::term
