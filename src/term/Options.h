@@ -8,23 +8,26 @@
 
 namespace pellix::term {
 
+inline constexpr char kName[] = "pellix-term";
+inline constexpr char kSynopsis[] = "pellix-term [--dir DIR]";
 inline constexpr char kUsage[] =
-    "Usage: pellix-term [-h] [-V] [--dir DIR]\n"
+    "Usage: pellix-term [--dir DIR]\n"
     "The router console in this terminal. F2 shows the network plan, F10\n"
     "finishes; on terminals without function keys, Alt+2 and Alt+0 (or Escape,\n"
     "then the digit) do the same. Up and Down recall commands, PgUp and PgDn\n"
     "scroll back. Ctrl-C twice within 2 seconds finishes as F10 does.\n"
     "\n"
     "Your score (user.dat) is saved at every prompt and when you finish. The\n"
-    "router's configuration (router1.cfg) is saved only when you copy it to the\n"
-    "startup configuration (copy running-config startup-config); what you have\n"
-    "not copied is lost when the program ends.\n"
+    "router's configuration is saved only when you copy it: to router1.cfg with\n"
+    "copy running-config startup-config, or to a file with copy running-config\n"
+    "tftp. What you have not copied is lost when the program ends.\n"
     "\n"
     "  -d, --dir DIR   keep router1.cfg, user.dat and TFTP files in DIR, which is\n"
     "                  created if missing (its parent folder must exist)\n"
     "                  (default: $XDG_DATA_HOME/pellix or ~/.local/share/pellix)\n"
-    "  -h, --help      show this help\n"
-    "  -V, --version   show the version\n"
+    "  -h, --help      show this help and exit\n"
+    "  -V, --version   show the version and exit\n"
+    "  --              end of options\n"
     "\n"
     "NO_COLOR in the environment turns colour off.\n";
 

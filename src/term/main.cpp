@@ -1,10 +1,11 @@
-// pellix-term [-h] [-V] [--dir DIR]
+// pellix-term [OPTION]...
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
 
+#include "console/About.h"
 #include "console/Sim.h"
 #include "state/DataFolder.h"
 #include "term/Console.h"
@@ -15,15 +16,15 @@ int main(int argc, char** argv) {
     using namespace pellix::term;
     const Options options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!options.error.empty()) {
-        std::cerr << "pellix-term: " << options.error << "\n" << kUsage;
-        return 2;
+        std::cerr << pellix::about::BadUsageText(kName, options.error, kSynopsis);
+        return pellix::about::kBadUsage;
     }
     if (options.help) {
         std::cout << kUsage;
         return 0;
     }
     if (options.version) {
-        std::cout << "pellix-term " PELLIX_VERSION "\n";
+        std::cout << pellix::about::VersionText(kName);
         return 0;
     }
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
