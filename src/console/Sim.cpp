@@ -10,8 +10,6 @@ namespace pellix {
 
 namespace {
 
-constexpr std::string_view kScoreFile = "user.dat";
-
 constexpr char kEnter = 13;
 constexpr char kLineFeed = 10;
 constexpr char kBackspace = 8;
@@ -66,7 +64,9 @@ void Sim::Form_Load() {
 
 void Sim::Form_KeyPress(std::uint16_t code) {
     if (finished_) return;
-    if (code >= 32 && code <= 126) Txt[InputLine] += static_cast<char>(code);
+    // Characters beyond the bound are dropped like keys the router ignores.
+    if (code >= 32 && code <= 126 && Txt[InputLine].size() < Prompt.size() + kMaxTypedChars)
+        Txt[InputLine] += static_cast<char>(code);
     if (code == kEnter || code == kLineFeed) RunCommand();
     if (code == kCtrlZ && Mode > 2 && Mode < 50) HandleCtrlZ();
     if (code == kHelp) ShowHelp();
@@ -185,14 +185,34 @@ void Sim::AwardTask(int task) {
 }
 
 void Sim::SaveScoreFile() {
-    // A score file that cannot be written keeps its old content; the router
-    // says nothing about it.
-    ReplaceFileAtomically(FileInFolder(kScoreFile), WriteScoreText(Tasks, fillers_));
+    // A score file that exists but could not be read is never overwritten:
+    // the run keeps its score in memory only.
+    if (scoreProblem_.action == ScoreFileProblem::Action::Read) return;
+    // One that cannot be written keeps its old content; the router says
+    // nothing about it, the front end tells the learner.
+    FileError error =
+        ReplaceFileAtomically(FileInFolder(kScoreFile), WriteScoreText(Tasks, fillers_)).error;
+    if (error == FileError::None)
+        scoreProblem_.action = ScoreFileProblem::Action::None;
+    else
+        RecordScoreProblem(ScoreFileProblem::Action::Write, error);
 }
 
 void Sim::LoadScoreFile() {
     FileRead read = ReadWholeFile(FileInFolder(kScoreFile));
     Tasks = read.data ? ReadScoreText(*read.data) : TaskTable{};
+    // A missing file is the first run's; any other failure leaves the file
+    // alone for the whole run.
+    if (!read.data && read.error != FileError::NotFound)
+        RecordScoreProblem(ScoreFileProblem::Action::Read, read.error);
+}
+
+void Sim::RecordScoreProblem(ScoreFileProblem::Action action, FileError error) {
+    if (scoreProblem_.action == action && scoreProblem_.error == error) return;  // told already
+    scoreProblem_.action = action;
+    scoreProblem_.error = error;
+    scoreProblem_.file = FileInFolder(kScoreFile);
+    ++scoreProblem_.serial;
 }
 
 }  // namespace pellix

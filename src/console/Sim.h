@@ -22,6 +22,9 @@ namespace pellix {
 inline constexpr int kConsoleLines = 21;
 inline constexpr int InputLine = kConsoleLines - 1;
 inline constexpr int kHistoryEntries = 10;
+// How many characters the learner can type after a prompt: far above any
+// command, so that whatever is pasted the input line stays bounded.
+inline constexpr std::size_t kMaxTypedChars = 4096;
 // How many lines that scrolled off the top of the console are kept.
 inline constexpr std::size_t kScrollBackLines = 1000;
 
@@ -82,6 +85,9 @@ class Sim {
     bool PlanShown() const { return planShown_; }
     bool Finished() const { return finished_; }
     const std::filesystem::path& Folder() const { return folder_; }
+    // What went wrong with "user.dat", if anything: a front end tells the
+    // learner once, outside the console and the strip (see ScoreFileProblem).
+    const ScoreFileProblem& ScoreProblem() const { return scoreProblem_; }
 
     // ---- The router's procedures, for the interpreters and displays ----
     void NewLine();
@@ -120,6 +126,7 @@ class Sim {
 
   private:
     void Recall(int position);
+    void RecordScoreProblem(ScoreFileProblem::Action action, FileError error);
 
     std::filesystem::path folder_;
     std::deque<std::string> scrollBack_;
@@ -129,6 +136,7 @@ class Sim {
     FillerSource fillers_;
     bool planShown_ = false;
     bool finished_ = false;
+    ScoreFileProblem scoreProblem_;
 };
 
 }  // namespace pellix

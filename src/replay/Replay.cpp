@@ -188,19 +188,59 @@ std::string SnapshotJson(const Sim& sim) {
     return out;
 }
 
+std::string EchoLine(std::string_view line) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : line.substr(0, kMaxEchoBytes)) {
+        if (c == '\\' || c == '"') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7f) {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    if (line.size() > kMaxEchoBytes) out += "...";
+    return out;
+}
+
 int RunScript(Sim& sim, std::istream& script, std::ostream& out, std::ostream& err) {
+    unsigned toldProblem = 0;
+    // A score file the router cannot read or write is said once on standard
+    // error, as the interactive programs tell the learner.
+    auto tellScoreProblem = [&] {
+        const ScoreFileProblem& problem = sim.ScoreProblem();
+        if (problem.serial == toldProblem) return;
+        toldProblem = problem.serial;
+        if (problem.action != ScoreFileProblem::Action::None)
+            err << "pellix-replay: " << problem.Text() << "\n";
+    };
+    tellScoreProblem();
     std::string line;
-    for (long number = 1; std::getline(script, line); ++number) {
+    long number = 1;
+    for (; std::getline(script, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::optional<Event> event = ParseEvent(line);
         if (!event) {
-            err << "pellix-replay: line " << number << ": unknown event \"" << line << "\"\n";
             out.flush();
+            err << "pellix-replay: line " << number << ": unknown event \"" << EchoLine(line)
+                << "\"";
+            if (line.size() > kMaxEchoBytes) err << " (cut, " << line.size() << " bytes in all)";
+            err << "\n";
             return 2;
         }
-        if (!Apply(sim, *event, out)) break;
+        bool goOn = Apply(sim, *event, out);
+        tellScoreProblem();
+        if (!goOn) break;
     }
     out.flush();
+    if (script.bad()) {
+        err << "pellix-replay: cannot read the script after line " << number - 1 << "\n";
+        return 2;
+    }
     return 0;
 }
 

@@ -28,7 +28,17 @@ bool Apply(Sim& sim, const Event& event, std::ostream& out);
 // The snapshot as one line of JSON (no line end).
 std::string SnapshotJson(const Sim& sim);
 
-// Runs a whole script; returns the exit status. Errors go to err.
+// How much of a malformed script line the error message echoes.
+inline constexpr std::size_t kMaxEchoBytes = 200;
+
+// A script line as the error message echoes it: at most kMaxEchoBytes bytes,
+// then "..."; backslash and double quote escaped with a backslash, control
+// bytes and bytes from 127 up as \xNN, so nothing reaches the terminal raw.
+std::string EchoLine(std::string_view line);
+
+// Runs a whole script; returns the exit status: 0 when every event ran, 2 at
+// a malformed line or when the script cannot be read. Errors, and a score
+// file the router cannot read or write, go to err.
 int RunScript(Sim& sim, std::istream& script, std::ostream& out, std::ostream& err);
 
 }  // namespace pellix

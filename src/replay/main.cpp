@@ -1,6 +1,8 @@
 // pellix-replay [OPTION]... [SCRIPT]
 #include <getopt.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 
@@ -27,6 +29,11 @@ constexpr char kHelp[] =
 int BadUsage(const std::string& problem) {
     std::cerr << pellix::about::BadUsageText(kName, problem, kSynopsis);
     return pellix::about::kBadUsage;
+}
+
+int Fail(const std::string& problem) {
+    std::cerr << "pellix-replay: " << problem << "\n";
+    return 2;
 }
 
 }  // namespace
@@ -68,7 +75,9 @@ int main(int argc, char** argv) {
     std::ifstream file;
     if (script != "-") {
         file.open(script, std::ios::binary);
-        if (!file) return BadUsage("cannot read script " + script);
+        if (!file) return Fail("cannot open script " + script + " (" + std::strerror(errno) + ")");
+        if (std::filesystem::is_directory(script, ec))
+            return Fail("cannot read script " + script + " (Is a directory)");
     }
     std::istream& in = file.is_open() ? static_cast<std::istream&>(file) : std::cin;
 

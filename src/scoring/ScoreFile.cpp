@@ -56,4 +56,19 @@ TaskTable ReadScoreText(std::string_view text) {
     return tasks;
 }
 
+std::string ScoreFileProblem::Text() const {
+    std::string reason = " (" + std::string(Describe(error)) + ").";
+    switch (action) {
+        case Action::None:
+            break;
+        case Action::Read:
+            return "The score file " + file.string() + " cannot be read" + reason +
+                   " Your score is kept for this run only; the file is left as it is.";
+        case Action::Write:
+            return "The score file " + file.string() + " cannot be written" + reason +
+                   " Your score is kept for this run, but it is not saved.";
+    }
+    return {};
+}
+
 }  // namespace pellix

@@ -43,7 +43,7 @@ std::string PrepareLearnerFolder(const std::filesystem::path& folder, FolderCrea
         return "cannot create the folder " + folder.string();
     std::filesystem::path config = folder / kStartupConfigFile;
     if (!std::filesystem::exists(config, ec)) {
-        FileError error = ReplaceFileAtomically(config, DeliveredStartupConfig());
+        FileError error = ReplaceFileAtomically(config, DeliveredStartupConfig()).error;
         if (error != FileError::None)
             return "cannot write " + config.string() + ": " + std::string(Describe(error));
     }

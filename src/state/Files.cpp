@@ -1,26 +1,46 @@
 #include "state/Files.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <string>
 
 namespace pellix {
 
 namespace {
 
-constexpr std::string_view kTempMarker = ".tmp-";
-constexpr std::string_view kTempUnique = "XXXXXX";  // filled in by mkostemp
+// ".pellix-" and eight random letters or digits: 16 characters, shorter than
+// the longest name a folder can hold, so a temporary file can be made
+// wherever the file itself can.
+constexpr std::string_view kTempPrefix = ".pellix-";
+constexpr std::size_t kTempRandom = 8;
+constexpr std::string_view kTempAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
 
-// ".<name>.tmp-XXXXXX", beside the file it will replace.
-std::string TemporaryName(const std::filesystem::path& file) {
-    return "." + file.filename().string() + std::string(kTempMarker) + std::string(kTempUnique);
+std::string TemporaryName() {
+    unsigned char bytes[kTempRandom] = {};
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // O_EXCL still refuses a name that is taken
+        got += static_cast<std::size_t>(n);
+    }
+    static std::atomic<unsigned> tries{0};  // names differ even without getrandom
+    unsigned salt = tries++;
+    std::string name(kTempPrefix);
+    for (unsigned char b : bytes) {
+        name += kTempAlphabet[(b + salt) % kTempAlphabet.size()];
+        salt /= kTempAlphabet.size();
+    }
+    return name;
 }
 
-// Closes a descriptor on every way out of a read.
+// Closes a descriptor on every way out.
 struct OpenFile {
     int fd;
     ~OpenFile() {
@@ -35,10 +55,19 @@ FileError FromErrno(int err) {
             return FileError::NotFound;
         case EACCES:
         case EPERM:
-        case EROFS:
             return FileError::Denied;
         case EISDIR:
             return FileError::IsDirectory;
+        case ENOSPC:
+            return FileError::NoSpace;
+        case EDQUOT:
+            return FileError::QuotaExceeded;
+        case EROFS:
+            return FileError::ReadOnlyFileSystem;
+        case ENAMETOOLONG:
+            return FileError::NameTooLong;
+        case EFBIG:
+            return FileError::TooLarge;
         default:
             return FileError::Io;
     }
@@ -56,6 +85,27 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+// The folder a file lies in, opened for the *at calls and, where it may be
+// read, for flushing the rename to disk.
+int OpenFolder(const std::filesystem::path& file) {
+    std::filesystem::path folder = file.parent_path();
+    const char* name = folder.empty() ? "." : folder.c_str();
+    int fd = ::open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) fd = ::open(name, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return fd;
+}
+
+// Creates a new temporary file in the folder with the mode a plain create
+// gives (0666 less the umask and whatever default the folder imposes).
+int CreateTemporary(int folder, std::string& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = TemporaryName();
+        int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
 }  // namespace
 
 std::string_view Describe(FileError error) {
@@ -68,6 +118,14 @@ std::string_view Describe(FileError error) {
             return "Permission denied";
         case FileError::IsDirectory:
             return "Is a directory";
+        case FileError::NoSpace:
+            return "No space left on device";
+        case FileError::QuotaExceeded:
+            return "Disk quota exceeded";
+        case FileError::ReadOnlyFileSystem:
+            return "Read-only file system";
+        case FileError::NameTooLong:
+            return "File name too long";
         case FileError::TooShort:
             return "Incomplete configuration file";
         case FileError::TooLarge:
@@ -81,7 +139,7 @@ std::string_view Describe(FileError error) {
 FileRead ReadWholeFile(const std::filesystem::path& file) {
     // Non-blocking, so that a pipe or device in place of the file cannot
     // hang the router; anything but a regular file is refused.
-    OpenFile in{::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    OpenFile in{::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
     if (in.fd < 0) return {std::nullopt, FromErrno(errno)};
     struct stat st {};
     if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode))
@@ -105,26 +163,60 @@ FileRead ReadWholeFile(const std::filesystem::path& file) {
     return {std::move(data), FileError::None};
 }
 
-FileError ReplaceFileAtomically(const std::filesystem::path& file, std::string_view data) {
-    std::filesystem::path folder = file.parent_path();
-    std::string temp = (folder / TemporaryName(file)).string();
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return FromErrno(errno);
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
-    int err = errno;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), file.c_str()) != 0) {
-        ok = false;
-        err = errno;
+FileWrite ReplaceFileAtomically(const std::filesystem::path& file, std::string_view data) {
+    OpenFile folder{OpenFolder(file)};
+    if (folder.fd < 0) return {FromErrno(errno), false};
+    const std::string name = file.filename().string();
+
+    // The file in place decides the new file's mode, and whether the learner
+    // may replace it at all: a file without write permission is refused as a
+    // plain write to it would be.
+    struct stat old {};
+    bool replacing = ::fstatat(folder.fd, name.c_str(), &old, 0) == 0;
+    if (!replacing && errno != ENOENT) return {FromErrno(errno), false};
+    if (replacing && S_ISREG(old.st_mode) &&
+        ::faccessat(folder.fd, name.c_str(), W_OK, AT_EACCESS) != 0)
+        return {FromErrno(errno), false};
+
+    std::string temp;
+    OpenFile out{CreateTemporary(folder.fd, temp)};
+    if (out.fd < 0) return {FromErrno(errno), false};
+
+    int err = 0;
+    if (data.size() > kMaxFileSize) {
+        err = EFBIG;  // the reader would refuse it: write nothing at all
+    } else {
+        if (replacing && S_ISREG(old.st_mode)) {
+            struct stat made {};
+            // The owner and group only where this process may set them
+            // (root, or a group the learner belongs to); never an error.
+            if (::fstat(out.fd, &made) == 0 &&
+                (made.st_uid != old.st_uid || made.st_gid != old.st_gid)) {
+                int ignored = ::fchown(out.fd, old.st_uid, old.st_gid);
+                static_cast<void>(ignored);
+            }
+            if (::fchmod(out.fd, old.st_mode & 07777) != 0) err = errno;
+        }
+        if (err == 0 && !WriteAll(out.fd, data)) err = errno;
+        if (err == 0 && ::fsync(out.fd) != 0) err = errno;
     }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return FromErrno(err);
+    int closed = ::close(out.fd);
+    out.fd = -1;
+    if (err == 0 && closed != 0) err = errno;
+    if (err == 0 && ::renameat(folder.fd, temp.c_str(), folder.fd, name.c_str()) != 0) err = errno;
+    if (err != 0) {
+        ::unlinkat(folder.fd, temp.c_str(), 0);
+        return {FromErrno(err), true};
     }
-    // Make the rename itself durable.
-    OpenFile dir{::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (dir.fd >= 0) ::fsync(dir.fd);
-    return FileError::None;
+    ::fsync(folder.fd);  // makes the rename itself durable (fails harmlessly on O_PATH)
+    return {FileError::None, true};
+}
+
+bool IsTemporaryName(std::string_view name) {
+    if (!name.starts_with(kTempPrefix) || name.size() != kTempPrefix.size() + kTempRandom)
+        return false;
+    return name.substr(kTempPrefix.size()).find_first_not_of(kTempAlphabet) ==
+           std::string_view::npos;
 }
 
 void RemoveStaleTemporaries(const std::filesystem::path& folder) {
@@ -132,11 +224,7 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder) {
     std::error_code ec;
     const auto now = fs::file_time_type::clock::now();
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        std::size_t marker = name.rfind(kTempMarker);
-        if (!name.starts_with('.') || marker == std::string::npos ||
-            name.size() != marker + kTempMarker.size() + kTempUnique.size() ||
-            !entry.is_regular_file(ec))
+        if (!IsTemporaryName(entry.path().filename().string()) || !entry.is_regular_file(ec))
             continue;
         auto written = entry.last_write_time(ec);
         if (!ec && now - written > std::chrono::minutes(1)) fs::remove(entry.path(), ec);

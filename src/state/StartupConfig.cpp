@@ -14,7 +14,7 @@ std::string FailureLine(std::string_view verb, FileError error) {
 
 }  // namespace
 
-FileError SaveSlotsToFile(Sim& sim, std::string_view name) {
+FileWrite SaveSlotsToFile(Sim& sim, std::string_view name) {
     return ReplaceFileAtomically(sim.FileInFolder(name), WriteConfigText(sim.ConfigSlots));
 }
 
@@ -28,10 +28,11 @@ FileError LoadSlotsFromFile(Sim& sim, std::string_view name) {
 }
 
 void CopyRunningToStartup(Sim& sim) {
-    FileError error = SaveSlotsToFile(sim, kStartupConfigFile);
-    sim.PrintLine("Building Configuration...");
-    if (error != FileError::None) {
-        sim.PrintLine(FailureLine("writing", error));
+    FileWrite saved = SaveSlotsToFile(sim, kStartupConfigFile);
+    // As the router, which reports building only once it has opened the file.
+    if (saved.opened) sim.PrintLine("Building Configuration...");
+    if (saved.error != FileError::None) {
+        sim.PrintLine(FailureLine("writing", saved.error));
         return;
     }
     sim.PrintLine("[OK]");

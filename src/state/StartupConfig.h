@@ -16,7 +16,7 @@ inline constexpr std::string_view kStartupConfigFile = "router1.cfg";
 // Whole-table moves between the slots and a configuration file in the
 // working folder, shared with the TFTP copies. A load changes no slot unless
 // the file holds all 100 lines.
-FileError SaveSlotsToFile(Sim& sim, std::string_view name);
+FileWrite SaveSlotsToFile(Sim& sim, std::string_view name);
 FileError LoadSlotsFromFile(Sim& sim, std::string_view name);
 
 // "copy running-config startup-config"

@@ -57,7 +57,7 @@ void UploadRunningConfig(Sim& sim) {
         return;
     }
     sim.PrintLine("!!");
-    if (SaveSlotsToFile(sim, sim.CommandText) != FileError::None) {
+    if (SaveSlotsToFile(sim, sim.CommandText).error != FileError::None) {
         sim.PrintLine("Unable to write file.");
         return;
     }

@@ -3,10 +3,9 @@
 // the content of one complete save, never torn, never missing.
 //
 // A kill between creating a save's temporary file and renaming it leaves
-// that temporary file behind (".router1.cfg.tmp-XXXXXX" or
-// ".user.dat.tmp-XXXXXX"). That is accepted: the router never reads such a
-// file and the real file is whole. The test counts them and fails on any
-// other leftover.
+// that temporary file behind (".pellix-" and eight letters or digits). That
+// is accepted: the router never reads such a file and the real file is
+// whole. The test counts them and fails on any other leftover.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -23,6 +22,7 @@
 #include "HardeningSupport.h"
 #include "scoring/ScoreFile.h"
 #include "state/ConfigFile.h"
+#include "state/Files.h"
 
 namespace pellix::hardening {
 namespace {
@@ -128,8 +128,8 @@ TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
         for (const fs::directory_entry& e : fs::directory_iterator(folder.Work())) {
             std::string name = e.path().filename().string();
             if (name == "router1.cfg" || name == "user.dat") continue;
-            bool temp = name.starts_with(".router1.cfg.tmp-") || name.starts_with(".user.dat.tmp-");
-            ASSERT_TRUE(temp) << "unexpected file " << name << " after kill " << kill;
+            ASSERT_TRUE(IsTemporaryName(name))
+                << "unexpected file " << name << " after kill " << kill;
             ++staleTemps;
             fs::remove(e.path());
         }

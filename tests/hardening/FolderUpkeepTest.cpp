@@ -18,11 +18,12 @@ TEST(FolderUpkeep, StartUpRemovesOnlyStaleTemporaries) {
         bool kept;
     };
     const Entry entries[] = {
-        {".router1.cfg.tmp-AbC123", true, false},  // left by a killed save
-        {".user.dat.tmp-x9Y8z7", true, false},
-        {".user.dat.tmp-fresh1", false, true},  // may be a save under way
-        {".hidden-notes", true, true},          // not ours
-        {".user.dat.tmp-toolongname", true, true},
+        {".pellix-ab12cd34", true, false},  // left by a killed save
+        {".pellix-x9y8z7w6", true, false},
+        {".pellix-fresh123", false, true},  // may be a save under way
+        {".hidden-notes", true, true},      // not ours
+        {".pellix-toolongname", true, true},
+        {".pellix-AB12CD34", true, true},
         {"R1-config", true, true},
     };
     for (const Entry& e : entries) {

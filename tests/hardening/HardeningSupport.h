@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "console/Sim.h"
+#include "support/ScratchFolder.h"
 
 namespace pellix::hardening {
 
@@ -22,16 +23,8 @@ namespace fs = std::filesystem;
 
 class TempFolder {
   public:
-    TempFolder() {
-        std::string name = (fs::temp_directory_path() / "pellix-hardening-XXXXXX").string();
-        if (::mkdtemp(name.data())) parent_ = name;
-        work_ = parent_ / "work";
+    TempFolder() : scratch_("pellix-hardening"), parent_(scratch_.Path()), work_(parent_ / "work") {
         fs::create_directory(work_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::permissions(work_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(parent_, ec);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -59,6 +52,7 @@ class TempFolder {
     }
 
   private:
+    support::ScratchFolder scratch_;  // removed however the test ends
     fs::path parent_;
     fs::path work_;
 };

@@ -20,7 +20,9 @@ namespace pellix::hardening {
 namespace {
 
 enum class Load { Refused, Loaded };
-enum class Save { Works, Fails };
+// Fails: the save changes nothing. FailsUnopened: the new file cannot even
+// be created, so the router does not report building it.
+enum class Save { Works, Fails, FailsUnopened };
 
 // How a case puts the file (named by the case's table) into the folder.
 using Make = std::function<void(const TempFolder&, const fs::path& file)>;
@@ -117,7 +119,7 @@ const std::vector<ConfigCase>& ConfigCases() {
           true},
          Load::Refused,
          {},
-         Save::Works},
+         Save::FailsUnopened},  // no write permission either: never replaced
         {{"ReadOnlyFolder",
           [](const TempFolder& folder, const fs::path& file) {
               WriteFile(file, ConfigText(GoodSlots()));
@@ -126,7 +128,7 @@ const std::vector<ConfigCase>& ConfigCases() {
           true},
          Load::Loaded,
          GoodSlots(),
-         Save::Fails},
+         Save::FailsUnopened},
     };
     return cases;
 }
@@ -166,8 +168,12 @@ class ConfigFileCases : public FileCases<ConfigCase> {
         TaskEntry before = sim.Tasks[11];
         Command(sim, "copy running-config startup-config");
         const auto& lines = sim.Lines();
-        EXPECT_EQ(lines[17], prompt + "copy running-config startup-config");
-        EXPECT_EQ(lines[18], "Building Configuration...");
+        if (GetParam().save == Save::FailsUnopened) {
+            EXPECT_EQ(lines[18], prompt + "copy running-config startup-config");
+        } else {
+            EXPECT_EQ(lines[17], prompt + "copy running-config startup-config");
+            EXPECT_EQ(lines[18], "Building Configuration...");
+        }
         if (GetParam().save == Save::Works) {
             EXPECT_EQ(lines[19], "[OK]");
             EXPECT_EQ(sim.Tasks[11], 1);
@@ -243,10 +249,13 @@ INSTANTIATE_TEST_SUITE_P(RouterCfg, ConfigFileCases, ::testing::ValuesIn(ConfigC
 
 // ---- user.dat ----
 
+using Problem = ScoreFileProblem::Action;
+
 struct ScoreCase {
     FileCase file;
     std::vector<TaskEntry> loaded;  // entries 1 to 50 after start-up
     Save save;
+    Problem problem;  // what the front ends are told
 };
 
 std::vector<std::string> Ones(int n) {
@@ -261,24 +270,48 @@ std::vector<TaskEntry> Entries(int ones, int firstOne = 1) {
 
 const std::vector<ScoreCase>& ScoreCases() {
     static const std::vector<ScoreCase> cases = {
-        {{"Missing", [](const TempFolder&, const fs::path&) {}, false}, Entries(0), Save::Works},
-        {{"Empty", Content(""), false}, Entries(0), Save::Works},
-        {{"Records49", Content(ScoreText(Ones(49))), false}, Entries(49), Save::Works},
-        {{"Records51", Content(ScoreText(Ones(51))), false}, Entries(50), Save::Works},
-        {{"BinaryBytes", Content(Bytes(4096, "\n,")), false}, Entries(0), Save::Works},
-        {{"NulBytes", Content(std::string(4096, '\0')), false}, Entries(0), Save::Works},
+        {{"Missing", [](const TempFolder&, const fs::path&) {}, false},
+         Entries(0),
+         Save::Works,
+         Problem::None},
+        {{"Empty", Content(""), false}, Entries(0), Save::Works, Problem::None},
+        {{"Records49", Content(ScoreText(Ones(49))), false},
+         Entries(49),
+         Save::Works,
+         Problem::None},
+        {{"Records51", Content(ScoreText(Ones(51))), false},
+         Entries(50),
+         Save::Works,
+         Problem::None},
+        {{"BinaryBytes", Content(Bytes(4096, "\n,")), false},
+         Entries(0),
+         Save::Works,
+         Problem::None},
+        {{"NulBytes", Content(std::string(4096, '\0')), false},
+         Entries(0),
+         Save::Works,
+         Problem::None},
         {{"MegabyteLine",
           Content(kMegabyte + "\r\n" + ScoreText(Ones(50)).substr(ScoreText(Ones(1)).size())),
           false},
          Entries(50, 2),
-         Save::Works},
+         Save::Works,
+         Problem::None},
         // Records end at LF: with CR alone the file is one record.
-        {{"CrOnlyLineEnds", Content(ScoreText(Ones(50), "\r")), false}, Entries(1), Save::Works},
-        {{"LfOnlyLineEnds", Content(ScoreText(Ones(50), "\n")), false}, Entries(50), Save::Works},
+        {{"CrOnlyLineEnds", Content(ScoreText(Ones(50), "\r")), false},
+         Entries(1),
+         Save::Works,
+         Problem::None},
+        {{"LfOnlyLineEnds", Content(ScoreText(Ones(50), "\n")), false},
+         Entries(50),
+         Save::Works,
+         Problem::None},
+        // A file that exists but cannot be read is never replaced.
         {{"FolderInPlace",
           [](const TempFolder&, const fs::path& file) { fs::create_directory(file); }, false},
          Entries(0),
-         Save::Fails},
+         Save::Fails,
+         Problem::Read},
         {{"Unreadable",
           [](const TempFolder&, const fs::path& file) {
               WriteFile(file, ScoreText(Ones(50)));
@@ -286,7 +319,8 @@ const std::vector<ScoreCase>& ScoreCases() {
           },
           true},
          Entries(0),
-         Save::Works},
+         Save::Fails,
+         Problem::Read},
         {{"ReadOnlyFolder",
           [](const TempFolder& folder, const fs::path& file) {
               WriteFile(file, ScoreText(Ones(50)));
@@ -294,7 +328,8 @@ const std::vector<ScoreCase>& ScoreCases() {
           },
           true},
          Entries(50),
-         Save::Fails},
+         Save::Fails,
+         Problem::Write},
     };
     return cases;
 }
@@ -311,6 +346,7 @@ TEST_P(ScoreFileCases, LoadThenSave) {
     fs::path file = folder_.File("user.dat");
     c.file.make(folder_, file);
     std::string contentBefore = fs::is_regular_file(file) ? ReadFile(file) : "";
+    fs::perms permsBefore = fs::status(file).permissions();
 
     Sim sim(folder_.Work());
     sim.Form_Load();
@@ -332,8 +368,17 @@ TEST_P(ScoreFileCases, LoadThenSave) {
                 << "record " << t;
     } else if (fs::is_regular_file(file)) {
         EXPECT_EQ(ReadFile(file), contentBefore) << "a failed save changed user.dat";
+        EXPECT_EQ(fs::status(file).permissions(), permsBefore) << "user.dat was replaced";
     } else {
         EXPECT_TRUE(fs::is_directory(file));
+    }
+    // The front ends are told once; the router's own lines say nothing.
+    sim.Finish();
+    const ScoreFileProblem& problem = sim.ScoreProblem();
+    EXPECT_EQ(problem.action, c.problem);
+    EXPECT_EQ(problem.serial, c.problem == Problem::None ? 0u : 1u);
+    if (c.problem != Problem::None) {
+        EXPECT_NE(problem.Text().find(file.string()), std::string::npos) << problem.Text();
     }
     EXPECT_TRUE(folder_.TempFiles().empty()) << "a temporary file was left";
 }
