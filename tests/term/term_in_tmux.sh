@@ -478,6 +478,12 @@ case "$scenario" in
     expect_row 21 "Router>e"
     wait_gone "Press RETURN to get started."
     wait_gone "Scrolled back"
+    # The wheel, as the terminal reports it (button 64 up, 65 down).
+    tmuxp send-keys -t "$pane" -H 1b 5b 3c 36 34 3b 31 30 3b 35 4d
+    expect_row 23 "Scrolled back 3 lines: PgUp/PgDn, any other key returns"
+    tmuxp send-keys -t "$pane" -H 1b 5b 3c 36 35 3b 31 30 3b 35 4d
+    wait_gone "Scrolled back"
+    expect_row 21 "Router>e"
     press F10
     expect_ended 0
     ;;
