@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "term/FunctionKeys.h"
-
 namespace pellix::term {
 
 namespace {
@@ -11,9 +9,31 @@ namespace {
 constexpr std::uint16_t kBackspace = 8;
 constexpr std::uint16_t kDelete = 127;
 
+// How many lines a key moves a view towards its end (back, when negative),
+// or nothing for a key that moves no view.
+std::optional<int> LinesMoved(const Key& key, int pageLines, bool arrows) {
+    switch (key.name) {
+        case KeyName::Up:
+            return arrows ? std::optional(-1) : std::nullopt;
+        case KeyName::Down:
+            return arrows ? std::optional(1) : std::nullopt;
+        case KeyName::WheelUp:
+            return -kWheelLines;
+        case KeyName::WheelDown:
+            return kWheelLines;
+        case KeyName::PageUp:
+            return -pageLines;
+        case KeyName::PageDown:
+            return pageLines;
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace
 
-Console::Console(Sim& sim, int rows, int cols) : sim_(sim), rows_(rows), cols_(cols) {}
+Console::Console(Sim& sim, int rows, int cols, const FunctionKeyTable& functionKeys)
+    : sim_(sim), functionKeys_(functionKeys), rows_(rows), cols_(cols) {}
 
 void Console::OnResize(int rows, int cols) {
     rows_ = rows;
@@ -36,36 +56,15 @@ void Console::ScrollBy(int lines) {
 // Keys that move a page over the console; any other key closes it.
 bool Console::ScrollPage(const Key& key) {
     const int shown = PageRowsShown(rows_);
+    const std::optional<int> step = LinesMoved(key, shown, true);
+    if (!step) return false;
     const int last = std::max(0, static_cast<int>(page_->page.rows.size()) - shown);
-    int step = 0;
-    switch (key.name) {
-        case KeyName::Up:
-            step = -1;
-            break;
-        case KeyName::Down:
-            step = 1;
-            break;
-        case KeyName::WheelUp:
-            step = -kWheelLines;
-            break;
-        case KeyName::WheelDown:
-            step = kWheelLines;
-            break;
-        case KeyName::PageUp:
-            step = -shown;
-            break;
-        case KeyName::PageDown:
-            step = shown;
-            break;
-        default:
-            return false;
-    }
-    page_->top = std::clamp(page_->top + step, 0, last);
+    page_->top = std::clamp(page_->top + *step, 0, last);
     return true;
 }
 
 void Console::FunctionKey(int number) {
-    const FunctionKeyUse* use = FunctionKeyUseOf(number);
+    const FunctionKeyUse* use = FunctionKeyUseOf(functionKeys_, number);
     if (!use) return;
     switch (use->role) {
         case FunctionRole::NetworkPlan:
@@ -91,8 +90,9 @@ Outcome Console::OnKey(const Key& key, Clock::time_point now) {
     ctrlCUntil_.reset();
     if (ctrlC) ctrlCUntil_ = now + kSecondCtrlCWait;
 
-    const bool isFinish = key.name == KeyName::Function && FunctionKeyUseOf(key.code) != nullptr &&
-                          FunctionKeyUseOf(key.code)->role == FunctionRole::Finish;
+    const FunctionKeyUse* use =
+        key.name == KeyName::Function ? FunctionKeyUseOf(functionKeys_, key.code) : nullptr;
+    const bool isFinish = use && use->role == FunctionRole::Finish;
     if (!Fits(rows_, cols_)) {
         // Nothing typed where it cannot be seen; only Finish acts.
         if (isFinish && !sim_.PlanShown() && !page_) FunctionKey(key.code);
@@ -108,21 +108,11 @@ Outcome Console::OnKey(const Key& key, Clock::time_point now) {
         return Outcome::Continue;
     }
 
-    switch (key.name) {
-        case KeyName::PageUp:
-            ScrollBy(kPageLines);
-            return Outcome::Continue;
-        case KeyName::PageDown:
-            ScrollBy(-kPageLines);
-            return Outcome::Continue;
-        case KeyName::WheelUp:
-            ScrollBy(kWheelLines);
-            return Outcome::Continue;
-        case KeyName::WheelDown:
-            ScrollBy(-kWheelLines);
-            return Outcome::Continue;
-        default:
-            break;
+    // In the console the arrows recall commands; the other keys that move
+    // views move the scroll-back view.
+    if (const std::optional<int> step = LinesMoved(key, kPageLines, false)) {
+        ScrollBy(-*step);
+        return Outcome::Continue;
     }
     // Any other key brings the live console back and acts there.
     scrolledBack_ = 0;
@@ -153,7 +143,7 @@ Screen Console::Draw() const {
     view.scrollBack = &sim_.ScrollBack();
     view.scrolledBack = scrolledBack_;
     if (ctrlCUntil_) view.notice = kCtrlCNotice;
-    view.hint = KeyHint();
+    view.hint = KeyHint(functionKeys_);
     return ConsoleScreen(sim_.Snap(), view, rows_, cols_);
 }
 

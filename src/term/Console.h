@@ -10,6 +10,7 @@
 #include <string>
 
 #include "console/Sim.h"
+#include "term/FunctionKeys.h"
 #include "term/Keys.h"
 #include "term/Layout.h"
 
@@ -31,7 +32,7 @@ enum class Outcome { Continue, Finished };
 
 class Console {
   public:
-    Console(Sim& sim, int rows, int cols);
+    Console(Sim& sim, int rows, int cols, const FunctionKeyTable& functionKeys = FunctionKeyUses());
 
     Outcome OnKey(const Key& key, Clock::time_point now);
     // The focus timer's tick.
@@ -55,6 +56,7 @@ class Console {
     void FunctionKey(int number);
 
     Sim& sim_;
+    const FunctionKeyTable& functionKeys_;
     int rows_ = 0;
     int cols_ = 0;
     int scrolledBack_ = 0;

@@ -27,12 +27,15 @@ struct FunctionKeyUse {
     PageMaker page = nullptr;  // for FunctionRole::Page
 };
 
-const std::vector<FunctionKeyUse>& FunctionKeyUses();
+using FunctionKeyTable = std::vector<FunctionKeyUse>;
 
-// The function key's use, or nullptr for a key without one.
-const FunctionKeyUse* FunctionKeyUseOf(int number);
+const FunctionKeyTable& FunctionKeyUses();
 
+// The function key's use in the table, or nullptr for a key without one.
+const FunctionKeyUse* FunctionKeyUseOf(const FunctionKeyTable& uses, int number);
+
+// The table as the key hint row shows it:
 // "F2 Network Plan  F10 Finish  Alt+1..Alt+0 = F1..F10".
-std::string KeyHint();
+std::string KeyHint(const FunctionKeyTable& uses);
 
 }  // namespace pellix::term

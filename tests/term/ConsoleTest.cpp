@@ -58,6 +58,9 @@ class ConsoleInFolder : public ::testing::Test {
         for (auto& row : grid) row.erase(row.find_last_not_of(' ') + 1);
         return grid;
     }
+    void UseFunctionKeys(const FunctionKeyTable& uses) {
+        console_.emplace(*sim_, kFrameRows, kFrameCols, uses);
+    }
     bool ScoreFileSaved() const { return fs::exists(folder_ / "user.dat"); }
     Sim& R() { return *sim_; }
     Console& C() { return *console_; }
@@ -98,6 +101,43 @@ TEST_F(ConsoleInFolder, F2ShowsThePlanAndTheNextKeyOnlyClosesIt) {
         EXPECT_FALSE(R().Finished());
         EXPECT_EQ(R().InputText(), "Router>");
     }
+}
+
+Page FortyRows(const Sim& sim) {
+    Page page{"Forty rows for " + sim.Snap().prompt, {}, "Any other key closes"};
+    for (int k = 0; k < 40; ++k) page.rows.push_back("row " + std::to_string(k));
+    return page;
+}
+
+TEST_F(ConsoleInFolder, APageKeyOpensAPageThatScrollsAndAnyOtherKeyCloses) {
+    const FunctionKeyTable uses = {
+        {2, "Network Plan", FunctionRole::NetworkPlan},
+        {4, "Rows", FunctionRole::Page, FortyRows},
+        {10, "Finish", FunctionRole::Finish},
+    };
+    UseFunctionKeys(uses);
+    EXPECT_EQ(Rows()[kHintRow], "F2 Network Plan  F4 Rows  F10 Finish  Alt+1..Alt+0 = F1..F10");
+    Press(F(4));
+    auto rows = Rows();
+    EXPECT_EQ(rows[0], "Forty rows for Router>");
+    EXPECT_EQ(rows[1], "row 0");
+    EXPECT_EQ(rows[kFrameRows - 1], "Any other key closes");
+    Press({KeyName::Down});
+    EXPECT_EQ(Rows()[1], "row 1");
+    // 22 rows are shown: a page down stops where the last row is at the bottom.
+    Press({KeyName::PageDown});
+    EXPECT_EQ(Rows()[1], "row 18");
+    Press({KeyName::WheelDown});
+    EXPECT_EQ(Rows()[kFrameRows - 2], "row 39");
+    Press({KeyName::PageUp});
+    Press({KeyName::Up});
+    EXPECT_EQ(Rows()[1], "row 0");
+    Press(Char(3));  // Ctrl-C leaves the page up
+    EXPECT_EQ(Rows()[1], "row 0");
+    Press(Char('x'));
+    EXPECT_EQ(Rows()[kInputRow], "Router>");
+    Press(F(10));
+    EXPECT_TRUE(R().Finished());
 }
 
 TEST_F(ConsoleInFolder, F10FinishesAndSavesTheScore) {
