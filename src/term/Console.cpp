@@ -33,7 +33,18 @@ std::optional<int> LinesMoved(const Key& key, int pageLines, bool arrows) {
 }  // namespace
 
 Console::Console(Sim& sim, int rows, int cols, const FunctionKeyTable& functionKeys)
-    : sim_(sim), functionKeys_(functionKeys), rows_(rows), cols_(cols) {}
+    : sim_(sim), functionKeys_(functionKeys), rows_(rows), cols_(cols) {
+    ShowScoreProblem();  // the score file may have been unreadable at start-up
+}
+
+void Console::ShowScoreProblem() {
+    const ScoreFileProblem& problem = sim_.ScoreProblem();
+    if (problem.action == ScoreFileProblem::Action::None || problem.serial == scoreProblemShown_)
+        return;
+    scoreProblemShown_ = problem.serial;
+    page_ = OpenPage{Page{std::string(kScoreProblemCaption), WrapText(problem.Text(), kFrameCols),
+                          std::string(kScoreProblemHint)}};
+}
 
 void Console::OnResize(int rows, int cols) {
     rows_ = rows;
@@ -133,7 +144,9 @@ Outcome Console::OnKey(const Key& key, Clock::time_point now) {
         default:
             break;
     }
-    return sim_.Finished() ? Outcome::Finished : Outcome::Continue;
+    if (sim_.Finished()) return Outcome::Finished;
+    ShowScoreProblem();
+    return Outcome::Continue;
 }
 
 Screen Console::Draw() const {
@@ -148,8 +161,12 @@ Screen Console::Draw() const {
 }
 
 std::string FinishedLine(const Sim& sim) {
-    return "Score: " + std::to_string(SumTasks(sim.Tasks)) + " of " + std::to_string(kTaskCount) +
-           ", saved in " + sim.Folder().string();
+    const std::string score =
+        "Score: " + std::to_string(SumTasks(sim.Tasks)) + " of " + std::to_string(kTaskCount);
+    const ScoreFileProblem& problem = sim.ScoreProblem();
+    if (problem.action != ScoreFileProblem::Action::None)
+        return score + ", not saved: " + problem.Text();
+    return score + ", saved in " + sim.Folder().string();
 }
 
 }  // namespace pellix::term

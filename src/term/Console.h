@@ -23,6 +23,8 @@ inline constexpr auto kSecondCtrlCWait = std::chrono::seconds(2);
 inline constexpr std::uint16_t kCtrlC = 3;
 inline constexpr std::string_view kCtrlCNotice =
     "Ctrl-C again within 2 seconds to finish (your score is saved)";
+inline constexpr std::string_view kScoreProblemCaption = "A problem with the score file";
+inline constexpr std::string_view kScoreProblemHint = "Press any key to go on.";
 
 // How many lines PgUp/PgDn and one wheel step move the scroll-back view.
 inline constexpr int kPageLines = kConsoleLines - 1;
@@ -54,6 +56,8 @@ class Console {
     void ScrollBy(int lines);
     bool ScrollPage(const Key& key);
     void FunctionKey(int number);
+    // Tells a new problem with the score file once, on a page of its own.
+    void ShowScoreProblem();
 
     Sim& sim_;
     const FunctionKeyTable& functionKeys_;
@@ -62,10 +66,11 @@ class Console {
     int scrolledBack_ = 0;
     std::optional<OpenPage> page_;
     std::optional<Clock::time_point> ctrlCUntil_;
+    unsigned scoreProblemShown_ = 0;  // the serial of the problem told last
 };
 
 // The line the shell shows after the learner finished: the score and where
-// it was saved.
+// it was saved, or why it was not.
 std::string FinishedLine(const Sim& sim);
 
 }  // namespace pellix::term

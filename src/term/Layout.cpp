@@ -73,6 +73,30 @@ std::string FitText(std::string_view text, int width) {
     return fitted;
 }
 
+std::vector<std::string> WrapText(std::string_view text, int width) {
+    std::vector<std::string> rows;
+    const auto room = static_cast<std::size_t>(std::max(width, 1));
+    std::string row;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        std::string_view word = text.substr(at, end - at);
+        at = end + 1;
+        if (!row.empty() && row.size() + 1 + word.size() > room) {
+            rows.push_back(row);
+            row.clear();
+        }
+        while (word.size() > room) {
+            rows.emplace_back(word.substr(0, room));
+            word.remove_prefix(room);
+        }
+        if (!row.empty()) row += ' ';
+        row += word;
+    }
+    if (!row.empty()) rows.push_back(row);
+    return rows;
+}
+
 bool Fits(int rows, int cols) {
     return rows >= kMinRows && cols >= kMinCols;
 }

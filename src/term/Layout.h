@@ -88,6 +88,10 @@ Frame FrameFor(int rows, int cols);
 // control character from a file cannot move the terminal's cursor.
 std::string FitText(std::string_view text, int width);
 
+// The text broken into rows of at most `width` columns at blanks (a word
+// longer than a row is broken inside).
+std::vector<std::string> WrapText(std::string_view text, int width);
+
 bool Fits(int rows, int cols);
 
 // The console lines, the score label, the strip and the hint row.

@@ -35,6 +35,11 @@ class ConsoleInFolder : public ::testing::Test {
         folder_ = fs::temp_directory_path() /
                   ("pellix-term-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
         EXPECT_EQ(PrepareLearnerFolder(folder_), "");
+        Restart();
+    }
+    // The router started afresh on what the folder holds.
+    void Restart() {
+        console_.reset();
         sim_.emplace(folder_);
         sim_->Form_Load();
         console_.emplace(*sim_, kFrameRows, kFrameCols);
@@ -225,6 +230,29 @@ TEST_F(ConsoleInFolder, PageUpScrollsBackAndATypedKeyReturns) {
     Press({KeyName::PageUp});
     Press({KeyName::PageDown});
     EXPECT_FALSE(C().ScrolledBack());
+}
+
+TEST_F(ConsoleInFolder, AScoreFileProblemIsToldOnceOnAPageAndInTheFinishedLine) {
+    // A folder in place of user.dat: it can be neither read nor replaced.
+    fs::create_directory(folder_ / "user.dat");
+    Restart();
+    const std::string told = R().ScoreProblem().Text();
+    ASSERT_NE(told, "");
+    auto rows = Rows();
+    EXPECT_EQ(rows[0], kScoreProblemCaption);
+    std::string shown;
+    for (int k = 1; k < kFrameRows - 1 && !rows[k].empty(); ++k) {
+        EXPECT_LE(rows[k].size(), std::size_t{kFrameCols});
+        shown += (shown.empty() ? "" : " ") + rows[k];
+    }
+    EXPECT_EQ(shown, told);
+    EXPECT_EQ(rows[kFrameRows - 1], kScoreProblemHint);
+    // The key that closes the page is not typed; the same problem is not told again.
+    Type("e");
+    EXPECT_EQ(Rows()[kInputRow], "Router>");
+    Type("enable\r");
+    EXPECT_EQ(Rows()[kInputRow], "Router#");
+    EXPECT_EQ(FinishedLine(R()), "Score: 0 of 50, not saved: " + told);
 }
 
 TEST_F(ConsoleInFolder, TooSmallTerminalDropsTypingButFinishes) {

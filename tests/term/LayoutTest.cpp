@@ -178,6 +178,22 @@ TEST(ConsoleScreen, LongLabelNeverCoversTheCaption) {
     EXPECT_EQ(grid[kLabelRow].substr(12), std::string(kFrameCols - 12, '9'));
 }
 
+TEST(WrapText, BreaksAtBlanksWithinTheWidth) {
+    struct Case {
+        std::string text;
+        int width;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"", 10, {}},
+        {"one two three", 9, {"one two", "three"}},
+        {"one two three", 7, {"one two", "three"}},
+        {"one two three", 13, {"one two three"}},
+        {"a /very/long/path/name b", 6, {"a", "/very/", "long/p", "ath/na", "me b"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(WrapText(c.text, c.width), c.rows) << c.text;
+}
+
 TEST(FitText, CutsAndMasksWhatCouldMoveTheCursor) {
     struct Case {
         std::string text;
