@@ -1,38 +1,43 @@
 #!/usr/bin/env bash
-# Takes the pictures in docs/: runs pellix under a virtual X server (Xvfb) in
-# a fresh data folder, clicks and types with xdotool, and captures the screen
-# with ImageMagick's import.
+# Takes the pictures in docs/: runs pellix under a virtual X server (Xvfb)
+# with a window manager (openbox) in a fresh data and configuration folder,
+# clicks and types with xdotool, and captures the screen with ImageMagick's
+# import.
 #   scripts/screenshot.sh [PATH-TO-pellix]      (default: build/bin/pellix)
-# Needs: xvfb, xdotool, imagemagick.
+# The X display is PELLIX_SCREENSHOT_DISPLAY (default :99).
+# Needs: xvfb, openbox, xdotool, xclip, imagemagick.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-$root/build/bin/pellix}
 docs=$root/docs
-display=:99
+display=${PELLIX_SCREENSHOT_DISPLAY:-:99}
 mkdir -p "$docs"
 
 work=$(mktemp -d)
 xvfb_pid=
+wm_pid=
 app_pid=
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+sleep 1
 
-# Captures the whole screen and keeps the part the window covers.
+# Captures a window with the frame and title bar the window manager gave it.
 capture() {
-  local window=$1 file=$2 x y w h
-  eval "$(xdotool getwindowgeometry --shell "$window" | sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=/\1=/p')"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file"
-  echo "wrote $file"
+  import -frame -window "$1" "$2"
+  echo "wrote $2"
 }
 
 # Clicks at a point of a window's client area.
@@ -44,18 +49,20 @@ window_named() {
   timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
 }
 
-QT_QPA_PLATFORM=xcb "$program" --dir "$work" &
+XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb "$program" --dir "$work/data" &
 app_pid=$!
 
 splash=$(window_named "Pellix Vantric Practice Lab")
 sleep 1
 capture "$splash" "$docs/screenshot-splash.png"
 
-click "$splash" 312 400  # "Start"
+# Enter presses "Start".
+xdotool windowactivate --sync "$splash" 2>/dev/null || true
+xdotool key Return
 main=$(window_named "Vantric Sim")
+xdotool windowmove "$main" 40 40
 sleep 0.5
-xdotool mousemove --window "$main" 300 150
-xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool windowactivate --sync "$main" 2>/dev/null || true
 for command in "enable" "show version" "show ip route"; do
   xdotool type --delay 40 "$command"
   xdotool key Return
@@ -63,24 +70,52 @@ done
 sleep 1.5
 capture "$main" "$docs/screenshot-main.png"
 
-click "$main" 556 396  # "Show Network Plan"
+# The console at twice its size: four steps of Ctrl+=.
+for _ in 1 2 3 4; do xdotool key ctrl+equal; sleep 0.3; done
+xdotool type --delay 30 "configure terminal"
+xdotool key Return
+xdotool type --delay 30 "hostname R1"
+xdotool key Return
+xdotool key ctrl+z
+xdotool type --delay 30 "show running-config"
+xdotool key Return
+xdotool type --delay 30 "show ru"
+sleep 1.5
+capture "$main" "$docs/screenshot-console-2x.png"
+
+# A selection over three lines of the configuration, copied with
+# Ctrl+Shift+C.
+xdotool mousemove --window "$main" 48 430 mousedown 1
+xdotool mousemove --window "$main" 200 470 mousemove --window "$main" 400 520
+xdotool mouseup 1
+xdotool key ctrl+shift+c
+sleep 0.5
+capture "$main" "$docs/screenshot-selection.png"
+copied=$(xclip -o -selection clipboard)
+[ -n "$copied" ] || { echo "the selection reached no clipboard" >&2; exit 1; }
+
+# Scrolled back with the wheel: the marker shows how far.
+xdotool mousemove --window "$main" 600 400 click 4 click 4 click 4
+sleep 0.5
+capture "$main" "$docs/screenshot-scrollback.png"
+
+# Back to the first size; F2 shows the plan beside the main window.
+xdotool key Return ctrl+0
+sleep 0.5
+xdotool key F2
 plan=$(window_named "Pellix Vantric lab environment diagram")
-xdotool windowmove "$plan" 40 40
 sleep 1
 capture "$plan" "$docs/screenshot-plan.png"
 
-click "$plan" 504 304  # "Close"
+# F2 hides it again; F10 finishes.
+xdotool key F2
 sleep 0.5
-# "Finish" ends the program even with the plan open beside the main window.
-click "$main" 556 396
-xdotool search --sync --onlyvisible --name "^Pellix Vantric lab environment diagram\$" >/dev/null
-xdotool windowmove "$plan" 700 500
-sleep 0.5
-click "$main" 68 396  # "Finish"
+xdotool key F10
 for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$app_pid" 2>/dev/null; then
-  echo "pellix did not end after Finish" >&2
+  echo "pellix did not end after F10" >&2
   exit 1
 fi
 app_pid=
-[ -f "$work/user.dat" ] || { echo "Finish wrote no user.dat" >&2; exit 1; }
+[ -f "$work/data/user.dat" ] || { echo "Finish wrote no user.dat" >&2; exit 1; }
+[ -f "$work/config/pellix/pellix.conf" ] || { echo "the window's size was not kept" >&2; exit 1; }
