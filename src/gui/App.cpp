@@ -104,7 +104,10 @@ int RunPellix(int argc, char** argv) {
             AfterFirstPaint(splash.Main(), end);
         });
     }
-    return app.exec();
+    int status = app.exec();
+    // A score that could not be saved is not a success.
+    if (status == 0 && splash.Main() && !splash.Main()->ScoreSaved()) return 1;
+    return status;
 }
 
 }  // namespace pellix::gui

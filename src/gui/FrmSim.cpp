@@ -5,13 +5,16 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QWheelEvent>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 #include "gui/FrmNetwork.h"
@@ -33,6 +36,9 @@ constexpr int kPageLines = kConsoleLines - 1;
 // How many pasted keys are typed in one turn of the event loop when no line
 // end comes: the window repaints and answers between turns.
 constexpr std::size_t kPastedKeysPerTurn = 256;
+
+// How long after the window first shows a problem found at start-up is told.
+constexpr std::chrono::milliseconds kNoticeDelay(400);
 
 // Where the window's size is remembered: $XDG_CONFIG_HOME/pellix/pellix.conf.
 constexpr const char* kSizeKey = "MainWindow/size";
@@ -279,6 +285,40 @@ void FrmSim::Redraw() {
     } else {
         scrollMarker_->hide();
     }
+    TellScoreProblem();
+}
+
+// A score file that cannot be read or written is said once, in a notice of
+// its own beside the console: the router's lines and strip stay as the
+// router shows them, and the learner can go on typing.
+void FrmSim::TellScoreProblem() {
+    const ScoreFileProblem& problem = sim_.ScoreProblem();
+    if (problem.action == ScoreFileProblem::Action::None || problem.serial == toldProblem_) return;
+    if (!isVisible() || ended_) return;  // told once the window shows
+    toldProblem_ = problem.serial;
+    if (notice_) notice_->close();
+    notice_ = new QMessageBox(QMessageBox::Warning, "Pellix: score file",
+                              QString::fromStdString(problem.Text()), QMessageBox::Ok, this);
+    notice_->setObjectName("scoreNotice");
+    notice_->setWindowModality(Qt::NonModal);
+    notice_->setAttribute(Qt::WA_DeleteOnClose);
+    notice_->setAttribute(Qt::WA_ShowWithoutActivating);
+    notice_->show();
+    // Over the console's upper lines, clear of the input line.
+    notice_->adjustSize();
+    QPoint top = Picture1_->mapToGlobal(QPoint(Picture1_->width() / 2, 0));
+    notice_->move(top.x() - notice_->width() / 2, top.y());
+}
+
+bool FrmSim::ScoreSaved() const {
+    return sim_.ScoreProblem().action == ScoreFileProblem::Action::None;
+}
+
+void FrmSim::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // A problem found at start-up is told once the window manager has placed
+    // the window, so that the notice can be put over it.
+    QTimer::singleShot(kNoticeDelay, this, &FrmSim::TellScoreProblem);
 }
 
 void FrmSim::FocusInputLine() {
@@ -564,6 +604,9 @@ void FrmSim::EndProgram() {
     pasteTimer_.stop();
     pending_.clear();
     sim_.Finish();
+    // The program ends at once: a score not saved is said where the notice
+    // can no longer be read.
+    if (!ScoreSaved()) fprintf(stderr, "pellix: %s\n", sim_.ScoreProblem().Text().c_str());
     SaveSize();
     if (plan_) plan_->hide();
     emit finished();

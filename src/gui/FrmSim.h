@@ -6,6 +6,8 @@
 // scroll-back, selection, copy and paste, and function keys for the buttons.
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -21,6 +23,7 @@
 
 class QKeyEvent;
 class QLabel;
+
 class QPushButton;
 
 namespace pellix::gui {
@@ -56,6 +59,11 @@ class FrmSim : public QWidget {
     QLabel* ScrollMarker() const { return scrollMarker_; }
     // Whether pasted keys are still waiting to be typed.
     bool Pasting() const { return !pending_.empty(); }
+    // The notice that the score file could not be read or written, while it
+    // is open.
+    QMessageBox* Notice() const { return notice_; }
+    // Whether the score file was saved when the program ended.
+    bool ScoreSaved() const;
 
   public slots:
     void Timer1_Timer();
@@ -68,6 +76,7 @@ class FrmSim : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     // A key for the router: a character code, or history recall.
@@ -97,6 +106,7 @@ class FrmSim : public QWidget {
     void ScrollView(int lines);
     void Copy();
     int LineAt(QPoint inPanel) const;
+    void TellScoreProblem();
     void TogglePlan();
     void PlacePlanWindow();
 
@@ -129,6 +139,9 @@ class FrmSim : public QWidget {
     bool mouseSelecting_ = false;
     std::deque<RouterKey> pending_;
     QTimer pasteTimer_;
+    QPointer<QMessageBox> notice_;
+    // The score file problem the learner was last told of.
+    unsigned toldProblem_ = 0;
 };
 
 }  // namespace pellix::gui

@@ -1,8 +1,10 @@
 // The three windows, driven as a learner drives them: clicks and key presses
 // delivered as Qt events, checked against what the core alone shows for the
 // same events.
+#include <unistd.h>
 #include <QClipboard>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -171,6 +173,8 @@ class WindowsTest : public QObject {
     void PlanPlacement_data();
     void PlanPlacement();
     void PlanLeavesTheInputLineFree();
+    void ScoreFileNotice_data();
+    void ScoreFileNotice();
 };
 
 void WindowsTest::initTestCase() {
@@ -1069,6 +1073,71 @@ void WindowsTest::PlanLeavesTheInputLineFree() {
     QVERIFY(plan->isVisible());
     QTest::keyClick(target, Qt::Key_F2);
     QVERIFY(plan->isHidden());
+}
+
+void WindowsTest::ScoreFileNotice_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("read-only folder") << "read-only folder"
+                                      << "cannot be written";
+    QTest::newRow("a folder named user.dat") << "folder in its place"
+                                             << "cannot be read";
+}
+
+// A score file that cannot be written or read is said once, beside the
+// console and never in it, and "Finish" still ends the program.
+void WindowsTest::ScoreFileNotice() {
+    QFETCH(QString, how);
+    QFETCH(QString, said);
+    Folder folder, coreFolder;
+    std::filesystem::path path = folder.path();
+    if (how == "read-only folder") {
+        // File permissions do not stop root: run-tests runs this case again
+        // as an ordinary user.
+        if (::geteuid() == 0) QSKIP("root writes into read-only folders");
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
+    } else {
+        std::filesystem::create_directory(path / "user.dat");
+    }
+    struct Writable {
+        std::filesystem::path path;
+        ~Writable() {
+            std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add);
+        }
+    } writable{path};
+
+    Program program(folder.path());
+    FrmSim* main = program.main;
+    Sim core(coreFolder.path());
+    core.Form_Load();
+    std::string typed = "enable\rshow history\r";
+    Type(main, typed);
+    for (unsigned char c : typed) core.Form_KeyPress(c);
+
+    QTRY_VERIFY(main->Notice());
+    QMessageBox* notice = main->Notice();
+    QVERIFY(notice->isVisible());
+    QCOMPARE(notice->windowModality(), Qt::NonModal);
+    QVERIFY2(notice->text().contains(said), qPrintable(notice->text()));
+    QVERIFY(notice->text().contains(QString::fromStdString((path / "user.dat").string())));
+    // The router's screen is the router's: the same as where all is well.
+    CompareScreens(main, core, 1);
+    // The learner goes on typing; the same failure is not said again.
+    PressKey(KeyTarget(main), 'x');
+    Type(main, "\r");
+    QCOMPARE(main->Line(InputLine - 2)->text(), "Router#x");
+    QCoreApplication::processEvents();
+    QCOMPARE(main->findChildren<QMessageBox*>().size(), 1);
+    QCOMPARE(main->Notice(), notice);
+
+    QSignalSpy ended(&program.splash, &frmstart::finished);
+    QTest::mouseClick(main->FinishButton(), Qt::LeftButton);
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(main->isHidden());
+    QVERIFY(!main->ScoreSaved());
+    QVERIFY(!std::filesystem::is_regular_file(path / "user.dat"));
 }
 
 QTEST_MAIN(WindowsTest)
