@@ -207,6 +207,12 @@ std::string EchoLine(std::string_view line) {
     return out;
 }
 
+std::string ScrollBackJson(const Sim& sim) {
+    std::string out;
+    QuoteAll(out, sim.ScrollBack());
+    return out;
+}
+
 int RunScript(Sim& sim, std::istream& script, std::ostream& out, std::ostream& err) {
     unsigned toldProblem = 0;
     // A score file the router cannot read or write is said once on standard

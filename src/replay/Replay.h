@@ -36,6 +36,9 @@ inline constexpr std::size_t kMaxEchoBytes = 200;
 // bytes and bytes from 127 up as \xNN, so nothing reaches the terminal raw.
 std::string EchoLine(std::string_view line);
 
+// The lines that left the top of the console, oldest first, as a JSON array.
+std::string ScrollBackJson(const Sim& sim);
+
 // Runs a whole script; returns the exit status: 0 when every event ran, 2 at
 // a malformed line or when the script cannot be read. Errors, and a score
 // file the router cannot read or write, go to err.

@@ -28,4 +28,8 @@ std::string LoadStartupConfig(Sim& sim);
 // "reset config"
 void ResetConfig(Sim& sim);
 
+// Whether the TFTP copies take this file name: only letters, digits, "-", "_"
+// and "`", so that no accepted name reaches outside the working folder.
+bool TftpFileNameAccepted(std::string_view name);
+
 }  // namespace pellix

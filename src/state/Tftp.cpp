@@ -30,14 +30,7 @@ void DefaultFileName(Sim& sim) {
 }
 
 void CheckTftpFileName(Sim& sim) {
-    for (unsigned char c : sim.CommandText) {
-        bool refused = c < '-' || c > 'z' || (c >= ':' && c <= '@') || (c >= '[' && c <= '^') ||
-                       c == '.' || c == '/';
-        if (refused) {
-            sim.TftpStatus = kBadName;
-            return;
-        }
-    }
+    if (!TftpFileNameAccepted(sim.CommandText)) sim.TftpStatus = kBadName;
 }
 
 void AskUploadHost(Sim& sim) {
@@ -109,6 +102,15 @@ constexpr Row kDownloadFile[] = {AnyCommand(Call(AskDownloadFileName))};
 constexpr Row kDownloadConfirm[] = {AnyCommand(Call(DownloadRunningConfig))};
 
 }  // namespace
+
+bool TftpFileNameAccepted(std::string_view name) {
+    for (unsigned char c : name) {
+        bool refused = c < '-' || c > 'z' || (c >= ':' && c <= '@') || (c >= '[' && c <= '^') ||
+                       c == '.' || c == '/';
+        if (refused) return false;
+    }
+    return true;
+}
 
 constinit const ModeDef kUploadHostMode{
     10, "Address or name of remote host []?", false, "", kUploadHost, false, {}};

@@ -1,0 +1,88 @@
+#include "web/WebCore.h"
+
+#include <memory>
+#include <sstream>
+
+#include "console/Sim.h"
+#include "replay/Replay.h"
+#include "scoring/ScoreFile.h"
+#include "scoring/TaskTable.h"
+#include "state/ConfigFile.h"
+#include "state/DataFolder.h"
+#include "state/Files.h"
+#include "state/StartupConfig.h"
+
+namespace pellix::web {
+
+namespace {
+constexpr std::string_view kScoreFile = "user.dat";
+}  // namespace
+
+std::string CheckImportedFile(std::string_view name, std::string_view data) {
+    const std::string quoted = "\"" + std::string(name) + "\"";
+    bool score = name == kScoreFile;
+    if (!score && name != kStartupConfigFile && !TftpFileNameAccepted(name))
+        return quoted + " is not a file of the router's";
+    if (data.size() > kMaxFileSize) return quoted + " is too large";
+    if (data.find('\0') != std::string_view::npos) return quoted + " is not a text file";
+    if (score) {
+        TaskTable tasks = ReadScoreText(data);
+        for (const TaskEntry& entry : tasks)
+            if (entry) return {};
+        return quoted + " holds no score record";
+    }
+    if (!ReadConfigText(data)) return quoted + " holds fewer than 100 configuration lines";
+    return {};
+}
+
+}  // namespace pellix::web
+
+using namespace pellix;
+
+namespace {
+
+// The one running lab of the page.
+std::unique_ptr<Sim> gSim;
+std::string gReturned;  // the text the last call handed to the page
+
+const char* Hand(std::string text) {
+    gReturned = std::move(text);
+    return gReturned.c_str();
+}
+
+}  // namespace
+
+extern "C" {
+
+const char* pellix_start(const char* folder) {
+    std::string error = PrepareLearnerFolder(folder);
+    if (!error.empty()) return Hand(error);
+    gSim = std::make_unique<Sim>(folder);
+    gSim->Form_Load();
+    return Hand({});
+}
+
+int pellix_event(const char* line) {
+    std::optional<Event> event = ParseEvent(line);
+    if (!event || !gSim) return 2;
+    std::ostringstream ignored;
+    return Apply(*gSim, *event, ignored) ? 0 : 1;
+}
+
+const char* pellix_snapshot() {
+    return Hand(gSim ? SnapshotJson(*gSim) : "null");
+}
+
+const char* pellix_scroll_back() {
+    if (!gSim) return Hand("[]");
+    return Hand(ScrollBackJson(*gSim));
+}
+
+long pellix_score() {
+    return gSim ? SumTasks(gSim->Tasks) : 0;
+}
+
+const char* pellix_check_file(const char* name, const char* data, int size) {
+    return Hand(web::CheckImportedFile(name, std::string_view(data, static_cast<std::size_t>(size))));
+}
+}

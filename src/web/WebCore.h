@@ -1,0 +1,35 @@
+// The router core as the web page sees it: a handful of C functions that the
+// page's script calls through the WebAssembly module. Events are the lines of
+// the scripted driver ("key 13", "up", "plan", "tick", ...), so the page and
+// pellix-replay deliver them through one parser; what the page draws is the
+// driver's JSON snapshot.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pellix::web {
+
+// Why an imported file is refused, or "" when the router can load it: the
+// name must be one of the router's files ("router1.cfg", "user.dat", or a
+// name the TFTP copy accepts) and the content must load as that file does.
+std::string CheckImportedFile(std::string_view name, std::string_view data);
+
+}  // namespace pellix::web
+
+extern "C" {
+// Prepares the learner's folder and runs the main window's start-up sequence
+// on it; returns an error text, or "" when the lab is ready.
+const char* pellix_start(const char* folder);
+// Runs one event line of the scripted driver; returns 0 when it ran, 1 when
+// it ended the run ("finish"), 2 when the line is not an event.
+int pellix_event(const char* line);
+// The snapshot as JSON, valid until the next call.
+const char* pellix_snapshot();
+// The lines that left the top of the console, oldest first, as a JSON array.
+const char* pellix_scroll_back();
+// The score: the sum of the task table's entries.
+long pellix_score();
+// CheckImportedFile for a file of size bytes.
+const char* pellix_check_file(const char* name, const char* data, int size);
+}

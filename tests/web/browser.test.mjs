@@ -1,0 +1,214 @@
+// The web lab in Debian's headless Chromium: load the page, start, type the
+// first lesson's commands and see the score rise, reload and find the score
+// kept, paste a configuration, the plan, progress, export and import (all or
+// nothing), Finish. Fails on any request that leaves the site.
+//   node tests/web/browser.test.mjs [SITE] [--shots DIR]
+import assert from 'node:assert/strict';
+import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync, existsSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import puppeteer from 'puppeteer-core';
+import { serveSite } from './serve.mjs';
+
+const args = process.argv.slice(2);
+const shotsAt = args.indexOf('--shots');
+const shots = shotsAt >= 0 ? args.splice(shotsAt, 2)[1] : null;
+const site = args[0] || 'build-web/site';
+
+export const kChromiumFlags = [
+  '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+];
+
+export async function launch(profile) {
+  return puppeteer.launch({
+    executablePath: process.env.PELLIX_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    userDataDir: profile,
+    args: kChromiumFlags,
+    defaultViewport: { width: 990, height: 780 },
+  });
+}
+
+const snapshot = (page) => page.evaluate(() => window.pellixLab.snapshot());
+const scoreOf = (label) => Number(/Score:\s*(-?\d+)/.exec(label)?.[1]);
+
+async function typeLine(page, text) {
+  await page.keyboard.type(text);
+  await page.keyboard.press('Enter');
+}
+
+async function startLab(page) {
+  await page.waitForSelector('body[data-state="splash"]');
+  await page.click('#Command1');
+  await page.waitForSelector('body[data-state="running"]');
+}
+
+async function shot(page, name) {
+  if (shots) await page.screenshot({ path: join(shots, name) });
+}
+
+const server = await serveSite(site);
+const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
+const downloads = mkdtempSync(join(tmpdir(), 'pellix-downloads-'));
+const browser = await launch(profile);
+let failed = false;
+try {
+  const page = await browser.newPage();
+  const foreign = [];
+  page.on('request', (request) => {
+    if (!request.url().startsWith(server.url) && !request.url().startsWith('data:')) foreign.push(request.url());
+  });
+  const problems = [];
+  page.on('pageerror', (error) => problems.push(String(error)));
+
+  // Load and start: the welcome screen.
+  await page.goto(server.url, { waitUntil: 'load' });
+  await shot(page, 'web-splash.png');
+  await startLab(page);
+  let snap = await snapshot(page);
+  assert.equal(snap.lines[20], 'Router>');
+  assert.equal(snap.lines[9], 'Press RETURN to get started.');
+  assert.equal(await page.$eval('#Lbllevel', (e) => e.textContent), 'OK');
+
+  // The first lesson's commands raise the score.
+  await page.keyboard.type('?');
+  snap = await snapshot(page);
+  const afterHelp = scoreOf(snap.label);
+  assert.ok(afterHelp > 0, 'help scores: ' + snap.label);
+  await typeLine(page, 'show version');
+  await typeLine(page, 'enable');
+  await typeLine(page, 'config t');
+  await typeLine(page, 'hostname R1');
+  snap = await snapshot(page);
+  assert.equal(snap.prompt, 'R1(config)#');
+  const score = scoreOf(snap.label);
+  assert.ok(score > afterHelp, `score rises: ${afterHelp} then ${score}`);
+  assert.equal(await page.$eval('#Lbllevel', (e) => e.textContent), snap.label);
+  assert.equal(await page.$eval('#pic', (e) => e.textContent), snap.pic[0] || '');
+
+  // Keys: Backspace stops at the prompt, Ctrl-Z leaves configuration, the
+  // arrow keys recall history.
+  await page.keyboard.type('ab');
+  for (let i = 0; i < 4; ++i) await page.keyboard.press('Backspace');
+  assert.equal((await snapshot(page)).lines[20], 'R1(config)#');
+  await page.keyboard.down('Control');
+  await page.keyboard.press('z');
+  await page.keyboard.up('Control');
+  snap = await snapshot(page);
+  assert.equal(snap.prompt, 'R1#');
+  assert.equal(snap.lines[19], 'R1(config)#^Z');
+  await page.keyboard.press('ArrowUp');
+  assert.equal((await snapshot(page)).lines[20], 'R1#hostname R1');
+  await page.keyboard.press('ArrowDown');
+  assert.equal((await snapshot(page)).lines[20], 'R1#');
+  await shot(page, 'web-main.png');
+
+  // Scroll-back shows the lines that left the console; a key returns.
+  for (let i = 0; i < 12; ++i) await page.keyboard.press('Enter');
+  await page.keyboard.press('PageUp');
+  assert.match(await page.$eval('#notice', (e) => e.textContent), /Earlier lines \(20 up\)/);
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('Home');
+  await page.keyboard.up('Shift');
+  const top = await page.$eval('#Picture1 .line', (e) => e.textContent);
+  assert.equal(top, '', 'the first line scrolled off was the empty line of the start-up');
+  const notice = () => page.$eval('#notice', (e) => Number(/\((\d+) up\)/.exec(e.textContent)?.[1] ?? 0));
+  const oldest = await notice();
+  assert.ok(oldest > 20);
+  await shot(page, 'web-scrollback.png');
+  await page.keyboard.press('PageDown');
+  assert.equal(await notice(), oldest - 20);
+  await page.keyboard.press('Backspace');
+  assert.equal(await page.$eval('#notice', (e) => e.textContent), '');
+
+  // The network plan.
+  await page.click('#cmdsave');
+  assert.equal((await snapshot(page)).plan, true);
+  assert.equal(await page.$eval('#frmnetwork', (e) => e.hidden), false);
+  await shot(page, 'web-plan.png');
+  await page.click('#planClose');
+  assert.equal((await snapshot(page)).plan, false);
+
+  // Progress.
+  await page.click('#showProgress');
+  assert.ok(await page.$$eval('#taskList li.done', (items) => items.length) > 0);
+  await shot(page, 'web-progress.png');
+  await page.click('#progressClose');
+
+  // Reload: the score is kept in the browser.
+  const kept = scoreOf((await snapshot(page)).label);
+  await page.reload({ waitUntil: 'load' });
+  await startLab(page);
+  await page.keyboard.press('Enter');
+  assert.equal(scoreOf((await snapshot(page)).label), kept, 'score kept over a reload');
+
+  // Paste a configuration: each line is typed and entered.
+  await page.evaluate(() => {
+    const data = new DataTransfer();
+    data.setData('text/plain', 'enable\r\nconfigure terminal\r\nhostname Lab\r\ninterface ethernet 0\r\n');
+    document.getElementById('Picture1').dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true }));
+  });
+  snap = await snapshot(page);
+  assert.equal(snap.prompt, 'Lab(config-if)#');
+  assert.equal(snap.slots[1], 'Lab');
+
+  // Export: the learner's files download.
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await page.click('#export');
+  for (let i = 0; i < 50 && !(existsSync(join(downloads, 'user.dat')) && existsSync(join(downloads, 'router1.cfg'))); ++i) {
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  assert.deepEqual(readdirSync(downloads).sort(), ['router1.cfg', 'user.dat']);
+  const exportedScore = readFileSync(join(downloads, 'user.dat'), 'latin1');
+  assert.match(exportedScore, /^1,[01],\d+,[01]\r\n/);
+
+  // Import is all or nothing: a short router1.cfg refuses the good user.dat
+  // with it.
+  const uploads = mkdtempSync(join(tmpdir(), 'pellix-uploads-'));
+  const zeroed = Array.from({ length: 50 }, (_, k) => `${k + 1},0,0,0\r\n`).join('');
+  writeFileSync(join(uploads, 'user.dat'), zeroed);
+  writeFileSync(join(uploads, 'router1.cfg'), ' 1            Short\r\n');
+  const input = await page.$('#importFiles');
+  await input.uploadFile(join(uploads, 'user.dat'), join(uploads, 'router1.cfg'));
+  await page.waitForFunction(() => /Nothing imported/.test(document.getElementById('status').textContent));
+  assert.match(await page.$eval('#status', (e) => e.textContent), /router1\.cfg.*fewer than 100/);
+  await page.keyboard.press('Enter');
+  assert.equal(scoreOf((await snapshot(page)).label), kept, 'nothing imported');
+
+  // A good pair is taken, and the lab starts again on it.
+  writeFileSync(join(uploads, 'router1.cfg'), readFileSync(join(downloads, 'router1.cfg')));
+  page.on('dialog', (dialog) => dialog.accept());
+  await input.uploadFile(join(uploads, 'user.dat'), join(uploads, 'router1.cfg'));
+  await page.waitForNavigation({ waitUntil: 'load' });
+  await startLab(page);
+  assert.match(await page.$eval('#status', (e) => e.textContent), /Imported: /);
+  await page.keyboard.press('Enter');
+  assert.equal(scoreOf((await snapshot(page)).label), 0, 'the imported zero score');
+  rmSync(uploads, { recursive: true, force: true });
+
+  // Finish saves the score file and shows the final score.
+  await page.keyboard.type('?');
+  await page.click('#cmdexit');
+  await page.waitForSelector('body[data-state="ended"]');
+  assert.equal(await page.$eval('#finalScore', (e) => e.textContent), '1');
+  await shot(page, 'web-finished.png');
+  await page.reload({ waitUntil: 'load' });
+  await startLab(page);
+  await page.keyboard.press('Enter');
+  assert.equal(scoreOf((await snapshot(page)).label), 1, 'Finish saved the score');
+
+  assert.deepEqual(foreign, [], 'no request beyond the site');
+  assert.deepEqual(problems, [], 'no script error');
+  console.log('browser test passed; requests: ' + [...new Set(server.requests)].join(' '));
+} catch (error) {
+  failed = true;
+  console.error(error);
+} finally {
+  await browser.close();
+  server.close();
+  rmSync(profile, { recursive: true, force: true });
+  rmSync(downloads, { recursive: true, force: true });
+}
+process.exit(failed ? 1 : 0);

@@ -1,0 +1,456 @@
+// The web front end of the lab: it hands every key, click and tick to the
+// router core (pellix-core.js, WebAssembly) and draws the core's snapshot
+// after each, as the desktop program does. The learner's files live in the
+// folder /learner of the core's file system, kept in the browser's IndexedDB.
+'use strict';
+
+(function () {
+  const FOLDER = '/learner';
+  const DESK_WIDTH = 660;
+  const DESK_HEIGHT = 520;
+  const CONSOLE_LINES = 21;
+  const INPUT_LINE = CONSOLE_LINES - 1;
+  const TICK_MS = 1000;
+  const ZOOM_KEY = 'pellix.zoom';
+
+  const $ = (id) => document.getElementById(id);
+  const el = {
+    desk: $('desk'), splash: $('frmstart'), start: $('Command1'), main: $('FrmSim'),
+    console: $('Picture1'), strip: $('pic'), label: $('Lbllevel'), notice: $('notice'),
+    finish: $('cmdexit'), showPlan: $('cmdsave'), plan: $('frmnetwork'), closePlan: $('planClose'),
+    ended: $('ended'), finalScore: $('finalScore'), again: $('again'),
+    progress: $('progress'), progressScore: $('progressScore'), taskList: $('taskList'),
+    showProgress: $('showProgress'), progressClose: $('progressClose'),
+    exportFiles: $('export'), importFiles: $('import'), importInput: $('importFiles'),
+    zoomIn: $('zoomIn'), zoomOut: $('zoomOut'), zoomFit: $('zoomFit'), status: $('status'),
+  };
+
+  let core = null;       // the WebAssembly module
+  let api = null;        // its functions
+  let snap = null;       // the last snapshot drawn
+  let running = false;   // between "Start" and "Finish"
+  let scrolledBack = 0;  // how many lines the view stands above the live console
+  let timer = 0;
+  const lines = [];
+
+  function setState(state) {
+    document.body.dataset.state = state;
+  }
+
+  function say(text) {
+    el.status.textContent = text;
+  }
+
+  // ---- The learner's files in the browser ----
+
+  let syncChain = Promise.resolve();
+  let syncFailed = false;
+
+  // Moves the folder between memory and IndexedDB (populate: from IndexedDB),
+  // one move at a time.
+  function syncFiles(populate) {
+    syncChain = syncChain.then(() => new Promise((resolve) => {
+      core.FS.syncfs(populate, (error) => {
+        if (error && !syncFailed) {
+          syncFailed = true;
+          say('This browser does not keep your files: they are lost when the page closes.');
+        }
+        resolve();
+      });
+    }));
+    return syncChain;
+  }
+
+  let saveTimer = 0;
+  function saveSoon() {
+    clearTimeout(saveTimer);
+    saveTimer = setTimeout(() => syncFiles(false), 150);
+  }
+
+  function learnerFiles() {
+    return core.FS.readdir(FOLDER)
+      .filter((name) => !name.startsWith('.'))
+      .filter((name) => core.FS.isFile(core.FS.stat(FOLDER + '/' + name).mode))
+      .sort();
+  }
+
+  function download(name, bytes) {
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    const link = document.createElement('a');
+    link.href = url;
+    link.download = name;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 1000);
+  }
+
+  function exportFiles() {
+    const names = learnerFiles();
+    for (const name of names) download(name, core.FS.readFile(FOLDER + '/' + name));
+    say('Exported: ' + names.join(', '));
+  }
+
+  // Why the router refuses a file, or '' when it can load it.
+  function checkFile(name, bytes) {
+    const data = core._malloc(Math.max(bytes.length, 1));
+    core.HEAPU8.set(bytes, data);
+    const why = api.checkFile(name, data, bytes.length);
+    core._free(data);
+    return why;
+  }
+
+  // Takes all the chosen files or none: every file is checked as the router
+  // checks it when loading, and only when all pass are they written; the lab
+  // then starts again on them.
+  async function importFiles(chosen) {
+    const files = [];
+    const refused = [];
+    const seen = new Set();
+    for (const file of chosen) {
+      const bytes = new Uint8Array(await file.arrayBuffer());
+      const why = seen.has(file.name) ? '"' + file.name + '" is chosen twice' : checkFile(file.name, bytes);
+      seen.add(file.name);
+      if (why) refused.push(why);
+      else files.push({ name: file.name, bytes });
+    }
+    if (refused.length || !files.length) {
+      say('Nothing imported: ' + (refused.join('; ') || 'no file chosen'));
+      return false;
+    }
+    const names = files.map((f) => f.name).join(', ');
+    if (running && !window.confirm('Import ' + names + '? The lab starts again on the imported files.')) {
+      return false;
+    }
+    for (const { name, bytes } of files) core.FS.writeFile(FOLDER + '/' + name, bytes);
+    await syncFiles(false);
+    sessionStorage.setItem('pellix.imported', names);
+    window.location.reload();
+    return true;
+  }
+
+  // ---- Drawing ----
+
+  function buildConsole() {
+    for (let k = 0; k < CONSOLE_LINES; ++k) {
+      const line = document.createElement('div');
+      line.className = 'line';
+      line.style.top = (k * 15) + 'px';
+      line.addEventListener('click', () => {
+        if (!running) return;
+        deliver('click ' + k);
+        focusConsole();
+      });
+      el.console.appendChild(line);
+      lines.push(line);
+    }
+  }
+
+  function scrollBackLines() {
+    return JSON.parse(core.UTF8ToString(api.scrollBack()));
+  }
+
+  function draw() {
+    snap = JSON.parse(core.UTF8ToString(api.snapshot()));
+    let shown = snap.lines;
+    if (scrolledBack > 0) {
+      const all = scrollBackLines().concat(snap.lines);
+      scrolledBack = Math.min(scrolledBack, all.length - CONSOLE_LINES);
+      shown = all.slice(all.length - CONSOLE_LINES - scrolledBack, all.length - scrolledBack);
+    }
+    const caret = scrolledBack === 0 && document.activeElement === el.console;
+    for (let k = 0; k < CONSOLE_LINES; ++k) {
+      const line = lines[k];
+      const text = shown[k];
+      const withCaret = caret && k === INPUT_LINE;
+      if (line.dataset.text === text && (line.dataset.caret === 'yes') === withCaret) continue;
+      line.dataset.text = text;
+      line.dataset.caret = withCaret ? 'yes' : 'no';
+      line.textContent = text;
+      if (withCaret) {
+        const mark = document.createElement('span');
+        mark.className = 'caret';
+        line.appendChild(mark);
+      }
+      // The input line keeps its end in view, as a text field keeps its caret.
+      if (k === INPUT_LINE) line.scrollLeft = line.scrollWidth;
+    }
+    el.console.classList.toggle('scrolled', scrolledBack > 0);
+    el.notice.textContent = scrolledBack > 0
+      ? 'Earlier lines (' + scrolledBack + ' up): Page Down or any key returns to the console'
+      : '';
+    el.strip.textContent = snap.pic.length ? snap.pic[0] : '';
+    el.label.textContent = snap.label;
+    el.plan.hidden = !snap.plan;
+  }
+
+  // ---- Events to the router ----
+
+  // One event line as pellix-replay reads it ("key 13", "up", "plan", ...).
+  function deliver(line) {
+    const result = api.event(line);
+    if (/^(key (10|13)|plan|finish)$/.test(line)) saveSoon();
+    return result;
+  }
+
+  function typeKey(code) {
+    scrolledBack = 0;
+    deliver('key ' + code);
+  }
+
+  function focusConsole() {
+    if (document.activeElement !== el.console) el.console.focus({ preventScroll: true });
+  }
+
+  // The focus rule of the router's timer: back to the input line unless the
+  // network plan is open (or one of the page's own panels).
+  function tick() {
+    if (!running) return;
+    deliver('tick');
+    draw();
+    if (!snap.plan && el.progress.hidden) focusConsole();
+  }
+
+  // The character code the router's key handler receives for a key, as the
+  // desktop program gives it: Enter 13, Backspace 8, Tab 9, Escape 27, Ctrl
+  // with a letter the control character (Ctrl-Z 26), else the typed
+  // character. null: a key that types nothing (arrows, Delete, F keys).
+  function keyCode(event) {
+    switch (event.key) {
+      case 'Enter': return 13;
+      case 'Backspace': return 8;
+      case 'Tab': return 9;
+      case 'Escape': return 27;
+      default: break;
+    }
+    const altGraph = event.ctrlKey && event.altKey;
+    if (event.ctrlKey && !altGraph && !event.metaKey) {
+      const letter = /^Key([A-Z])$/.exec(event.code);
+      return letter ? letter[1].charCodeAt(0) - 64 : null;
+    }
+    if (event.metaKey || (event.altKey && !altGraph)) return null;
+    if (event.key.length === 1) return event.key.charCodeAt(0);
+    if (event.key.length === 2 && event.key.codePointAt(0) > 0xffff) return event.key.charCodeAt(0);
+    return null;
+  }
+
+  function onKey(event) {
+    if (!running || event.isComposing) return;
+    const ctrl = event.ctrlKey || event.metaKey;
+    // The page's own comforts first: zoom, scroll-back, copy and paste.
+    if (ctrl && !event.altKey && (event.key === '+' || event.key === '=')) return zoomBy(1.1, event);
+    if (ctrl && !event.altKey && event.key === '-') return zoomBy(1 / 1.1, event);
+    if (ctrl && !event.altKey && event.key === '0') return zoomBy(0, event);
+    if (event.key === 'PageUp' || event.key === 'PageDown' || (event.shiftKey && (event.key === 'Home' || event.key === 'End'))) {
+      event.preventDefault();
+      if (event.key === 'PageUp') scrollView(CONSOLE_LINES - 1);
+      else if (event.key === 'PageDown') scrollView(-(CONSOLE_LINES - 1));
+      else scrollView(event.key === 'Home' ? Infinity : -Infinity);
+      return;
+    }
+    if (ctrl && (event.code === 'KeyC' || event.code === 'Insert') && String(window.getSelection())) return;
+    if ((ctrl && event.code === 'KeyV') || (event.shiftKey && event.key === 'Insert')) return;
+    if (event.key === 'ArrowUp' || event.key === 'ArrowDown') {
+      event.preventDefault();
+      scrolledBack = 0;
+      deliver(event.key === 'ArrowUp' ? 'up' : 'down');
+      draw();
+      return;
+    }
+    const code = keyCode(event);
+    if (code === null) return;
+    event.preventDefault();
+    typeKey(code);
+    draw();
+  }
+
+  // A pasted text is typed: each line ending is one Enter.
+  function onPaste(event) {
+    if (!running || document.activeElement !== el.console) return;
+    event.preventDefault();
+    const text = (event.clipboardData || window.clipboardData).getData('text');
+    pasteText(text);
+  }
+
+  function pasteText(text) {
+    scrolledBack = 0;
+    for (const c of text.replace(/\r\n?/g, '\n')) {
+      if (c === '\n') deliver('key 13');
+      else deliver('key ' + c.charCodeAt(0));
+    }
+    draw();
+  }
+
+  function scrollView(by) {
+    const most = scrollBackLines().length;
+    scrolledBack = Math.max(0, Math.min(most, scrolledBack + by));
+    draw();
+  }
+
+  // ---- Windows and panels ----
+
+  function start() {
+    const error = core.UTF8ToString(api.start(FOLDER));
+    if (error) {
+      say('The lab cannot start: ' + error);
+      return;
+    }
+    saveSoon();
+    el.splash.hidden = true;
+    el.main.hidden = false;
+    running = true;
+    setState('running');
+    focusConsole();
+    draw();
+    timer = setInterval(tick, TICK_MS);
+    performance.mark('console-ready');
+  }
+
+  function showPlan() {
+    if (!running) return;
+    deliver('plan');
+    draw();
+    el.closePlan.focus({ preventScroll: true });
+  }
+
+  function closePlan() {
+    if (!running) return;
+    deliver('close-plan');
+    draw();
+    focusConsole();
+  }
+
+  async function finish() {
+    if (!running) return;
+    deliver('finish');
+    running = false;
+    clearInterval(timer);
+    await syncFiles(false);
+    el.main.hidden = true;
+    el.plan.hidden = true;
+    el.progress.hidden = true;
+    el.finalScore.textContent = String(api.score());
+    el.ended.hidden = false;
+    setState('ended');
+  }
+
+  function showProgress() {
+    const tasks = snap ? snap.tasks : [];
+    el.taskList.textContent = '';
+    for (let task = 1; task < tasks.length; ++task) {
+      const item = document.createElement('li');
+      item.textContent = 'Task ' + task;
+      if (tasks[task]) item.className = 'done';
+      el.taskList.appendChild(item);
+    }
+    el.progressScore.textContent = snap ? '(' + api.score() + ' of ' + (tasks.length - 1) + ')' : '';
+    el.progress.hidden = false;
+    el.progressClose.focus({ preventScroll: true });
+  }
+
+  function closeProgress() {
+    el.progress.hidden = true;
+    if (running) focusConsole();
+  }
+
+  // ---- Scale ----
+
+  let zoom = Number(localStorage.getItem(ZOOM_KEY)) || 1;
+
+  function fit() {
+    const fitted = Math.min(window.innerWidth / DESK_WIDTH, window.innerHeight / DESK_HEIGHT);
+    const scale = fitted * zoom;
+    el.desk.style.transform = 'scale(' + scale + ')';
+    el.desk.style.left = Math.max(0, (window.innerWidth - DESK_WIDTH * scale) / 2) + 'px';
+    document.body.style.overflow = zoom > 1 ? 'auto' : 'hidden';
+    document.body.style.minWidth = zoom > 1 ? DESK_WIDTH * scale + 'px' : '';
+    document.body.style.minHeight = zoom > 1 ? DESK_HEIGHT * scale + 'px' : '';
+  }
+
+  function zoomBy(factor, event) {
+    if (event) event.preventDefault();
+    zoom = factor ? Math.max(0.5, Math.min(3, zoom * factor)) : 1;
+    localStorage.setItem(ZOOM_KEY, String(zoom));
+    fit();
+  }
+
+  // ---- Start-up ----
+
+  function bind() {
+    el.start.addEventListener('click', start);
+    el.finish.addEventListener('click', finish);
+    el.showPlan.addEventListener('click', showPlan);
+    el.closePlan.addEventListener('click', closePlan);
+    el.plan.addEventListener('keydown', (event) => {
+      if (event.key === 'Escape') closePlan();
+    });
+    el.again.addEventListener('click', () => window.location.reload());
+    el.showProgress.addEventListener('click', showProgress);
+    el.progressClose.addEventListener('click', closeProgress);
+    el.exportFiles.addEventListener('click', () => {
+      exportFiles();
+      if (running) focusConsole();
+    });
+    el.importFiles.addEventListener('click', () => el.importInput.click());
+    el.importInput.addEventListener('change', () => {
+      importFiles(Array.from(el.importInput.files));
+      el.importInput.value = '';
+    });
+    el.zoomIn.addEventListener('click', () => zoomBy(1.1));
+    el.zoomOut.addEventListener('click', () => zoomBy(1 / 1.1));
+    el.zoomFit.addEventListener('click', () => zoomBy(0));
+    el.console.addEventListener('keydown', onKey);
+    el.console.addEventListener('focus', () => snap && draw());
+    el.console.addEventListener('blur', () => snap && draw());
+    el.console.addEventListener('wheel', (event) => {
+      if (!running) return;
+      event.preventDefault();
+      scrollView(event.deltaY < 0 ? 3 : -3);
+    }, { passive: false });
+    document.addEventListener('paste', onPaste);
+    window.addEventListener('resize', fit);
+    window.addEventListener('pagehide', () => core && syncFiles(false));
+  }
+
+  async function load() {
+    setState('loading');
+    fit();
+    buildConsole();
+    bind();
+    core = await window.PellixCore();
+    api = {
+      start: core.cwrap('pellix_start', 'number', ['string']),
+      event: core.cwrap('pellix_event', 'number', ['string']),
+      snapshot: core.cwrap('pellix_snapshot', 'number', []),
+      scrollBack: core.cwrap('pellix_scroll_back', 'number', []),
+      score: core.cwrap('pellix_score', 'number', []),
+      checkFile: (name, data, size) =>
+        core.UTF8ToString(core.ccall('pellix_check_file', 'number', ['string', 'number', 'number'], [name, data, size])),
+    };
+    core.FS.mkdir(FOLDER);
+    core.FS.mount(core.IDBFS, {}, FOLDER);
+    await syncFiles(true);
+    if (navigator.storage && navigator.storage.persist) navigator.storage.persist().catch(() => {});
+    const imported = sessionStorage.getItem('pellix.imported');
+    if (imported) {
+      sessionStorage.removeItem('pellix.imported');
+      say('Imported: ' + imported);
+    }
+    el.start.disabled = false;
+    el.start.focus({ preventScroll: true });
+    setState('splash');
+    performance.mark('lab-loaded');
+  }
+
+  window.pellixLab = {
+    snapshot: () => snap,
+    paste: (text) => pasteText(text),
+    files: () => learnerFiles(),
+    importFiles: (files) => importFiles(files),
+  };
+
+  load().catch((error) => {
+    say('The lab cannot load: ' + error);
+    setState('failed');
+  });
+})();
