@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Pellix needs, when they are missing.
 #   scripts/install-deps.sh build   what building and running needs
-#   scripts/install-deps.sh test    that, plus what the tests need
+#   scripts/install-deps.sh web     that, plus what the web build needs
+#   scripts/install-deps.sh test    all of it, plus what the tests need
 set -euo pipefail
 
 build_packages=(
@@ -9,20 +10,31 @@ build_packages=(
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   libncurses-dev
 )
+# The web build (cmake --preset web): emscripten, whose optimizer needs acorn.
+web_packages=(
+  emscripten node-acorn nodejs
+)
 test_packages=(
   libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev
   tmux tidy
   clang libclang-rt-14-dev
+  chromium
 )
 
 wanted=("${build_packages[@]}")
-if [ "${1:-build}" = test ]; then wanted+=("${test_packages[@]}"); fi
+case "${1:-build}" in
+  web) wanted+=("${web_packages[@]}") ;;
+  test) wanted+=("${web_packages[@]}" "${test_packages[@]}") ;;
+esac
 
 missing=()
 for package in "${wanted[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$package")
 done
+# The browser test installs its driver from the npm registry with npm, which
+# comes with Debian's nodejs only as a package of its own.
+if [ "${1:-build}" = test ] && ! command -v npm >/dev/null; then missing+=(npm); fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Tests of the web build (after `cmake --build --preset web` and the native
+# default build): every transcript through pellix-replay.js, random event
+# scripts through both drivers, and the lab in headless Chromium.
+#   scripts/web-tests.sh [--shots DIR]   DIR: where the browser test saves screenshots
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+echo "== Transcripts through pellix-replay.js (WebAssembly)"
+PELLIX_REPLAY="$PWD/build-web/bin/pellix-replay.js" build/bin/pellix_transcript_tests --gtest_brief=1
+
+echo "== Random event scripts: native and WebAssembly drivers agree"
+node tests/web/differential.mjs build/bin/pellix-replay build-web/bin/pellix-replay.js \
+  "${PELLIX_DIFFERENTIAL_SCRIPTS:-40}"
+
+echo "== The lab in headless Chromium"
+(cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
+node tests/web/browser.test.mjs build-web/site "$@"
