@@ -19,7 +19,7 @@
     console: $('Picture1'), strip: $('pic'), label: $('Lbllevel'), notice: $('notice'),
     finish: $('cmdexit'), showPlan: $('cmdsave'), plan: $('frmnetwork'), closePlan: $('planClose'),
     ended: $('ended'), finalScore: $('finalScore'), again: $('again'),
-    progress: $('progress'), progressScore: $('progressScore'), taskList: $('taskList'),
+    progress: $('progress'), progressScore: $('progressScore'), taskList: $('taskList'), nextTask: $('nextTask'),
     showProgress: $('showProgress'), progressClose: $('progressClose'),
     exportFiles: $('export'), importFiles: $('import'), importInput: $('importFiles'),
     zoomIn: $('zoomIn'), zoomOut: $('zoomOut'), zoomFit: $('zoomFit'), status: $('status'),
@@ -334,16 +334,34 @@
     setState('ended');
   }
 
+  // Every task with its title, done or not, each linked to the step of the
+  // lessons that earns it; the next task in the lessons' order first.
   function showProgress() {
-    const tasks = snap ? snap.tasks : [];
+    const progress = JSON.parse(core.UTF8ToString(api.progress()));
     el.taskList.textContent = '';
-    for (let task = 1; task < tasks.length; ++task) {
+    el.nextTask.textContent = '';
+    if (!progress) return;
+    const lessonLink = (task) => {
+      const link = document.createElement('a');
+      link.href = 'readme.htm#' + task.anchor;
+      link.target = '_blank';
+      link.rel = 'noopener';
+      link.textContent = task.title;
+      return link;
+    };
+    progress.tasks.forEach((task) => {
       const item = document.createElement('li');
-      item.textContent = 'Task ' + task;
-      if (tasks[task]) item.className = 'done';
+      item.appendChild(lessonLink(task));
+      if (task.done) item.className = 'done';
       el.taskList.appendChild(item);
+    });
+    const done = progress.tasks.filter((task) => task.done).length;
+    el.progressScore.textContent = '(' + done + ' of ' + progress.tasks.length + ' done)';
+    if (progress.next) {
+      el.nextTask.append('Next: ', lessonLink(progress.tasks[progress.next - 1]));
+    } else {
+      el.nextTask.textContent = 'Every task is done.';
     }
-    el.progressScore.textContent = snap ? '(' + api.score() + ' of ' + (tasks.length - 1) + ')' : '';
     el.progress.hidden = false;
     el.progressClose.focus({ preventScroll: true });
   }
@@ -424,6 +442,7 @@
       snapshot: core.cwrap('pellix_snapshot', 'number', []),
       scrollBack: core.cwrap('pellix_scroll_back', 'number', []),
       score: core.cwrap('pellix_score', 'number', []),
+      progress: core.cwrap('pellix_progress', 'number', []),
       checkFile: (name, data, size) =>
         core.UTF8ToString(core.ccall('pellix_check_file', 'number', ['string', 'number', 'number'], [name, data, size])),
     };

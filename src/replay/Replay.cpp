@@ -207,6 +207,12 @@ std::string EchoLine(std::string_view line) {
     return out;
 }
 
+std::string JsonText(std::string_view text) {
+    std::string out;
+    Quote(out, text);
+    return out;
+}
+
 std::string ScrollBackJson(const Sim& sim) {
     std::string out;
     QuoteAll(out, sim.ScrollBack());

@@ -36,6 +36,9 @@ inline constexpr std::size_t kMaxEchoBytes = 200;
 // bytes and bytes from 127 up as \xNN, so nothing reaches the terminal raw.
 std::string EchoLine(std::string_view line);
 
+// A text as a JSON string, each byte the character with that code.
+std::string JsonText(std::string_view text);
+
 // The lines that left the top of the console, oldest first, as a JSON array.
 std::string ScrollBackJson(const Sim& sim);
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "console/Sim.h"
+#include "lessons/Lessons.h"
 #include "replay/Replay.h"
 #include "scoring/ScoreFile.h"
 #include "scoring/TaskTable.h"
@@ -82,7 +83,19 @@ long pellix_score() {
     return gSim ? SumTasks(gSim->Tasks) : 0;
 }
 
+const char* pellix_progress() {
+    if (!gSim) return Hand("null");
+    std::string json = "{\"next\":" + std::to_string(NextTask(gSim->Tasks)) + ",\"tasks\":[";
+    for (int task = 1; task <= kTaskCount; ++task) {
+        if (task > 1) json += ',';
+        json += "{\"title\":" + JsonText(TaskTitle(task)) + ",\"anchor\":\"" + TaskAnchor(task) +
+                "\",\"done\":" + (TaskDone(gSim->Tasks, task) ? "true" : "false") + "}";
+    }
+    return Hand(json + "]}");
+}
+
 const char* pellix_check_file(const char* name, const char* data, int size) {
-    return Hand(web::CheckImportedFile(name, std::string_view(data, static_cast<std::size_t>(size))));
+    return Hand(
+        web::CheckImportedFile(name, std::string_view(data, static_cast<std::size_t>(size))));
 }
 }

@@ -30,6 +30,10 @@ const char* pellix_snapshot();
 const char* pellix_scroll_back();
 // The score: the sum of the task table's entries.
 long pellix_score();
+// The progress view's table as JSON: {"next": the first task in the lessons'
+// order not done (0 when all are), "tasks": [{"title", "anchor", "done"} for
+// tasks 1 to 50]}.
+const char* pellix_progress();
 // CheckImportedFile for a file of size bytes.
 const char* pellix_check_file(const char* name, const char* data, int size);
 }

@@ -7,28 +7,13 @@ import assert from 'node:assert/strict';
 import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync, existsSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import puppeteer from 'puppeteer-core';
-import { serveSite } from './serve.mjs';
+import { launch } from './chromium.mjs';
+import { serveSite } from '../../web/serve.mjs';
 
 const args = process.argv.slice(2);
 const shotsAt = args.indexOf('--shots');
 const shots = shotsAt >= 0 ? args.splice(shotsAt, 2)[1] : null;
 const site = args[0] || 'build-web/site';
-
-export const kChromiumFlags = [
-  '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync',
-];
-
-export async function launch(profile) {
-  return puppeteer.launch({
-    executablePath: process.env.PELLIX_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: kChromiumFlags,
-    defaultViewport: { width: 990, height: 780 },
-  });
-}
 
 const snapshot = (page) => page.evaluate(() => window.pellixLab.snapshot());
 const scoreOf = (label) => Number(/Score:\s*(-?\d+)/.exec(label)?.[1]);
@@ -64,6 +49,7 @@ try {
 
   // Load and start: the welcome screen.
   await page.goto(server.url, { waitUntil: 'load' });
+  await page.waitForSelector('body[data-state="splash"]');
   await shot(page, 'web-splash.png');
   await startLab(page);
   let snap = await snapshot(page);
@@ -132,9 +118,18 @@ try {
 
   // Progress.
   await page.click('#showProgress');
+  assert.equal(await page.$$eval('#taskList li', (items) => items.length), 50);
   assert.ok(await page.$$eval('#taskList li.done', (items) => items.length) > 0);
+  assert.match(await page.$eval('#nextTask a', (a) => a.getAttribute('href')), /^readme\.htm#task-\d+$/);
   await shot(page, 'web-progress.png');
   await page.click('#progressClose');
+
+  // The lessons page is part of the site.
+  const lessons = await page.$eval('#lessons', (a) => a.href);
+  const lessonsPage = await browser.newPage();
+  await lessonsPage.goto(lessons, { waitUntil: 'load' });
+  assert.ok((await lessonsPage.$$('[id^="task-"]')).length >= 50, 'the lessons name every task');
+  await lessonsPage.close();
 
   // Reload: the score is kept in the browser.
   const kept = scoreOf((await snapshot(page)).label);

@@ -1,6 +1,6 @@
 // A static file server for the built site, bound to the loopback address
-// only; the tests use it, and `node tests/web/serve.mjs SITE [PORT]` serves
-// the site by hand.
+// only: `node web/serve.mjs build-web/site [PORT]` (scripts/web.sh builds and
+// serves). The web tests use it too. Not part of the site.
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { extname, join, normalize, resolve } from 'node:path';
