@@ -1,10 +1,10 @@
 #include "state/Files.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -23,14 +23,11 @@ constexpr std::string_view kTempAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789
 
 std::string TemporaryName() {
     unsigned char bytes[kTempRandom] = {};
-    std::size_t got = 0;
-    while (got < sizeof bytes) {
-        ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;  // O_EXCL still refuses a name that is taken
-        got += static_cast<std::size_t>(n);
-    }
-    static std::atomic<unsigned> tries{0};  // names differ even without getrandom
+    // getentropy (the kernel's randomness, as getrandom, and also in the
+    // WebAssembly build's C library) fills all or nothing; without it the
+    // bytes stay zero, and O_EXCL still refuses a name that is taken.
+    if (::getentropy(bytes, sizeof bytes) != 0) std::fill(std::begin(bytes), std::end(bytes), 0);
+    static std::atomic<unsigned> tries{0};  // names differ even without getentropy
     unsigned salt = tries++;
     std::string name(kTempPrefix);
     for (unsigned char b : bytes) {
