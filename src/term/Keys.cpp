@@ -172,10 +172,8 @@ KeyDecoder::Match KeyDecoder::MatchHeld(Key& key, std::size_t& used) const {
     used = end + 1;
     if (final == '~') {
         const int number = LeadingNumber(params);
-        if (number == kPasteBeginNumber)
-            key = {KeyName::Ignored, kPasteBeginNumber};
-        else
-            key = TildeKey(number);
+        if (number == kPasteBeginNumber) return Match::PasteBegins;
+        key = TildeKey(number);
     } else if ((final == 'M') && params.starts_with('<')) {
         key = WheelKey(LeadingNumber(params.substr(1)));
     } else {
@@ -207,12 +205,12 @@ void KeyDecoder::Decode(std::vector<Key>& keys) {
                 break;
             case Match::Complete:
                 held_.erase(0, used);
-                if (key == Key{KeyName::Ignored, kPasteBeginNumber}) {
-                    inPaste_ = true;
-                    afterPastedReturn_ = false;
-                } else {
-                    keys.push_back(key);
-                }
+                keys.push_back(key);
+                break;
+            case Match::PasteBegins:
+                held_.erase(0, used);
+                inPaste_ = true;
+                afterPastedReturn_ = false;
                 break;
         }
     }

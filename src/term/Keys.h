@@ -53,7 +53,10 @@ class KeyDecoder {
     std::vector<Key> Flush();
 
   private:
-    enum class Match { Complete, Partial, None };
+    // What the held bytes, starting with ESC, are: a complete key (the first
+    // `used` bytes), the start of a paste, the beginning of a sequence still
+    // arriving, or no sequence at all (ESC is the Escape key).
+    enum class Match { Complete, PasteBegins, Partial, None };
     Match MatchHeld(Key& key, std::size_t& used) const;
     void Decode(std::vector<Key>& keys);
     void DecodePaste(std::vector<Key>& keys);
