@@ -105,9 +105,13 @@ Outcome Console::OnKey(const Key& key, Clock::time_point now) {
         key.name == KeyName::Function ? FunctionKeyUseOf(functionKeys_, key.code) : nullptr;
     const bool isFinish = use && use->role == FunctionRole::Finish;
     if (!Fits(rows_, cols_)) {
-        // Nothing typed where it cannot be seen; only Finish acts.
-        if (isFinish && !sim_.PlanShown() && !page_) FunctionKey(key.code);
-        return sim_.Finished() ? Outcome::Finished : Outcome::Continue;
+        // Nothing typed where it cannot be seen; only Finish acts, as the
+        // notice for a small terminal says, whatever was shown.
+        if (!isFinish) return Outcome::Continue;
+        if (sim_.PlanShown()) sim_.CloseNetworkPlan();
+        page_.reset();
+        FunctionKey(key.code);
+        return Outcome::Finished;
     }
     if (sim_.PlanShown()) {
         // Any key closes the plan (Ctrl-C aside) and is not typed.

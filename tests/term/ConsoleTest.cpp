@@ -261,6 +261,10 @@ TEST_F(ConsoleInFolder, TooSmallTerminalDropsTypingButFinishes) {
     Press(F(2));
     EXPECT_EQ(R().InputText(), "Router>");
     EXPECT_FALSE(R().PlanShown());
+    // Even with the plan up when the terminal shrank, F10 finishes.
+    C().OnResize(kMinRows, kMinCols);
+    Press(F(2));
+    C().OnResize(kMinRows, kMinCols - 1);
     EXPECT_EQ(Press(F(10)), Outcome::Finished);
     EXPECT_TRUE(ScoreFileSaved());
 }
