@@ -61,6 +61,11 @@ int main(int argc, char** argv) {
         std::raise(ending.signal);
         return 128 + ending.signal;
     }
+    if (sim.ScoreProblem().action != pellix::ScoreFileProblem::Action::None) {
+        // Finished, but the score could not be kept: a failure, said so.
+        std::cerr << "pellix-term: " << FinishedLine(sim) << "\n";
+        return 1;
+    }
     std::cout << FinishedLine(sim) << "\n";
     return 0;
 }

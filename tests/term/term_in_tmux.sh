@@ -9,7 +9,7 @@
 #
 # Scenarios: welcome, big, plan, finish, sigint, sigterm, sighup, ctrl-c,
 # closed-terminal, too-small, vt100-keys, refused-terminals, folder,
-# long-line, recall, scroll-back, paste, no-color, and exercise (the
+# long-line, recall, scroll-back, paste, no-color, score-problem, and exercise (the
 # EVENT_SCRIPT, a whole exercise in the replay format, typed into the
 # terminal at 80x23).
 set -uo pipefail
@@ -301,6 +301,21 @@ case "$scenario" in
     expect_finished_line 0
     [ -f "$dir/user.dat" ] || fail "F10 did not write user.dat"
     expect_score_file
+    ;;
+  score-problem)
+    # A folder in place of user.dat: told once on a page, then on finishing
+    # the score is said to be not saved, with exit status 1.
+    start_shell 80 24
+    mkdir -p "$dir/user.dat"
+    start_term
+    wait_for -x "A problem with the score file"
+    wait_for -x "Press any key to go on."
+    type_text "x"
+    expect_welcome
+    press F10
+    expect_ended 1
+    joined | grep -qxF "pellix-term: Score: 0 of 50, not saved: The score file $dir/user.dat cannot be read (Is a directory). Your score is kept for this run only; the file is left as it is." ||
+      fail "no line saying the score was not saved"
     ;;
   sigint) end_by_signal INT 2 ;;
   sigterm) end_by_signal TERM 15 ;;
