@@ -29,6 +29,7 @@
 #include "scoring/ScoreFile.h"
 #include "scoring/TaskTable.h"
 #include "state/Files.h"
+#include "support/ScratchFolder.h"
 
 namespace fs = std::filesystem;
 using namespace pellix;
@@ -54,14 +55,17 @@ struct Folders {
     int watch = -1;  // inotify on both folders: names created, moved or deleted
 };
 
+// The folders live as long as the fuzzer and are removed however it ends:
+// at exit, and by the scratch folder's watcher when libFuzzer ends the
+// process at its time limit, on a finding or on a signal.
 const Folders& TheFolders() {
     static const Folders* const folders = [] {
         fs::path base =
             fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
         if (const char* env = std::getenv("PELLIX_FUZZ_TMP")) base = env;
-        std::string name = (base / "pellix-event-fuzz-XXXXXX").string();
-        if (!::mkdtemp(name.data())) Broken("cannot create the temporary folder");
-        auto* f = new Folders{name, fs::path(name) / "work"};
+        static support::ScratchFolder scratch("pellix-event-fuzz", base);
+        if (scratch.Path().empty()) Broken("cannot create the temporary folder");
+        auto* f = new Folders{scratch.Path(), scratch.Path() / "work"};
         fs::create_directory(f->work);
         f->watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         constexpr std::uint32_t kNames = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE;
@@ -70,11 +74,6 @@ const Folders& TheFolders() {
             Broken("cannot watch the temporary folders");
         return f;
     }();
-    static const bool cleanup = std::atexit([] {
-                                    std::error_code ec;
-                                    fs::remove_all(folders->parent, ec);
-                                }) == 0;
-    (void)cleanup;
     return *folders;
 }
 

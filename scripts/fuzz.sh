@@ -67,6 +67,9 @@ run_one() {
 
 status=0
 pids=()
+# Stopped from outside (a time limit, Ctrl-C): stop the fuzzers too. Each
+# fuzzer removes its own scratch folders however it ends.
+trap 'kill "${pids[@]}" 2>/dev/null; exit 130' INT TERM
 for fuzzer in "${fuzzers[@]}"; do
     run_one "$fuzzer" &
     pids+=($!)

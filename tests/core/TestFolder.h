@@ -2,15 +2,13 @@
 // router's console.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "console/Sim.h"
+#include "support/ScratchFolder.h"
 
 namespace pellix {
 
@@ -18,29 +16,19 @@ namespace fs = std::filesystem;
 
 class Folder {
   public:
-    Folder() {
-        std::random_device seed;
-        path_ = fs::temp_directory_path() /
-                ("pellix-core-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
-        fs::create_directories(path_);
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& Path() const { return path_; }
+    const fs::path& Path() const { return scratch_.Path(); }
     void Write(const std::string& name, const std::string& data) const {
-        std::ofstream(path_ / name, std::ios::binary) << data;
+        std::ofstream(Path() / name, std::ios::binary) << data;
     }
     std::string Read(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
+        std::ifstream in(Path() / name, std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();
     }
 
   private:
-    fs::path path_;
+    support::ScratchFolder scratch_{"pellix-core"};  // removed however the test ends
 };
 
 // Types the text key by key, then Enter.

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "Transcript.h"
+#include "support/ScratchFolder.h"
 
 namespace fs = std::filesystem;
 using pellix::transcript::FileExpectation;
@@ -56,26 +57,19 @@ std::string Show(const std::string& text) {
     return "|" + text + "|";
 }
 
-// A fresh folder under the system's temporary folder, removed afterwards.
+// A fresh working folder, inside a scratch folder that also takes the
+// driver's error output, all removed afterwards however the test ends.
 class TempFolder {
   public:
     TempFolder() {
-        std::random_device seed;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            path_ = fs::temp_directory_path() / ("pellix-transcript-" + std::to_string(::getpid()) +
-                                                 "-" + std::to_string(seed()));
-            if (fs::create_directory(path_)) return;
-        }
-        throw std::runtime_error("cannot create a temporary folder");
+        if (scratch_.Path().empty() || !fs::create_directory(work_))
+            throw std::runtime_error("cannot create a temporary folder");
     }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& Path() const { return path_; }
+    const fs::path& Path() const { return work_; }
 
   private:
-    fs::path path_;
+    pellix::support::ScratchFolder scratch_{"pellix-transcript"};
+    fs::path work_ = scratch_.Path() / "work";
 };
 
 struct RunResult {
