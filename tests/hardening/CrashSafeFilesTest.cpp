@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <iostream>
 #include <optional>
 #include <random>
@@ -36,10 +37,13 @@ std::string GenerationText(long g) {
 }
 
 // The child: starts the router on the folder, enters privileged mode and
-// saves forever, changing every slot and every task entry before each save.
-// Saves go through the console: "copy running-config startup-config" writes
-// "router1.cfg", and the prompt after it writes "user.dat".
-[[noreturn]] void SaveForever(const fs::path& folder, long firstGeneration) {
+// saves the given number of times (at most for a minute), changing every
+// slot and every task entry before each save. Saves go through the console:
+// "copy running-config startup-config" writes "router1.cfg", and the prompt
+// after it writes "user.dat". Ends with status 0 when every save said
+// "[OK]".
+[[noreturn]] void SaveRepeatedly(const fs::path& folder, long firstGeneration,
+                                 long saves = LONG_MAX) {
     Sim sim(folder);
     sim.Form_Load();
     // The loaded slots hold an earlier save's texts, an enable password among
@@ -48,11 +52,13 @@ std::string GenerationText(long g) {
     Command(sim, "enable");
     if (sim.Mode != 2) ::_exit(3);
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (long g = firstGeneration; std::chrono::steady_clock::now() < deadline; ++g) {
+    for (long g = firstGeneration;
+         g - firstGeneration < saves && std::chrono::steady_clock::now() < deadline; ++g) {
         sim.Slot(1) = "Router";
         for (int k = 2; k <= 100; ++k) sim.Slot(k) = GenerationText(g);
         for (int t = 1; t <= 50; ++t) sim.Tasks[static_cast<std::size_t>(t)] = g % 1000;
         Command(sim, "copy running-config startup-config");
+        if (sim.Lines()[19] != "[OK]") ::_exit(4);
     }
     ::_exit(0);
 }
@@ -107,7 +113,7 @@ TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
     for (int kill = 0; kill < kKills; ++kill) {
         pid_t child = ::fork();
         ASSERT_GE(child, 0) << "fork failed";
-        if (child == 0) SaveForever(folder.Work(), 1000L * kill);
+        if (child == 0) SaveRepeatedly(folder.Work(), 1000L * kill);
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
         ::kill(child, SIGKILL);
         int status = 0;
@@ -142,6 +148,53 @@ TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
               << scoresSeen.size() << " distinct user.dat seen, " << staleTemps
               << " stale temporary files left by the kills\n";
     ::testing::Test::RecordProperty("stale_temp_files", staleTemps);
+}
+
+// Two runs of the router on one folder saving at the same moments: every
+// save succeeds, and whoever reads the files meanwhile finds one complete
+// save each time, never a mix of the two runs' saves; no temporary file is
+// left.
+TEST(CrashSafeFiles, TwoRoutersSavingAtOnceLeaveWholeFiles) {
+    TempFolder folder;
+    {  // both files exist: one complete save
+        Sim sim(folder.Work());
+        sim.Form_Load();
+        Command(sim, "enable");
+        Command(sim, "copy running-config startup-config");
+    }
+    constexpr long kSaves = 150;
+    pid_t runs[2];
+    for (int r = 0; r < 2; ++r) {
+        runs[r] = ::fork();
+        ASSERT_GE(runs[r], 0) << "fork failed";
+        if (runs[r] == 0) SaveRepeatedly(folder.Work(), 100000L * (r + 1), kSaves);
+    }
+    int reads = 0;
+    for (int running = 2; running > 0;) {
+        for (const char* name : {"router1.cfg", "user.dat"}) {
+            std::string text = ReadFile(folder.File(name));
+            bool whole =
+                name[0] == 'r' ? WholeConfig(text).has_value() : WholeScore(text).has_value();
+            ASSERT_TRUE(whole) << name << " torn while two routers saved";
+            ++reads;
+        }
+        running = 0;
+        for (pid_t& run : runs) {
+            int status = 0;
+            if (run > 0 && ::waitpid(run, &status, WNOHANG) == run) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                    << "a save failed while the other router saved (status " << status << ")";
+                run = 0;
+            }
+            running += run > 0;
+        }
+    }
+    EXPECT_TRUE(WholeConfig(ReadFile(folder.File("router1.cfg"))));
+    EXPECT_TRUE(WholeScore(ReadFile(folder.File("user.dat"))));
+    for (const fs::directory_entry& e : fs::directory_iterator(folder.Work()))
+        EXPECT_TRUE(e.path().filename() == "router1.cfg" || e.path().filename() == "user.dat")
+            << "left: " << e.path().filename();
+    std::cout << reads << " whole files read while two routers saved " << kSaves << " times each\n";
 }
 
 }  // namespace

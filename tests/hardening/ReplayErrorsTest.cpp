@@ -1,0 +1,162 @@
+// pellix-replay never exits 0 having run nothing: a script that cannot be
+// opened or read ends it with status 2 and a message; and the message for a
+// malformed line never sends the line's raw bytes, nor megabytes of them,
+// to the terminal.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <sstream>
+#include <streambuf>
+#include <string>
+
+#include "HardeningSupport.h"
+#include "replay/Replay.h"
+
+namespace pellix::hardening {
+namespace {
+
+struct ReplayRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// pellix-replay on a folder of its own with the given arguments, standard
+// input redirected as the shell text says.
+ReplayRun Replay(const TempFolder& folder, const std::string& arguments, const std::string& input) {
+    const fs::path err = folder.Parent() / "stderr";
+    std::string command = std::string(PELLIX_REPLAY_EXE) + " --dir '" + folder.Work().string() +
+                          "' " + arguments + " " + input + " 2>'" + err.string() + "'";
+    ReplayRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.out.append(buffer, n);
+    int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadFile(err);
+    fs::remove(err);
+    return run;
+}
+
+// ---- A script that cannot be opened or read ----
+
+struct ScriptCase {
+    const char* name;
+    std::string arguments;  // "{}" stands for the working folder
+    std::string input;
+    std::string err;  // "{}" as above
+    bool needsNonRoot = false;
+};
+
+void PrintTo(const ScriptCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+std::string Fill(std::string text, const fs::path& folder) {
+    for (std::size_t at; (at = text.find("{}")) != std::string::npos;)
+        text.replace(at, 2, folder.string());
+    return text;
+}
+
+class UnreadableScripts : public ::testing::TestWithParam<ScriptCase> {};
+
+TEST_P(UnreadableScripts, EndTheRunWithStatusTwo) {
+    const ScriptCase& c = GetParam();
+    if (c.needsNonRoot && RunningAsRoot())
+        GTEST_SKIP() << "running as root, whom file permissions do not stop";
+    TempFolder folder;
+    WriteFile(folder.File("locked"), "screen\n");
+    fs::permissions(folder.File("locked"), fs::perms::none);
+    ReplayRun run = Replay(folder, Fill(c.arguments, folder.Work()), Fill(c.input, folder.Work()));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, Fill(c.err, folder.Work()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replay, UnreadableScripts,
+    ::testing::Values(
+        ScriptCase{"FolderAsScript", "'{}'", "</dev/null",
+                   "pellix-replay: cannot read script {} (Is a directory)\n"},
+        ScriptCase{"FolderAsInput", "", "<'{}'",
+                   "pellix-replay: cannot read the script after line 0\n"},
+        ScriptCase{"MissingScript", "'{}/none'", "</dev/null",
+                   "pellix-replay: cannot open script {}/none (No such file or directory)\n"},
+        ScriptCase{"UnreadableScript", "'{}/locked'", "</dev/null",
+                   "pellix-replay: cannot open script {}/locked (Permission denied)\n", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A script whose reading fails after some lines: the events read so far
+// have run, and the run ends with status 2.
+class FailingScript : public std::streambuf {
+  public:
+    explicit FailingScript(std::string good) : good_(std::move(good)) {
+        setg(good_.data(), good_.data(), good_.data() + good_.size());
+    }
+
+  protected:
+    int_type underflow() override { throw std::ios_base::failure("read error"); }
+
+  private:
+    std::string good_;
+};
+
+TEST(ReplayScript, ReadErrorPartWayEndsWithStatusTwo) {
+    TempFolder folder;
+    Sim sim(folder.Work());
+    sim.Form_Load();
+    FailingScript source("type enable\nenter\nscreen\n");
+    std::istream script(&source);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunScript(sim, script, out, err), 2);
+    EXPECT_EQ(err.str(), "pellix-replay: cannot read the script after line 3\n");
+    EXPECT_NE(out.str().find("\"mode\":2"), std::string::npos) << "the lines read did not run";
+}
+
+// ---- The echo of a malformed line ----
+
+struct EchoCase {
+    const char* name;
+    std::string line;
+    std::string echoed;  // between the quotes of the message, and after them
+};
+
+void PrintTo(const EchoCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class MalformedLineEcho : public ::testing::TestWithParam<EchoCase> {};
+
+TEST_P(MalformedLineEcho, IsEscapedAndCut) {
+    const EchoCase& c = GetParam();
+    TempFolder folder;
+    Sim sim(folder.Work());
+    sim.Form_Load();
+    std::istringstream script("type enable\n" + c.line + "\nscreen\n");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunScript(sim, script, out, err), 2);
+    EXPECT_EQ(err.str(), "pellix-replay: line 2: unknown event \"" + c.echoed + "\n");
+    EXPECT_EQ(out.str(), "") << "events after the bad line ran";
+}
+
+const std::string kTenMegabytes(10 << 20, 'a');
+
+INSTANTIATE_TEST_SUITE_P(
+    Replay, MalformedLineEcho,
+    ::testing::Values(
+        EchoCase{"Plain", "tpye show run", "tpye show run\""},
+        EchoCase{"EscapeSequence", "\x1b[2J\x1b]0;title\x07", "\\x1b[2J\\x1b]0;title\\x07\""},
+        EchoCase{"ControlBytes", std::string("a\tb\rc\0d\x7f", 8), "a\\x09b\\x0dc\\x00d\\x7f\""},
+        EchoCase{"EightBitBytes", "\x9b\x31m\xff", "\\x9b1m\\xff\""},
+        EchoCase{"QuoteAndBackslash", "say \"hi\" \\n", "say \\\"hi\\\" \\\\n\""},
+        EchoCase{"TenMegabytes", kTenMegabytes,
+                 std::string(kMaxEchoBytes, 'a') + "...\" (cut, 10485760 bytes in all)"},
+        EchoCase{"CutInsideAnEscape", std::string(kMaxEchoBytes - 1, 'a') + "\x1b\x1b",
+                 std::string(kMaxEchoBytes - 1, 'a') + "\\x1b...\" (cut, 201 bytes in all)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pellix::hardening
