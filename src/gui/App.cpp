@@ -1,8 +1,6 @@
 #include "gui/App.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
-#include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <utility>
 
 #include "console/About.h"
+#include "gui/CommandLine.h"
 #include "gui/FrmSim.h"
 #include "gui/FrmStart.h"
 #include "gui/PaintWatch.h"
@@ -23,62 +22,32 @@ int RunPellix(int argc, char** argv) {
     QCoreApplication::setApplicationName("pellix");
     QCoreApplication::setApplicationVersion(PELLIX_VERSION);
 
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.setApplicationDescription(
-        "Pellix: a router console simulator and practice lab for the Vantric exam.");
-    parser.addVersionOption();
-    QCommandLineOption dirOption(
-        "dir",
-        "Keep router1.cfg, user.dat and the TFTP copies in DIR (default: the learner's "
-        "data folder, $XDG_DATA_HOME/pellix).",
-        "DIR");
-    parser.addOption(dirOption);
-    // For start-up measurements: quit as soon as the splash or the main
-    // window is on screen, or once the splash is fully drawn (no paint for
-    // 300 ms); or open the main window at once and stay (idle measurements).
-    QCommandLineOption quitOption(
-        "quit-after-show", "Quit once WINDOW (splash, splash-settled or main) shows.", "WINDOW");
-    quitOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(quitOption);
-    QCommandLineOption openMainOption("open-main", "Press Start at once.");
-    openMainOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(openMainOption);
-    // --help and --version answer before any window system is touched.
-    if (parser.parse(arguments)) {
-        if (parser.isSet("help") || parser.isSet("help-all")) {
-            QString help = parser.helpText();
-            help.replace("<executable_name>", "pellix");
-            fputs(qPrintable(help), stdout);
+    // The command line is read before any window system is touched, so that
+    // --help, --version and a wrong option need no display.
+    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (line.action) {
+        case CommandLine::Action::Help:
+            fputs(kHelp, stdout);
             return 0;
-        }
-        if (parser.isSet("version")) {
+        case CommandLine::Action::Version:
             fputs(about::VersionText("pellix").c_str(), stdout);
             return 0;
-        }
+        case CommandLine::Action::BadUsage:
+            fputs(about::BadUsageText("pellix", line.problem, kSynopsis).c_str(), stderr);
+            return about::kBadUsage;
+        case CommandLine::Action::Run:
+            break;
     }
 
-    // Qt takes its own options (-platform, -style ...) out first.
+    // Qt takes its own options (-platform, -style ...) out.
     QApplication app(argc, argv);
-    parser.process(app);
-    QString quitAfter = parser.value(quitOption);
-    if (parser.isSet(quitOption) && quitAfter != "splash" && quitAfter != "splash-settled" &&
-        quitAfter != "main") {
-        fputs("pellix: --quit-after-show takes splash, splash-settled or main\n", stderr);
-        return 2;
-    }
-    std::optional<std::filesystem::path> dir;
-    if (parser.isSet(dirOption))
-        dir = std::filesystem::path(QFile::encodeName(parser.value(dirOption)).toStdString());
 
     QGuiApplication::setDesktopFileName("pellix");
     InitResources();
     QApplication::setWindowIcon(QIcon(":/pellix.svg"));
 
-    std::filesystem::path folder = LearnerFolder(dir);
-    std::string error = PrepareLearnerFolder(folder, CreationFor(dir));
+    std::filesystem::path folder = LearnerFolder(line.dir);
+    std::string error = PrepareLearnerFolder(folder, CreationFor(line.dir));
     if (!error.empty()) {
         QMessageBox::critical(
             nullptr, "Pellix",
@@ -92,13 +61,13 @@ int RunPellix(int argc, char** argv) {
     QObject::connect(&splash, &frmstart::finished, &app, end, Qt::QueuedConnection);
     splash.show();
 
-    if (quitAfter == "splash") {
+    if (line.quitAfterShow == "splash") {
         AfterFirstPaint(&splash, end);
-    } else if (quitAfter == "splash-settled") {
+    } else if (line.quitAfterShow == "splash-settled") {
         AfterPaintSettles(&splash, 300, end);
-    } else if (parser.isSet(openMainOption)) {
+    } else if (line.openMain) {
         AfterFirstPaint(&splash, [&] { splash.Command1_Click(); });
-    } else if (quitAfter == "main") {
+    } else if (line.quitAfterShow == "main") {
         AfterFirstPaint(&splash, [&] {
             splash.Command1_Click();
             AfterFirstPaint(splash.Main(), end);

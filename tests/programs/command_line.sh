@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The programs' command lines, run as a user would, with no display: help,
+# version, "--", and a wrong option answered with a short usage and status 2.
+#   command_line.sh BINDIR
+set -uo pipefail
+bin=$1
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+export HOME=$work XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+failures=0
+
+# check STATUS STREAM TEXT PROGRAM ARGS...: the program ends with STATUS and
+# its STREAM (out or err) holds the line TEXT ("" for an empty stream).
+check() {
+  local status=$1 stream=$2 text=$3 program=$4
+  shift 4
+  timeout 20 "$bin/$program" "$@" </dev/null >"$work/out" 2>"$work/err"
+  local got=$?
+  local ok=1
+  [ "$got" -eq "$status" ] || ok=0
+  if [ -z "$text" ]; then
+    [ ! -s "$work/$stream" ] || ok=0
+  else
+    grep -qxF -- "$text" "$work/$stream" || ok=0
+  fi
+  if [ $ok -eq 0 ]; then
+    echo "FAIL: $program $* -> status $got (want $status), std$stream should hold \"$text\""
+    sed 's/^/  out: /' "$work/out"
+    sed 's/^/  err: /' "$work/err"
+    failures=$((failures + 1))
+  fi
+}
+
+copyright="Copyright (C) 2026 The Pellix developers"
+licence="License: MIT <https://opensource.org/license/mit>. There is NO WARRANTY."
+printf 'screen\n' >"$work/-script"
+
+for program in pellix pellix-replay; do
+  [ -x "$bin/$program" ] || continue
+  check 0 out "$program 1.0.0" "$program" --version
+  check 0 out "$copyright" "$program" -V
+  check 0 out "$licence" "$program" --version
+  check 0 err "" "$program" --help
+  check 0 out "  -h, --help      show this help and exit" "$program" -h
+  check 2 err "$program: unknown option --bogus" "$program" --bogus
+  check 2 err "Try '$program --help' for more information." "$program" --bogus
+  check 2 out "" "$program" --bogus
+  check 2 err "$program: unknown option -x" "$program" -x
+  check 2 err "$program: --dir needs a value" "$program" --dir
+done
+
+[ -x "$bin/pellix" ] && {
+  check 2 err "pellix: unexpected argument extra" pellix -- extra
+  check 2 err "pellix: unexpected argument extra" pellix extra
+  check 2 err "pellix: --quit-after-show takes splash, splash-settled or main" pellix --quit-after-show x
+  # Qt's own options reach Qt: the window opens offscreen.
+  check 0 err "" pellix -platform offscreen --dir "$work/gui" --quit-after-show splash
+  check 2 err "pellix: unknown option --platform=offscreen" pellix --platform=offscreen
+}
+
+# pellix-replay: "--" lets a script name start with a dash; one script only.
+check 0 out "" pellix-replay -- /dev/null
+[ "$(timeout 20 "$bin/pellix-replay" -- -script | grep -c '"lines"')" -eq 1 ] ||
+  { echo "FAIL: pellix-replay -- -script did not run the script"; failures=$((failures + 1)); }
+check 2 err "pellix-replay: more than one script" pellix-replay a b
+check 2 err "pellix-replay: no such folder: $work/none" pellix-replay --dir "$work/none"
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
