@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Pellix needs, when they are missing.
+# Installs the Debian packages Pellix needs, when they are missing. The names
+# hold on Debian 12 and later (versionless names, e.g. the clang runtime of
+# Debian's default clang through libclang-rt-dev).
 #   scripts/install-deps.sh build   what building and running needs
 #   scripts/install-deps.sh web     that, plus what the web build needs
-#   scripts/install-deps.sh test    all of it, plus what the tests need
+#   scripts/install-deps.sh test    all of it, plus what the tests and the package
+#                                   check (scripts/package-check.sh) need
 set -euo pipefail
 
 build_packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkgconf
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   libncurses-dev
 )
@@ -17,8 +20,9 @@ web_packages=(
 test_packages=(
   libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev
   tmux tidy
-  clang libclang-rt-14-dev
+  clang libclang-rt-dev
   chromium
+  debhelper dpkg-dev lintian appstream desktop-file-utils man-db
 )
 
 wanted=("${build_packages[@]}")
