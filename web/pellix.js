@@ -182,6 +182,16 @@
     el.strip.textContent = snap.pic.length ? snap.pic[0] : '';
     el.label.textContent = snap.label;
     el.plan.hidden = !snap.plan;
+    tellScoreProblem();
+  }
+
+  // A score file that cannot be read or written is told once, under the
+  // window: the router's lines, strip and label stay as they are.
+  let problemShown = 0;
+  function tellScoreProblem() {
+    const text = core.UTF8ToString(api.scoreProblem(problemShown));
+    problemShown = api.scoreProblemSerial();
+    if (text) say(text);
   }
 
   // ---- Events to the router ----
@@ -310,7 +320,7 @@
     if (!running) return;
     deliver('plan');
     draw();
-    el.closePlan.focus({ preventScroll: true });
+    focusConsole();
   }
 
   function closePlan() {
@@ -399,9 +409,9 @@
     el.finish.addEventListener('click', finish);
     el.showPlan.addEventListener('click', showPlan);
     el.closePlan.addEventListener('click', closePlan);
-    el.plan.addEventListener('keydown', (event) => {
-      if (event.key === 'Escape') closePlan();
-    });
+    // The plan passes the keys typed on it to the console, as the desktop
+    // program's plan does.
+    el.plan.addEventListener('keydown', onKey);
     el.again.addEventListener('click', () => window.location.reload());
     el.showProgress.addEventListener('click', showProgress);
     el.progressClose.addEventListener('click', closeProgress);
@@ -442,6 +452,8 @@
       snapshot: core.cwrap('pellix_snapshot', 'number', []),
       scrollBack: core.cwrap('pellix_scroll_back', 'number', []),
       score: core.cwrap('pellix_score', 'number', []),
+      scoreProblem: core.cwrap('pellix_score_problem', 'number', ['number']),
+      scoreProblemSerial: core.cwrap('pellix_score_problem_serial', 'number', []),
       progress: core.cwrap('pellix_progress', 'number', []),
       checkFile: (name, data, size) =>
         core.UTF8ToString(core.ccall('pellix_check_file', 'number', ['string', 'number', 'number'], [name, data, size])),

@@ -79,6 +79,17 @@ const char* pellix_scroll_back() {
     return Hand(ScrollBackJson(*gSim));
 }
 
+const char* pellix_score_problem(unsigned shown) {
+    if (!gSim) return Hand({});
+    const ScoreFileProblem& problem = gSim->ScoreProblem();
+    bool show = problem.serial != shown && problem.action != ScoreFileProblem::Action::None;
+    return Hand(show ? problem.Text() : std::string());
+}
+
+unsigned pellix_score_problem_serial() {
+    return gSim ? gSim->ScoreProblem().serial : 0;
+}
+
 long pellix_score() {
     return gSim ? SumTasks(gSim->Tasks) : 0;
 }

@@ -28,6 +28,11 @@ int pellix_event(const char* line);
 const char* pellix_snapshot();
 // The lines that left the top of the console, oldest first, as a JSON array.
 const char* pellix_scroll_back();
+// The score file's problem for the learner, shown once each time it is new:
+// the text when the problem is newer than the one with serial shown, else "".
+const char* pellix_score_problem(unsigned shown);
+// The problem's serial number (see ScoreFileProblem).
+unsigned pellix_score_problem_serial();
 // The score: the sum of the task table's entries.
 long pellix_score();
 // The progress view's table as JSON: {"next": the first task in the lessons'

@@ -36,7 +36,7 @@ async function shot(page, name) {
 const server = await serveSite(site);
 const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
 const downloads = mkdtempSync(join(tmpdir(), 'pellix-downloads-'));
-const browser = await launch(profile);
+let browser = await launch(profile);
 let failed = false;
 try {
   const page = await browser.newPage();
@@ -113,6 +113,11 @@ try {
   assert.equal((await snapshot(page)).plan, true);
   assert.equal(await page.$eval('#frmnetwork', (e) => e.hidden), false);
   await shot(page, 'web-plan.png');
+  await page.keyboard.type('exit');
+  assert.equal((await snapshot(page)).lines[20], 'R1#exit', 'typing goes on while the plan is open');
+  await page.click('#frmnetwork img');
+  await page.keyboard.press('Backspace');
+  assert.equal((await snapshot(page)).lines[20], 'R1#exi', 'keys typed on the plan reach the console');
   await page.click('#planClose');
   assert.equal((await snapshot(page)).plan, false);
 
@@ -193,9 +198,17 @@ try {
   await startLab(page);
   await page.keyboard.press('Enter');
   assert.equal(scoreOf((await snapshot(page)).label), 1, 'Finish saved the score');
-
   assert.deepEqual(foreign, [], 'no request beyond the site');
   assert.deepEqual(problems, [], 'no script error');
+
+  // A browser restart keeps the files too.
+  await browser.close();
+  browser = await launch(profile);
+  const again = await browser.newPage();
+  await again.goto(server.url, { waitUntil: 'load' });
+  await startLab(again);
+  await again.keyboard.press('Enter');
+  assert.equal(scoreOf((await snapshot(again)).label), 1, 'score kept over a browser restart');
   console.log('browser test passed; requests: ' + [...new Set(server.requests)].join(' '));
 } catch (error) {
   failed = true;
