@@ -1,0 +1,90 @@
+#include "serve/Classroom.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "scoring/ScoreFile.h"
+#include "serve/LearnerName.h"
+#include "state/DataFolder.h"
+#include "state/Files.h"
+
+namespace pellix::serve {
+
+namespace {
+
+constexpr char kScoreFileName[] = "user.dat";
+
+}  // namespace
+
+Classroom::Classroom(std::filesystem::path dir, std::optional<std::string> classPassword)
+    : dir_(std::move(dir)), classPassword_(std::move(classPassword)) {}
+
+bool Classroom::PasswordMatches(std::string_view typed) const {
+    if (!classPassword_) return true;
+    const std::string& want = *classPassword_;
+    unsigned char difference = typed.size() == want.size() ? 0 : 1;
+    for (std::size_t i = 0; i < std::min(typed.size(), want.size()); ++i)
+        difference |= static_cast<unsigned char>(typed[i] ^ want[i]);
+    return difference == 0;
+}
+
+std::string Classroom::OpenFolder(const std::string& name, std::filesystem::path& folder) const {
+    if (!ValidLearnerName(name)) return "not a learner name";
+    folder = dir_ / name;
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(folder, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status))
+        return "the learner's folder is not a plain folder";
+    return PrepareLearnerFolder(folder);
+}
+
+Session* Classroom::Holder(const std::string& name) const {
+    auto found = holders_.find(name);
+    return found == holders_.end() ? nullptr : found->second;
+}
+
+void Classroom::Attach(const std::string& name, Session* session) {
+    holders_[name] = session;
+}
+
+void Classroom::Detach(const std::string& name, const Session* session) {
+    auto found = holders_.find(name);
+    if (found != holders_.end() && found->second == session) holders_.erase(found);
+}
+
+void Classroom::Publish(const std::string& name, const TaskTable& tasks) {
+    std::lock_guard lock(mutex_);
+    live_[name] = tasks;
+}
+
+void Classroom::Unpublish(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    live_.erase(name);
+}
+
+std::vector<LearnerStatus> Classroom::Statuses() const {
+    std::map<std::string, LearnerStatus> byName;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir_, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!ValidLearnerName(name) || !it->is_directory(ec) || it->is_symlink(ec)) continue;
+        LearnerStatus& status = byName[name];
+        status.name = name;
+        const FileRead read = ReadWholeFile(it->path() / kScoreFileName);
+        if (read.data) status.tasks = ReadScoreText(*read.data);
+    }
+    std::lock_guard lock(mutex_);
+    for (const auto& [name, tasks] : live_) {
+        LearnerStatus& status = byName[name];
+        status.name = name;
+        status.connected = true;
+        status.tasks = tasks;
+    }
+    std::vector<LearnerStatus> statuses;
+    statuses.reserve(byName.size());
+    for (auto& [name, status] : byName) statuses.push_back(std::move(status));
+    return statuses;
+}
+
+}  // namespace pellix::serve

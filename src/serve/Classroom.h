@@ -1,0 +1,61 @@
+// What the sessions of one server share: the server's folder with one folder
+// per learner, the class password, which session holds which learner, and
+// the live scores the scoreboard shows.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scoring/TaskTable.h"
+
+namespace pellix::serve {
+
+class Session;
+
+struct LearnerStatus {
+    std::string name;
+    bool connected = false;
+    TaskTable tasks{};
+};
+
+class Classroom {
+  public:
+    Classroom(std::filesystem::path dir, std::optional<std::string> classPassword);
+
+    const std::filesystem::path& Dir() const { return dir_; }
+    const std::optional<std::string>& ClassPassword() const { return classPassword_; }
+
+    // Whether `typed` is the class password, compared in constant time.
+    bool PasswordMatches(std::string_view typed) const;
+
+    // The learner's folder, created with the delivered router1.cfg when it is
+    // new. Returns an error text, or "" when the folder is ready. A name is
+    // only ever a valid learner name; a folder entry that is a link or a file
+    // is refused rather than followed.
+    std::string OpenFolder(const std::string& name, std::filesystem::path& folder) const;
+
+    // The session that holds the learner at the moment, or nullptr. Only the
+    // event loop calls these three.
+    Session* Holder(const std::string& name) const;
+    void Attach(const std::string& name, Session* session);
+    void Detach(const std::string& name, const Session* session);
+
+    // The scoreboard's view, safe from any thread: the tasks of a connected
+    // learner as the session has them; the others' from their score files.
+    void Publish(const std::string& name, const TaskTable& tasks);
+    void Unpublish(const std::string& name);
+    std::vector<LearnerStatus> Statuses() const;
+
+  private:
+    std::filesystem::path dir_;
+    std::optional<std::string> classPassword_;
+    std::map<std::string, Session*> holders_;
+    mutable std::mutex mutex_;
+    std::map<std::string, TaskTable> live_;
+};
+
+}  // namespace pellix::serve

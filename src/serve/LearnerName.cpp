@@ -1,0 +1,15 @@
+#include "serve/LearnerName.h"
+
+namespace pellix::serve {
+
+bool ValidLearnerName(std::string_view name) {
+    if (name.empty() || name.size() > kMaxNameLength) return false;
+    for (char c : name) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool digit = c >= '0' && c <= '9';
+        if (!letter && !digit && c != '-' && c != '_') return false;
+    }
+    return true;
+}
+
+}  // namespace pellix::serve

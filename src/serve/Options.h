@@ -1,0 +1,53 @@
+// pellix-serve's command line.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellix::serve {
+
+inline constexpr char kUsage[] =
+    "Usage: pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]\n"
+    "                    [--class-password FILE] [--max-sessions N]\n"
+    "                    [--idle-timeout SECONDS]\n"
+    "The router console for a whole classroom over telnet, with a scoreboard\n"
+    "for the instructor over HTTP.\n"
+    "  --dir DIR               one folder per learner in DIR (default:\n"
+    "                          $XDG_DATA_HOME/pellix/classroom or\n"
+    "                          ~/.local/share/pellix/classroom)\n"
+    "  --listen ADDR           the address both listeners bind to (default 127.0.0.1)\n"
+    "  --port N                the telnet port (default 2323)\n"
+    "  --web-port N            the scoreboard's HTTP port (default 8023)\n"
+    "  --class-password FILE   ask for the password on FILE's first line first\n"
+    "  --max-sessions N        connections served at once (default 200)\n"
+    "  --idle-timeout SECONDS  end a session after so long without a key\n"
+    "                          (default 1800; 0: never)\n"
+    "  -h, --help              show this help\n"
+    "  -V, --version           show the version\n";
+
+inline constexpr int kDefaultPort = 2323;
+inline constexpr int kDefaultWebPort = 8023;
+inline constexpr int kDefaultMaxSessions = 200;
+inline constexpr int kDefaultIdleTimeout = 1800;
+
+struct Options {
+    std::optional<std::filesystem::path> dir;
+    std::string listen = "127.0.0.1";
+    int port = kDefaultPort;
+    int webPort = kDefaultWebPort;
+    std::optional<std::filesystem::path> classPassword;
+    int maxSessions = kDefaultMaxSessions;
+    int idleTimeout = kDefaultIdleTimeout;
+    bool help = false;
+    bool version = false;
+    std::string error;  // what is wrong with the command line, or ""
+};
+
+Options ParseOptions(const std::vector<std::string>& args);
+
+// DIR's default: the "classroom" folder in the XDG data folder of pellix.
+std::filesystem::path ClassroomFolder(const std::optional<std::filesystem::path>& dir);
+
+}  // namespace pellix::serve

@@ -1,0 +1,291 @@
+#include "serve/Session.h"
+
+#include <libtelnet.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "serve/LearnerName.h"
+#include "term/Keys.h"
+#include "term/Layout.h"
+
+namespace pellix::serve {
+
+namespace {
+
+// What the server offers and asks for: it echoes and suppresses go-ahead
+// (the client's character mode), and it wants the window size and the
+// terminal type.
+const telnet_telopt_t kTelnetOptions[] = {
+    {TELNET_TELOPT_ECHO, TELNET_WILL, TELNET_DONT},
+    {TELNET_TELOPT_SGA, TELNET_WILL, TELNET_DO},
+    {TELNET_TELOPT_NAWS, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_TTYPE, TELNET_WONT, TELNET_DO},
+    {-1, 0, 0},
+};
+
+constexpr std::size_t kMaxTerminalType = 40;
+constexpr int kCtrlC = 3;
+constexpr int kCtrlD = 4;
+constexpr int kBackspace = 8;
+constexpr int kDelete = 127;
+constexpr int kEnter = 13;
+
+constexpr std::string_view kGreeting =
+    "Pellix classroom: your own router console of the exercise network.\r\n";
+constexpr std::string_view kPasswordPrompt = "Class password: ";
+constexpr std::string_view kNamePrompt = "Learner name: ";
+
+// Terminals known to show no colours; every other gets the coloured strip.
+bool ColourTerminal(std::string_view type) {
+    std::string lower(type);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return !(lower.starts_with("vt") || lower == "dumb" || lower == "unknown");
+}
+
+std::string Printable(std::string_view text) {
+    std::string shown(text.substr(0, kMaxTerminalType));
+    for (char& c : shown)
+        if (c < 33 || c > 126) c = '?';
+    return shown;
+}
+
+}  // namespace
+
+Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout)
+    : room_(room),
+      idleTimeout_(idleTimeout),
+      lastKey_(now),
+      lastInput_(now),
+      phase_(room.ClassPassword() ? Phase::Password : Phase::Name) {
+    telnet_ = telnet_init(kTelnetOptions, &Session::OnTelnetEvent, 0, this);
+    if (!telnet_) {
+        phase_ = Phase::Closed;
+        return;
+    }
+    telnet_negotiate(telnet_, TELNET_WILL, TELNET_TELOPT_ECHO);
+    telnet_negotiate(telnet_, TELNET_WILL, TELNET_TELOPT_SGA);
+    telnet_negotiate(telnet_, TELNET_DO, TELNET_TELOPT_NAWS);
+    telnet_negotiate(telnet_, TELNET_DO, TELNET_TELOPT_TTYPE);
+    Send(kGreeting);
+    Send(phase_ == Phase::Password ? kPasswordPrompt : kNamePrompt);
+}
+
+Session::~Session() {
+    ReleaseLearner();
+    if (telnet_) telnet_free(telnet_);
+}
+
+void Session::OnTelnetEvent(telnet_t*, telnet_event_t* event, void* self) {
+    static_cast<Session*>(self)->OnEvent(*event);
+}
+
+void Session::OnEvent(const telnet_event_t& event) {
+    switch (event.type) {
+        case TELNET_EV_SEND:
+            out_.append(event.data.buffer, event.data.size);
+            break;
+        case TELNET_EV_DATA:
+            if (phase_ != Phase::Closed)
+                Keys(decoder_.Feed(std::string_view(event.data.buffer, event.data.size)));
+            break;
+        case TELNET_EV_WILL:
+            if (event.neg.telopt == TELNET_TELOPT_TTYPE) telnet_ttype_send(telnet_);
+            break;
+        case TELNET_EV_SUBNEGOTIATION:
+            if (event.sub.telopt == TELNET_TELOPT_NAWS && event.sub.size == 4) {
+                const auto* b = reinterpret_cast<const unsigned char*>(event.sub.buffer);
+                const int cols = b[0] << 8 | b[1];
+                const int rows = b[2] << 8 | b[3];
+                // 0 means "unknown" to a client: keep what there is.
+                if (cols > 0 && rows > 0) {
+                    screen_.Resize(rows, cols);
+                    dirty_ = true;
+                }
+            }
+            break;
+        case TELNET_EV_TTYPE:
+            if (event.ttype.cmd == TELNET_TTYPE_IS && event.ttype.name) {
+                terminalType_ = Printable(event.ttype.name);
+                screen_.SetColours(ColourTerminal(terminalType_));
+                screen_.Invalidate();
+                dirty_ = true;
+            }
+            break;
+        case TELNET_EV_IAC:
+            // The client's "interrupt process" is Ctrl-C.
+            if (event.iac.cmd == TELNET_IP && phase_ != Phase::Closed) Keys({kCtrlC});
+            break;
+        case TELNET_EV_ERROR:
+            // The stream cannot be followed any more (a broken sequence, an
+            // overlong subnegotiation): this connection ends, nothing else.
+            End("The connection sent what is not telnet; it is closed.");
+            break;
+        default:
+            break;
+    }
+}
+
+void Session::Send(std::string_view text) {
+    if (telnet_) telnet_send(telnet_, text.data(), text.size());
+}
+
+void Session::Receive(std::string_view bytes, Clock::time_point now) {
+    if (phase_ == Phase::Closed || bytes.empty()) return;
+    lastInput_ = now;
+    telnet_recv(telnet_, bytes.data(), bytes.size());
+    if (phase_ == Phase::Console) Draw();
+}
+
+void Session::Tick(Clock::time_point now) {
+    if (phase_ == Phase::Closed) return;
+    if (decoder_.Pending() && now - lastInput_ >= kEscapeWait) Keys(decoder_.Flush());
+    if (phase_ == Phase::Password || phase_ == Phase::Name) {
+        if (now - lastKey_ >= kLoginTimeout) End("No learner name came in time; goodbye.");
+    } else if (phase_ == Phase::Console && idleTimeout_.count() > 0 &&
+               now - lastKey_ >= idleTimeout_) {
+        End("No key for " + std::to_string(idleTimeout_.count()) +
+            " seconds: this session ends. Your score is saved.");
+    }
+    if (phase_ == Phase::Console) Draw();
+}
+
+void Session::Keys(const std::vector<int>& keys) {
+    for (int key : keys) {
+        if (phase_ == Phase::Closed) return;
+        lastKey_ = lastInput_;
+        if (phase_ == Phase::Console)
+            ConsoleKey(key);
+        else
+            LoginKey(key);
+    }
+}
+
+void Session::LoginKey(int key) {
+    if (key == kEnter) {
+        SubmitLine();
+    } else if (key == kBackspace || key == kDelete) {
+        if (line_.empty()) return;
+        line_.pop_back();
+        if (phase_ == Phase::Name) Send("\b \b");
+    } else if (key == kCtrlC || (key == kCtrlD && line_.empty())) {
+        End("Goodbye.");
+    } else if (key >= 32 && key <= 126 && line_.size() < kMaxLoginLine) {
+        line_ += static_cast<char>(key);
+        // The password is not shown; the name is, as far as it can be one.
+        if (phase_ == Phase::Name && line_.size() <= kMaxNameLength) Send(std::string(1, key));
+    }
+}
+
+void Session::SubmitLine() {
+    const std::string line = std::move(line_);
+    line_.clear();
+    Send("\r\n");
+    if (phase_ == Phase::Password) {
+        if (room_.PasswordMatches(line)) {
+            phase_ = Phase::Name;
+            Send(kNamePrompt);
+        } else if (++passwordTries_ >= kMaxPasswordTries) {
+            End("Wrong class password; goodbye.");
+        } else {
+            Send("Wrong class password.\r\n");
+            Send(kPasswordPrompt);
+        }
+        return;
+    }
+    if (!ValidLearnerName(line)) {
+        Send(kNameRule);
+        Send("\r\n");
+        Send(kNamePrompt);
+        return;
+    }
+    Login(line);
+}
+
+void Session::Login(const std::string& name) {
+    if (Session* holder = room_.Holder(name); holder && holder != this) {
+        sim_ = holder->Surrender();
+    } else {
+        std::filesystem::path folder;
+        if (std::string problem = room_.OpenFolder(name, folder); !problem.empty()) {
+            Send("This name cannot be used here (" + problem + "); ask your instructor.\r\n");
+            Send(kNamePrompt);
+            return;
+        }
+        sim_ = std::make_unique<Sim>(folder);
+        sim_->Form_Load();
+    }
+    name_ = name;
+    room_.Attach(name_, this);
+    phase_ = Phase::Console;
+    screen_.Invalidate();
+    published_ = sim_->Tasks;
+    room_.Publish(name_, published_);
+    dirty_ = true;
+}
+
+std::unique_ptr<Sim> Session::Surrender() {
+    std::unique_ptr<Sim> sim = std::move(sim_);
+    room_.Detach(name_, this);
+    End("Your learner name was opened from another connection, which has your router now.");
+    return sim;
+}
+
+void Session::ConsoleKey(int key) {
+    const term::Outcome outcome =
+        term::HandleKey(*sim_, key, term::Fits(screen_.Rows(), screen_.Cols()));
+    dirty_ = true;
+    if (outcome == term::Outcome::Finished)
+        End("Your score is saved. Goodbye.");
+    else if (outcome == term::Outcome::Interrupted)
+        End("Session ended. Your score is saved.");
+}
+
+void Session::Draw() {
+    if (!dirty_ || !sim_) return;
+    dirty_ = false;
+    Send(screen_.Render(term::ScreenFor(sim_->Snap(), screen_.Rows(), screen_.Cols())));
+    Publish();
+}
+
+void Session::Publish() {
+    if (!sim_ || sim_->Tasks == published_) return;
+    published_ = sim_->Tasks;
+    room_.Publish(name_, published_);
+}
+
+void Session::ReleaseLearner() {
+    if (!sim_) return;
+    sim_->Finish();  // saves the score file
+    Publish();
+    room_.Unpublish(name_);
+    room_.Detach(name_, this);
+    sim_.reset();
+}
+
+void Session::End(std::string_view farewell) {
+    if (phase_ == Phase::Closed) return;
+    if (phase_ == Phase::Console) {
+        Draw();
+        // Below the console, the terminal's looks as they were.
+        Send("\x1b[0m\x1b[?25h\x1b[" + std::to_string(screen_.Rows()) + ";1H\r\n");
+    } else {
+        Send("\r\n");
+    }
+    ReleaseLearner();
+    Send(farewell);
+    Send("\r\n");
+    phase_ = Phase::Closed;
+}
+
+void Session::Shutdown() {
+    End("The classroom server is shutting down. Your score is saved. Goodbye.");
+}
+
+void Session::Abandon() {
+    ReleaseLearner();
+    phase_ = Phase::Closed;
+    out_.clear();
+}
+
+}  // namespace pellix::serve

@@ -1,0 +1,100 @@
+// One telnet connection: the telnet protocol (libtelnet), the class password
+// and learner name prompts, then the learner's router console drawn as
+// pellix-term draws it. Free of sockets: the server feeds it the bytes it
+// receives and sends what it leaves in Output().
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "console/Sim.h"
+#include "serve/AnsiScreen.h"
+#include "serve/Classroom.h"
+#include "serve/KeyDecoder.h"
+
+struct telnet_t;
+union telnet_event_t;
+
+namespace pellix::serve {
+
+using Clock = std::chrono::steady_clock;
+
+// How long a connection may take to log in, whatever the idle timeout.
+inline constexpr auto kLoginTimeout = std::chrono::seconds(120);
+// How long an Esc waits for the rest of a function or arrow key's sequence.
+inline constexpr auto kEscapeWait = std::chrono::milliseconds(50);
+// The longest password or name line kept; more typed is ignored.
+inline constexpr std::size_t kMaxLoginLine = 256;
+// Wrong class passwords before the connection is closed.
+inline constexpr int kMaxPasswordTries = 3;
+
+class Session {
+  public:
+    enum class Phase { Password, Name, Console, Closed };
+
+    Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout);
+    ~Session();  // the learner's run ends: the score file is saved
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Bytes received from the client.
+    void Receive(std::string_view bytes, Clock::time_point now);
+    // Time passing: a lone Esc, the idle and login timeouts.
+    void Tick(Clock::time_point now);
+    // The server stops: the learner is told, the score saved.
+    void Shutdown();
+    // The server gives up on the connection (a stalled client): the score is
+    // saved, nothing more is sent.
+    void Abandon();
+
+    // The bytes to send; the server takes them out.
+    std::string& Output() { return out_; }
+    Phase CurrentPhase() const { return phase_; }
+    bool Closed() const { return phase_ == Phase::Closed; }
+    bool WaitsForEscape() const { return decoder_.Pending(); }
+    const std::string& Name() const { return name_; }
+    int Rows() const { return screen_.Rows(); }
+    int Cols() const { return screen_.Cols(); }
+    const std::string& TerminalType() const { return terminalType_; }
+    const Sim* Learner() const { return sim_.get(); }
+
+    // Another connection logs in with this learner's name: it takes the
+    // router over as it stands; this connection is told and closed.
+    std::unique_ptr<Sim> Surrender();
+
+  private:
+    static void OnTelnetEvent(telnet_t* telnet, telnet_event_t* event, void* self);
+    void OnEvent(const telnet_event_t& event);
+    void Send(std::string_view text);
+    void Keys(const std::vector<int>& keys);
+    void LoginKey(int key);
+    void SubmitLine();
+    void Login(const std::string& name);
+    void ConsoleKey(int key);
+    void AskAgain();
+    void Draw();
+    void Publish();
+    void End(std::string_view farewell);
+    void ReleaseLearner();
+
+    Classroom& room_;
+    telnet_t* telnet_ = nullptr;
+    std::chrono::seconds idleTimeout_;
+    Clock::time_point lastKey_;
+    Clock::time_point lastInput_;
+    Phase phase_;
+    std::string out_;
+    KeyDecoder decoder_;
+    AnsiScreen screen_;
+    std::string terminalType_;
+    std::string line_;
+    int passwordTries_ = 0;
+    std::string name_;
+    std::unique_ptr<Sim> sim_;
+    TaskTable published_{};
+    bool dirty_ = false;
+};
+
+}  // namespace pellix::serve
