@@ -116,9 +116,11 @@ void Session::OnEvent(const telnet_event_t& event) {
             // The client's "interrupt process" is Ctrl-C.
             if (event.iac.cmd == TELNET_IP && phase_ != Phase::Closed) Keys({kCtrlC});
             break;
+        case TELNET_EV_WARNING:
         case TELNET_EV_ERROR:
-            // The stream cannot be followed any more (a broken sequence, an
-            // overlong subnegotiation): this connection ends, nothing else.
+            // A broken telnet sequence or an overlong subnegotiation, which
+            // no real client sends (libtelnet does not always say which):
+            // this connection ends, nothing else.
             End("The connection sent what is not telnet; it is closed.");
             break;
         default:
@@ -144,8 +146,8 @@ void Session::Tick(Clock::time_point now) {
         if (now - lastKey_ >= kLoginTimeout) End("No learner name came in time; goodbye.");
     } else if (phase_ == Phase::Console && idleTimeout_.count() > 0 &&
                now - lastKey_ >= idleTimeout_) {
-        End("No key for " + std::to_string(idleTimeout_.count()) +
-            " seconds: this session ends. Your score is saved.");
+        End("This session was idle for " + std::to_string(idleTimeout_.count()) +
+            " s and ends now. Your score is saved.");
     }
     if (phase_ == Phase::Console) Draw();
 }
@@ -170,7 +172,9 @@ void Session::LoginKey(int key) {
         if (phase_ == Phase::Name) Send("\b \b");
     } else if (key == kCtrlC || (key == kCtrlD && line_.empty())) {
         End("Goodbye.");
-    } else if (key >= 32 && key <= 126 && line_.size() < kMaxLoginLine) {
+    } else if (key >= 32 && key <= 255 && key != kDelete && line_.size() < kMaxLoginLine) {
+        // Every byte counts, so that a name with a letter outside ASCII is
+        // refused rather than shortened.
         line_ += static_cast<char>(key);
         // The password is not shown; the name is, as far as it can be one.
         if (phase_ == Phase::Name && line_.size() <= kMaxNameLength) Send(std::string(1, key));

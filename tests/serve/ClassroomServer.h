@@ -1,0 +1,63 @@
+// A classroom server for one test: its own folder, the telnet server on a
+// free loopback port in a thread of its own, the scoreboard when asked for.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "TestFolder.h"
+#include "serve/Classroom.h"
+#include "serve/Scoreboard.h"
+#include "serve/Server.h"
+
+namespace pellix::serve::testing {
+
+struct ServerSetup {
+    ServerLimits limits{};
+    std::optional<std::string> classPassword;
+    bool scoreboard = false;
+};
+
+class ClassroomServer {
+  public:
+    explicit ClassroomServer(ServerSetup setup = {})
+        : room_(folder_.Path(), setup.classPassword), server_(room_, setup.limits) {
+        std::string error;
+        port_ = server_.Bind("127.0.0.1", 0, error);
+        if (setup.scoreboard) {
+            web_ = std::make_unique<WebServer>(room_, token_);
+            webPort_ = web_->Bind("127.0.0.1", 0);
+            web_->Start();
+        }
+        thread_ = std::thread([this] { server_.Run(); });
+    }
+    ~ClassroomServer() { Stop(); }
+
+    // Stops as SIGTERM does and waits until every session is closed.
+    void Stop() {
+        if (!thread_.joinable()) return;
+        server_.Stop();
+        thread_.join();
+        if (web_) web_->Stop();
+    }
+
+    int Port() const { return port_; }
+    int WebPort() const { return webPort_; }
+    const std::string& Token() const { return token_; }
+    const Folder& Dir() const { return folder_; }
+    Classroom& Room() { return room_; }
+
+  private:
+    Folder folder_;
+    std::string token_ = "test-token-5e1f";
+    Classroom room_;
+    Server server_;
+    std::unique_ptr<WebServer> web_;
+    int port_ = -1;
+    int webPort_ = -1;
+    std::thread thread_;
+};
+
+}  // namespace pellix::serve::testing

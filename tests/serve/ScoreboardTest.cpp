@@ -1,0 +1,155 @@
+// The scoreboard over HTTP (the page, the JSON, the token), and the program
+// itself: its start-up lines and its stop on SIGTERM.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include "ClassroomServer.h"
+#include "TelnetClient.h"
+#include "scoring/ScoreFile.h"
+
+extern char** environ;
+
+namespace pellix::serve::testing {
+namespace {
+
+// A learner who worked at an earlier session: tasks 1 to 5 done.
+void SeedLearner(const Folder& dir, const std::string& name) {
+    fs::create_directories(dir.Path() / name);
+    TaskTable tasks{};
+    for (int task = 1; task <= 5; ++task) tasks[static_cast<std::size_t>(task)] = 1;
+    FillerSource fillers;
+    dir.Write(name + "/user.dat", WriteScoreText(tasks, fillers));
+}
+
+TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
+    ClassroomServer server({.scoreboard = true});
+    SeedLearner(server.Dir(), "zoe");
+    fs::create_directories(server.Dir().Path() / "not a learner");
+    TelnetClient ana(server.Port());
+    ASSERT_TRUE(ana.WaitText("Learner name: "));
+    ana.Type("ana");
+    ana.Enter();
+    ASSERT_TRUE(ana.WaitText("Vantric Sim"));
+    ana.Press("f2");  // task 50
+    ASSERT_TRUE(ana.WaitText("Press any key to close the network plan."));
+
+    httplib::Client http("127.0.0.1", server.WebPort());
+    for (const std::string path : {"/", "/?token=wrong", "/scoreboard.json",
+                                   "/scoreboard.json?token=test-token-5e1"}) {
+        auto response = http.Get(path);
+        ASSERT_TRUE(response) << path;
+        EXPECT_EQ(response->status, 403) << path;
+        EXPECT_EQ(response->body.find("ana"), std::string::npos) << path;
+    }
+
+    auto page = http.Get("/?token=" + server.Token());
+    ASSERT_TRUE(page);
+    ASSERT_EQ(page->status, 200);
+    EXPECT_NE(page->get_header_value("Content-Type").find("text/html"), std::string::npos);
+    const std::string& html = page->body;
+    EXPECT_NE(html.find("<meta http-equiv=\"refresh\" content=\"5\">"), std::string::npos);
+    EXPECT_NE(html.find("<td class=\"name\">ana</td><td class=\"on\">connected</td>"
+                        "<td class=\"score\">1</td>"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find("<td class=\"name\">zoe</td><td class=\"off\">no</td>"
+                        "<td class=\"score\">5</td>"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find("title=\"Task 50: done\""), std::string::npos);
+    EXPECT_EQ(html.find("not a learner"), std::string::npos);
+
+    httplib::Headers bearer = {{"Authorization", "Bearer " + server.Token()}};
+    auto json = http.Get("/scoreboard.json", bearer);
+    ASSERT_TRUE(json);
+    ASSERT_EQ(json->status, 200);
+    const auto board = nlohmann::json::parse(json->body);
+    EXPECT_EQ(board["taskCount"], 50);
+    ASSERT_EQ(board["learners"].size(), 2u);
+    const auto& first = board["learners"][0];
+    EXPECT_EQ(first["name"], "ana");
+    EXPECT_EQ(first["connected"], true);
+    EXPECT_EQ(first["score"], 1);
+    ASSERT_EQ(first["tasks"].size(), 50u);
+    EXPECT_EQ(first["tasks"][49], true);
+    EXPECT_EQ(first["tasks"][0], false);
+    const auto& second = board["learners"][1];
+    EXPECT_EQ(second["name"], "zoe");
+    EXPECT_EQ(second["connected"], false);
+    EXPECT_EQ(second["score"], 5);
+    EXPECT_EQ(second["tasks"][4], true);
+}
+
+// The program as an instructor starts it: the lines it prints, learners
+// working, SIGTERM, every score saved and exit status 0.
+TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
+    Folder dir;
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    const std::string dirText = dir.Path().string();
+    std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dirText, "--port", "0",
+                                     "--web-port", "0"};
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, PELLIX_SERVE_EXE, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    FILE* lines = fdopen(out[0], "r");
+    int port = -1;
+    std::string printed;
+    char line[512];
+    while (port < 0 && fgets(line, sizeof line, lines)) {
+        printed += line;
+        sscanf(line, "pellix-serve: learners connect with: telnet 127.0.0.1 %d", &port);
+    }
+    ASSERT_GT(port, 0) << printed;
+    ASSERT_TRUE(fgets(line, sizeof line, lines));
+    EXPECT_TRUE(std::string(line).starts_with("pellix-serve: scoreboard: http://127.0.0.1:"))
+        << line;
+
+    std::vector<std::unique_ptr<TelnetClient>> learners;
+    for (const char* name : {"ana", "ben"}) {
+        learners.push_back(std::make_unique<TelnetClient>(port));
+        TelnetClient& client = *learners.back();
+        ASSERT_TRUE(client.WaitText("Learner name: "));
+        client.Type(name);
+        client.Enter();
+        ASSERT_TRUE(client.WaitText("Vantric Sim"));
+        client.Press("f2");  // task 50: saved only when the session ends
+        ASSERT_TRUE(client.WaitText("Press any key to close the network plan."));
+    }
+    TelnetClient waiting(port);  // not logged in yet
+    ASSERT_TRUE(waiting.WaitText("Learner name: "));
+
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    for (auto& client : learners) {
+        EXPECT_TRUE(client->WaitText("The classroom server is shutting down."));
+        EXPECT_TRUE(client->WaitClosed());
+    }
+    EXPECT_TRUE(waiting.WaitClosed());
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    fclose(lines);
+    for (const char* name : {"ana", "ben"})
+        EXPECT_EQ(ReadScoreText(dir.Read(std::string(name) + "/user.dat"))[50], 1) << name;
+    // No new connection after the stop.
+    TelnetClient late(port);
+    EXPECT_FALSE(late.Connected());
+}
+
+}  // namespace
+}  // namespace pellix::serve::testing

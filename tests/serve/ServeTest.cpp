@@ -1,0 +1,383 @@
+// The classroom server over loopback, driven by scripted telnet clients: the
+// telnet negotiation, logging in, the whole exercise, reconnecting, several
+// learners, bad names, the class password, and the clients that misbehave.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "ClassroomServer.h"
+#include "TelnetClient.h"
+#include "Transcript.h"
+#include "scoring/ScoreFile.h"
+#include "serve/LearnerName.h"
+#include "state/ConfigFile.h"
+
+namespace pellix::serve::testing {
+namespace {
+
+std::string ReadText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool ShowsConsole(const TelnetClient& client) {
+    return client.Screen().Row(0).starts_with("Vantric Sim");
+}
+
+// Logs in with the name and waits for the router's console.
+void LogIn(TelnetClient& client, std::string_view name) {
+    ASSERT_TRUE(client.WaitText("Learner name: ")) << client.Received();
+    client.Type(name);
+    client.Enter();
+    ASSERT_TRUE(client.WaitFor([&] { return ShowsConsole(client); })) << client.Screen().Text();
+}
+
+std::string LabelOf(const TelnetClient& client) {
+    const std::string row = client.Screen().Row(0);
+    const auto at = row.find("Score:");
+    return at == std::string::npos ? "" : row.substr(at);
+}
+
+// From the welcome screen to the first prompt, where the score label shows.
+void GetStarted(TelnetClient& client) {
+    client.Enter();
+    ASSERT_TRUE(client.WaitFor([&] { return !LabelOf(client).empty(); })) << client.Screen().Text();
+}
+
+// Types a command, waits for its echo, presses Enter and waits until the
+// input line shows the next prompt.
+void Command(TelnetClient& client, std::string_view command, std::string_view nextPrompt) {
+    const std::string typed = client.Screen().Row(21) + std::string(command);
+    client.Type(command);
+    ASSERT_TRUE(client.WaitRow(21, typed)) << client.Screen().Text();
+    client.Enter();
+    ASSERT_TRUE(client.WaitRow(21, nextPrompt)) << command << "\n" << client.Screen().Text();
+}
+
+TaskTable SavedTasks(const ClassroomServer& server, const std::string& name) {
+    return ReadScoreText(ReadText(server.Dir().Path() / name / "user.dat"));
+}
+
+// The host name in the learner's router1.cfg, or "" when it cannot be read.
+std::string SavedHostname(const ClassroomServer& server, const std::string& name) {
+    const auto saved = ReadConfigText(ReadText(server.Dir().Path() / name / "router1.cfg"));
+    return saved ? (*saved)[slot::Hostname - 1] : "";
+}
+
+TEST(ServeTelnet, AsksForCharacterModeWindowSizeAndTerminalType) {
+    ClassroomServer server;
+    TelnetClient client(server.Port(), {.rows = 30, .cols = 100});
+    ASSERT_TRUE(client.WaitText("Learner name: "));
+    const std::vector<std::pair<int, int>> wanted = {
+        {251, 1},   // WILL ECHO
+        {251, 3},   // WILL SUPPRESS-GO-AHEAD
+        {253, 31},  // DO NAWS
+        {253, 24},  // DO TERMINAL-TYPE
+    };
+    for (const auto& request : wanted)
+        EXPECT_NE(std::find(client.Requests().begin(), client.Requests().end(), request),
+                  client.Requests().end())
+            << request.first << " " << request.second;
+    LogIn(client, "ana");
+    // The window's size from NAWS: the key hint on the last row of 30.
+    EXPECT_TRUE(client.WaitRow(23, "F2 Network Plan  F10 Finish")) << client.Screen().Text();
+    EXPECT_TRUE(client.WaitFor([&] { return client.Screen().Row(0).size() == 100; }))
+        << client.Screen().Row(0);
+    // Too small a window after a resize: the console gives way to a notice.
+    client.Resize(20, 60);
+    EXPECT_TRUE(client.WaitFor([&] { return !ShowsConsole(client); })) << client.Screen().Text();
+    client.Resize(24, 80);
+    EXPECT_TRUE(client.WaitFor([&] { return ShowsConsole(client); })) << client.Screen().Text();
+}
+
+TEST(ServeTelnet, ClientThatNegotiatesNothingStillGetsTheConsole) {
+    ClassroomServer server;
+    TelnetClient client(server.Port(), {.negotiates = false});
+    LogIn(client, "raw");
+    GetStarted(client);
+    Command(client, "enable", "Router#");
+}
+
+// The whole exercise typed key by key over telnet, checked at every step as
+// the transcript says; then F10, and a new connection finds the score and
+// the saved configuration.
+TEST(ServeExercise, WholeExerciseThenReconnectFindsScoreAndConfiguration) {
+    const fs::path file = fs::path(PELLIX_TRANSCRIPT_DIR) / "exercise.txt";
+    std::string error;
+    const auto transcript = transcript::Parse(ReadText(file), error);
+    ASSERT_TRUE(transcript) << error;
+
+    ClassroomServer server;
+    {
+        TelnetClient client(server.Port());
+        LogIn(client, "learner-1");
+        std::istringstream script(ReadText(file));
+        std::string line;
+        std::size_t screenIndex = 0;
+        bool planShown = false;
+        while (std::getline(script, line)) {
+            if (line.empty() || line[0] == '#') continue;
+            if (line.starts_with("type ")) {
+                client.Type(line.substr(5));
+            } else if (line == "screen") {
+                ASSERT_LT(screenIndex, transcript->screens.size());
+                const auto& expect = transcript->screens[screenIndex++];
+                if (planShown) {
+                    ASSERT_TRUE(client.WaitText("Press any key to close the network plan."));
+                    continue;
+                }
+                if (expect.label) {
+                    ASSERT_TRUE(client.WaitFor([&] { return LabelOf(client) == *expect.label; }))
+                        << "line " << expect.sourceLine << "\n" << client.Screen().Text();
+                }
+                if (!expect.pic.empty()) {
+                    ASSERT_TRUE(client.WaitFor(
+                        [&] { return client.Screen().Row(22).starts_with(expect.pic.front()); }))
+                        << "line " << expect.sourceLine << "\n" << client.Screen().Text();
+                }
+            } else {
+                const std::string bytes = KeyBytes(line);
+                ASSERT_FALSE(bytes.empty()) << "no key for the event " << line;
+                planShown = line == "plan";
+                client.Type(bytes);
+            }
+        }
+        EXPECT_TRUE(client.WaitText("Your score is saved. Goodbye."));
+        EXPECT_TRUE(client.WaitClosed());
+    }
+    const fs::path folder = server.Dir().Path() / "learner-1";
+    const TaskTable saved = SavedTasks(server, "learner-1");
+    for (int task = 1; task <= kTaskCount; ++task)
+        EXPECT_EQ(saved[static_cast<std::size_t>(task)], 1) << "task " << task;
+    for (const auto& after : transcript->after) {
+        if (after.kind != transcript::FileExpectation::Config || after.name != "router1.cfg")
+            continue;
+        const auto saved = ReadConfigText(ReadText(folder / after.name));
+        ASSERT_TRUE(saved) << after.name;
+        for (const auto& [slot, text] : after.slots)
+            EXPECT_EQ((*saved)[static_cast<std::size_t>(slot - 1)], text) << "slot " << slot;
+    }
+
+    TelnetClient again(server.Port());
+    LogIn(again, "learner-1");
+    GetStarted(again);
+    EXPECT_EQ(again.Screen().Row(21), "R1>");
+    EXPECT_EQ(LabelOf(again), "Score:  50");
+}
+
+TEST(ServeLearners, TwoLearnersAtOnceKeepTheirOwnFiles) {
+    ClassroomServer server;
+    TelnetClient ana(server.Port()), ben(server.Port());
+    LogIn(ana, "ana");
+    LogIn(ben, "ben");
+    GetStarted(ana);
+    GetStarted(ben);
+    Command(ana, "enable", "Router#");
+    Command(ben, "show version", "Router>");
+    Command(ana, "configure terminal", "Router(config)#");
+    Command(ana, "hostname Alpha", "Alpha(config)#");
+    Command(ana, "exit", "Alpha#");
+    Command(ana, "copy running-config startup-config", "Alpha#");
+    EXPECT_EQ(ben.Screen().Row(21), "Router>");
+
+    const TaskTable anaTasks = SavedTasks(server, "ana");
+    const TaskTable benTasks = SavedTasks(server, "ben");
+    EXPECT_NE(anaTasks, benTasks);
+    EXPECT_EQ(SavedHostname(server, "ana"), "Alpha");
+    EXPECT_EQ(SavedHostname(server, "ben"), "Router");
+}
+
+TEST(ServeLearners, BadNamesAreRefusedAndAskedAgain) {
+    ClassroomServer server;
+    TelnetClient client(server.Port());
+    const std::string refused[] = {
+        "",  "a b", "../etc", "x/y", ".", "..", "a.b", std::string(33, 'n'), "caf\xc3\xa9",
+        "~root",
+    };
+    ASSERT_TRUE(client.WaitText("Learner name: "));
+    for (const std::string& name : refused) {
+        const std::size_t before = client.Received().size();
+        client.Type(name);
+        client.Enter();
+        ASSERT_TRUE(client.WaitFor([&] {
+            const std::string since = client.Received().substr(before);
+            return since.find(kNameRule) != std::string::npos &&
+                   since.find("Learner name: ") != std::string::npos;
+        })) << "'" << name << "' was not refused:\n" << client.Received().substr(before);
+    }
+    LogIn(client, std::string(32, 'n'));
+    // Nothing but the accepted learner's folder was made.
+    std::vector<std::string> made;
+    for (const auto& entry : fs::directory_iterator(server.Dir().Path()))
+        made.push_back(entry.path().filename().string());
+    EXPECT_EQ(made, std::vector<std::string>{std::string(32, 'n')});
+}
+
+TEST(ServeLearners, NameWhoseFolderIsALinkIsRefused) {
+    ClassroomServer server;
+    Folder elsewhere;
+    fs::create_directory_symlink(elsewhere.Path(), server.Dir().Path() / "eve");
+    TelnetClient client(server.Port());
+    ASSERT_TRUE(client.WaitText("Learner name: "));
+    client.Type("eve");
+    client.Enter();
+    EXPECT_TRUE(client.WaitText("This name cannot be used here")) << client.Received();
+    EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
+}
+
+TEST(ServeLearners, ClassPasswordIsAskedBeforeTheName) {
+    ClassroomServer server({.classPassword = "s3cret word"});
+    {
+        TelnetClient client(server.Port());
+        ASSERT_TRUE(client.WaitText("Class password: "));
+        client.Type("wrong");
+        client.Enter();
+        ASSERT_TRUE(client.WaitText("Wrong class password.\r\nClass password: "));
+        EXPECT_EQ(client.Received().find("wrong"), std::string::npos) << "the password was shown";
+        client.Type("s3cret word");
+        client.Enter();
+        LogIn(client, "ana");
+    }
+    TelnetClient guesser(server.Port());
+    for (int i = 0; i < kMaxPasswordTries; ++i) {
+        ASSERT_TRUE(guesser.WaitFor([&] {
+            std::size_t count = 0;
+            for (std::size_t at = 0; (at = guesser.Received().find("Class password: ", at)) !=
+                                     std::string::npos;
+                 ++at)
+                ++count;
+            return count == static_cast<std::size_t>(i + 1);
+        }));
+        guesser.Type("guess");
+        guesser.Enter();
+    }
+    EXPECT_TRUE(guesser.WaitText("Wrong class password; goodbye."));
+    EXPECT_TRUE(guesser.WaitClosed());
+}
+
+TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
+    ClassroomServer server;
+    TelnetClient first(server.Port());
+    LogIn(first, "ana");
+    GetStarted(first);
+    Command(first, "enable", "Router#");
+    first.Type("show ver");  // half typed when the second login comes
+
+    TelnetClient second(server.Port());
+    LogIn(second, "ana");
+    EXPECT_TRUE(second.WaitRow(21, "Router#show ver")) << second.Screen().Text();
+    EXPECT_TRUE(first.WaitText("opened from another connection")) << first.Received();
+    EXPECT_TRUE(first.WaitClosed());
+    second.Type("sion");
+    second.Enter();
+    EXPECT_TRUE(second.WaitRow(21, "Router#")) << second.Screen().Text();
+}
+
+TEST(ServeRobustness, ClientDroppingMidCommandLosesOnlyItsSession) {
+    ClassroomServer server;
+    TelnetClient other(server.Port());
+    LogIn(other, "ben");
+    GetStarted(other);
+    {
+        TelnetClient dropping(server.Port());
+        LogIn(dropping, "ana");
+        GetStarted(dropping);
+        Command(dropping, "show version", "Router>");
+        dropping.Type("show hist");  // and the connection is gone
+        dropping.SendRaw("\xff\xfa\x1f\x00");  // in the middle of a subnegotiation too
+    }
+    Command(other, "enable", "Router#");
+    // The dropped learner's files are whole: the score saved with the task
+    // earned, the configuration as delivered.
+    TaskTable tasks{};
+    ASSERT_TRUE(other.WaitFor([&] {
+        tasks = SavedTasks(server, "ana");
+        return tasks[7] == 1;
+    }));
+    EXPECT_EQ(SavedHostname(server, "ana"), "Router");
+    TelnetClient again(server.Port());
+    LogIn(again, "ana");
+    GetStarted(again);
+    EXPECT_EQ(LabelOf(again), "Score:  1");
+}
+
+TEST(ServeRobustness, ClientThatNeverReadsIsDroppedWhileOthersAreServed) {
+    ClassroomServer server({.limits = {.maxBuffered = 64 * 1024}});
+    TelnetClient stalled(server.Port());
+    LogIn(stalled, "stalled");
+    GetStarted(stalled);
+    // Small receive buffer: the server's output piles up quickly.
+    int small = 4096;
+    setsockopt(stalled.Fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    TelnetClient reader(server.Port());
+    LogIn(reader, "reader");
+    GetStarted(reader);
+    const std::string burst(200, '?');  // each "?" redraws the console with the help
+    std::vector<std::chrono::steady_clock::duration> echoes;
+    for (int round = 0; round < 40; ++round) {
+        stalled.Type(burst);
+        const auto sent = std::chrono::steady_clock::now();
+        reader.Type("x");
+        ASSERT_TRUE(reader.WaitRow(21, "Router>x", 2s)) << reader.Screen().Text();
+        echoes.push_back(std::chrono::steady_clock::now() - sent);
+        reader.Press("bs");
+        ASSERT_TRUE(reader.WaitRow(21, "Router>", 2s));
+    }
+    EXPECT_TRUE(stalled.WaitClosed(10s)) << "the server kept the stalled client";
+    for (auto echo : echoes) EXPECT_LT(echo, 1s);
+    // The stalled learner's score file is whole.
+    EXPECT_EQ(SavedTasks(server, "stalled")[13], 1);
+}
+
+TEST(ServeRobustness, GarbageEndsOnlyThatConnection) {
+    ClassroomServer server;
+    TelnetClient good(server.Port());
+    LogIn(good, "good");
+    GetStarted(good);
+    TelnetClient bad(server.Port());
+    ASSERT_TRUE(bad.WaitText("Learner name: "));
+    // An endless subnegotiation: libtelnet's buffer overflows.
+    std::string endless = "\xff\xfa\x18";
+    endless += std::string(20000, 'A');
+    bad.SendRaw(endless);
+    EXPECT_TRUE(bad.WaitClosed()) << bad.Received();
+    Command(good, "enable", "Router#");
+}
+
+TEST(ServeLimits, MaximumSessionsAndIdleTimeout) {
+    ClassroomServer server({.limits = {.maxSessions = 2, .idleTimeout = std::chrono::seconds(1)}});
+    TelnetClient one(server.Port()), two(server.Port());
+    ASSERT_TRUE(one.WaitText("Learner name: "));
+    ASSERT_TRUE(two.WaitText("Learner name: "));
+    TelnetClient three(server.Port(), {.negotiates = false});
+    EXPECT_TRUE(three.WaitText("The classroom is full (2 connections)")) << three.Received();
+    EXPECT_TRUE(three.WaitClosed());
+    LogIn(one, "idle");
+    EXPECT_TRUE(one.WaitText("idle for 1 s", 5s)) << one.Received();
+    EXPECT_TRUE(one.WaitClosed());
+}
+
+TEST(ServeShutdown, StopTellsEveryLearnerAndSavesEveryScore) {
+    ClassroomServer server;
+    std::vector<std::unique_ptr<TelnetClient>> clients;
+    for (const char* name : {"ana", "ben", "cy"}) {
+        clients.push_back(std::make_unique<TelnetClient>(server.Port()));
+        LogIn(*clients.back(), name);
+        // The network plan earns a task that only the session's end saves.
+        clients.back()->Press("f2");
+        ASSERT_TRUE(clients.back()->WaitText("Press any key to close the network plan."));
+    }
+    server.Stop();
+    for (auto& client : clients) {
+        EXPECT_TRUE(client->WaitText("The classroom server is shutting down. Your score is saved."));
+        EXPECT_TRUE(client->WaitClosed());
+    }
+    for (const char* name : {"ana", "ben", "cy"}) EXPECT_EQ(SavedTasks(server, name)[50], 1) << name;
+}
+
+}  // namespace
+}  // namespace pellix::serve::testing

@@ -1,0 +1,173 @@
+// The classroom server's pure pieces: learner names, the command line, the
+// keys a terminal sends, and the screen drawn on a remote terminal.
+#include <gtest/gtest.h>
+
+#define NCURSES_NOMACROS
+#include <curses.h>
+
+#include "VtScreen.h"
+#include "serve/AnsiScreen.h"
+#include "serve/KeyDecoder.h"
+#include "serve/LearnerName.h"
+#include "serve/Options.h"
+
+namespace pellix::serve {
+namespace {
+
+TEST(LearnerName, AcceptsOnlyShortNamesOfLettersDigitsDashAndUnderscore) {
+    const std::pair<std::string, bool> cases[] = {
+        {"ana", true},
+        {"Ana-Maria_2", true},
+        {"_", true},
+        {std::string(32, 'x'), true},
+        {"", false},
+        {std::string(33, 'x'), false},
+        {".", false},
+        {"..", false},
+        {"../x", false},
+        {"a/b", false},
+        {"a b", false},
+        {"a.b", false},
+        {"a\\b", false},
+        {std::string("a\0b", 3), false},
+        {"caf\xc3\xa9", false},
+        {"~", false},
+    };
+    for (const auto& [name, valid] : cases) EXPECT_EQ(ValidLearnerName(name), valid) << name;
+}
+
+TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
+    const Options defaults = ParseOptions({});
+    EXPECT_EQ(defaults.port, 2323);
+    EXPECT_EQ(defaults.webPort, 8023);
+    EXPECT_EQ(defaults.listen, "127.0.0.1");
+    EXPECT_EQ(defaults.maxSessions, 200);
+    EXPECT_FALSE(defaults.dir);
+    EXPECT_FALSE(defaults.classPassword);
+
+    const Options all = ParseOptions({"--dir", "/srv/class", "--listen=0.0.0.0", "--port", "0",
+                                      "--web-port=8080", "--class-password", "pw.txt",
+                                      "--max-sessions", "30", "--idle-timeout=0"});
+    EXPECT_EQ(all.error, "");
+    EXPECT_EQ(all.dir, "/srv/class");
+    EXPECT_EQ(all.listen, "0.0.0.0");
+    EXPECT_EQ(all.port, 0);
+    EXPECT_EQ(all.webPort, 8080);
+    EXPECT_EQ(all.classPassword, "pw.txt");
+    EXPECT_EQ(all.maxSessions, 30);
+    EXPECT_EQ(all.idleTimeout, 0);
+
+    const std::pair<std::vector<std::string>, std::string> errors[] = {
+        {{"--port"}, "--port needs a value"},
+        {{"--port", "65536"}, "--port needs a port number from 0 to 65535"},
+        {{"--web-port=x"}, "--web-port needs a port number from 0 to 65535"},
+        {{"--max-sessions", "0"}, "--max-sessions needs a number from 1 to 100000"},
+        {{"--idle-timeout", "-1"}, "--idle-timeout needs seconds from 0 to 604800"},
+        {{"--dir="}, "--dir needs a value"},
+        {{"--bogus"}, "unknown option --bogus"},
+        {{"folder"}, "unexpected argument folder"},
+        {{"--", "folder"}, "unexpected argument folder"},
+    };
+    for (const auto& [args, error] : errors) EXPECT_EQ(ParseOptions(args).error, error) << args[0];
+    EXPECT_TRUE(ParseOptions({"-h"}).help);
+    EXPECT_TRUE(ParseOptions({"--version"}).version);
+    EXPECT_TRUE(ParseOptions({"-V"}).version);
+    EXPECT_EQ(ParseOptions({"--"}).error, "");
+}
+
+TEST(KeyDecoder, TurnsTerminalBytesIntoKeys) {
+    const std::pair<std::string, std::vector<int>> cases[] = {
+        {"ab", {'a', 'b'}},
+        {std::string("\r\0", 2), {13}},
+        {"\r\n", {13}},
+        {"\r\r", {13, 13}},
+        {"\n", {10}},
+        {"\x7f\b", {127, 8}},
+        {"\x1bOQ", {KEY_F(2)}},
+        {"\x1b[12~", {KEY_F(2)}},
+        {"\x1b[[B", {KEY_F(2)}},
+        {"\x1b[21~", {KEY_F(10)}},
+        {"\x1b[A\x1bOB", {KEY_UP, KEY_DOWN}},
+        {"\x1b[1;5A", {}},             // Ctrl-Up: a key the router does not use
+        {"\x1bx", {27, 'x'}},          // Esc and then a letter
+        {"\x1b[1\x01z", {1, 'z'}},     // a broken sequence, the byte after it kept
+        {"\xe9", {0xe9}},
+    };
+    for (const auto& [bytes, keys] : cases) {
+        KeyDecoder decoder;
+        EXPECT_EQ(decoder.Feed(bytes), keys) << bytes;
+        EXPECT_FALSE(decoder.Pending()) << bytes;
+    }
+}
+
+TEST(KeyDecoder, SequencesCutAcrossReadsAndTheLoneEsc) {
+    KeyDecoder decoder;
+    EXPECT_EQ(decoder.Feed("a\x1b["), std::vector<int>{'a'});
+    EXPECT_TRUE(decoder.Pending());
+    EXPECT_EQ(decoder.Feed("21"), std::vector<int>{});
+    EXPECT_EQ(decoder.Feed("~"), std::vector<int>{KEY_F(10)});
+    EXPECT_EQ(decoder.Feed("\r"), std::vector<int>{13});
+    EXPECT_EQ(decoder.Feed(std::string(1, '\0')), std::vector<int>{});  // CR NUL is one Enter
+    EXPECT_EQ(decoder.Feed("\x1b"), std::vector<int>{});
+    EXPECT_EQ(decoder.Flush(), std::vector<int>{27});
+    EXPECT_FALSE(decoder.Pending());
+    // An endless sequence is cut at its cap instead of being kept.
+    EXPECT_LE(decoder.Feed("\x1b[" + std::string(100, '1')).size(), 100u);
+    EXPECT_FALSE(decoder.Pending());
+}
+
+TEST(AnsiScreen, RemoteTerminalShowsTheLayoutAfterEachChange) {
+    using term::Look;
+    AnsiScreen screen;
+    screen.Resize(24, 80);
+    testing::VtScreen terminal(24, 80);
+    const auto expectShows = [&](const term::Screen& layout) {
+        terminal.Feed(screen.Render(layout));
+        for (int row = 0; row < 24; ++row) {
+            std::string want(80, ' ');
+            for (const term::Text& text : layout.texts)
+                if (text.row == row) want.replace(text.col, text.text.size(), text.text);
+            want.erase(want.find_last_not_of(' ') + 1);
+            EXPECT_EQ(terminal.Row(row), want) << "row " << row;
+        }
+        EXPECT_EQ(terminal.CursorShown(), layout.cursorShown);
+        if (layout.cursorShown) {
+            EXPECT_EQ(terminal.CursorRow(), layout.cursorRow);
+            EXPECT_EQ(terminal.CursorCol(), layout.cursorCol);
+        }
+    };
+    term::Screen layout;
+    layout.texts = {{0, 0, "Vantric Sim", Look::Caption},
+                    {0, 71, "Score:  0", Look::Label},
+                    {21, 0, "Router>", Look::Plain},
+                    {22, 0, std::string(80, ' '), Look::Strip},
+                    {23, 0, "F2 Network Plan  F10 Finish", Look::Hint}};
+    layout.cursorShown = true;
+    layout.cursorRow = 21;
+    layout.cursorCol = 7;
+    expectShows(layout);
+    // Typing: only the input line changes.
+    layout.texts[2].text = "Router>enable";
+    layout.cursorCol = 13;
+    const std::string typed = screen.Render(layout);
+    EXPECT_LT(typed.size(), 40u) << "more than the change was sent";
+    terminal.Feed(typed);
+    // A shorter line, a note in the strip, a line at the row's very end.
+    layout.texts[2].text = "R#";
+    layout.texts[3].text = "Show version executed" + std::string(59, ' ');
+    layout.texts.push_back({5, 70, "0123456789", Look::Plain});
+    layout.cursorCol = 2;
+    expectShows(layout);
+    layout.texts.pop_back();
+    layout.cursorShown = false;
+    expectShows(layout);
+    // A new size redraws everything.
+    screen.Resize(30, 100);
+    terminal.Resize(30, 100);
+    layout.texts[1].col = 91;
+    terminal.Feed(screen.Render(layout));
+    EXPECT_EQ(terminal.Row(0), "Vantric Sim" + std::string(80, ' ') + "Score:  0");
+}
+
+}  // namespace
+}  // namespace pellix::serve
