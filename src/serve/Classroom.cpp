@@ -38,18 +38,21 @@ std::string Classroom::OpenFolder(const std::string& name, std::filesystem::path
     return PrepareLearnerFolder(folder);
 }
 
-Session* Classroom::Holder(const std::string& name) const {
-    auto found = holders_.find(name);
-    return found == holders_.end() ? nullptr : found->second;
-}
-
-void Classroom::Attach(const std::string& name, Session* session) {
-    holders_[name] = session;
+std::shared_ptr<Session> Classroom::Claim(const std::string& name,
+                                          std::shared_ptr<Session> session) {
+    std::lock_guard lock(holdersMutex_);
+    std::weak_ptr<Session>& holder = holders_[name];
+    std::shared_ptr<Session> previous = holder.lock();
+    holder = session;
+    return previous;
 }
 
 void Classroom::Detach(const std::string& name, const Session* session) {
+    std::lock_guard lock(holdersMutex_);
     auto found = holders_.find(name);
-    if (found != holders_.end() && found->second == session) holders_.erase(found);
+    if (found == holders_.end()) return;
+    const std::shared_ptr<Session> holder = found->second.lock();
+    if (!holder || holder.get() == session) holders_.erase(found);
 }
 
 void Classroom::Publish(const std::string& name, const TaskTable& tasks) {

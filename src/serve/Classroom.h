@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -38,10 +39,10 @@ class Classroom {
     // is refused rather than followed.
     std::string OpenFolder(const std::string& name, std::filesystem::path& folder) const;
 
-    // The session that holds the learner at the moment, or nullptr. Only the
-    // event loop calls these three.
-    Session* Holder(const std::string& name) const;
-    void Attach(const std::string& name, Session* session);
+    // Makes the session the one that holds the learner and returns the one
+    // that held it until now (to take the router over from), if any.
+    std::shared_ptr<Session> Claim(const std::string& name, std::shared_ptr<Session> session);
+    // The session lets go of the learner, unless another has claimed it since.
     void Detach(const std::string& name, const Session* session);
 
     // The scoreboard's view, safe from any thread: the tasks of a connected
@@ -53,7 +54,8 @@ class Classroom {
   private:
     std::filesystem::path dir_;
     std::optional<std::string> classPassword_;
-    std::map<std::string, Session*> holders_;
+    std::mutex holdersMutex_;
+    std::map<std::string, std::weak_ptr<Session>> holders_;
     mutable std::mutex mutex_;
     std::map<std::string, TaskTable> live_;
 };

@@ -3,7 +3,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <sys/epoll.h>
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <vector>
 
 namespace pellix::serve {
 
@@ -20,31 +19,42 @@ namespace {
 
 constexpr std::size_t kReadChunk = 4096;
 constexpr int kSendBuffer = 64 * 1024;
-constexpr auto kTickPeriod = std::chrono::seconds(1);
+constexpr auto kTickPeriod = std::chrono::milliseconds(1000);
 constexpr auto kEscapeTick = std::chrono::milliseconds(20);
-constexpr auto kAcceptPause = std::chrono::seconds(1);
-constexpr int kMaxEvents = 256;
+constexpr auto kAcceptPause = std::chrono::milliseconds(1000);
 
-void Watch(int epollFd, int op, int fd, std::uint32_t events) {
-    epoll_event event{};
-    event.events = events;
-    event.data.fd = fd;
-    epoll_ctl(epollFd, op, fd, &event);
+void Signal(int eventFd) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] auto written = write(eventFd, &one, sizeof one);
+}
+
+void Consume(int eventFd) {
+    std::uint64_t value = 0;
+    [[maybe_unused]] auto got = read(eventFd, &value, sizeof value);
 }
 
 }  // namespace
 
+struct Server::Connection {
+    int fd = -1;
+    int wakeFd = -1;
+    std::shared_ptr<Session> session;
+    std::thread thread;
+    std::atomic<bool> ended{false};
+};
+
 Server::Server(Classroom& room, ServerLimits limits) : room_(room), limits_(limits) {
-    epollFd_ = epoll_create1(EPOLL_CLOEXEC);
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    endedFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
 Server::~Server() {
-    for (auto& [fd, connection] : connections_) close(fd);
-    connections_.clear();
+    stopping_ = true;
+    for (auto& connection : connections_) Signal(connection->wakeFd);
+    Reap(true);
     if (listenFd_ >= 0) close(listenFd_);
-    if (wakeFd_ >= 0) close(wakeFd_);
-    if (epollFd_ >= 0) close(epollFd_);
+    close(wakeFd_);
+    close(endedFd_);
 }
 
 int Server::Bind(const std::string& host, int port, std::string& error) {
@@ -81,22 +91,19 @@ int Server::Bind(const std::string& host, int port, std::string& error) {
 }
 
 void Server::Stop() {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] auto written = write(wakeFd_, &one, sizeof one);
+    Signal(wakeFd_);
 }
 
-void Server::Accept(Clock::time_point now) {
-    if (now < acceptPausedUntil_) return;
+void Server::Accept() {
     for (;;) {
         int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                // Out of descriptors: stop accepting for a moment instead of
+                // Out of descriptors or memory: wait a moment instead of
                 // spinning on a listener that stays readable.
                 std::cerr << "pellix-serve: cannot accept a connection: " << std::strerror(errno)
                           << "\n";
-                acceptPausedUntil_ = now + kAcceptPause;
-                Watch(epollFd_, EPOLL_CTL_DEL, listenFd_, 0);
+                std::this_thread::sleep_for(kAcceptPause);
             }
             return;
         }
@@ -111,128 +118,135 @@ void Server::Accept(Clock::time_point now) {
         int on = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
-        Connection& connection = connections_[fd];
-        connection.fd = fd;
-        connection.session = std::make_unique<Session>(room_, now, limits_.idleTimeout);
-        Watch(epollFd_, EPOLL_CTL_ADD, fd, EPOLLIN | EPOLLRDHUP);
-    }
-}
-
-void Server::Read(Connection& connection, Clock::time_point now) {
-    char buffer[kReadChunk];
-    const ssize_t got = recv(connection.fd, buffer, sizeof buffer, 0);
-    if (got > 0) {
-        connection.session->Receive(std::string_view(buffer, static_cast<std::size_t>(got)), now);
-    } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
-        // The client has gone: the learner's run ends, the score is saved.
-        connection.session->Abandon();
-    }
-}
-
-bool Server::Flush(Connection& connection) {
-    Session& session = *connection.session;
-    std::string& out = session.Output();
-    while (connection.sent < out.size()) {
-        const ssize_t sent = send(connection.fd, out.data() + connection.sent,
-                                  out.size() - connection.sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0) {
-            if (errno == EAGAIN || errno == EINTR) break;
-            session.Abandon();
-            return false;
+        auto connection = std::make_unique<Connection>();
+        connection->fd = fd;
+        connection->wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        if (connection->wakeFd < 0) {
+            close(fd);
+            continue;
         }
-        connection.sent += static_cast<std::size_t>(sent);
+        connection->session = std::make_shared<Session>(room_, Clock::now(), limits_.idleTimeout);
+        const int wakeFd = connection->wakeFd;
+        connection->session->SetWaker([wakeFd] { Signal(wakeFd); });
+        Connection& started = *connections_.emplace_back(std::move(connection));
+        try {
+            started.thread = std::thread([this, &started] { Serve(started); });
+        } catch (const std::system_error&) {
+            std::cerr << "pellix-serve: cannot start a session's thread\n";
+            started.ended = true;
+            close(started.fd);
+        }
     }
-    if (connection.sent == out.size()) {
-        out.clear();
-        connection.sent = 0;
-    } else if (connection.sent > out.size() / 2) {
-        out.erase(0, connection.sent);
-        connection.sent = 0;
-    }
-    if (out.size() - connection.sent > limits_.maxBuffered) {
-        std::cerr << "pellix-serve: a client stopped reading; its session is closed\n";
-        session.Abandon();
-        return false;
-    }
-    if (session.Closed() && out.empty()) return false;
-    const bool pending = !out.empty();
-    if (pending != connection.watchingWrites) {
-        connection.watchingWrites = pending;
-        Watch(epollFd_, EPOLL_CTL_MOD, connection.fd,
-              EPOLLIN | EPOLLRDHUP | (pending ? EPOLLOUT : 0u));
-    }
-    return true;
 }
 
-void Server::Close(int fd) {
-    auto found = connections_.find(fd);
-    if (found == connections_.end()) return;
-    Watch(epollFd_, EPOLL_CTL_DEL, fd, 0);
-    close(fd);
-    connections_.erase(found);  // the session's end saves the learner's score
+// One connection's life, in its own thread.
+void Server::Serve(Connection& connection) {
+    Session& session = *connection.session;
+    std::size_t sent = 0;  // bytes of the session's output already sent
+    bool told = false;     // of the server's stop
+    Clock::time_point deadline{};
+    for (;;) {
+        bool wantsWrite = false;
+        auto wait = kTickPeriod;
+        {
+            std::lock_guard lock(session.Mutex());
+            wantsWrite = sent < session.Output().size();
+            if (session.WaitsForEscape()) wait = kEscapeTick;
+        }
+        pollfd fds[2] = {
+            {connection.fd, static_cast<short>(POLLIN | (wantsWrite ? POLLOUT : 0)), 0},
+            {connection.wakeFd, POLLIN, 0}};
+        poll(fds, 2, static_cast<int>(wait.count()));
+        const auto now = Clock::now();
+        std::lock_guard lock(session.Mutex());
+        if (fds[1].revents & POLLIN) Consume(connection.wakeFd);
+        if (stopping_ && !told) {
+            told = true;
+            session.Shutdown();
+            deadline = now + limits_.shutdownGrace;
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            char buffer[kReadChunk];
+            const ssize_t got = recv(connection.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (got > 0)
+                session.Receive(std::string_view(buffer, static_cast<std::size_t>(got)), now);
+            else if (got == 0 || (errno != EAGAIN && errno != EINTR))
+                session.Abandon();  // the client has gone; the score is saved
+        }
+        session.Tick(now);
+        std::string& out = session.Output();
+        while (sent < out.size()) {
+            const ssize_t n = send(connection.fd, out.data() + sent, out.size() - sent,
+                                   MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0) {
+                if (errno != EAGAIN && errno != EINTR) {
+                    session.Abandon();  // output cleared
+                    sent = 0;
+                }
+                break;
+            }
+            sent += static_cast<std::size_t>(n);
+        }
+        if (session.Closed() && (out.empty() || sent == out.size())) break;
+        if (sent == out.size()) {
+            out.clear();
+            sent = 0;
+        } else if (sent > out.size() / 2) {
+            out.erase(0, sent);
+            sent = 0;
+        }
+        if (out.size() - sent > limits_.maxBuffered) {
+            std::cerr << "pellix-serve: a client stopped reading; its session is closed\n";
+            session.Abandon();
+            break;
+        }
+        if (told && now >= deadline) {
+            session.Abandon();
+            break;
+        }
+    }
+    // The learner is released (the score saved) while the connection is
+    // still counted, so that a stop waits for it.
+    close(connection.fd);
+    connection.ended = true;
+    Signal(endedFd_);
 }
 
-void Server::BeginShutdown() {
-    if (stopping_) return;
-    stopping_ = true;
-    if (listenFd_ >= 0) {
-        Watch(epollFd_, EPOLL_CTL_DEL, listenFd_, 0);
-        close(listenFd_);
-        listenFd_ = -1;
+void Server::Reap(bool all) {
+    for (auto it = connections_.begin(); it != connections_.end();) {
+        Connection& connection = **it;
+        if (!all && !connection.ended) {
+            ++it;
+            continue;
+        }
+        if (connection.thread.joinable()) connection.thread.join();
+        close(connection.wakeFd);
+        it = connections_.erase(it);
     }
-    for (auto& [fd, connection] : connections_) connection.session->Shutdown();
 }
 
 void Server::Run(int signalFd) {
-    if (listenFd_ >= 0) Watch(epollFd_, EPOLL_CTL_ADD, listenFd_, EPOLLIN);
-    Watch(epollFd_, EPOLL_CTL_ADD, wakeFd_, EPOLLIN);
-    if (signalFd >= 0) Watch(epollFd_, EPOLL_CTL_ADD, signalFd, EPOLLIN);
-    auto lastTick = Clock::now();
-    Clock::time_point shutdownDeadline{};
-    std::vector<epoll_event> events(kMaxEvents);
-    std::vector<int> finished;
-    for (;;) {
-        bool escapes = false;
-        for (auto& [fd, connection] : connections_) escapes |= connection.session->WaitsForEscape();
-        const auto wait = escapes ? kEscapeTick : std::chrono::milliseconds(kTickPeriod);
-        const int count =
-            epoll_wait(epollFd_, events.data(), kMaxEvents, static_cast<int>(wait.count()));
-        const auto now = Clock::now();
-        for (int i = 0; i < count; ++i) {
-            const int fd = events[static_cast<std::size_t>(i)].data.fd;
-            const std::uint32_t what = events[static_cast<std::size_t>(i)].events;
-            if (fd == listenFd_) {
-                Accept(now);
-            } else if (fd == wakeFd_ || fd == signalFd) {
-                if (fd == signalFd) {
-                    signalfd_siginfo info{};
-                    [[maybe_unused]] auto got = read(signalFd, &info, sizeof info);
-                } else {
-                    std::uint64_t value = 0;
-                    [[maybe_unused]] auto got = read(wakeFd_, &value, sizeof value);
-                }
-                BeginShutdown();
-                shutdownDeadline = now + limits_.shutdownGrace;
-            } else if (auto found = connections_.find(fd); found != connections_.end()) {
-                if (what & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) Read(found->second, now);
-            }
+    pollfd fds[4] = {
+        {listenFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}, {endedFd_, POLLIN, 0}, {signalFd, POLLIN, 0}};
+    while (!stopping_) {
+        if (poll(fds, signalFd >= 0 ? 4 : 3, -1) < 0 && errno != EINTR) break;
+        if (fds[2].revents & POLLIN) {
+            Consume(endedFd_);
+            Reap(false);
         }
-        if (!stopping_ && listenFd_ >= 0 && acceptPausedUntil_ != Clock::time_point{} &&
-            now >= acceptPausedUntil_) {
-            acceptPausedUntil_ = {};
-            Watch(epollFd_, EPOLL_CTL_ADD, listenFd_, EPOLLIN);
+        if (fds[1].revents & POLLIN) stopping_ = true;
+        if (signalFd >= 0 && (fds[3].revents & POLLIN)) {
+            signalfd_siginfo info{};
+            [[maybe_unused]] auto got = read(signalFd, &info, sizeof info);
+            stopping_ = true;
         }
-        const bool tick = now - lastTick >= kTickPeriod;
-        if (tick) lastTick = now;
-        finished.clear();
-        for (auto& [fd, connection] : connections_) {
-            if (tick || escapes) connection.session->Tick(now);
-            if (!Flush(connection)) finished.push_back(fd);
-        }
-        for (int fd : finished) Close(fd);
-        if (stopping_ && (connections_.empty() || now >= shutdownDeadline)) break;
+        if (!stopping_ && (fds[0].revents & POLLIN)) Accept();
     }
-    while (!connections_.empty()) Close(connections_.begin()->first);
+    // No new connection; every session is told, saves and closes.
+    if (listenFd_ >= 0) close(listenFd_);
+    listenFd_ = -1;
+    for (auto& connection : connections_) Signal(connection->wakeFd);
+    Reap(true);
 }
 
 }  // namespace pellix::serve

@@ -1,12 +1,18 @@
-// The event loop: one thread serves every connection. Sockets are never
-// waited on: what a client does not read is kept up to a cap, and a client
-// that lets more pile up loses its session, never the others theirs.
+// The listener and the sessions' threads. The main loop only accepts
+// connections and waits for the signal to stop; every connection has a
+// thread of its own, so that a learner's save to disk (flushed through to
+// the disk at every prompt) holds up no other learner. Sockets are never
+// waited on for writing: what a client does not read is kept up to a cap,
+// and a client that lets more pile up loses its session, never the others
+// theirs.
 #pragma once
 
+#include <atomic>
 #include <chrono>
-#include <map>
+#include <list>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "serve/Classroom.h"
 #include "serve/Session.h"
@@ -36,32 +42,23 @@ class Server {
     // -1); then stops accepting, tells every learner, saves every score and
     // returns once every session is closed.
     void Run(int signalFd = -1);
-    // Asks Run to finish; safe from any thread or a signal handler.
+    // Asks Run to finish; safe from any thread.
     void Stop();
 
   private:
-    struct Connection {
-        int fd = -1;
-        std::unique_ptr<Session> session;
-        std::size_t sent = 0;  // bytes of the session's output already sent
-        bool watchingWrites = false;
-    };
+    struct Connection;
 
-    void Accept(Clock::time_point now);
-    void Read(Connection& connection, Clock::time_point now);
-    // Sends what it can; returns false when the connection is to be closed.
-    bool Flush(Connection& connection);
-    void Close(int fd);
-    void BeginShutdown();
+    void Accept();
+    void Serve(Connection& connection);
+    void Reap(bool all);
 
     Classroom& room_;
     ServerLimits limits_;
     int listenFd_ = -1;
-    int epollFd_ = -1;
-    int wakeFd_ = -1;
-    bool stopping_ = false;
-    Clock::time_point acceptPausedUntil_{};
-    std::map<int, Connection> connections_;
+    int wakeFd_ = -1;   // Stop()
+    int endedFd_ = -1;  // a session's thread has ended
+    std::atomic<bool> stopping_{false};
+    std::list<std::unique_ptr<Connection>> connections_;
 };
 
 }  // namespace pellix::serve

@@ -207,20 +207,25 @@ void Session::SubmitLine() {
 }
 
 void Session::Login(const std::string& name) {
-    if (Session* holder = room_.Holder(name); holder && holder != this) {
-        sim_ = holder->Surrender();
-    } else {
+    std::unique_ptr<Sim> sim;
+    if (std::shared_ptr<Session> previous = room_.Claim(name, shared_from_this())) {
+        std::lock_guard lock(previous->Mutex());
+        sim = previous->Surrender();
+    }
+    if (!sim) {
+        // A new run from the learner's files, saved by any session before.
         std::filesystem::path folder;
         if (std::string problem = room_.OpenFolder(name, folder); !problem.empty()) {
+            room_.Detach(name, this);
             Send("This name cannot be used here (" + problem + "); ask your instructor.\r\n");
             Send(kNamePrompt);
             return;
         }
-        sim_ = std::make_unique<Sim>(folder);
-        sim_->Form_Load();
+        sim = std::make_unique<Sim>(folder);
+        sim->Form_Load();
     }
+    sim_ = std::move(sim);
     name_ = name;
-    room_.Attach(name_, this);
     phase_ = Phase::Console;
     screen_.Invalidate();
     published_ = sim_->Tasks;
@@ -229,9 +234,11 @@ void Session::Login(const std::string& name) {
 }
 
 std::unique_ptr<Sim> Session::Surrender() {
+    if (!sim_) return nullptr;
     std::unique_ptr<Sim> sim = std::move(sim_);
     room_.Detach(name_, this);
     End("Your learner name was opened from another connection, which has your router now.");
+    if (waker_) waker_();
     return sim;
 }
 
@@ -262,8 +269,8 @@ void Session::ReleaseLearner() {
     if (!sim_) return;
     sim_->Finish();  // saves the score file
     Publish();
-    room_.Unpublish(name_);
     room_.Detach(name_, this);
+    room_.Unpublish(name_);
     sim_.reset();
 }
 

@@ -1,11 +1,14 @@
 // One telnet connection: the telnet protocol (libtelnet), the class password
 // and learner name prompts, then the learner's router console drawn as
 // pellix-term draws it. Free of sockets: the server feeds it the bytes it
-// receives and sends what it leaves in Output().
+// receives and sends what it leaves in Output(). Whoever calls it holds its
+// Mutex(); it locks another session's only to take a learner over from it.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -30,7 +33,7 @@ inline constexpr std::size_t kMaxLoginLine = 256;
 // Wrong class passwords before the connection is closed.
 inline constexpr int kMaxPasswordTries = 3;
 
-class Session {
+class Session : public std::enable_shared_from_this<Session> {
   public:
     enum class Phase { Password, Name, Console, Closed };
 
@@ -60,8 +63,14 @@ class Session {
     const std::string& TerminalType() const { return terminalType_; }
     const Sim* Learner() const { return sim_.get(); }
 
+    std::mutex& Mutex() { return mutex_; }
+    // Called (its mutex held) when the session has output or has ended
+    // because of another session: its connection's thread wakes up.
+    void SetWaker(std::function<void()> waker) { waker_ = std::move(waker); }
+
     // Another connection logs in with this learner's name: it takes the
-    // router over as it stands; this connection is told and closed.
+    // router over as it stands; this connection is told and closed. Nothing
+    // when this session no longer has the learner.
     std::unique_ptr<Sim> Surrender();
 
   private:
@@ -79,6 +88,8 @@ class Session {
     void End(std::string_view farewell);
     void ReleaseLearner();
 
+    std::mutex mutex_;
+    std::function<void()> waker_;
     Classroom& room_;
     telnet_t* telnet_ = nullptr;
     std::chrono::seconds idleTimeout_;

@@ -40,8 +40,8 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
     ASSERT_TRUE(ana.WaitText("Press any key to close the network plan."));
 
     httplib::Client http("127.0.0.1", server.WebPort());
-    for (const std::string path : {"/", "/?token=wrong", "/scoreboard.json",
-                                   "/scoreboard.json?token=test-token-5e1"}) {
+    for (const std::string path :
+         {"/", "/?token=wrong", "/scoreboard.json", "/scoreboard.json?token=test-token-5e1"}) {
         auto response = http.Get(path);
         ASSERT_TRUE(response) << path;
         EXPECT_EQ(response->status, 403) << path;
@@ -98,7 +98,7 @@ TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
     posix_spawn_file_actions_addclose(&actions, out[0]);
     const std::string dirText = dir.Path().string();
     std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dirText, "--port", "0",
-                                     "--web-port", "0"};
+                                     "--web-port",     "0"};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);

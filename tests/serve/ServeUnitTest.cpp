@@ -45,9 +45,9 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
     EXPECT_FALSE(defaults.dir);
     EXPECT_FALSE(defaults.classPassword);
 
-    const Options all = ParseOptions({"--dir", "/srv/class", "--listen=0.0.0.0", "--port", "0",
-                                      "--web-port=8080", "--class-password", "pw.txt",
-                                      "--max-sessions", "30", "--idle-timeout=0"});
+    const Options all =
+        ParseOptions({"--dir", "/srv/class", "--listen=0.0.0.0", "--port", "0", "--web-port=8080",
+                      "--class-password", "pw.txt", "--max-sessions", "30", "--idle-timeout=0"});
     EXPECT_EQ(all.error, "");
     EXPECT_EQ(all.dir, "/srv/class");
     EXPECT_EQ(all.listen, "0.0.0.0");
@@ -88,9 +88,9 @@ TEST(KeyDecoder, TurnsTerminalBytesIntoKeys) {
         {"\x1b[[B", {KEY_F(2)}},
         {"\x1b[21~", {KEY_F(10)}},
         {"\x1b[A\x1bOB", {KEY_UP, KEY_DOWN}},
-        {"\x1b[1;5A", {}},             // Ctrl-Up: a key the router does not use
-        {"\x1bx", {27, 'x'}},          // Esc and then a letter
-        {"\x1b[1\x01z", {1, 'z'}},     // a broken sequence, the byte after it kept
+        {"\x1b[1;5A", {}},          // Ctrl-Up: a key the router does not use
+        {"\x1bx", {27, 'x'}},       // Esc and then a letter
+        {"\x1b[1\x01z", {1, 'z'}},  // a broken sequence, the byte after it kept
         {"\xe9", {0xe9}},
     };
     for (const auto& [bytes, keys] : cases) {

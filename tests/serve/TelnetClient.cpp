@@ -58,6 +58,8 @@ TelnetClient::TelnetClient(int port, ClientSetup setup)
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (setup_.receiveBuffer > 0)
+        setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &setup_.receiveBuffer, sizeof setup_.receiveBuffer);
     if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         close(fd_);
         fd_ = -1;

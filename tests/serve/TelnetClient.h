@@ -24,6 +24,7 @@ struct ClientSetup {
     int cols = 80;
     std::string terminalType = "xterm";
     bool negotiates = true;  // false: refuses every option, as a raw socket would
+    int receiveBuffer = 0;   // the socket's receive buffer, set before connecting; 0: default
 };
 
 class TelnetClient {

@@ -74,8 +74,9 @@ void VtScreen::Control(char final, const std::string& params) {
                 for (std::string& row : cells_) row.assign(static_cast<std::size_t>(cols_), ' ');
             break;
         case 'K':
-            if (col_ < cols_) line.replace(static_cast<std::size_t>(col_), std::string::npos,
-                                           static_cast<std::size_t>(cols_ - col_), ' ');
+            if (col_ < cols_)
+                line.replace(static_cast<std::size_t>(col_), std::string::npos,
+                             static_cast<std::size_t>(cols_ - col_), ' ');
             break;
         default:  // looks and everything else change no text
             break;

@@ -1,0 +1,282 @@
+// Load on the classroom server: many scripted learners on loopback, each
+// typing the whole exercise key by key, at a human pace and at full speed.
+// Reports the echo latency of each key (from sending it to the first byte of
+// the server's answer: median and 99th percentile), the server's memory per
+// session and its CPU time, with one learner typing at full speed as the
+// baseline measured in the same run.
+//
+//   pellix-serve-load [--learners N] [--seconds S] [--server PATH]
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// The exercise's keys, each as the bytes a terminal sends for it.
+std::vector<std::string> ExerciseKeys() {
+    std::ifstream in(PELLIX_EXERCISE);
+    std::vector<std::string> keys;
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("type ")) {
+            for (char c : line.substr(5)) keys.emplace_back(1, c);
+        } else if (line == "enter") {
+            keys.emplace_back("\r\0", 2);
+        } else if (line == "ctrl-z") {
+            keys.emplace_back("\x1a");
+        }
+    }
+    return keys;
+}
+
+struct Server {
+    pid_t pid = -1;
+    int port = -1;
+    std::filesystem::path dir;
+};
+
+Server Start(const std::string& program, int learners) {
+    Server server;
+    server.dir =
+        std::filesystem::temp_directory_path() / ("pellix-serve-load-" + std::to_string(getpid()));
+    std::filesystem::create_directories(server.dir);
+    int out[2];
+    if (pipe(out) != 0) return server;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::vector<std::string> args = {
+        program, "--dir",          server.dir.string(),          "--port", "0", "--web-port",
+        "0",     "--max-sessions", std::to_string(learners + 10)};
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&server.pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        server.pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    FILE* lines = fdopen(out[0], "r");
+    char line[512];
+    while (server.port < 0 && fgets(line, sizeof line, lines))
+        std::sscanf(line, "pellix-serve: learners connect with: telnet 127.0.0.1 %d", &server.port);
+    fclose(lines);
+    return server;
+}
+
+void Stop(Server& server) {
+    if (server.pid > 0) {
+        kill(server.pid, SIGTERM);
+        waitpid(server.pid, nullptr, 0);
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(server.dir, ec);
+}
+
+long RssKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmRSS:")) return std::stol(line.substr(6));
+    return 0;
+}
+
+// The process's CPU time (user and system), children included.
+double CpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::vector<std::string> f;
+    for (std::string field; fields >> field;) f.push_back(field);
+    // Fields 14 to 17 of the file: utime, stime, cutime, cstime.
+    double ticks = 0;
+    for (int i = 11; i <= 14; ++i) ticks += std::stod(f[static_cast<std::size_t>(i)]);
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+struct Learner {
+    int fd = -1;
+    std::size_t next = 0;  // the next key of the exercise
+    bool waiting = false;  // a key is out, its answer not yet in
+    Clock::time_point sentAt{};
+    Clock::time_point nextAt{};
+};
+
+int Connect(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    return fd;
+}
+
+void Drain(int fd) {
+    char buffer[65536];
+    while (recv(fd, buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
+    }
+}
+
+struct Figures {
+    std::size_t keys = 0;
+    double medianMs = 0, p99Ms = 0, maxMs = 0;
+    double cpuPercent = 0;
+    double keysPerSecond = 0;
+};
+
+// Every learner types for `seconds`; `human` adds a think time of 80 to
+// 250 ms before each key, else the next key goes as soon as the answer came.
+Figures Type(std::vector<Learner>& learners, const std::vector<std::string>& keys, pid_t server,
+             bool human, std::chrono::seconds seconds) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> think(80, 250);
+    int epoll = epoll_create1(EPOLL_CLOEXEC);
+    for (std::size_t i = 0; i < learners.size(); ++i) {
+        epoll_event event{};
+        event.events = EPOLLIN;
+        event.data.u64 = i;
+        epoll_ctl(epoll, EPOLL_CTL_ADD, learners[i].fd, &event);
+        learners[i].waiting = false;
+        learners[i].nextAt =
+            Clock::now() + (human ? std::chrono::milliseconds(think(random)) : 0ms);
+    }
+    std::vector<double> latencies;
+    const double cpuBefore = CpuSeconds(server);
+    const auto start = Clock::now();
+    const auto end = start + seconds;
+    std::vector<epoll_event> events(learners.size() + 1);
+    while (Clock::now() < end) {
+        auto now = Clock::now();
+        for (Learner& learner : learners) {
+            if (learner.waiting || now < learner.nextAt) continue;
+            const std::string& key = keys[learner.next];
+            learner.next = (learner.next + 1) % keys.size();
+            learner.sentAt = Clock::now();
+            learner.waiting = true;
+            if (send(learner.fd, key.data(), key.size(), MSG_NOSIGNAL) < 0) return {};
+        }
+        const int count = epoll_wait(epoll, events.data(), static_cast<int>(events.size()), 1);
+        now = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            Learner& learner = learners[events[static_cast<std::size_t>(i)].data.u64];
+            Drain(learner.fd);
+            if (!learner.waiting) continue;
+            learner.waiting = false;
+            latencies.push_back(
+                std::chrono::duration<double, std::milli>(now - learner.sentAt).count());
+            learner.nextAt = now + (human ? std::chrono::milliseconds(think(random)) : 0ms);
+        }
+    }
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = CpuSeconds(server) - cpuBefore;
+    // Let the last answers arrive before the next round.
+    for (int i = 0; i < 50; ++i) {
+        for (Learner& learner : learners) Drain(learner.fd);
+        usleep(10000);
+    }
+    close(epoll);
+    Figures figures;
+    figures.keys = latencies.size();
+    if (latencies.empty()) return figures;
+    std::sort(latencies.begin(), latencies.end());
+    figures.medianMs = latencies[latencies.size() / 2];
+    figures.p99Ms = latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)];
+    figures.maxMs = latencies.back();
+    figures.cpuPercent = 100.0 * cpu / wall;
+    figures.keysPerSecond = static_cast<double>(latencies.size()) / wall;
+    return figures;
+}
+
+std::vector<Learner> LogIn(int port, int count) {
+    std::vector<Learner> learners;
+    for (int i = 0; i < count; ++i) {
+        Learner learner;
+        learner.fd = Connect(port);
+        if (learner.fd < 0) break;
+        const std::string login = "learner" + std::to_string(i) + std::string("\r\0\r\0", 4);
+        send(learner.fd, login.data(), login.size(), MSG_NOSIGNAL);
+        learners.push_back(learner);
+    }
+    usleep(500000);
+    for (Learner& learner : learners) Drain(learner.fd);
+    return learners;
+}
+
+void Print(const char* what, const Figures& figures, const Figures& baseline) {
+    std::printf(
+        "%-34s keys %7zu  %7.0f keys/s  echo median %6.2f ms (x%.1f)  p99 %6.2f ms (x%.1f)"
+        "  max %7.2f ms  server CPU %5.1f %%\n",
+        what, figures.keys, figures.keysPerSecond, figures.medianMs,
+        figures.medianMs / baseline.medianMs, figures.p99Ms, figures.p99Ms / baseline.p99Ms,
+        figures.maxMs, figures.cpuPercent);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int count = 200;
+    int seconds = 15;
+    std::string program = (std::filesystem::path(argv[0]).parent_path() / "pellix-serve").string();
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--learners") count = std::atoi(argv[i + 1]);
+        if (option == "--seconds") seconds = std::atoi(argv[i + 1]);
+        if (option == "--server") program = argv[i + 1];
+    }
+    const std::vector<std::string> keys = ExerciseKeys();
+    Server server = Start(program, count);
+    if (server.port < 0) {
+        std::fprintf(stderr, "pellix-serve-load: cannot start %s\n", program.c_str());
+        return 1;
+    }
+    const long idleRss = RssKiB(server.pid);
+    std::vector<Learner> one = LogIn(server.port, 1);
+    const Figures baseline =
+        Type(one, keys, server.pid, false, std::chrono::seconds(seconds / 3 + 1));
+    for (Learner& learner : one) close(learner.fd);
+    usleep(300000);
+
+    const long beforeRss = RssKiB(server.pid);
+    std::vector<Learner> learners = LogIn(server.port, count);
+    const long loggedInRss = RssKiB(server.pid);
+    std::printf(
+        "pellix-serve-load: %zu learners logged in; server memory %ld KiB idle, %ld KiB "
+        "with them: %.1f KiB per session\n",
+        learners.size(), idleRss, loggedInRss,
+        static_cast<double>(loggedInRss - beforeRss) / static_cast<double>(learners.size()));
+    Print("baseline: 1 learner, full speed", baseline, baseline);
+    const Figures human = Type(learners, keys, server.pid, true, std::chrono::seconds(seconds));
+    Print("human pace (80-250 ms per key)", human, baseline);
+    const Figures full = Type(learners, keys, server.pid, false, std::chrono::seconds(seconds));
+    Print("full speed", full, baseline);
+    std::printf("pellix-serve-load: server memory after typing %ld KiB\n", RssKiB(server.pid));
+    for (Learner& learner : learners) close(learner.fd);
+    Stop(server);
+    return 0;
+}
