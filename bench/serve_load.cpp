@@ -118,6 +118,7 @@ struct Learner {
     int fd = -1;
     std::size_t next = 0;  // the next key of the exercise
     bool waiting = false;  // a key is out, its answer not yet in
+    bool enter = false;    // that key is Enter: the command runs, the score is saved
     Clock::time_point sentAt{};
     Clock::time_point nextAt{};
 };
@@ -143,9 +144,23 @@ void Drain(int fd) {
     }
 }
 
+struct Latencies {
+    double medianMs = 0, p99Ms = 0, maxMs = 0;
+};
+
+Latencies Percentiles(std::vector<double>& latencies) {
+    if (latencies.empty()) return {};
+    std::sort(latencies.begin(), latencies.end());
+    return {latencies[latencies.size() / 2],
+            latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)],
+            latencies.back()};
+}
+
 struct Figures {
     std::size_t keys = 0;
     double medianMs = 0, p99Ms = 0, maxMs = 0;
+    Latencies typed;  // character keys: the echo alone
+    Latencies enter;  // Enter: the command's answer, after the save
     double cpuPercent = 0;
     double keysPerSecond = 0;
 };
@@ -166,7 +181,7 @@ Figures Type(std::vector<Learner>& learners, const std::vector<std::string>& key
         learners[i].nextAt =
             Clock::now() + (human ? std::chrono::milliseconds(think(random)) : 0ms);
     }
-    std::vector<double> latencies;
+    std::vector<double> latencies, typed, enter;
     const double cpuBefore = CpuSeconds(server);
     const auto start = Clock::now();
     const auto end = start + seconds;
@@ -179,6 +194,7 @@ Figures Type(std::vector<Learner>& learners, const std::vector<std::string>& key
             learner.next = (learner.next + 1) % keys.size();
             learner.sentAt = Clock::now();
             learner.waiting = true;
+            learner.enter = key[0] == '\r';
             if (send(learner.fd, key.data(), key.size(), MSG_NOSIGNAL) < 0) return {};
         }
         const int count = epoll_wait(epoll, events.data(), static_cast<int>(events.size()), 1);
@@ -204,10 +220,12 @@ Figures Type(std::vector<Learner>& learners, const std::vector<std::string>& key
     Figures figures;
     figures.keys = latencies.size();
     if (latencies.empty()) return figures;
-    std::sort(latencies.begin(), latencies.end());
-    figures.medianMs = latencies[latencies.size() / 2];
-    figures.p99Ms = latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)];
-    figures.maxMs = latencies.back();
+    const Latencies all = Percentiles(latencies);
+    figures.medianMs = all.medianMs;
+    figures.p99Ms = all.p99Ms;
+    figures.maxMs = all.maxMs;
+    figures.typed = Percentiles(typed);
+    figures.enter = Percentiles(enter);
     figures.cpuPercent = 100.0 * cpu / wall;
     figures.keysPerSecond = static_cast<double>(latencies.size()) / wall;
     return figures;
