@@ -12,6 +12,7 @@ build_packages=(
   cmake ninja-build g++ pkgconf
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   libncurses-dev
+  libtelnet-dev libcpp-httplib-dev
 )
 # The web build (cmake --preset web): emscripten, whose optimizer needs acorn.
 web_packages=(
@@ -19,7 +20,7 @@ web_packages=(
 )
 test_packages=(
   libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev
-  tmux tidy
+  tmux tidy telnet
   clang libclang-rt-dev
   chromium
   debhelper dpkg-dev lintian appstream desktop-file-utils man-db
