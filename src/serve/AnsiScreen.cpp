@@ -52,6 +52,7 @@ void AnsiScreen::Style(std::string& out, term::Look look) {
             out += colours_ ? "\x1b[0;1;31;47m" : "\x1b[0;1;7m";
             break;
         case term::Look::Hint:
+        case term::Look::Marker:
             out += "\x1b[0;7m";
             break;
         case term::Look::Plain:

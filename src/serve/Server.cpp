@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -19,8 +20,8 @@ namespace {
 
 constexpr std::size_t kReadChunk = 4096;
 constexpr int kSendBuffer = 64 * 1024;
-constexpr auto kTickPeriod = std::chrono::milliseconds(1000);
-constexpr auto kEscapeTick = std::chrono::milliseconds(20);
+// The longest a session's thread sleeps: the idle timeout is checked then.
+constexpr auto kLongestWait = std::chrono::milliseconds(1000);
 constexpr auto kAcceptPause = std::chrono::milliseconds(1000);
 
 void Signal(int eventFd) {
@@ -147,12 +148,16 @@ void Server::Serve(Connection& connection) {
     Clock::time_point deadline{};
     for (;;) {
         bool wantsWrite = false;
-        auto wait = kTickPeriod;
+        Clock::time_point wake;
         {
             std::lock_guard lock(session.Mutex());
             wantsWrite = sent < session.Output().size();
-            if (session.WaitsForEscape()) wait = kEscapeTick;
+            wake = session.NextTick();
         }
+        const auto wait =
+            std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
+                           std::chrono::milliseconds(1),
+                       std::chrono::milliseconds(0), kLongestWait);
         pollfd fds[2] = {
             {connection.fd, static_cast<short>(POLLIN | (wantsWrite ? POLLOUT : 0)), 0},
             {connection.wakeFd, POLLIN, 0}};

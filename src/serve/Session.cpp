@@ -7,7 +7,6 @@
 
 #include "serve/LearnerName.h"
 #include "term/Keys.h"
-#include "term/Layout.h"
 
 namespace pellix::serve {
 
@@ -25,11 +24,12 @@ const telnet_telopt_t kTelnetOptions[] = {
 };
 
 constexpr std::size_t kMaxTerminalType = 40;
-constexpr int kCtrlC = 3;
-constexpr int kCtrlD = 4;
-constexpr int kBackspace = 8;
-constexpr int kDelete = 127;
-constexpr int kEnter = 13;
+constexpr std::uint16_t kCtrlD = 4;
+constexpr std::uint16_t kBackspace = 8;
+constexpr std::uint16_t kDelete = 127;
+// Bracketed paste on and off: a pasted command arrives as typed keys.
+constexpr std::string_view kPasteOn = "\x1b[?2004h";
+constexpr std::string_view kPasteOff = "\x1b[?2004l";
 
 constexpr std::string_view kGreeting =
     "Pellix classroom: your own router console of the exercise network.\r\n";
@@ -58,6 +58,7 @@ Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds id
       lastKey_(now),
       lastInput_(now),
       phase_(room.ClassPassword() ? Phase::Password : Phase::Name) {
+    nextTimerTick_ = now + kTickPeriod;
     telnet_ = telnet_init(kTelnetOptions, &Session::OnTelnetEvent, 0, this);
     if (!telnet_) {
         phase_ = Phase::Closed;
@@ -86,8 +87,7 @@ void Session::OnEvent(const telnet_event_t& event) {
             out_.append(event.data.buffer, event.data.size);
             break;
         case TELNET_EV_DATA:
-            if (phase_ != Phase::Closed)
-                Keys(decoder_.Feed(std::string_view(event.data.buffer, event.data.size)));
+            if (phase_ != Phase::Closed) Data(std::string_view(event.data.buffer, event.data.size));
             break;
         case TELNET_EV_WILL:
             if (event.neg.telopt == TELNET_TELOPT_TTYPE) telnet_ttype_send(telnet_);
@@ -100,6 +100,7 @@ void Session::OnEvent(const telnet_event_t& event) {
                 // 0 means "unknown" to a client: keep what there is.
                 if (cols > 0 && rows > 0) {
                     screen_.Resize(rows, cols);
+                    if (console_) console_->OnResize(screen_.Rows(), screen_.Cols());
                     dirty_ = true;
                 }
             }
@@ -114,7 +115,8 @@ void Session::OnEvent(const telnet_event_t& event) {
             break;
         case TELNET_EV_IAC:
             // The client's "interrupt process" is Ctrl-C.
-            if (event.iac.cmd == TELNET_IP && phase_ != Phase::Closed) Keys({kCtrlC});
+            if (event.iac.cmd == TELNET_IP && phase_ != Phase::Closed)
+                Keys({{term::KeyName::Character, term::kCtrlC}});
             break;
         case TELNET_EV_WARNING:
         case TELNET_EV_ERROR:
@@ -139,9 +141,41 @@ void Session::Receive(std::string_view bytes, Clock::time_point now) {
     if (phase_ == Phase::Console) Draw();
 }
 
+// Enter comes as CR LF or CR NUL in the telnet protocol, or as a bare CR
+// from some clients: each is one Enter, and the byte after the CR is dropped.
+void Session::Data(std::string_view bytes) {
+    std::string kept;
+    kept.reserve(bytes.size());
+    for (char c : bytes) {
+        const bool afterReturn = afterCarriageReturn_;
+        afterCarriageReturn_ = c == '\r';
+        if (afterReturn && (c == '\n' || c == '\0')) continue;
+        kept += c;
+    }
+    Keys(decoder_.Feed(kept));
+    escapeUntil_ = decoder_.Waiting() ? lastInput_ + kEscapeWait : Clock::time_point::max();
+}
+
+Clock::time_point Session::NextTick() const {
+    Clock::time_point next = std::min(escapeUntil_, nextTimerTick_);
+    if (console_ && console_->Deadline()) next = std::min(next, *console_->Deadline());
+    return next;
+}
+
 void Session::Tick(Clock::time_point now) {
     if (phase_ == Phase::Closed) return;
-    if (decoder_.Pending() && now - lastInput_ >= kEscapeWait) Keys(decoder_.Flush());
+    if (now >= escapeUntil_) {
+        escapeUntil_ = Clock::time_point::max();
+        Keys(decoder_.Flush());
+    }
+    if (console_ && console_->Deadline() && now >= *console_->Deadline()) {
+        console_->OnTime(now);
+        dirty_ = true;
+    }
+    if (now >= nextTimerTick_) {
+        nextTimerTick_ = now + kTickPeriod;
+        if (console_) console_->OnTick();
+    }
     if (phase_ == Phase::Password || phase_ == Phase::Name) {
         if (now - lastKey_ >= kLoginTimeout) End("No learner name came in time; goodbye.");
     } else if (phase_ == Phase::Console && idleTimeout_.count() > 0 &&
@@ -152,8 +186,8 @@ void Session::Tick(Clock::time_point now) {
     if (phase_ == Phase::Console) Draw();
 }
 
-void Session::Keys(const std::vector<int>& keys) {
-    for (int key : keys) {
+void Session::Keys(const std::vector<term::Key>& keys) {
+    for (const term::Key& key : keys) {
         if (phase_ == Phase::Closed) return;
         lastKey_ = lastInput_;
         if (phase_ == Phase::Console)
@@ -163,21 +197,24 @@ void Session::Keys(const std::vector<int>& keys) {
     }
 }
 
-void Session::LoginKey(int key) {
-    if (key == kEnter) {
+void Session::LoginKey(const term::Key& typed) {
+    if (typed.name != term::KeyName::Character) return;
+    const std::uint16_t key = typed.code;
+    if (key == term::kEnter) {
         SubmitLine();
     } else if (key == kBackspace || key == kDelete) {
         if (line_.empty()) return;
         line_.pop_back();
         if (phase_ == Phase::Name) Send("\b \b");
-    } else if (key == kCtrlC || (key == kCtrlD && line_.empty())) {
+    } else if (key == term::kCtrlC || (key == kCtrlD && line_.empty())) {
         End("Goodbye.");
     } else if (key >= 32 && key <= 255 && key != kDelete && line_.size() < kMaxLoginLine) {
         // Every byte counts, so that a name with a letter outside ASCII is
         // refused rather than shortened.
         line_ += static_cast<char>(key);
         // The password is not shown; the name is, as far as it can be one.
-        if (phase_ == Phase::Name && line_.size() <= kMaxNameLength) Send(std::string(1, key));
+        if (phase_ == Phase::Name && line_.size() <= kMaxNameLength)
+            Send(std::string(1, static_cast<char>(key)));
     }
 }
 
@@ -225,9 +262,11 @@ void Session::Login(const std::string& name) {
         sim->Form_Load();
     }
     sim_ = std::move(sim);
+    console_.emplace(*sim_, screen_.Rows(), screen_.Cols());
     name_ = name;
     phase_ = Phase::Console;
     screen_.Invalidate();
+    Send(kPasteOn);
     published_ = sim_->Tasks;
     room_.Publish(name_, published_);
     dirty_ = true;
@@ -235,6 +274,7 @@ void Session::Login(const std::string& name) {
 
 std::unique_ptr<Sim> Session::Surrender() {
     if (!sim_) return nullptr;
+    console_.reset();
     std::unique_ptr<Sim> sim = std::move(sim_);
     room_.Detach(name_, this);
     End("Your learner name was opened from another connection, which has your router now.");
@@ -242,20 +282,17 @@ std::unique_ptr<Sim> Session::Surrender() {
     return sim;
 }
 
-void Session::ConsoleKey(int key) {
-    const term::Outcome outcome =
-        term::HandleKey(*sim_, key, term::Fits(screen_.Rows(), screen_.Cols()));
+void Session::ConsoleKey(const term::Key& key) {
     dirty_ = true;
-    if (outcome == term::Outcome::Finished)
+    // F10, or Ctrl-C twice: the learner finishes, the score is saved.
+    if (console_->OnKey(key, lastInput_) == term::Outcome::Finished)
         End("Your score is saved. Goodbye.");
-    else if (outcome == term::Outcome::Interrupted)
-        End("Session ended. Your score is saved.");
 }
 
 void Session::Draw() {
-    if (!dirty_ || !sim_) return;
+    if (!dirty_ || !console_) return;
     dirty_ = false;
-    Send(screen_.Render(term::ScreenFor(sim_->Snap(), screen_.Rows(), screen_.Cols())));
+    Send(screen_.Render(console_->Draw()));
     Publish();
 }
 
@@ -271,6 +308,7 @@ void Session::ReleaseLearner() {
     Publish();
     room_.Detach(name_, this);
     room_.Unpublish(name_);
+    console_.reset();
     sim_.reset();
 }
 
@@ -279,6 +317,7 @@ void Session::End(std::string_view farewell) {
     if (phase_ == Phase::Console) {
         Draw();
         // Below the console, the terminal's looks as they were.
+        Send(kPasteOff);
         Send("\x1b[0m\x1b[?25h\x1b[" + std::to_string(screen_.Rows()) + ";1H\r\n");
     } else {
         Send("\r\n");

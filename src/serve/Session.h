@@ -9,13 +9,15 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "console/Sim.h"
 #include "serve/AnsiScreen.h"
 #include "serve/Classroom.h"
-#include "serve/KeyDecoder.h"
+#include "term/Console.h"
+#include "term/Keys.h"
 
 struct telnet_t;
 union telnet_event_t;
@@ -28,6 +30,8 @@ using Clock = std::chrono::steady_clock;
 inline constexpr auto kLoginTimeout = std::chrono::seconds(120);
 // How long an Esc waits for the rest of a function or arrow key's sequence.
 inline constexpr auto kEscapeWait = std::chrono::milliseconds(50);
+// The router's focus timer.
+inline constexpr auto kTickPeriod = std::chrono::milliseconds(1000);
 // The longest password or name line kept; more typed is ignored.
 inline constexpr std::size_t kMaxLoginLine = 256;
 // Wrong class passwords before the connection is closed.
@@ -44,8 +48,11 @@ class Session : public std::enable_shared_from_this<Session> {
 
     // Bytes received from the client.
     void Receive(std::string_view bytes, Clock::time_point now);
-    // Time passing: a lone Esc, the idle and login timeouts.
+    // Time passing: a lone Esc, a notice running out, the router's timer,
+    // the idle and login timeouts.
     void Tick(Clock::time_point now);
+    // When Tick has something to do next.
+    Clock::time_point NextTick() const;
     // The server stops: the learner is told, the score saved.
     void Shutdown();
     // The server gives up on the connection (a stalled client): the score is
@@ -56,7 +63,6 @@ class Session : public std::enable_shared_from_this<Session> {
     std::string& Output() { return out_; }
     Phase CurrentPhase() const { return phase_; }
     bool Closed() const { return phase_ == Phase::Closed; }
-    bool WaitsForEscape() const { return decoder_.Pending(); }
     const std::string& Name() const { return name_; }
     int Rows() const { return screen_.Rows(); }
     int Cols() const { return screen_.Cols(); }
@@ -77,11 +83,12 @@ class Session : public std::enable_shared_from_this<Session> {
     static void OnTelnetEvent(telnet_t* telnet, telnet_event_t* event, void* self);
     void OnEvent(const telnet_event_t& event);
     void Send(std::string_view text);
-    void Keys(const std::vector<int>& keys);
-    void LoginKey(int key);
+    void Data(std::string_view bytes);
+    void Keys(const std::vector<term::Key>& keys);
+    void LoginKey(const term::Key& key);
     void SubmitLine();
     void Login(const std::string& name);
-    void ConsoleKey(int key);
+    void ConsoleKey(const term::Key& key);
     void AskAgain();
     void Draw();
     void Publish();
@@ -97,13 +104,17 @@ class Session : public std::enable_shared_from_this<Session> {
     Clock::time_point lastInput_;
     Phase phase_;
     std::string out_;
-    KeyDecoder decoder_;
+    term::KeyDecoder decoder_;
+    bool afterCarriageReturn_ = false;
+    Clock::time_point escapeUntil_ = Clock::time_point::max();
+    Clock::time_point nextTimerTick_;
     AnsiScreen screen_;
     std::string terminalType_;
     std::string line_;
     int passwordTries_ = 0;
     std::string name_;
     std::unique_ptr<Sim> sim_;
+    std::optional<term::Console> console_;
     TaskTable published_{};
     bool dirty_ = false;
 };

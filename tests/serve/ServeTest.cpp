@@ -13,6 +13,7 @@
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
 #include "state/ConfigFile.h"
+#include "term/Layout.h"
 
 namespace pellix::serve::testing {
 namespace {
@@ -25,7 +26,7 @@ std::string ReadText(const fs::path& file) {
 }
 
 bool ShowsConsole(const TelnetClient& client) {
-    return client.Screen().Row(0).starts_with("Vantric Sim");
+    return client.Screen().Text().find("Vantric Sim") != std::string::npos;
 }
 
 // Logs in with the name and waits for the router's console.
@@ -82,11 +83,16 @@ TEST(ServeTelnet, AsksForCharacterModeWindowSizeAndTerminalType) {
         EXPECT_NE(std::find(client.Requests().begin(), client.Requests().end(), request),
                   client.Requests().end())
             << request.first << " " << request.second;
-    LogIn(client, "ana");
-    // The window's size from NAWS: the key hint on the last row of 30.
-    EXPECT_TRUE(client.WaitRow(23, "F2 Network Plan  F10 Finish")) << client.Screen().Text();
-    EXPECT_TRUE(client.WaitFor([&] { return client.Screen().Row(0).size() == 100; }))
-        << client.Screen().Row(0);
+    ASSERT_TRUE(client.WaitText("Learner name: "));
+    client.Type("ana");
+    client.Enter();
+    // The window's size from NAWS: the console's frame centred in 30 x 100.
+    const term::Frame frame = term::FrameFor(30, 100);
+    ASSERT_GT(frame.top, 0);
+    EXPECT_TRUE(client.WaitFor([&] {
+        return client.Screen().Row(frame.top).starts_with(std::string(frame.left, ' ') +
+                                                          "Vantric Sim");
+    })) << client.Screen().Text();
     // Too small a window after a resize: the console gives way to a notice.
     client.Resize(20, 60);
     EXPECT_TRUE(client.WaitFor([&] { return !ShowsConsole(client); })) << client.Screen().Text();

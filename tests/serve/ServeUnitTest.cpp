@@ -1,13 +1,9 @@
-// The classroom server's pure pieces: learner names, the command line, the
-// keys a terminal sends, and the screen drawn on a remote terminal.
+// The classroom server's pure pieces: learner names, the command line and
+// the screen drawn on a remote terminal.
 #include <gtest/gtest.h>
-
-#define NCURSES_NOMACROS
-#include <curses.h>
 
 #include "VtScreen.h"
 #include "serve/AnsiScreen.h"
-#include "serve/KeyDecoder.h"
 #include "serve/LearnerName.h"
 #include "serve/Options.h"
 
@@ -73,47 +69,6 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
     EXPECT_TRUE(ParseOptions({"--version"}).version);
     EXPECT_TRUE(ParseOptions({"-V"}).version);
     EXPECT_EQ(ParseOptions({"--"}).error, "");
-}
-
-TEST(KeyDecoder, TurnsTerminalBytesIntoKeys) {
-    const std::pair<std::string, std::vector<int>> cases[] = {
-        {"ab", {'a', 'b'}},
-        {std::string("\r\0", 2), {13}},
-        {"\r\n", {13}},
-        {"\r\r", {13, 13}},
-        {"\n", {10}},
-        {"\x7f\b", {127, 8}},
-        {"\x1bOQ", {KEY_F(2)}},
-        {"\x1b[12~", {KEY_F(2)}},
-        {"\x1b[[B", {KEY_F(2)}},
-        {"\x1b[21~", {KEY_F(10)}},
-        {"\x1b[A\x1bOB", {KEY_UP, KEY_DOWN}},
-        {"\x1b[1;5A", {}},          // Ctrl-Up: a key the router does not use
-        {"\x1bx", {27, 'x'}},       // Esc and then a letter
-        {"\x1b[1\x01z", {1, 'z'}},  // a broken sequence, the byte after it kept
-        {"\xe9", {0xe9}},
-    };
-    for (const auto& [bytes, keys] : cases) {
-        KeyDecoder decoder;
-        EXPECT_EQ(decoder.Feed(bytes), keys) << bytes;
-        EXPECT_FALSE(decoder.Pending()) << bytes;
-    }
-}
-
-TEST(KeyDecoder, SequencesCutAcrossReadsAndTheLoneEsc) {
-    KeyDecoder decoder;
-    EXPECT_EQ(decoder.Feed("a\x1b["), std::vector<int>{'a'});
-    EXPECT_TRUE(decoder.Pending());
-    EXPECT_EQ(decoder.Feed("21"), std::vector<int>{});
-    EXPECT_EQ(decoder.Feed("~"), std::vector<int>{KEY_F(10)});
-    EXPECT_EQ(decoder.Feed("\r"), std::vector<int>{13});
-    EXPECT_EQ(decoder.Feed(std::string(1, '\0')), std::vector<int>{});  // CR NUL is one Enter
-    EXPECT_EQ(decoder.Feed("\x1b"), std::vector<int>{});
-    EXPECT_EQ(decoder.Flush(), std::vector<int>{27});
-    EXPECT_FALSE(decoder.Pending());
-    // An endless sequence is cut at its cap instead of being kept.
-    EXPECT_LE(decoder.Feed("\x1b[" + std::string(100, '1')).size(), 100u);
-    EXPECT_FALSE(decoder.Pending());
 }
 
 TEST(AnsiScreen, RemoteTerminalShowsTheLayoutAfterEachChange) {
