@@ -15,7 +15,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 shift || true
 fuzzers=("$@")
-[ ${#fuzzers[@]} -gt 0 ] || fuzzers=(event_fuzzer config_file_fuzzer score_file_fuzzer)
+[ ${#fuzzers[@]} -gt 0 ] || fuzzers=(event_fuzzer config_file_fuzzer score_file_fuzzer serve_fuzzer)
 seed=${FUZZ_SEED:-1}
 jobs=${FUZZ_JOBS:-1}
 niceness=${FUZZ_NICE:-0}

@@ -8,6 +8,10 @@
 
 namespace pellix::serve {
 
+inline constexpr char kSynopsis[] =
+    "pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N] [--class-password FILE] "
+    "[--max-sessions N] [--idle-timeout SECONDS]";
+
 inline constexpr char kUsage[] =
     "Usage: pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]\n"
     "                    [--class-password FILE] [--max-sessions N]\n"

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <random>
 
+#include "lessons/Lessons.h"
 #include "state/Files.h"
 
 namespace pellix::serve {
@@ -136,8 +137,9 @@ std::string ScoreboardHtml(const std::vector<LearnerStatus>& learners, std::stri
         for (int task = 1; task <= kTaskCount; ++task) {
             if (task % 10 == 1) html += "<div class=\"group\">";
             const bool done = Done(learner.tasks[static_cast<std::size_t>(task)]);
-            html += std::string("<div class=\"task") + (done ? " done" : "") + "\" title=\"Task " +
-                    std::to_string(task) + (done ? ": done" : "") + "\"></div>";
+            html += std::string("<div class=\"task") + (done ? " done" : "") + "\" title=\"" +
+                    std::to_string(task) + ". " + HtmlEscaped(TaskTitle(task)) +
+                    (done ? ": done" : "") + "\"></div>";
             if (task % 10 == 0) html += "</div>";
         }
         html += "</div></td></tr>\n";

@@ -2,10 +2,12 @@
 //              [--class-password FILE] [--max-sessions N] [--idle-timeout SECONDS]
 #include <sys/resource.h>
 #include <sys/signalfd.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <iostream>
 
+#include "console/About.h"
 #include "serve/Classroom.h"
 #include "serve/Options.h"
 #include "serve/Scoreboard.h"
@@ -37,6 +39,15 @@ std::optional<std::string> ReadClassPassword(const std::filesystem::path& file,
     return password;
 }
 
+// How others reach the listeners: this machine's name when they listen on
+// every address.
+std::string HostToReach(const std::string& listen) {
+    if (listen != "0.0.0.0" && listen != "::") return listen;
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || !*name) return listen;
+    return name;
+}
+
 std::string HostForUrl(const std::string& host) {
     return host.find(':') != std::string::npos ? "[" + host + "]" : host;
 }
@@ -47,15 +58,15 @@ int main(int argc, char** argv) {
     using namespace pellix::serve;
     const Options options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!options.error.empty()) {
-        std::cerr << "pellix-serve: " << options.error << "\n" << kUsage;
-        return 2;
+        std::cerr << pellix::about::BadUsageText("pellix-serve", options.error, kSynopsis);
+        return pellix::about::kBadUsage;
     }
     if (options.help) {
         std::cout << kUsage;
         return 0;
     }
     if (options.version) {
-        std::cout << "pellix-serve " PELLIX_VERSION "\n";
+        std::cout << pellix::about::VersionText("pellix-serve");
         return 0;
     }
 
@@ -103,10 +114,10 @@ int main(int argc, char** argv) {
                     std::to_string(options.webPort) + " for the scoreboard");
     web.Start();
 
+    const std::string host = HostToReach(options.listen);
     std::cout << "pellix-serve: learners' folders in " << dir.string() << "\n"
-              << "pellix-serve: learners connect with: telnet " << options.listen << " " << port
-              << "\n"
-              << "pellix-serve: scoreboard: http://" << HostForUrl(options.listen) << ":" << webPort
+              << "pellix-serve: learners connect with: telnet " << host << " " << port << "\n"
+              << "pellix-serve: scoreboard: http://" << HostForUrl(host) << ":" << webPort
               << "/?token=" << token << (tokenFromFile ? "  (token from " : "")
               << (tokenFromFile ? (dir / kTokenFile).string() + ")" : "") << "\n"
               << std::flush;

@@ -11,6 +11,7 @@
 
 #include "ClassroomServer.h"
 #include "TelnetClient.h"
+#include "lessons/Lessons.h"
 #include "scoring/ScoreFile.h"
 
 extern char** environ;
@@ -62,7 +63,8 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
                         "<td class=\"score\">5</td>"),
               std::string::npos)
         << html;
-    EXPECT_NE(html.find("title=\"Task 50: done\""), std::string::npos);
+    EXPECT_NE(html.find("title=\"50. " + std::string(TaskTitle(50)) + ": done\""),
+              std::string::npos);
     EXPECT_EQ(html.find("not a learner"), std::string::npos);
 
     httplib::Headers bearer = {{"Authorization", "Bearer " + server.Token()}};
