@@ -7,6 +7,7 @@
 #include <random>
 
 #include "lessons/Lessons.h"
+#include "lessons/page/LessonsPage.h"
 #include "state/Files.h"
 
 namespace pellix::serve {
@@ -21,24 +22,7 @@ bool Done(const TaskEntry& entry) {
 
 std::string HtmlEscaped(std::string_view text) {
     std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
+    EscapeHtml(out, text);
     return out;
 }
 

@@ -84,34 +84,13 @@ th, td { text-align: left; padding: 0.2rem 0.5rem; border-bottom: 1px solid var(
 }
 )";
 
-void Escape(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-}
-
 // Text with `code` in backquotes.
 void Inline(std::string& out, std::string_view text) {
     bool inCode = false;
     std::size_t start = 0;
     for (std::size_t k = 0; k <= text.size(); ++k) {
         if (k < text.size() && text[k] != '`') continue;
-        Escape(out, text.substr(start, k - start));
+        EscapeHtml(out, text.substr(start, k - start));
         if (k < text.size()) out += inCode ? "</code>" : "<code>";
         inCode = !inCode;
         start = k + 1;
@@ -163,7 +142,7 @@ void Block(std::string& out, const LessonBlock& block) {
         for (int task : tasks) {
             out += "<span class=\"task\" id=\"" + TaskAnchor(task) + "\">Task " +
                    std::to_string(task) + ": ";
-            Escape(out, TaskTitle(task));
+            EscapeHtml(out, TaskTitle(task));
             out += "</span>";
         }
         out += "</p>\n";
@@ -175,17 +154,17 @@ void Block(std::string& out, const LessonBlock& block) {
         if (!first) out += '\n';
         first = false;
         if (input.kind == LessonInput::Kind::Command) {
-            Escape(out, input.text);
+            EscapeHtml(out, input.text);
         } else {
             out += "<kbd>";
-            Escape(out, input.text);
+            EscapeHtml(out, input.text);
             out += "</kbd>";
         }
     }
     out += "</pre>\n";
     if (!block.router.empty()) {
         out += "<pre class=\"router\">";
-        Escape(out, block.router);
+        EscapeHtml(out, block.router);
         out += "</pre>\n";
     }
     Paragraphs(out, block.after);
@@ -203,6 +182,27 @@ std::string_view PlanDrawing(std::string_view plan) {
 }
 
 }  // namespace
+
+void EscapeHtml(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+}
 
 std::string LessonsPage(std::string_view plan) {
     std::string out;
@@ -223,7 +223,7 @@ std::string LessonsPage(std::string_view plan) {
     out += "<li><a href=\"#how-to-use\">How to use Pellix</a></li>\n";
     for (std::size_t k = 0; k < lessons.size(); ++k) {
         out += "<li><a href=\"#" + std::string(lessons[k].anchor) + "\">";
-        Escape(out, lessons[k].title);
+        EscapeHtml(out, lessons[k].title);
         out += "</a> <span class=\"muted\">(tasks " + TasksText(LessonTasks(lessons[k])) +
                ")</span></li>\n";
     }
@@ -237,7 +237,7 @@ std::string LessonsPage(std::string_view plan) {
     for (std::size_t k = 0; k < lessons.size(); ++k) {
         const Lesson& lesson = lessons[k];
         out += "<section class=\"lesson\" id=\"" + std::string(lesson.anchor) + "\">\n<h2>";
-        Escape(out, LessonHeading(k + 1, lesson));
+        EscapeHtml(out, LessonHeading(k + 1, lesson));
         out += "</h2>\n";
         if (k == 0) {
             out += "<figure class=\"plan\">\n";
@@ -268,11 +268,11 @@ std::string LessonsPage(std::string_view plan) {
         const Lesson* lesson = LessonOfTask(task);
         out += "<tr><td><a href=\"#" + TaskAnchor(task) + "\">" + std::to_string(task) +
                "</a></td><td>";
-        Escape(out, TaskTitle(task));
+        EscapeHtml(out, TaskTitle(task));
         out += "</td><td>";
         if (lesson != nullptr) {
             out += "<a href=\"#" + std::string(lesson->anchor) + "\">";
-            Escape(out, lesson->title);
+            EscapeHtml(out, lesson->title);
             out += "</a>";
         }
         out += "</td></tr>\n";

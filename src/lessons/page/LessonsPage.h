@@ -7,6 +7,9 @@
 
 namespace pellix {
 
+// Appends the text with "&", "<", ">" and '"' written as HTML entities.
+void EscapeHtml(std::string& out, std::string_view text);
+
 // The whole page; plan is the network plan's SVG document.
 std::string LessonsPage(std::string_view plan);
 
