@@ -204,8 +204,10 @@ Figures Type(std::vector<Learner>& learners, const std::vector<std::string>& key
             Drain(learner.fd);
             if (!learner.waiting) continue;
             learner.waiting = false;
-            latencies.push_back(
-                std::chrono::duration<double, std::milli>(now - learner.sentAt).count());
+            const double ms =
+                std::chrono::duration<double, std::milli>(now - learner.sentAt).count();
+            latencies.push_back(ms);
+            (learner.enter ? enter : typed).push_back(ms);
             learner.nextAt = now + (human ? std::chrono::milliseconds(think(random)) : 0ms);
         }
     }
@@ -253,6 +255,11 @@ void Print(const char* what, const Figures& figures, const Figures& baseline) {
         what, figures.keys, figures.keysPerSecond, figures.medianMs,
         figures.medianMs / baseline.medianMs, figures.p99Ms, figures.p99Ms / baseline.p99Ms,
         figures.maxMs, figures.cpuPercent);
+    std::printf(
+        "%-34s character echo median %6.2f ms  p99 %6.2f ms;  Enter median %6.2f ms  "
+        "p99 %6.2f ms\n",
+        "", figures.typed.medianMs, figures.typed.p99Ms, figures.enter.medianMs,
+        figures.enter.p99Ms);
 }
 
 }  // namespace
