@@ -165,12 +165,19 @@ struct Figures {
     double keysPerSecond = 0;
 };
 
-// Every learner types for `seconds`; `human` adds a think time of 80 to
-// 250 ms before each key, else the next key goes as soon as the answer came.
+// A pause before each key, drawn from [least, most] ms; {0, 0}: the next
+// key goes as soon as the answer to the last one came.
+struct Pace {
+    int least = 0;
+    int most = 0;
+};
+
+// Every learner types for `seconds` at the pace.
 Figures Type(std::vector<Learner>& learners, const std::vector<std::string>& keys, pid_t server,
-             bool human, std::chrono::seconds seconds) {
+             Pace pace, std::chrono::seconds seconds) {
     std::mt19937 random(7);
-    std::uniform_int_distribution<int> think(80, 250);
+    std::uniform_int_distribution<int> think(pace.least, pace.most);
+    const bool human = pace.most > 0;
     int epoll = epoll_create1(EPOLL_CLOEXEC);
     for (std::size_t i = 0; i < learners.size(); ++i) {
         epoll_event event{};
@@ -282,8 +289,7 @@ int main(int argc, char** argv) {
     }
     const long idleRss = RssKiB(server.pid);
     std::vector<Learner> one = LogIn(server.port, 1);
-    const Figures baseline =
-        Type(one, keys, server.pid, false, std::chrono::seconds(seconds / 3 + 1));
+    const Figures baseline = Type(one, keys, server.pid, {}, std::chrono::seconds(seconds / 3 + 1));
     for (Learner& learner : one) close(learner.fd);
     usleep(300000);
 
@@ -296,10 +302,14 @@ int main(int argc, char** argv) {
         learners.size(), idleRss, loggedInRss,
         static_cast<double>(loggedInRss - beforeRss) / static_cast<double>(learners.size()));
     Print("baseline: 1 learner, full speed", baseline, baseline);
-    const Figures human = Type(learners, keys, server.pid, true, std::chrono::seconds(seconds));
+    const Figures human =
+        Type(learners, keys, server.pid, {80, 250}, std::chrono::seconds(seconds));
     Print("human pace (80-250 ms per key)", human, baseline);
-    const Figures full = Type(learners, keys, server.pid, false, std::chrono::seconds(seconds));
-    Print("full speed", full, baseline);
+    const Figures typist =
+        Type(learners, keys, server.pid, {40, 80}, std::chrono::seconds(seconds));
+    Print("fast typist (40-80 ms per key)", typist, baseline);
+    const Figures full = Type(learners, keys, server.pid, {}, std::chrono::seconds(seconds));
+    Print("full speed (next key on the answer)", full, baseline);
     std::printf("pellix-serve-load: server memory after typing %ld KiB\n", RssKiB(server.pid));
     for (Learner& learner : learners) close(learner.fd);
     Stop(server);
