@@ -60,11 +60,15 @@ learner=$work/learner
 mkdir -p "$learner/replay" && chmod 700 "$learner"
 /usr/bin/pellix-term --version
 /usr/bin/pellix --version
+/usr/bin/pellix-serve --version
+# The classroom server's unit is installed, not enabled.
+[ -f /lib/systemd/system/pellix-serve.service ]
+[ ! -e /etc/systemd/system/multi-user.target.wants/pellix-serve.service ]
 printf 'type enable\nenter\nscreen\nfinish\n' >"$learner/script"
 (cd "$learner/replay" && /usr/bin/pellix-replay "$learner/script") >"$learner/snapshot"
 grep -o '"prompt":"Router#"' "$learner/snapshot"
 ls "$learner/replay"
-man -w pellix pellix-term pellix-replay
+man -w pellix pellix-term pellix-replay pellix-serve
 # The desktop program, offscreen, prepares the learner's data folder.
 env HOME="$learner" XDG_DATA_HOME= XDG_RUNTIME_DIR="$learner" \
   /usr/bin/pellix -platform offscreen --quit-after-show splash
