@@ -1,6 +1,7 @@
 #include "serve/AnsiScreen.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace pellix::serve {
 
@@ -9,7 +10,9 @@ namespace {
 constexpr int kMaxSide = 500;  // no real terminal is larger; keeps the cells bounded
 
 void MoveTo(std::string& out, int row, int col) {
-    out += "\x1b[" + std::to_string(row + 1) + ";" + std::to_string(col + 1) + "H";
+    char move[24];
+    const int length = std::snprintf(move, sizeof move, "\x1b[%d;%dH", row + 1, col + 1);
+    out.append(move, static_cast<std::size_t>(length));
 }
 
 }  // namespace
@@ -23,8 +26,8 @@ void AnsiScreen::Resize(int rows, int cols) {
     full_ = true;
 }
 
-std::vector<AnsiScreen::Cell> AnsiScreen::Lay(const term::Screen& screen) const {
-    std::vector<Cell> cells(static_cast<std::size_t>(rows_ * cols_));
+void AnsiScreen::Lay(const term::Screen& screen, std::vector<Cell>& cells) const {
+    cells.assign(static_cast<std::size_t>(rows_ * cols_), Cell{});
     for (const term::Text& text : screen.texts) {
         if (text.row < 0 || text.row >= rows_ || text.col < 0) continue;
         for (std::size_t i = 0; i < text.text.size(); ++i) {
@@ -36,7 +39,6 @@ std::vector<AnsiScreen::Cell> AnsiScreen::Lay(const term::Screen& screen) const 
             cells[static_cast<std::size_t>(text.row * cols_ + col)] = {ch, text.look};
         }
     }
-    return cells;
 }
 
 void AnsiScreen::Style(std::string& out, term::Look look) {
@@ -63,7 +65,8 @@ void AnsiScreen::Style(std::string& out, term::Look look) {
 
 std::string AnsiScreen::Render(const term::Screen& screen) {
     std::string out;
-    const std::vector<Cell> cells = Lay(screen);
+    std::vector<Cell>& cells = laid_;
+    Lay(screen, cells);
     if (full_ || shown_.size() != cells.size()) {
         out += "\x1b[0m\x1b[H\x1b[2J";
         current_ = term::Look::Plain;

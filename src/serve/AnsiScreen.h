@@ -29,7 +29,7 @@ class AnsiScreen {
         bool operator==(const Cell&) const = default;
     };
 
-    std::vector<Cell> Lay(const term::Screen& screen) const;
+    void Lay(const term::Screen& screen, std::vector<Cell>& cells) const;
     void Style(std::string& out, term::Look look);
 
     int rows_ = 24;
@@ -37,6 +37,7 @@ class AnsiScreen {
     bool colours_ = true;
     bool full_ = true;
     std::vector<Cell> shown_;
+    std::vector<Cell> laid_;  // the next screen's cells, kept to spare an allocation per key
     term::Look current_ = term::Look::Plain;
     int cursorShown_ = -1;  // unknown at first
 };
