@@ -32,7 +32,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -104,38 +103,28 @@ Options Parse(int argc, char** argv) {
     return options;
 }
 
-// Reads the user and system CPU ticks of a process and the context switches
-// of all its threads.
+// Reads the CPU time (from the scheduler's nanosecond counts) and the
+// context switches of all the threads of a process.
 bool Sample(pid_t pid, double& cpuMs, double& switches) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    std::size_t close = text.rfind(')');
-    if (close == std::string::npos) return false;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int k = 3; fields >> field; ++k) {
-        if (k == 14) utime = std::stoull(field);
-        if (k == 15) {
-            stime = std::stoull(field);
-            break;
-        }
-    }
-    cpuMs = 1000.0 * static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    cpuMs = 0;
     switches = 0;
     std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    if (DIR* dir = opendir(tasks.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-            if (entry->d_name[0] == '.') continue;
-            std::ifstream status(tasks + "/" + entry->d_name + "/status");
-            std::string line;
-            while (std::getline(status, line))
-                if (line.starts_with("voluntary_ctxt_switches:") ||
-                    line.starts_with("nonvoluntary_ctxt_switches:"))
-                    switches += std::atof(line.substr(line.find(':') + 1).c_str());
-        }
-        closedir(dir);
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir) return false;
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        std::string task = tasks + "/" + entry->d_name;
+        std::ifstream schedstat(task + "/schedstat");
+        double ns = 0;
+        if (schedstat >> ns) cpuMs += ns / 1e6;
+        std::ifstream status(task + "/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.starts_with("voluntary_ctxt_switches:") ||
+                line.starts_with("nonvoluntary_ctxt_switches:"))
+                switches += std::atof(line.substr(line.find(':') + 1).c_str());
     }
+    closedir(dir);
     return true;
 }
 

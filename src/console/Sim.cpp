@@ -114,6 +114,7 @@ void Sim::CloseNetworkPlan() {
 
 void Sim::Finish() {
     if (finished_) return;
+    DropPendingScoreSaves();
     SaveScoreFile();
     finished_ = true;
 }
@@ -151,7 +152,10 @@ std::string Sim::PromptOf(int mode) const {
 }
 
 void Sim::ShowPrompt() {
-    SaveScoreFile();
+    if (deferScoreSaves_)
+        ++pendingScoreSaves_;
+    else
+        SaveScoreFile();
     recallPosition_ = kHistoryEntries;
     Prompt = PromptOf(Mode);
     Txt[InputLine] = Prompt;
@@ -184,14 +188,29 @@ void Sim::AwardTask(int task) {
     if (task >= 1) pic.Print(TaskMessage(task));
 }
 
+void Sim::SavePendingScore() {
+    if (pendingScoreSaves_ == 0) return;
+    --pendingScoreSaves_;
+    DropPendingScoreSaves();
+    SaveScoreFile();
+}
+
+// The saves left out would each have drawn the fillers of every record: their
+// draws are made all the same, so that the file is exactly what saving at
+// every prompt would have left.
+void Sim::DropPendingScoreSaves() {
+    for (; pendingScoreSaves_ > 0; --pendingScoreSaves_) SkipScoreFillers(fillers_);
+}
+
 void Sim::SaveScoreFile() {
     // A score file that exists but could not be read is never overwritten:
     // the run keeps its score in memory only.
     if (scoreProblem_.action == ScoreFileProblem::Action::Read) return;
     // One that cannot be written keeps its old content; the router says
     // nothing about it, the front end tells the learner.
-    FileError error =
-        ReplaceFileAtomically(FileInFolder(kScoreFile), WriteScoreText(Tasks, fillers_)).error;
+    FileError error = ReplaceFileAtomically(FileInFolder(kScoreFile),
+                                            WriteScoreText(Tasks, fillers_), Durability::Content)
+                          .error;
     if (error == FileError::None)
         scoreProblem_.action = ScoreFileProblem::Action::None;
     else

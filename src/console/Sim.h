@@ -75,6 +75,12 @@ class Sim {
     void ShowNetworkPlan();
     void CloseNetworkPlan();
     void Finish();
+    // A front end that repaints before the score file is written, so that
+    // Enter answers as fast as a text field, calls DeferScoreSaves() once:
+    // each prompt then only marks the file for saving, and the front end
+    // calls SavePendingScore() once it has drawn. Finish saves at once.
+    void DeferScoreSaves() { deferScoreSaves_ = true; }
+    void SavePendingScore();
 
     // ---- What a front end reads ----
     Snapshot Snap() const;
@@ -126,6 +132,7 @@ class Sim {
 
   private:
     void Recall(int position);
+    void DropPendingScoreSaves();
     void RecordScoreProblem(ScoreFileProblem::Action action, FileError error);
 
     std::filesystem::path folder_;
@@ -136,6 +143,8 @@ class Sim {
     FillerSource fillers_;
     bool planShown_ = false;
     bool finished_ = false;
+    bool deferScoreSaves_ = false;
+    int pendingScoreSaves_ = 0;  // prompts since the last save, when deferred
     ScoreFileProblem scoreProblem_;
 };
 

@@ -44,7 +44,7 @@ int RunPellix(int argc, char** argv) {
 
     QGuiApplication::setDesktopFileName("pellix");
     InitResources();
-    QApplication::setWindowIcon(QIcon(":/pellix.svg"));
+    QApplication::setWindowIcon(ProgramIcon());
 
     std::filesystem::path folder = LearnerFolder(line.dir);
     std::string error = PrepareLearnerFolder(folder, CreationFor(line.dir));

@@ -14,7 +14,7 @@ frmnetwork::frmnetwork() {
     // The picture is drawn at its natural size from the top-left corner; at
     // the window's first size its right and bottom edges are cut off, and the
     // window grows no bigger than the whole picture.
-    picture_ = new PictureBox(":/network.svg", this);
+    picture_ = new PictureBox("network", this);
     picture_->setObjectName("network");
     QSize whole = picture_->PictureSize();
     picture_->setGeometry(QRect(QPoint(0, 0), whole));

@@ -91,6 +91,7 @@ std::optional<std::uint16_t> KeyCode(const QKeyEvent& event) {
 }
 
 FrmSim::FrmSim(std::filesystem::path folder) : sim_(std::move(folder)) {
+    sim_.DeferScoreSaves();
     InitResources();
     setWindowTitle("Vantric Sim");
     setMinimumSize(kMainWindowSize);
@@ -408,6 +409,14 @@ void FrmSim::TypeKey(RouterKey key) {
     }
     Deliver(key);
     Redraw();
+    SaveAfterPaint();
+}
+
+// The learner sees the answer first: the window paints what changed at once,
+// and only then does the router write its score file.
+void FrmSim::SaveAfterPaint() {
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
+    sim_.SavePendingScore();
 }
 
 // Hands one key to the router; any key returns the view to the live screen
@@ -450,7 +459,10 @@ void FrmSim::TypePasted() {
         pending_.clear();
         pasteTimer_.stop();
     }
-    if (!ended_) Redraw();
+    if (!ended_) {
+        Redraw();
+        SaveAfterPaint();
+    }
 }
 
 // ---- Scroll-back, selection, copy ----

@@ -118,6 +118,7 @@ class FrmSim : public QWidget {
     void EndProgram();
     void FocusInputLine();
     void Redraw();
+    void SaveAfterPaint();
 
     Sim sim_;
     QWidget* Picture1_ = nullptr;

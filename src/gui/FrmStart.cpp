@@ -16,7 +16,7 @@ frmstart::frmstart(std::filesystem::path folder) : folder_(std::move(folder)) {
     setWindowTitle("Pellix Vantric Practice Lab");
     setFixedSize(Px(9495), Px(6450));
 
-    auto* picture = new PictureBox(":/splash.svg", this);
+    auto* picture = new PictureBox("splash", this);
     picture->setObjectName("Picture1");
     picture->setGeometry(Px(120), Px(120), Px(9255), Px(4215));
 

@@ -2,8 +2,9 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QIcon>
+#include <QImageReader>
 #include <QPainter>
-#include <QSvgRenderer>
 #include <algorithm>
 
 // Outside any namespace, as Qt's resource initialiser requires.
@@ -37,8 +38,14 @@ void InitResources() {
     InitPellixResources();
 }
 
+// The console's and labels' typefaces are asked for by the families Debian
+// installs with the program (fonts-dejavu-core), so that finding them is one
+// step; the style hints keep the kind of type where those are missing.
+constexpr char kFixedFamily[] = "DejaVu Sans Mono";
+constexpr char kSansFamily[] = "DejaVu Sans";
+
 QFont ConsoleFont(double scale, int lineHeight) {
-    QFont font("Fixedsys");
+    QFont font(kFixedFamily);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setWeight(QFont::Normal);
@@ -50,7 +57,7 @@ QFont ConsoleFont(double scale, int lineHeight) {
 }
 
 QFont SansFont(double points, bool bold) {
-    QFont font("MS Sans Serif");
+    QFont font(kSansFamily);
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(PointsToPixels(points));
     font.setBold(bold);
@@ -58,7 +65,7 @@ QFont SansFont(double points, bool bold) {
 }
 
 QFont ProductFont(double points) {
-    QFont font("Arial Black");
+    QFont font(kSansFamily);
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(PointsToPixels(points));
     font.setWeight(QFont::Black);
@@ -216,28 +223,50 @@ void StatusStrip::paintEvent(QPaintEvent*) {
     }
 }
 
+// ---- Pictures ----
+
+QString PictureFile(const QString& name, qreal ratio) {
+    if (ratio > 2) return ":/" + name + "@3x.png";
+    if (ratio > 1) return ":/" + name + "@2x.png";
+    return ":/" + name + ".png";
+}
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/pellix-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 // ---- PictureBox ----
 
-PictureBox::PictureBox(const QString& resource, QWidget* parent)
-    : QWidget(parent), resource_(resource) {
+PictureBox::PictureBox(const QString& name, QWidget* parent) : QWidget(parent), name_(name) {
     InitResources();
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 QSize PictureBox::PictureSize() const {
-    return QSvgRenderer(resource_).defaultSize();
+    return QImageReader(PictureFile(name_, 1)).size();
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
     qreal ratio = devicePixelRatioF();
     if (pixmap_.isNull() || pixmap_.devicePixelRatio() != ratio) {
-        QSvgRenderer renderer(resource_);
-        QSize size = renderer.defaultSize();
-        pixmap_ = QPixmap(size * ratio);
-        pixmap_.setDevicePixelRatio(ratio);
-        pixmap_.fill(Qt::white);
-        QPainter onto(&pixmap_);
-        renderer.render(&onto, QRectF(QPointF(0, 0), QSizeF(size)));
+        // The rendering nearest above the screen's ratio, drawn at the
+        // picture's own size.
+        QPixmap rendered(PictureFile(name_, ratio));
+        QSize size = PictureSize();
+        if (rendered.size() == size * ratio) {  // a rendering for this very ratio
+            rendered.setDevicePixelRatio(ratio);
+            pixmap_ = rendered;
+        } else {
+            pixmap_ = QPixmap(size * ratio);
+            pixmap_.setDevicePixelRatio(ratio);
+            pixmap_.fill(Qt::white);
+            QPainter onto(&pixmap_);
+            onto.setRenderHint(QPainter::SmoothPixmapTransform);
+            onto.drawPixmap(QRectF(QPointF(0, 0), QSizeF(size)), rendered, rendered.rect());
+        }
     }
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));

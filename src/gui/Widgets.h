@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QIcon>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QString>
@@ -25,13 +26,13 @@ constexpr int Px(int twips) {
 QString FromRouter(std::string_view text);
 std::string ToRouter(const QString& text);
 
-// "Fixedsys" 9 point for the console lines, sized so that a line fits its
+// A fixed-pitch 9 point for the console lines, sized so that a line fits its
 // height (15 pixels at scale 1); the nearest fixed-pitch family where it is
 // missing.
 QFont ConsoleFont(double scale = 1, int lineHeight = 15);
-// "MS Sans Serif" in the given points, bold when asked: the strip and buttons.
+// The sans-serif in the given points, bold when asked: the strip and buttons.
 QFont SansFont(double points, bool bold);
-// "Arial Black" in the given points, italic: the product name.
+// The sans-serif in the given points, black and italic: the product name.
 QFont ProductFont(double points);
 
 // Loads the pictures, icon and texts compiled into the program.
@@ -94,19 +95,26 @@ class StatusStrip : public QWidget {
     std::vector<std::string> printed_;
 };
 
-// A picture area showing an SVG picture at its natural pixel size from its
-// top-left corner; whatever does not fit is cut off.
+// The program's pictures are compiled in as PNG renderings of the drawings in
+// assets/: NAME.png at the picture's own size, NAME@2x.png and NAME@3x.png.
+// The rendering for a screen of the given pixel ratio:
+QString PictureFile(const QString& name, qreal ratio);
+// The program's icon, at every size it was rendered at.
+QIcon ProgramIcon();
+
+// A picture area showing a picture ("splash", "network") at its natural
+// pixel size from its top-left corner; whatever does not fit is cut off.
 class PictureBox : public QWidget {
     Q_OBJECT
   public:
-    PictureBox(const QString& resource, QWidget* parent);
+    PictureBox(const QString& name, QWidget* parent);
     QSize PictureSize() const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QString resource_;
+    QString name_;
     QPixmap pixmap_;  // rendered on first paint, at the screen's pixel ratio
 };
 

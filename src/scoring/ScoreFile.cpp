@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <string>
+#include <utility>
 
 #include "state/TextLines.h"
 
@@ -28,18 +29,27 @@ TaskEntry ReadEntry(std::string_view field) {
 
 }  // namespace
 
-std::string WriteScoreText(const TaskTable& tasks, FillerSource& fillers) {
+// The two fillers of a record: a whole number from 0 to 99, then 0 or 1.
+std::pair<int, int> DrawFillers(FillerSource& fillers) {
     std::uniform_int_distribution<int> percent(0, 99), coin(0, 1);
+    int filler3 = percent(fillers);
+    return {filler3, coin(fillers)};
+}
+
+std::string WriteScoreText(const TaskTable& tasks, FillerSource& fillers) {
     std::string out;
     for (int task = 1; task <= kTaskCount; ++task) {
         const TaskEntry& entry = tasks[static_cast<std::size_t>(task)];
-        int filler3 = percent(fillers);
-        int filler4 = coin(fillers);
+        auto [filler3, filler4] = DrawFillers(fillers);
         out += std::to_string(task) + ",";
         if (entry) out += std::to_string(*entry);
         out += "," + std::to_string(filler3) + "," + std::to_string(filler4) + "\r\n";
     }
     return out;
+}
+
+void SkipScoreFillers(FillerSource& fillers) {
+    for (int task = 1; task <= kTaskCount; ++task) DrawFillers(fillers);
 }
 
 TaskTable ReadScoreText(std::string_view text) {

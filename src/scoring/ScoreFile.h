@@ -18,6 +18,8 @@ inline constexpr std::string_view kScoreFile = "user.dat";
 using FillerSource = std::minstd_rand;
 
 std::string WriteScoreText(const TaskTable& tasks, FillerSource& fillers);
+// Draws the fillers that one WriteScoreText would, and writes nothing.
+void SkipScoreFillers(FillerSource& fillers);
 
 // Record k gives entry k from its second field when that field is a whole
 // number from -32768 to 32767; every other entry stays empty.

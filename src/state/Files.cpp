@@ -160,7 +160,8 @@ FileRead ReadWholeFile(const std::filesystem::path& file) {
     return {std::move(data), FileError::None};
 }
 
-FileWrite ReplaceFileAtomically(const std::filesystem::path& file, std::string_view data) {
+FileWrite ReplaceFileAtomically(const std::filesystem::path& file, std::string_view data,
+                                Durability durability) {
     OpenFile folder{OpenFolder(file)};
     if (folder.fd < 0) return {FromErrno(errno), false};
     const std::string name = file.filename().string();
@@ -205,7 +206,8 @@ FileWrite ReplaceFileAtomically(const std::filesystem::path& file, std::string_v
         ::unlinkat(folder.fd, temp.c_str(), 0);
         return {FromErrno(err), true};
     }
-    ::fsync(folder.fd);  // makes the rename itself durable (fails harmlessly on O_PATH)
+    // Makes the rename itself durable (fails harmlessly on O_PATH).
+    if (durability == Durability::ContentAndName) ::fsync(folder.fd);
     return {FileError::None, true};
 }
 

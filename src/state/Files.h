@@ -59,7 +59,15 @@ struct FileWrite {
 // write would) and never writes more than kMaxFileSize bytes (TooLarge). A
 // replaced file keeps its mode (and owner, where the process may set it); a
 // new one gets 0666 less the umask, as a plain create gives.
-FileWrite ReplaceFileAtomically(const std::filesystem::path& file, std::string_view data);
+//
+// The new content is synced to the disk before the rename, so that a crash
+// or power loss never leaves a torn or empty file. ContentAndName also syncs
+// the folder after the rename, so that after a power loss the file is the
+// new one rather than the old one; the score file, rewritten at every prompt,
+// goes without it (a killed process loses nothing either way).
+enum class Durability { Content, ContentAndName };
+FileWrite ReplaceFileAtomically(const std::filesystem::path& file, std::string_view data,
+                                Durability durability = Durability::ContentAndName);
 
 // Whether a name in the folder is one of the temporary files of
 // ReplaceFileAtomically: "." followed by a fixed-length name, so that it fits

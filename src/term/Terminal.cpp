@@ -218,6 +218,7 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
 
     int rows = 0, cols = 0;
     getmaxyx(stdscr, rows, cols);
+    sim.DeferScoreSaves();
     Console console(sim, rows, cols);
     Draw(console.Draw(), colours);
     Write(streams.out, kPasteOn);
@@ -288,6 +289,8 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
             nextTick = now + kTickPeriod;
         }
         if (redraw) Draw(console.Draw(), colours);
+        // The learner sees the answer before the router writes its score.
+        sim.SavePendingScore();
     }
     if (mouse) Write(streams.out, kMouseOff);
     Write(streams.out, kPasteOff);
