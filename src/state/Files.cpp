@@ -45,29 +45,45 @@ struct OpenFile {
     }
 };
 
+// The system's reasons the router tells apart; any other is an I/O error.
+constexpr struct {
+    int err;
+    FileError error;
+} kSystemReasons[] = {
+    {ENOENT, FileError::NotFound},
+    {ENOTDIR, FileError::NotFound},
+    {EACCES, FileError::Denied},
+    {EPERM, FileError::Denied},
+    {EISDIR, FileError::IsDirectory},
+    {ENOSPC, FileError::NoSpace},
+    {EDQUOT, FileError::QuotaExceeded},
+    {EROFS, FileError::ReadOnlyFileSystem},
+    {ENAMETOOLONG, FileError::NameTooLong},
+    {EFBIG, FileError::TooLarge},
+};
+
+// Each error in words, as the system says them.
+constexpr struct {
+    FileError error;
+    std::string_view words;
+} kWords[] = {
+    {FileError::None, "OK"},
+    {FileError::NotFound, "No such file or directory"},
+    {FileError::Denied, "Permission denied"},
+    {FileError::IsDirectory, "Is a directory"},
+    {FileError::NoSpace, "No space left on device"},
+    {FileError::QuotaExceeded, "Disk quota exceeded"},
+    {FileError::ReadOnlyFileSystem, "Read-only file system"},
+    {FileError::NameTooLong, "File name too long"},
+    {FileError::Io, "I/O error"},
+    {FileError::TooShort, "Incomplete configuration file"},
+    {FileError::TooLarge, "File too large"},
+};
+
 FileError FromErrno(int err) {
-    switch (err) {
-        case ENOENT:
-        case ENOTDIR:
-            return FileError::NotFound;
-        case EACCES:
-        case EPERM:
-            return FileError::Denied;
-        case EISDIR:
-            return FileError::IsDirectory;
-        case ENOSPC:
-            return FileError::NoSpace;
-        case EDQUOT:
-            return FileError::QuotaExceeded;
-        case EROFS:
-            return FileError::ReadOnlyFileSystem;
-        case ENAMETOOLONG:
-            return FileError::NameTooLong;
-        case EFBIG:
-            return FileError::TooLarge;
-        default:
-            return FileError::Io;
-    }
+    for (const auto& reason : kSystemReasons)
+        if (reason.err == err) return reason.error;
+    return FileError::Io;
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -106,30 +122,8 @@ int CreateTemporary(int folder, std::string& name) {
 }  // namespace
 
 std::string_view Describe(FileError error) {
-    switch (error) {
-        case FileError::None:
-            return "OK";
-        case FileError::NotFound:
-            return "No such file or directory";
-        case FileError::Denied:
-            return "Permission denied";
-        case FileError::IsDirectory:
-            return "Is a directory";
-        case FileError::NoSpace:
-            return "No space left on device";
-        case FileError::QuotaExceeded:
-            return "Disk quota exceeded";
-        case FileError::ReadOnlyFileSystem:
-            return "Read-only file system";
-        case FileError::NameTooLong:
-            return "File name too long";
-        case FileError::TooShort:
-            return "Incomplete configuration file";
-        case FileError::TooLarge:
-            return "File too large";
-        case FileError::Io:
-            break;
-    }
+    for (const auto& entry : kWords)
+        if (entry.error == error) return entry.words;
     return "I/O error";
 }
 

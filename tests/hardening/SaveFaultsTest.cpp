@@ -223,13 +223,17 @@ void PrintTo(const LockedCase& c, std::ostream* os) {
     PrintCase(c, os);
 }
 
-class LockedFiles : public ::testing::TestWithParam<LockedCase> {
+// Cases about the learner's permissions, which do not stop root.
+template <typename Case>
+class AsLearner : public ::testing::TestWithParam<Case> {
   protected:
     void SetUp() override {
         if (RunningAsRoot())
             GTEST_SKIP() << "running as root, whom file and folder permissions do not stop";
     }
 };
+
+using LockedFiles = AsLearner<LockedCase>;
 
 TEST_P(LockedFiles, AreNeverReplaced) {
     const LockedCase& c = GetParam();
@@ -302,18 +306,12 @@ void PrintTo(const ProblemCase& c, std::ostream* os) {
     PrintCase(c, os);
 }
 
-class ScoreProblems : public ::testing::TestWithParam<ProblemCase> {
-  protected:
-    void SetUp() override {
-        if (RunningAsRoot())
-            GTEST_SKIP() << "running as root, whom file and folder permissions do not stop";
-    }
-};
+using ScoreProblems = AsLearner<ProblemCase>;
 
 TEST_P(ScoreProblems, AreToldOnce) {
     const ProblemCase& c = GetParam();
     Router router([&](const TempFolder& folder) {
-        WriteFile(folder.File("user.dat"), ScoreText(std::vector<std::string>(10, "1")));
+        WriteFile(folder.File("user.dat"), PlacedContent("user.dat"));
         fs::permissions(folder.File("user.dat"), c.mode);
     });
     Sim& sim = router.sim();
