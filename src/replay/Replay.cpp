@@ -1,8 +1,12 @@
 #include "replay/Replay.h"
 
 #include <charconv>
+#include <cstring>
+#include <exception>
 #include <istream>
 #include <ostream>
+#include <streambuf>
+#include <vector>
 
 #include "console/Sim.h"
 
@@ -86,42 +90,68 @@ void QuoteAll(std::string& out, const Range& texts) {
 
 }  // namespace
 
-std::optional<Event> ParseEvent(std::string_view line) {
-    std::string_view body = TrimLeft(line);
-    if (body.empty() || body.front() == '#') return Event{};
-    std::size_t blank = body.find(' ');
-    std::string_view word = body.substr(0, blank);
-    if (word == "type")
-        return Event{Event::Type, 0,
-                     std::string(blank == std::string_view::npos ? "" : body.substr(blank + 1))};
-    std::string_view arg = blank == std::string_view::npos
-                               ? std::string_view()
-                               : TrimLeft(TrimRight(body.substr(blank + 1)));
-    word = TrimRight(word);
+namespace {
 
-    struct Simple {
-        std::string_view word;
-        Event::Kind kind;
-        int key;
-    };
-    static constexpr Simple kSimple[] = {
-        {"enter", Event::Key, 13},    {"lf", Event::Key, 10},
-        {"bs", Event::Key, 8},        {"ctrl-z", Event::Key, 26},
-        {"tab", Event::Key, 9},       {"esc", Event::Key, 27},
-        {"up", Event::Up, 0},         {"down", Event::Down, 0},
-        {"plan", Event::Plan, 0},     {"close-plan", Event::ClosePlan, 0},
-        {"tick", Event::Tick, 0},     {"finish", Event::Finish, 0},
-        {"screen", Event::Screen, 0},
-    };
-    for (const Simple& s : kSimple)
-        if (word == s.word)
-            return arg.empty() ? std::optional(Event{s.kind, s.key, {}}) : std::nullopt;
-    if (word == "key") {
-        if (auto code = Number(arg, 0, 65535)) return Event{Event::Key, *code, {}};
-    } else if (word == "click") {
-        if (auto index = Number(arg, 0, kConsoleLines - 1)) return Event{Event::Click, *index, {}};
+struct SimpleEvent {
+    std::string_view word;
+    Event::Kind kind;
+    int key;
+};
+constexpr SimpleEvent kSimpleEvents[] = {
+    {"enter", Event::Key, 13},    {"lf", Event::Key, 10},
+    {"bs", Event::Key, 8},        {"ctrl-z", Event::Key, 26},
+    {"tab", Event::Key, 9},       {"esc", Event::Key, 27},
+    {"up", Event::Up, 0},         {"down", Event::Down, 0},
+    {"plan", Event::Plan, 0},     {"close-plan", Event::ClosePlan, 0},
+    {"tick", Event::Tick, 0},     {"finish", Event::Finish, 0},
+    {"screen", Event::Screen, 0},
+};
+
+// Parses a line into event; false when the line is malformed.
+bool ParseInto(std::string_view line, Event& event) {
+    event.kind = Event::Skip;
+    event.number = 0;
+    event.text = {};
+    std::string_view body = TrimLeft(line);
+    if (body.empty() || body.front() == '#') return true;
+    // The event's word runs to the first blank. Words are short: a plain
+    // scan is quicker here than a library search.
+    std::size_t blank = 0;
+    while (blank < body.size() && body[blank] != ' ') ++blank;
+    std::string_view word = body.substr(0, blank);
+    std::string_view rest = blank < body.size() ? body.substr(blank + 1) : std::string_view();
+    if (word == "type") {
+        event.kind = Event::Type;
+        event.text = rest;
+        return true;
     }
-    return std::nullopt;
+    std::string_view arg = TrimLeft(TrimRight(rest));
+    word = TrimRight(word);  // not empty: it starts with no blank
+    for (const SimpleEvent& simple : kSimpleEvents)
+        if (simple.word.size() == word.size() && simple.word.front() == word.front() &&
+            simple.word == word) {
+            event.kind = simple.kind;
+            event.number = simple.key;
+            return arg.empty();
+        }
+    std::optional<int> number;
+    if (word == "key" && (number = Number(arg, 0, 65535))) {
+        event.kind = Event::Key;
+    } else if (word == "click" && (number = Number(arg, 0, kConsoleLines - 1))) {
+        event.kind = Event::Click;
+    } else {
+        return false;
+    }
+    event.number = *number;
+    return true;
+}
+
+}  // namespace
+
+std::optional<Event> ParseEvent(std::string_view line) {
+    Event event;
+    if (!ParseInto(line, event)) return std::nullopt;
+    return event;
 }
 
 bool Apply(Sim& sim, const Event& event, std::ostream& out) {
@@ -219,6 +249,79 @@ std::string ScrollBackJson(const Sim& sim) {
     return out;
 }
 
+namespace {
+
+// A script's lines, read from its stream in large blocks and handed out as
+// views into the block: no dearer than a plain C line reader. A line that
+// spans two blocks is put together in a string of its own.
+class ScriptLines {
+  public:
+    explicit ScriptLines(std::istream& in) : in_(in) {}
+
+    // The next line, without its LF; false at the end of the script or when
+    // it cannot be read further (then Failed()).
+    bool Next(std::string_view& line) {
+        if (fromCarry_) {
+            carry_.clear();
+            fromCarry_ = false;
+        }
+        for (;;) {
+            const char* start = block_.data() + begin_;
+            std::size_t left = end_ - begin_;
+            if (const auto* lf = static_cast<const char*>(std::memchr(start, '\n', left))) {
+                auto length = static_cast<std::size_t>(lf - start);
+                begin_ += length + 1;
+                if (carry_.empty()) {
+                    line = std::string_view(start, length);
+                    return true;
+                }
+                carry_.append(start, length);
+                return FromCarry(line);
+            }
+            carry_.append(start, left);
+            if (!Fill()) return !carry_.empty() && FromCarry(line);  // a last line without LF
+        }
+    }
+    bool Failed() const { return failed_; }
+
+  private:
+    static constexpr std::size_t kBlock = 1 << 16;
+
+    bool FromCarry(std::string_view& line) {
+        line = carry_;
+        fromCarry_ = true;
+        return true;
+    }
+    bool Fill() {
+        begin_ = end_ = 0;
+        if (ended_) return false;
+        std::streamsize got = 0;
+        try {
+            if (std::streambuf* source = in_.rdbuf())
+                got = source->sgetn(block_.data(), static_cast<std::streamsize>(kBlock));
+        } catch (const std::exception&) {  // the stream's buffer reports a read error so
+            failed_ = true;
+        }
+        if (got <= 0) {
+            ended_ = true;
+            return false;
+        }
+        end_ = static_cast<std::size_t>(got);
+        return true;
+    }
+
+    std::istream& in_;
+    std::vector<char> block_ = std::vector<char>(kBlock);
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    std::string carry_;
+    bool fromCarry_ = false;
+    bool ended_ = false;
+    bool failed_ = false;
+};
+
+}  // namespace
+
 int RunScript(Sim& sim, std::istream& script, std::ostream& out, std::ostream& err) {
     unsigned toldProblem = 0;
     // A score file the router cannot read or write is said once on standard
@@ -231,12 +334,13 @@ int RunScript(Sim& sim, std::istream& script, std::ostream& out, std::ostream& e
             err << "pellix-replay: " << problem.Text() << "\n";
     };
     tellScoreProblem();
-    std::string line;
+    ScriptLines lines(script);
+    std::string_view line;
+    Event event;
     long number = 1;
-    for (; std::getline(script, line); ++number) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::optional<Event> event = ParseEvent(line);
-        if (!event) {
+    for (; lines.Next(line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!ParseInto(line, event)) {
             out.flush();
             err << "pellix-replay: line " << number << ": unknown event \"" << EchoLine(line)
                 << "\"";
@@ -244,12 +348,12 @@ int RunScript(Sim& sim, std::istream& script, std::ostream& out, std::ostream& e
             err << "\n";
             return 2;
         }
-        bool goOn = Apply(sim, *event, out);
+        bool goOn = Apply(sim, event, out);
         tellScoreProblem();
         if (!goOn) break;
     }
     out.flush();
-    if (script.bad()) {
+    if (lines.Failed() || script.bad()) {
         err << "pellix-replay: cannot read the script after line " << number - 1 << "\n";
         return 2;
     }

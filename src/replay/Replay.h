@@ -16,10 +16,12 @@ struct Event {
     enum Kind { Skip, Key, Up, Down, Plan, ClosePlan, Click, Tick, Finish, Screen, Type };
     Kind kind = Skip;
     int number = 0;    // the key code, or the clicked line
-    std::string text;  // the typed text
+    // The typed text: a view into the parsed line, valid as long as it is.
+    std::string_view text;
 };
 
 // The event of one line (without its LF), or nothing when it is malformed.
+// A typed text is a view into line.
 std::optional<Event> ParseEvent(std::string_view line);
 
 // Runs one event; returns false when the run ends (after "finish").
