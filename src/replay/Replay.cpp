@@ -1,5 +1,6 @@
 #include "replay/Replay.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <exception>
@@ -292,13 +293,18 @@ class ScriptLines {
         fromCarry_ = true;
         return true;
     }
+    // Takes what the stream has read so far, asking it to read more when it
+    // has nothing left: a read error then loses none of what came before.
     bool Fill() {
         begin_ = end_ = 0;
         if (ended_) return false;
         std::streamsize got = 0;
         try {
-            if (std::streambuf* source = in_.rdbuf())
-                got = source->sgetn(block_.data(), static_cast<std::streamsize>(kBlock));
+            std::streambuf* source = in_.rdbuf();
+            if (source && source->sgetc() != std::char_traits<char>::eof()) {
+                std::streamsize held = std::min<std::streamsize>(source->in_avail(), kBlock);
+                got = source->sgetn(block_.data(), held);
+            }
         } catch (const std::exception&) {  // the stream's buffer reports a read error so
             failed_ = true;
         }
