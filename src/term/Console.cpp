@@ -37,13 +37,14 @@ Console::Console(Sim& sim, int rows, int cols, const FunctionKeyTable& functionK
     ShowScoreProblem();  // the score file may have been unreadable at start-up
 }
 
-void Console::ShowScoreProblem() {
+bool Console::ShowScoreProblem() {
     const ScoreFileProblem& problem = sim_.ScoreProblem();
     if (problem.action == ScoreFileProblem::Action::None || problem.serial == scoreProblemShown_)
-        return;
+        return false;
     scoreProblemShown_ = problem.serial;
     page_ = OpenPage{Page{std::string(kScoreProblemCaption), WrapText(problem.Text(), kFrameCols),
                           std::string(kScoreProblemHint)}};
+    return true;
 }
 
 void Console::OnResize(int rows, int cols) {

@@ -44,6 +44,11 @@ class Console {
     std::optional<Clock::time_point> Deadline() const { return ctrlCUntil_; }
     void OnTime(Clock::time_point now);
 
+    // Opens a page telling a new problem with the score file, once; returns
+    // whether it did. Keys check by themselves; a front end that defers the
+    // router's saves checks after each one.
+    bool ShowScoreProblem();
+
     Screen Draw() const;
     bool ScrolledBack() const { return scrolledBack_ > 0; }
     const Sim& Router() const { return sim_; }
@@ -56,8 +61,6 @@ class Console {
     void ScrollBy(int lines);
     bool ScrollPage(const Key& key);
     void FunctionKey(int number);
-    // Tells a new problem with the score file once, on a page of its own.
-    void ShowScoreProblem();
 
     Sim& sim_;
     const FunctionKeyTable& functionKeys_;

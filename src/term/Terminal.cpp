@@ -291,6 +291,7 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
         if (redraw) Draw(console.Draw(), colours);
         // The learner sees the answer before the router writes its score.
         sim.SavePendingScore();
+        if (console.ShowScoreProblem()) Draw(console.Draw(), colours);
     }
     if (mouse) Write(streams.out, kMouseOff);
     Write(streams.out, kPasteOff);
