@@ -275,6 +275,7 @@ TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
     GetStarted(first);
     Command(first, "enable", "Router#");
     first.Type("show ver");  // half typed when the second login comes
+    ASSERT_TRUE(first.WaitRow(21, "Router#show ver")) << first.Screen().Text();
 
     TelnetClient second(server.Port());
     LogIn(second, "ana");
