@@ -104,6 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::optional<std::string> password;
     if (header & 1) password = "pw";
     Classroom room(folders.classroom, password);
+    room.Quiet();
     auto now = Clock::time_point() + std::chrono::hours(1);
     std::shared_ptr<Session> sessions[2] = {
         std::make_shared<Session>(room, now, std::chrono::seconds(600)),

@@ -1,6 +1,7 @@
 #include "serve/Classroom.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <system_error>
 
 #include "scoring/ScoreFile.h"
@@ -18,6 +19,11 @@ constexpr char kScoreFileName[] = "user.dat";
 
 Classroom::Classroom(std::filesystem::path dir, std::optional<std::string> classPassword)
     : dir_(std::move(dir)), classPassword_(std::move(classPassword)) {}
+
+void Classroom::Log(const std::string& line) const {
+    // One write per line, so that the sessions' lines never mix.
+    if (!quiet_) std::fprintf(stderr, "pellix-serve: %s\n", line.c_str());
+}
 
 bool Classroom::PasswordMatches(std::string_view typed) const {
     if (!classPassword_) return true;

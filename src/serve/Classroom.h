@@ -30,6 +30,11 @@ class Classroom {
     const std::filesystem::path& Dir() const { return dir_; }
     const std::optional<std::string>& ClassPassword() const { return classPassword_; }
 
+    // One line on standard error (the instructor's terminal, the journal):
+    // who logged in and who left with which score. Quiet() turns it off.
+    void Log(const std::string& line) const;
+    void Quiet() { quiet_ = true; }
+
     // Whether `typed` is the class password, compared in constant time.
     bool PasswordMatches(std::string_view typed) const;
 
@@ -54,6 +59,7 @@ class Classroom {
   private:
     std::filesystem::path dir_;
     std::optional<std::string> classPassword_;
+    bool quiet_ = false;
     std::mutex holdersMutex_;
     std::map<std::string, std::weak_ptr<Session>> holders_;
     mutable std::mutex mutex_;

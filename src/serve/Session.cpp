@@ -249,6 +249,7 @@ void Session::Login(const std::string& name) {
         std::lock_guard lock(previous->Mutex());
         sim = previous->Surrender();
     }
+    const bool tookOver = sim != nullptr;
     if (!sim) {
         // A new run from the learner's files, saved by any session before.
         std::filesystem::path folder;
@@ -261,6 +262,8 @@ void Session::Login(const std::string& name) {
         sim = std::make_unique<Sim>(folder);
         sim->Form_Load();
     }
+    room_.Log(name + (tookOver ? " logged in, taking the router over from another connection"
+                               : " logged in"));
     sim_ = std::move(sim);
     console_.emplace(*sim_, screen_.Rows(), screen_.Cols());
     name_ = name;
@@ -305,6 +308,7 @@ void Session::Publish() {
 void Session::ReleaseLearner() {
     if (!sim_) return;
     sim_->Finish();  // saves the score file
+    room_.Log(name_ + " left; score " + std::to_string(SumTasks(sim_->Tasks)) + " saved");
     Publish();
     room_.Detach(name_, this);
     room_.Unpublish(name_);
