@@ -15,6 +15,7 @@
 #include "gui/PaintWatch.h"
 #include "gui/Widgets.h"
 #include "state/DataFolder.h"
+#include "state/LessonsCopy.h"
 
 namespace pellix::gui {
 
@@ -54,6 +55,11 @@ int RunPellix(int argc, char** argv) {
             "Pellix cannot prepare its data folder:\n" + QString::fromStdString(error));
         return 1;
     }
+    // The lessons the welcome text names, beside the learner's files.
+    if (auto program = RunningProgramFile())
+        if (auto page = InstalledLessonsPage(*program))
+            if (std::string problem = PlaceLessonsPage(folder, *page); !problem.empty())
+                fprintf(stderr, "pellix: %s\n", problem.c_str());
 
     frmstart splash(folder);
     // Ends the event loop at once, without asking the windows to close again.

@@ -8,6 +8,7 @@
 #include "console/About.h"
 #include "console/Sim.h"
 #include "state/DataFolder.h"
+#include "state/LessonsCopy.h"
 #include "term/Console.h"
 #include "term/Options.h"
 #include "term/Terminal.h"
@@ -47,6 +48,11 @@ int main(int argc, char** argv) {
         std::cerr << "pellix-term: " << problem << "\n";
         return 1;
     }
+    // The lessons the welcome text names, beside the learner's files.
+    if (auto program = pellix::RunningProgramFile())
+        if (auto page = pellix::InstalledLessonsPage(*program))
+            if (std::string problem = pellix::PlaceLessonsPage(folder, *page); !problem.empty())
+                std::cerr << "pellix-term: " << problem << "\n";
 
     pellix::Sim sim(folder);
     sim.Form_Load();
