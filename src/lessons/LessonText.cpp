@@ -571,7 +571,7 @@ Exam questions often hand you such a drawing and ask which address, mask, route 
     },
     {
         "lesson-getting-around",
-        "Getting around: user EXEC mode, help and history",
+        "Getting around: modes, help, history",
         R"(A router's command line has levels. You start in user EXEC mode, prompt `>`, where you can look but not change anything. `enable` leads to privileged EXEC mode, prompt `#`, with every show command, the copy commands and the way into configuration. Knowing which mode a command belongs to is half the work in the exam's simulation questions.
 
 Help is always one key away: `?` lists what the current mode accepts. The router remembers your last commands; `show history` lists them and the arrow keys recall them, which saves typing long addresses twice. `show version` is the first thing to look at on an unknown router: its software, memory, interfaces and how it booted.)",
@@ -586,7 +586,7 @@ Help is always one key away: `?` lists what the current mode accepts. The router
     },
     {
         "lesson-configuration",
-        "Privileged EXEC mode, configuration mode and the router's name",
+        "Configuration mode and the hostname",
         R"(Changes to a router are made in global configuration mode, entered from privileged EXEC mode with `configure terminal` ("configure from the terminal", as opposed to loading a file). Each change takes effect at once in the running configuration, held in RAM; nothing is saved until you copy it to the startup configuration.
 
 The first thing to configure is the name. It appears in every prompt, so you always know which router you are typing into when you manage several, and it names the router's files on a TFTP server.)",
@@ -602,7 +602,7 @@ The first thing to configure is the name. It appears in every prompt, so you alw
     },
     {
         "lesson-enable-passwords",
-        "The enable password and the enable secret",
+        "The enable password and secret",
         R"(Privileged EXEC mode can change everything, so it needs a password. There are two kinds. The enable password is stored as typed and shows in clear text in the configuration. The enable secret is stored as a one-way hash (the `5` in `enable secret 5 ...`), so reading the configuration does not reveal it. When both are set, only the secret is accepted; the older enable password then serves only routers too old to know secrets. Use a secret, and make it different from the enable password.
 
 `no` in front of a configuration command undoes it: `no enable password` removes the password.)",
@@ -652,7 +652,7 @@ A router's interfaces start administratively down. `no shutdown` brings the inte
     },
     {
         "lesson-serial",
-        "The serial interface: bandwidth and clock rate",
+        "The serial interface",
         R"(Serial0 joins Router1 to Router2 over a leased line, the network 210.16.54.0/24. A serial cable has two different ends: the DCE end supplies the clock that paces the bits, the DTE end follows it. In the lab Router1 holds the DCE end, so it must set `clock rate 56000`, in bits per second; without it the line protocol stays down.
 
 `bandwidth 56`, in kilobits per second, does not change the line's speed at all. It tells the routing protocols how fast the link is, so that IGRP's metric, which is built from bandwidth and delay, comes out right. Mixing the two up (clock rate in bits, bandwidth in kilobits) is a favourite exam trap.)",

@@ -52,6 +52,10 @@ std::string_view LessonsIntroduction();
 // Every lesson, in the order a learner works through them.
 std::span<const Lesson> Lessons();
 
+// The longest task title and lesson title, so that views can lay them out.
+inline constexpr std::size_t kMaxTaskTitle = 33;
+inline constexpr std::size_t kMaxLessonTitle = 36;
+
 // A short title of what task 1 to 50 asks; empty for any other number.
 std::string_view TaskTitle(int task);
 

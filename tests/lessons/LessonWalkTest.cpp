@@ -190,8 +190,10 @@ TEST(TaskTable, EveryTaskHasATitleAndALesson) {
     std::set<int> ordered;
     for (int task = 1; task <= kTaskCount; ++task) {
         EXPECT_FALSE(TaskTitle(task).empty()) << task;
+        EXPECT_LE(TaskTitle(task).size(), kMaxTaskTitle) << task;
         ASSERT_NE(LessonOfTask(task), nullptr) << task;
     }
+    for (const Lesson& lesson : Lessons()) EXPECT_LE(lesson.title.size(), kMaxLessonTitle);
     for (int task : TasksInLessonOrder()) ordered.insert(task);
     EXPECT_EQ(ordered.size(), static_cast<std::size_t>(kTaskCount));
     EXPECT_TRUE(TaskTitle(0).empty());
