@@ -42,7 +42,7 @@ std::string PlaceLessonsPage(const fs::path& folder, const fs::path& installed) 
     FileRead page = ReadWholeFile(installed);
     if (!page.data)
         return "cannot read " + installed.string() + ": " + std::string(Describe(page.error));
-    if (FileError error = ReplaceFileAtomically(copy, *page.data); error != FileError::None)
+    if (FileError error = ReplaceFileAtomically(copy, *page.data).error; error != FileError::None)
         return "cannot write " + copy.string() + ": " + std::string(Describe(error));
     fs::last_write_time(copy, installedTime, ec);
     return {};

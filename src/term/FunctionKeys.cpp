@@ -1,11 +1,15 @@
 #include "term/FunctionKeys.h"
 
+#include "term/LessonPages.h"
+
 namespace pellix::term {
 
 const FunctionKeyTable& FunctionKeyUses() {
     // A page of its own is a row {number, name, FunctionRole::Page, maker}.
     static const FunctionKeyTable uses = {
+        {1, "Lesson", FunctionRole::Page, LessonPageOf},
         {2, "Network Plan", FunctionRole::NetworkPlan},
+        {3, "Progress", FunctionRole::Page, ProgressPageOf},
         {10, "Finish", FunctionRole::Finish},
     };
     return uses;

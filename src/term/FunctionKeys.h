@@ -35,7 +35,7 @@ const FunctionKeyTable& FunctionKeyUses();
 const FunctionKeyUse* FunctionKeyUseOf(const FunctionKeyTable& uses, int number);
 
 // The table as the key hint row shows it:
-// "F2 Network Plan  F10 Finish  Alt+1..Alt+0 = F1..F10".
+// "F1 Lesson  F2 Network Plan  F3 Progress  F10 Finish  Alt+1..Alt+0 = F1..F10".
 std::string KeyHint(const FunctionKeyTable& uses);
 
 }  // namespace pellix::term

@@ -12,9 +12,10 @@ inline constexpr char kName[] = "pellix-term";
 inline constexpr char kSynopsis[] = "pellix-term [--dir DIR]";
 inline constexpr char kUsage[] =
     "Usage: pellix-term [--dir DIR]\n"
-    "The router console in this terminal. F2 shows the network plan, F10\n"
-    "finishes; on terminals without function keys, Alt+2 and Alt+0 (or Escape,\n"
-    "then the digit) do the same. Up and Down recall commands, PgUp and PgDn\n"
+    "The router console in this terminal. F1 shows the steps of the next lesson\n"
+    "(the lessons are readme.htm in the data folder), F2 the network plan, F3\n"
+    "your progress through the 50 tasks, and F10 finishes; on terminals without\n"
+    "function keys, Alt+1 to Alt+0 (or Escape, then the digit) do the same. Up and Down recall commands, PgUp and PgDn\n"
     "scroll back. Ctrl-C twice within 2 seconds finishes as F10 does.\n"
     "\n"
     "Your score (user.dat) is saved at every prompt and when you finish. The\n"

@@ -295,6 +295,11 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
     }
     if (mouse) Write(streams.out, kMouseOff);
     Write(streams.out, kPasteOff);
+    // On a terminal without an alternate screen the last row stays after the
+    // end, under the shell's next line: leave it empty.
+    wmove(stdscr, getmaxy(stdscr) - 1, 0);
+    wclrtoeol(stdscr);
+    wrefresh(stdscr);
     endwin();
     delscreen(terminal);
     fclose(outFile);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <filesystem>
 #include <fstream>
@@ -165,7 +166,7 @@ TEST_F(ConsoleInFolder, CtrlCOnceChangesNothingAndTellsHowToFinish) {
     now_ += kSecondCtrlCWait;
     C().OnTime(now_);
     EXPECT_FALSE(C().Deadline());
-    EXPECT_EQ(Rows()[kHintRow].find("F2 Network Plan"), 0u);
+    EXPECT_EQ(Rows()[kHintRow].find("F1 Lesson  F2 Network Plan  F3 Progress"), 0u);
     EXPECT_EQ(Press(Char(3)), Outcome::Continue);
     // Another key between the two: the second starts over.
     Type("a");
@@ -267,6 +268,24 @@ TEST_F(ConsoleInFolder, TooSmallTerminalDropsTypingButFinishes) {
     C().OnResize(kMinRows, kMinCols - 1);
     EXPECT_EQ(Press(F(10)), Outcome::Finished);
     EXPECT_TRUE(ScoreFileSaved());
+}
+
+TEST_F(ConsoleInFolder, F1ShowsTheNextLessonAndF3TheProgressUntilAnyKey) {
+    Type("?");  // task 13
+    Press(F(1));
+    std::vector<std::string> rows = Rows();
+    EXPECT_EQ(rows[0], "Lesson 1 of 15: The lab network");
+    EXPECT_EQ(rows[1], "Next: task 50, Look at the network plan");
+    EXPECT_EQ(rows[3], "  " + (folder_ / "readme.htm").string() + "#task-50");
+    Press(Char('q'));  // closes the lesson and is not typed
+    EXPECT_EQ(R().InputText(), "Router>");
+    Press(F(3));
+    rows = Rows();
+    EXPECT_EQ(rows[0], "Progress: 1 of 50 tasks done");
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "Next: task 50, Look at the network plan"),
+              rows.end());
+    Press(Char(13));
+    EXPECT_EQ(Rows()[kInputRow], "Router>");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #
 #   term_in_tmux.sh PELLIX_TERM SCENARIO [EVENT_SCRIPT]
 #
-# Scenarios: welcome, big, plan, finish, sigint, sigterm, sighup, ctrl-c,
+# Scenarios: welcome, big, plan, lessons, finish, sigint, sigterm, sighup, ctrl-c,
 # closed-terminal, too-small, vt100-keys, refused-terminals, folder,
 # long-line, recall, scroll-back, paste, no-color, score-problem, and exercise (the
 # EVENT_SCRIPT, a whole exercise in the replay format, typed into the
@@ -215,7 +215,7 @@ case "$scenario" in
     start_term
     expect_welcome
     expect_row 0 "Vantric Sim                                                                   OK"
-    expect_row 23 "F2 Network Plan  F10 Finish  Alt+1..Alt+0 = F1..F10"
+    expect_row 23 "F1 Lesson  F2 Network Plan  F3 Progress  F10 Finish  Alt+1..Alt+0 = F1..F10"
     expect_cursor 7 21
     type_text "xyz"
     press Enter
@@ -261,7 +261,7 @@ case "$scenario" in
     expect_row 18 "$(printf '%60s%-78s%s' '' 'Vantric Sim' 'OK')"
     expect_row 39 "$(printf '%60sRouter>' '')"
     expect_cursor 67 39
-    expect_row 41 "$(printf '%60s%s' '' 'F2 Network Plan  F10 Finish  Alt+1..Alt+0 = F1..F10')"
+    expect_row 41 "$(printf '%60s%s' '' 'F1 Lesson  F2 Network Plan  F3 Progress  F10 Finish  Alt+1..Alt+0 = F1..F10')"
     press F10
     expect_ended 0
     ;;
@@ -287,6 +287,34 @@ case "$scenario" in
     press F10
     expect_ended 0
     [ "$(wc -l <"$dir/user.dat")" -eq 50 ] || fail "user.dat is not the 50-line score file"
+    ;;
+  lessons)
+    # F1 and F3 over the console in the smallest terminal; the lessons page
+    # placed beside the learner's files.
+    start_shell 80 23
+    start_term
+    expect_welcome
+    [ -f "$dir/readme.htm" ] || fail "readme.htm was not placed in the data folder"
+    press F1
+    expect_row 0 "Lesson 1 of 15: The lab network"
+    expect_row 1 "Next: task 50, Look at the network plan"
+    wait_for -F "$dir/readme.htm#task-50"
+    wait_for -F "    [F2]  (Show Network Plan)"
+    # Any other key closes it and is not typed.
+    type_text "q"
+    expect_row 21 "Router>"
+    type_text "?"
+    expect_row 22 "Help commands displayed"
+    press F3
+    expect_row 0 "Progress: 1 of 50 tasks done"
+    wait_for -F "   >50"
+    wait_for -F "   x13 .7 .6"
+    wait_for -x "Next: task 50, Look at the network plan"
+    wait_for -F "Marks: x done"
+    press Enter
+    expect_row 21 "Router>"
+    press F10
+    expect_ended 0
     ;;
   finish)
     start_shell 80 24
@@ -373,7 +401,7 @@ case "$scenario" in
     wait_for -F "now 80x22"
     tmuxp resize-window -t "$pane" -x 80 -y 24
     expect_welcome
-    expect_row 23 "F2 Network Plan  F10 Finish  Alt+1..Alt+0 = F1..F10"
+    expect_row 23 "F1 Lesson  F2 Network Plan  F3 Progress  F10 Finish  Alt+1..Alt+0 = F1..F10"
     press F10
     expect_ended 0
     ;;
