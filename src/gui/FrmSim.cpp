@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <chrono>
@@ -18,9 +19,12 @@
 #include <utility>
 
 #include "gui/FrmNetwork.h"
+#include "gui/FrmProgress.h"
+#include "gui/LessonsBrowser.h"
 #include "gui/PlanPlacement.h"
 #include "gui/Scaling.h"
 #include "gui/Widgets.h"
+#include "lessons/Lessons.h"
 #include "scoring/TaskTable.h"
 
 namespace pellix::gui {
@@ -115,6 +119,7 @@ FrmSim::FrmSim(std::filesystem::path folder) : sim_(std::move(folder)) {
 
     Lbllevel_ = new QLabel(this);
     Lbllevel_->setObjectName("Lbllevel");
+    Lbllevel_->setToolTip(kScoreToolTip);
     Place(Lbllevel_, QRect(Px(8400), 0, Px(855), Px(255)));
 
     cmdexit_ = new QPushButton("Finish", this);
@@ -274,6 +279,7 @@ void FrmSim::Redraw() {
     }
     pic_->SetPrinted(snap.pic);
     Lbllevel_->setText(FromRouter(snap.label));
+    if (progress_ && progress_->isVisible()) progress_->Refresh(sim_.Tasks);
 
     if (view_.Scrolled()) {
         scrollMarker_->setText(QString("Scroll-back: %1 of %2 lines up")
@@ -339,7 +345,9 @@ bool FrmSim::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;
     QWidget* window = widget->window();
-    if (window != this && !(plan_ && window == plan_.get())) return false;
+    if (window != this && !(plan_ && window == plan_.get()) &&
+        !(progress_ && window == progress_.get()))
+        return false;
     switch (event->type()) {
         case QEvent::KeyPress:
             return KeyPressed(watched, static_cast<QKeyEvent*>(event));
@@ -382,6 +390,10 @@ bool FrmSim::KeyPressed(QObject* watched, QKeyEvent* event) {
         ScrollView(kPageLines);
     } else if (Is(key, Qt::Key_PageDown, kShift)) {
         ScrollView(-kPageLines);
+    } else if (Is(key, Qt::Key_F1, kNone)) {
+        OpenLessonAtNextTask();
+    } else if (Is(key, Qt::Key_F3, kNone)) {
+        ToggleProgress();
     } else if (Is(key, Qt::Key_F2, kNone)) {
         TogglePlan();
     } else if (Is(key, Qt::Key_F10, kNone)) {
@@ -621,7 +633,49 @@ void FrmSim::EndProgram() {
     if (!ScoreSaved()) fprintf(stderr, "pellix: %s\n", sim_.ScoreProblem().Text().c_str());
     SaveSize();
     if (plan_) plan_->hide();
+    if (progress_) progress_->hide();
     emit finished();
+}
+
+// ---- Lessons and progress ----
+
+// F1: the lessons page in the learner's browser, at the step of the next
+// task to do.
+void FrmSim::OpenLessonAtNextTask() {
+    OpenLesson(NextTask(sim_.Tasks));
+}
+
+void FrmSim::OpenLesson(int task) {
+    if (OpenLessons(sim_.Folder(), task)) return;
+    QToolTip::showText(Lbllevel_->mapToGlobal(QPoint(0, Lbllevel_->height())),
+                       "The lessons (readme.htm) could not be opened from " +
+                           QString::fromStdString(sim_.Folder().string()),
+                       Lbllevel_);
+}
+
+// F3: the Progress window beside the main window, or away again. It is never
+// activated, so the console keeps the keyboard.
+void FrmSim::ToggleProgress() {
+    if (progress_ && progress_->isVisible()) {
+        progress_->hide();
+        return;
+    }
+    if (!progress_)
+        progress_ = std::make_unique<FrmProgress>([this](int task) { OpenLesson(task); });
+    progress_->Refresh(sim_.Tasks);
+    progress_->adjustSize();
+    if (QScreen* screen = this->screen()) {
+        ConsoleLine* input = Txt_[InputLine];
+        QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
+        QRect place =
+            PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine, progress_->size());
+        progress_->move(place.topLeft());
+    }
+    progress_->show();
+    // Where the platform activates it all the same, the console takes the
+    // keyboard back.
+    activateWindow();
+    FocusInputLine();
 }
 
 }  // namespace pellix::gui

@@ -31,6 +31,12 @@ namespace pellix::gui {
 class ConsoleLine;
 class StatusStrip;
 class frmnetwork;
+class FrmProgress;
+
+// The score label's tooltip: what the score is and the keys around it.
+inline constexpr char kScoreToolTip[] =
+    "Tasks done of 50. F1: the lessons at your next task; F3: your progress; "
+    "F2: the network plan; F10: finish";
 
 // The character code the router's key handler receives for a key press, or
 // nothing for keys that type no character (arrows, function keys, Shift).
@@ -52,6 +58,8 @@ class FrmSim : public QWidget {
     QPushButton* PlanButton() const { return cmdsave_; }
     // The network plan window, once "Show Network Plan" has loaded it.
     frmnetwork* Plan() const { return plan_.get(); }
+    // The Progress window, once F3 has opened it.
+    FrmProgress* Progress() const { return progress_.get(); }
     // The scale of the layout: 1 at the window's first size.
     double Scale() const { return scale_; }
     const ConsoleView& View() const { return view_; }
@@ -108,6 +116,9 @@ class FrmSim : public QWidget {
     int LineAt(QPoint inPanel) const;
     void TellScoreProblem();
     void TogglePlan();
+    void OpenLessonAtNextTask();
+    void OpenLesson(int task);
+    void ToggleProgress();
     void PlacePlanWindow();
 
     void Form_Load();
@@ -130,6 +141,7 @@ class FrmSim : public QWidget {
     QPushButton* cmdsave_ = nullptr;
     QTimer Timer1_;
     std::unique_ptr<frmnetwork> plan_;
+    std::unique_ptr<FrmProgress> progress_;
     bool planPlaced_ = false;
     bool ended_ = false;
 

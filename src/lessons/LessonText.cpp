@@ -14,9 +14,9 @@ constexpr std::string_view kIntroduction =
 - The console shows the last 21 lines; the bottom line is where you type, after the prompt. Enter runs the command. The Up and Down arrows bring back earlier commands.
 - `?` (no Enter needed) lists the commands this lab accepts in the mode you are in.
 - `Ctrl-Z` leaves any configuration mode and returns to privileged EXEC mode.
-- Show Network Plan (F2 in the terminal program) opens the drawing of the network; F1 opens these lessons at the next task you have not done, and F3 shows your progress.
+- Show Network Plan (or F2) opens the drawing of the network. F1 opens these lessons at the next task you have not done (the terminal program shows that lesson's steps), and F3 shows your progress through the 50 tasks.
 - The line under the console names the task you just completed, and the score shows how many of the 50 you have done.
-- Finish (F10 in the terminal program) saves your score and ends the program. Your score is also saved after every command.
+- Finish (or F10) saves your score and ends the program. Your score is also saved after every command.
 - Your files live in your data folder: `router1.cfg` is the router's startup configuration, `user.dat` your score, and TFTP copies are written there under the names you give.
 - Three commands of user EXEC mode belong to the lab, not to a real router: `reset config` empties the saved configuration, `reset score` sets your score back to 0, and `reset passwords` removes the enable password and secret, in case you forget them.
 
@@ -26,7 +26,7 @@ Commands are exact here: the lab knows the commands of its exercise with the exe
 
 constexpr LessonBlock kPlanBlocks[] = {
     {
-        "Press the Show Network Plan button (F2 in the terminal program), study the drawing, "
+        "Press the Show Network Plan button (or F2), study the drawing, "
         "then close it.",
         "{Show Network Plan}\n{Close}",
         "50",
@@ -567,7 +567,7 @@ Exam questions often hand you such a drawing and ask which address, mask, route 
         "it next?",
         "Serial0: HostZ (192.168.10.20) is behind Router2, which Router1 reaches over the serial "
         "link; Router2 (210.16.54.2) receives it next.",
-        "- The plan opens from the button (F2 in the terminal program), not from a command.",
+        "- The plan opens from the button (or F2), not from a command.",
     },
     {
         "lesson-getting-around",

@@ -11,56 +11,56 @@ namespace {
 // Each fits the terminal's progress view: at most kMaxTaskTitle characters.
 constexpr std::array<std::string_view, kTaskCount + 1> kTitles = {
     "",
-    "Enter configuration mode",  // 1
-    "Name the router R1",  // 2
-    "Set the enable password",  // 3
-    "Set the enable secret",  // 4
-    "Set the console password",  // 5
-    "Show the command history",  // 6
-    "Show the router's version",  // 7
-    "Set the vty password",  // 8
-    "Remove the enable password",  // 9
-    "Remove the enable secret",  // 10
-    "Save running to startup config",  // 11
+    "Enter configuration mode",          // 1
+    "Name the router R1",                // 2
+    "Set the enable password",           // 3
+    "Set the enable secret",             // 4
+    "Set the console password",          // 5
+    "Show the command history",          // 6
+    "Show the router's version",         // 7
+    "Set the vty password",              // 8
+    "Remove the enable password",        // 9
+    "Remove the enable secret",          // 10
+    "Save running to startup config",    // 11
     "Load startup into running config",  // 12
-    "Ask for help with ?",  // 13
-    "Address the Ethernet interface",  // 14
-    "Bring the Ethernet interface up",  // 15
-    "Address the serial interface",  // 16
-    "Bring the serial interface up",  // 17
-    "Set the serial bandwidth",  // 18
-    "Set the DCE clock rate",  // 19
-    "Back up the config by TFTP",  // 20
-    "Load the config by TFTP",  // 21
-    "Static route to 192.168.10.0",  // 22
-    "Static route to 192.168.50.0",  // 23
-    "Remove route to 192.168.10.0",  // 24
-    "Remove route to 192.168.50.0",  // 25
-    "Turn RIP on",  // 26
-    "Turn RIP off",  // 27
-    "Turn IGRP on",  // 28
-    "Turn IGRP off",  // 29
-    "Add network 210.16.54.0",  // 30
-    "Add network 172.10.0.0",  // 31
-    "Show the running config",  // 32
-    "Show config with access groups",  // 33
-    "Ping any address successfully",  // 34
-    "List 3: deny 192.168.50.20",  // 35
-    "List 3: permit the rest",  // 36
-    "Apply list 3 to Ethernet0",  // 37
-    "List 101: deny web from 172.10",  // 38
-    "List 101: permit the rest",  // 39
-    "Apply list 101 to Serial0",  // 40
-    "Show the Ethernet interface",  // 41
-    "Show the serial interface",  // 42
-    "Show the routing table",  // 43
-    "Show the access lists",  // 44
-    "Leave configuration with Ctrl-Z",  // 45
-    "Ping Router2 at 192.168.50.1",  // 46
-    "Ping ServerX at 192.168.50.8",  // 47
-    "Ping Router2 at 192.168.10.1",  // 48
-    "Ping HostZ at 192.168.10.20",  // 49
-    "Look at the network plan",  // 50
+    "Ask for help with ?",               // 13
+    "Address the Ethernet interface",    // 14
+    "Bring the Ethernet interface up",   // 15
+    "Address the serial interface",      // 16
+    "Bring the serial interface up",     // 17
+    "Set the serial bandwidth",          // 18
+    "Set the DCE clock rate",            // 19
+    "Back up the config by TFTP",        // 20
+    "Load the config by TFTP",           // 21
+    "Static route to 192.168.10.0",      // 22
+    "Static route to 192.168.50.0",      // 23
+    "Remove route to 192.168.10.0",      // 24
+    "Remove route to 192.168.50.0",      // 25
+    "Turn RIP on",                       // 26
+    "Turn RIP off",                      // 27
+    "Turn IGRP on",                      // 28
+    "Turn IGRP off",                     // 29
+    "Add network 210.16.54.0",           // 30
+    "Add network 172.10.0.0",            // 31
+    "Show the running config",           // 32
+    "Show config with access groups",    // 33
+    "Ping any address successfully",     // 34
+    "List 3: deny 192.168.50.20",        // 35
+    "List 3: permit the rest",           // 36
+    "Apply list 3 to Ethernet0",         // 37
+    "List 101: deny web from 172.10",    // 38
+    "List 101: permit the rest",         // 39
+    "Apply list 101 to Serial0",         // 40
+    "Show the Ethernet interface",       // 41
+    "Show the serial interface",         // 42
+    "Show the routing table",            // 43
+    "Show the access lists",             // 44
+    "Leave configuration with Ctrl-Z",   // 45
+    "Ping Router2 at 192.168.50.1",      // 46
+    "Ping ServerX at 192.168.50.8",      // 47
+    "Ping Router2 at 192.168.10.1",      // 48
+    "Ping HostZ at 192.168.10.20",       // 49
+    "Look at the network plan",          // 50
 };
 
 struct TaskPlace {

@@ -20,8 +20,10 @@
 
 #include "console/Sim.h"
 #include "gui/FrmNetwork.h"
+#include "gui/FrmProgress.h"
 #include "gui/FrmSim.h"
 #include "gui/FrmStart.h"
+#include "gui/LessonsBrowser.h"
 #include "gui/PlanPlacement.h"
 #include "gui/Scaling.h"
 #include "gui/Widgets.h"
@@ -165,6 +167,7 @@ class WindowsTest : public QObject {
     void SplashKeysPressStart_data();
     void SplashKeysPressStart();
     void FunctionKeys();
+    void LessonsAndProgressKeys();
     void ScrollBackAndBackOnAKey();
     void SelectionIsKeptAndCopied();
     void PasteIsTypedKeyByKey_data();
@@ -811,6 +814,64 @@ void WindowsTest::SplashKeysPressStart() {
 }
 
 // F2 does what "Show Network Plan" and "Close" do, F10 what "Finish" does.
+// F1 opens the lessons at the next task's step; F3 shows the Progress window
+// beside the console, which follows the awards and never takes the keyboard.
+void WindowsTest::LessonsAndProgressKeys() {
+    Folder folder;
+    std::ofstream(folder.path() / "readme.htm") << "<!DOCTYPE html><title>lessons</title>";
+    std::vector<QUrl> opened;
+    UrlOpener kept = LessonsUrlOpener();
+    LessonsUrlOpener() = [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
+    Program program(folder.path());
+    FrmSim* main = program.main;
+    QVERIFY(main->ScoreLabel()->toolTip().contains("F1"));
+    QVERIFY(main->ScoreLabel()->toolTip().contains("F3"));
+
+    // The browser gets a page that forwards to the step of task 50.
+    QTest::keyClick(KeyTarget(main), Qt::Key_F1);
+    QCOMPARE(opened.size(), std::size_t{1});
+    QVERIFY(opened[0].isLocalFile());
+    QFile forward(opened[0].toLocalFile());
+    QVERIFY(forward.open(QIODevice::ReadOnly));
+    QString target =
+        QUrl::fromLocalFile(QString::fromStdString((folder.path() / "readme.htm").string()))
+            .toString() +
+        "#task-50";
+    QVERIFY2(QString::fromUtf8(forward.readAll()).contains("url=" + target), qPrintable(target));
+
+    QTest::keyClick(KeyTarget(main), Qt::Key_F3);
+    FrmProgress* progress = main->Progress();
+    QVERIFY(progress && progress->isVisible());
+    QCOMPARE(progress->Count()->text(), "0 of 50 done");
+    QCOMPARE(progress->Next(), 50);
+    QVERIFY(progress->TaskLabel(50)->font().bold());
+    QVERIFY(!progress->frameGeometry().intersects(main->frameGeometry()) ||
+            !progress->geometry().contains(main->Line(InputLine)->mapToGlobal(QPoint(0, 0))));
+    QVERIFY(QTest::qWaitForWindowExposed(progress));
+    QCOMPARE(QApplication::activeWindow(), main);
+    QVERIFY(CaretAtEndOfInputLine(main));
+
+    // Live: the help key earns task 13, the plan task 50.
+    PressKey(KeyTarget(main), '?');
+    QCOMPARE(progress->Count()->text(), "1 of 50 done");
+    QVERIFY(progress->TaskLabel(13)->text().startsWith(QChar(0x2713)));
+    QTest::keyClick(KeyTarget(main), Qt::Key_F2);
+    QTest::keyClick(main->Plan()->CloseButton(), Qt::Key_F2);
+    QApplication::setActiveWindow(main);
+    QCOMPARE(progress->Count()->text(), "2 of 50 done");
+    QCOMPARE(progress->Next(), 7);
+    QVERIFY(progress->NextLabel()->text().contains("task-7"));
+    emit progress->NextLabel()->linkActivated("task-7");
+    QCOMPARE(opened.size(), std::size_t{2});
+
+    QTest::keyClick(KeyTarget(main), Qt::Key_F3);
+    QVERIFY(progress->isHidden());
+    LessonsUrlOpener() = kept;
+}
+
 void WindowsTest::FunctionKeys() {
     Folder folder;
     Program program(folder.path());

@@ -59,7 +59,7 @@ details { background: var(--panel); border-radius: 6px; padding: 0.5rem 0.8rem; 
 summary { cursor: pointer; font-weight: 600; }
 .plan { margin: 1rem 0; }
 .plan svg { display: block; width: 100%; height: auto; max-width: 629px; border-radius: 6px; }
-nav ol { padding-left: 1.5rem; }
+ul.toc { list-style: none; padding-left: 0.5rem; }
 table { border-collapse: collapse; width: 100%; }
 th, td { text-align: left; padding: 0.2rem 0.5rem; border-bottom: 1px solid var(--line); vertical-align: top; }
 .muted { color: var(--muted); }
@@ -219,16 +219,16 @@ std::string LessonsPage(std::string_view plan) {
     out += "</header>\n";
 
     std::span<const Lesson> lessons = Lessons();
-    out += "<nav aria-label=\"Contents\">\n<h2>Contents</h2>\n<ol>\n";
+    out += "<nav aria-label=\"Contents\">\n<h2>Contents</h2>\n<ul class=\"toc\">\n";
     out += "<li><a href=\"#how-to-use\">How to use Pellix</a></li>\n";
     for (std::size_t k = 0; k < lessons.size(); ++k) {
         out += "<li><a href=\"#" + std::string(lessons[k].anchor) + "\">";
-        EscapeHtml(out, lessons[k].title);
+        EscapeHtml(out, LessonHeading(k + 1, lessons[k]));
         out += "</a> <span class=\"muted\">(tasks " + TasksText(LessonTasks(lessons[k])) +
                ")</span></li>\n";
     }
     out += "<li><a href=\"#all-tasks\">All 50 tasks</a></li>\n";
-    out += "</ol>\n</nav>\n<main>\n";
+    out += "</ul>\n</nav>\n<main>\n";
 
     out += "<section id=\"how-to-use\">\n<h2>How to use Pellix</h2>\n";
     Paragraphs(out, LessonsIntroduction());

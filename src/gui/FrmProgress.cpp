@@ -1,0 +1,101 @@
+#include "gui/FrmProgress.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "lessons/Lessons.h"
+
+namespace pellix::gui {
+
+namespace {
+
+constexpr int kRowsPerColumn = (kTaskCount + 1) / 2;
+
+QString TaskText(int task, bool done) {
+    return QString("%1  %2. %3")
+        .arg(done ? QChar(0x2713) : QChar(0x25CB))  // check mark, or an empty circle
+        .arg(task)
+        .arg(QString::fromUtf8(TaskTitle(task).data(), static_cast<int>(TaskTitle(task).size())));
+}
+
+}  // namespace
+
+FrmProgress::FrmProgress(std::function<void(int task)> openLesson)
+    : QWidget(nullptr, Qt::Window | Qt::WindowDoesNotAcceptFocus),
+      openLesson_(std::move(openLesson)) {
+    setObjectName("frmprogress");
+    setWindowTitle("Pellix progress");
+    // Shown without being activated: the console keeps the keyboard.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+
+    auto* layout = new QVBoxLayout(this);
+    count_ = new QLabel(this);
+    count_->setObjectName("count");
+    QFont big = count_->font();
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    big.setBold(true);
+    count_->setFont(big);
+    layout->addWidget(count_);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(24);
+    grid->setVerticalSpacing(1);
+    for (int task = 1; task <= kTaskCount; ++task) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QString("task%1").arg(task));
+        label->setFocusPolicy(Qt::NoFocus);
+        label->setContentsMargins(4, 0, 4, 0);
+        grid->addWidget(label, (task - 1) % kRowsPerColumn, (task - 1) / kRowsPerColumn);
+        tasks_[static_cast<std::size_t>(task)] = label;
+    }
+    layout->addLayout(grid);
+
+    next_ = new QLabel(this);
+    next_->setObjectName("next");
+    next_->setWordWrap(true);
+    next_->setFocusPolicy(Qt::NoFocus);
+    next_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    connect(next_, &QLabel::linkActivated, this, [this](const QString& link) {
+        if (openLesson_) openLesson_(link.mid(link.indexOf('-') + 1).toInt());
+    });
+    layout->addSpacing(6);
+    layout->addWidget(next_);
+    layout->addStretch();
+}
+
+void FrmProgress::Refresh(const TaskTable& tasks) {
+    const int next = NextTask(tasks);
+    if (next == shownNext_ && tasks == shown_) return;
+    shown_ = tasks;
+    shownNext_ = next;
+
+    count_->setText(QString("%1 of 50 done").arg(TasksDone(tasks)));
+    for (int task = 1; task <= kTaskCount; ++task) {
+        QLabel* label = tasks_[static_cast<std::size_t>(task)];
+        label->setText(TaskText(task, TaskDone(tasks, task)));
+        // The next task stands out: bold on the highlight colour.
+        label->setAutoFillBackground(task == next);
+        label->setBackgroundRole(QPalette::Highlight);
+        label->setForegroundRole(task == next ? QPalette::HighlightedText : QPalette::WindowText);
+        QFont font = label->font();
+        font.setBold(task == next);
+        label->setFont(font);
+    }
+    if (next == 0) {
+        next_->setText("All 50 tasks done. Well done!");
+        return;
+    }
+    const Lesson* lesson = LessonOfTask(next);
+    next_->setText(
+        QString("Next: task %1, %2.<br>Its lesson: <a href=\"%3\">%4</a> (F1)")
+            .arg(next)
+            .arg(QString::fromUtf8(TaskTitle(next).data(), static_cast<int>(TaskTitle(next).size()))
+                     .toHtmlEscaped())
+            .arg(QString::fromStdString(TaskAnchor(next)))
+            .arg(QString::fromUtf8(lesson->title.data(), static_cast<int>(lesson->title.size()))
+                     .toHtmlEscaped()));
+}
+
+}  // namespace pellix::gui

@@ -1,0 +1,40 @@
+// The Progress window: the 50 tasks with a done mark, "N of 50 done", and the
+// next task to do highlighted with a link to its lesson. It opens beside the
+// main window, follows every award, and never takes the keyboard from the
+// console.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "scoring/TaskTable.h"
+
+class QLabel;
+
+namespace pellix::gui {
+
+class FrmProgress : public QWidget {
+    Q_OBJECT
+  public:
+    // openLesson opens the lessons page at a task's step.
+    explicit FrmProgress(std::function<void(int task)> openLesson);
+
+    // Shows the table's state; cheap when nothing changed.
+    void Refresh(const TaskTable& tasks);
+
+    QLabel* Count() const { return count_; }
+    QLabel* TaskLabel(int task) const { return tasks_[static_cast<std::size_t>(task)]; }
+    QLabel* NextLabel() const { return next_; }
+    int Next() const { return shownNext_; }
+
+  private:
+    std::function<void(int)> openLesson_;
+    QLabel* count_ = nullptr;
+    std::array<QLabel*, kTaskCount + 1> tasks_{};
+    QLabel* next_ = nullptr;
+    TaskTable shown_{};
+    int shownNext_ = -1;
+};
+
+}  // namespace pellix::gui
