@@ -603,7 +603,7 @@ The first thing to configure is the name. It appears in every prompt, so you alw
     {
         "lesson-enable-passwords",
         "The enable password and secret",
-        R"(Privileged EXEC mode can change everything, so it needs a password. There are two kinds. The enable password is stored as typed and shows in clear text in the configuration. The enable secret is stored as a one-way hash (the `5` in `enable secret 5 ...`), so reading the configuration does not reveal it. When both are set, only the secret is accepted; the older enable password then serves only routers too old to know secrets. Use a secret, and make it different from the enable password.
+        R"(Privileged EXEC mode can change everything, so it needs a password. There are two kinds. The enable password is stored as typed and shows in clear text in the configuration. The enable secret is stored as a one-way hash (the `5` in `enable secret 5 ...`), so reading the configuration does not reveal it. When both are set, only the secret is accepted; the enable password then matters only to old software that knows no secrets. Use a secret, and make it different from the enable password.
 
 `no` in front of a configuration command undoes it: `no enable password` removes the password.)",
         kEnablePasswordBlocks,
@@ -623,7 +623,7 @@ The first thing to configure is the name. It appears in every prompt, so you alw
     {
         "lesson-line-passwords",
         "Console and vty passwords",
-        R"(The enable passwords guard privileged mode; line passwords guard the way in. The console line (`line con 0`) is the physical port next to the power switch, the vty lines (`line vty 0 4`, five at once) are the virtual terminals that telnet sessions land on. `password` sets the password of the line, and `login` tells the line to ask for it. A router whose vty lines have no password refuses every telnet session; that is a common reason why remote access fails.)",
+        R"(The enable passwords guard privileged mode; line passwords guard the way in. The console line (`line con 0`) is the router's physical console port, where a technician plugs in a cable, the vty lines (`line vty 0 4`, five at once) are the virtual terminals that telnet sessions land on. `password` sets the password of the line, and `login` tells the line to ask for it. A router whose vty lines have no password refuses every telnet session; that is a common reason why remote access fails.)",
         kLinePasswordBlocks,
         "Why does the vty command name `0 4`?",
         "A router offers five virtual terminal lines, numbered 0 to 4, so that up to five telnet "
