@@ -27,7 +27,11 @@ inline constexpr char kHelp[] =
     "  -h, --help      show this help and exit\n"
     "  -V, --version   show the version and exit\n"
     "  --              end of options\n"
-    "Qt's own options (-platform NAME, -style NAME, ...) are passed on to Qt.\n";
+    "Qt's own options (-platform NAME, -style NAME, ...) are passed on to Qt.\n"
+    "\n"
+    "Keys: F1 the lessons, F2 the network plan, F3 your progress, F10 finish;\n"
+    "Up and Down recall commands; Shift+PgUp and Shift+PgDn scroll back;\n"
+    "Ctrl+= Ctrl+- Ctrl+0 zoom; Ctrl+Shift+C copies, Ctrl+Shift+V pastes.\n";
 
 struct CommandLine {
     enum class Action { Run, Help, Version, BadUsage };
