@@ -17,6 +17,11 @@ trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"  # apt reads the packages as its own user
 version=$(dpkg-parsechangelog -S Version)
 arch=$(dpkg --print-architecture)
+# Shows a command in the log, then runs it.
+run() {
+  echo "\$ $*" >&2
+  "$@"
+}
 
 echo "-- Source tree, without build folders"
 src=$work/pellix-$version
@@ -29,7 +34,7 @@ else
 fi
 
 echo "-- dpkg-buildpackage -us -uc -b"
-(cd "$src" && DEB_BUILD_OPTIONS="parallel=$(nproc)" dpkg-buildpackage -us -uc -b)
+(cd "$src" && DEB_BUILD_OPTIONS="parallel=$(nproc) terse" dpkg-buildpackage -us -uc -b)
 changes=$work/pellix_${version}_${arch}.changes
 debs=("$work/pellix_${version}_${arch}.deb" "$work/pellix-term_${version}_${arch}.deb")
 for deb in "${debs[@]}"; do
@@ -39,45 +44,48 @@ for deb in "${debs[@]}"; do
 done
 
 echo "-- lintian (errors and warnings fail)"
-lintian --fail-on error,warning "$changes"
+(cd "$work" && run lintian --fail-on error,warning "$(basename "$changes")")
 echo "lintian: no error, no warning"
 
 echo "-- desktop-file-validate and appstreamcli validate"
 extract=$work/extract
 dpkg-deb -x "${debs[0]}" "$extract"
-desktop-file-validate "$extract"/usr/share/applications/pellix.desktop
-appstreamcli validate --no-net "$extract"/usr/share/metainfo/*.metainfo.xml
+(cd "$extract" && run desktop-file-validate usr/share/applications/pellix.desktop &&
+  echo "desktop-file-validate: no problem" &&
+  run appstreamcli validate --no-net usr/share/metainfo/*.metainfo.xml)
 
 $install || exit 0
 
 echo "-- apt-get install"
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+run "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
   apt-get install -y --no-install-recommends "${debs[@]}"
 dpkg-query -L pellix pellix-term | sort -u >"$work/installed"
 
 echo "-- The programs from /usr/bin"
 learner=$work/learner
 mkdir -p "$learner/replay" && chmod 700 "$learner"
-/usr/bin/pellix-term --version
-/usr/bin/pellix --version
-/usr/bin/pellix-serve --version
+run /usr/bin/pellix-term --version
+run env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/pellix --version
+run /usr/bin/pellix-serve --version
 # The classroom server's unit is installed, not enabled.
-[ -f /lib/systemd/system/pellix-serve.service ]
-[ ! -e /etc/systemd/system/multi-user.target.wants/pellix-serve.service ]
+run test -f /lib/systemd/system/pellix-serve.service
+run test ! -e /etc/systemd/system/multi-user.target.wants/pellix-serve.service
 printf 'type enable\nenter\nscreen\nfinish\n' >"$learner/script"
-(cd "$learner/replay" && /usr/bin/pellix-replay "$learner/script") >"$learner/snapshot"
+echo "script: $(tr '\n' ';' <"$learner/script")"
+(cd "$learner/replay" && run /usr/bin/pellix-replay "$learner/script") >"$learner/snapshot"
 grep -o '"prompt":"Router#"' "$learner/snapshot"
-ls "$learner/replay"
-man -w pellix pellix-term pellix-replay pellix-serve
+echo "files written: $(ls "$learner/replay")"
+run man -w pellix pellix-term pellix-replay pellix-serve
 # The desktop program, offscreen, prepares the learner's data folder.
-env HOME="$learner" XDG_DATA_HOME= XDG_RUNTIME_DIR="$learner" \
+run env HOME="$learner" XDG_DATA_HOME= XDG_RUNTIME_DIR="$learner" \
   /usr/bin/pellix -platform offscreen --quit-after-show splash
-ls "$learner/.local/share/pellix"
-appstreamcli validate --no-net /usr/share/metainfo/*.pellix.metainfo.xml
-desktop-file-validate /usr/share/applications/pellix.desktop
+echo "the learner's data: $(ls "$learner/.local/share/pellix")"
+run appstreamcli validate --no-net /usr/share/metainfo/org.example.pellix.metainfo.xml
+run desktop-file-validate /usr/share/applications/pellix.desktop
+echo "desktop-file-validate: no problem"
 
 echo "-- apt-get purge"
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y pellix pellix-term
+run "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y pellix pellix-term
 left=0
 while read -r path; do
   [ "$path" != /. ] || continue
