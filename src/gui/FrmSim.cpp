@@ -429,6 +429,7 @@ void FrmSim::TypeKey(RouterKey key) {
 void FrmSim::SaveAfterPaint() {
     QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
     sim_.SavePendingScore();
+    TellScoreProblem();
 }
 
 // Hands one key to the router; any key returns the view to the live screen
