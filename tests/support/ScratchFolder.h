@@ -66,10 +66,16 @@ class ScratchFolder {
     // watcher runs "rm -rf" on the folder. The watcher is a grandchild that
     // leaves the session and the process group, so that neither a kill of
     // the group nor the owner's end takes it along, and nobody has to wait
-    // for it.
+    // for it. The owner goes on only once the watcher has left the group: a
+    // kill of the group right after would otherwise take it along too.
     void Watch() {
-        int ends[2];
+        int ends[2], left[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) return;
+        if (::pipe2(left, O_CLOEXEC) != 0) {
+            ::close(ends[0]);
+            ::close(ends[1]);
+            return;
+        }
         const char* argv[] = {"rm", "-rf", "--", path_.c_str(), nullptr};
         const long maxFd = ::sysconf(_SC_OPEN_MAX) > 0 ? ::sysconf(_SC_OPEN_MAX) : 1024;
         pid_t child = ::fork();
@@ -79,6 +85,9 @@ class ScratchFolder {
             ::signal(SIGINT, SIG_IGN);
             ::signal(SIGTERM, SIG_IGN);
             ::signal(SIGHUP, SIG_IGN);
+            char gone = 1;
+            ssize_t told = ::write(left[1], &gone, 1);
+            static_cast<void>(told);
             for (int fd = 0; fd < maxFd && fd < 65536; ++fd)
                 if (fd != ends[0]) ::close(fd);
             ::open("/dev/null", O_RDONLY);  // 0, 1 and 2 for rm
@@ -92,13 +101,19 @@ class ScratchFolder {
             ::_exit(0);
         }
         ::close(ends[0]);
+        ::close(left[1]);
         if (child < 0) {
             ::close(ends[1]);
+            ::close(left[0]);
             return;
         }
         int status;
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
+        char gone;
+        while (::read(left[0], &gone, 1) < 0 && errno == EINTR) {
+        }
+        ::close(left[0]);
         watcher_ = ends[1];
     }
 
