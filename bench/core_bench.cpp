@@ -36,12 +36,12 @@ std::filesystem::path BenchFolder() {
 }
 
 void Type(pellix::Sim& sim, std::string_view text) {
-    for (char c : text) sim.Form_KeyPress(static_cast<unsigned char>(c));
+    for (char c : text) sim.KeyPressed(static_cast<unsigned char>(c));
 }
 
 void Baseline_CopyConsoleLines(benchmark::State& state) {
     pellix::Sim sim(BenchFolder());
-    sim.Form_Load();
+    sim.Start();
     for (auto _ : state) {
         auto lines = sim.Lines();
         benchmark::DoNotOptimize(lines);
@@ -51,10 +51,10 @@ BENCHMARK(Baseline_CopyConsoleLines);
 
 void TypeOneCharacter(benchmark::State& state) {
     pellix::Sim sim(BenchFolder());
-    sim.Form_Load();
+    sim.Start();
     for (auto _ : state) {
-        sim.Form_KeyPress('x');
-        sim.Form_KeyPress(8);
+        sim.KeyPressed('x');
+        sim.KeyPressed(pellix::key::Backspace);
     }
 }
 BENCHMARK(TypeOneCharacter);
@@ -63,7 +63,7 @@ BENCHMARK(TypeOneCharacter);
 // rewritten, as after every Enter.
 void ShowRunningConfigCommand(benchmark::State& state) {
     pellix::Sim sim(BenchFolder());
-    sim.Form_Load();
+    sim.Start();
     Type(sim, "enable\r");
     for (auto _ : state) Type(sim, "show running-config\r");
 }
@@ -72,7 +72,7 @@ BENCHMARK(ShowRunningConfigCommand);
 void StartUp(benchmark::State& state) {
     for (auto _ : state) {
         pellix::Sim sim(BenchFolder());
-        sim.Form_Load();
+        sim.Start();
         benchmark::DoNotOptimize(sim.Lines());
     }
 }
@@ -126,7 +126,7 @@ void SideBySide(benchmark::State& state, Yardstick yardstick, Subject subject) {
 // temporary file, synced and renamed over the file.
 void Pair_CommandAgainstAtomicRewrite(benchmark::State& state) {
     pellix::Sim sim(BenchFolder());
-    sim.Form_Load();
+    sim.Start();
     pellix::FillerSource fillers;
     std::string records = pellix::WriteScoreText(pellix::TaskTable{}, fillers);
     std::string target = (BenchFolder() / "yardstick.dat").string();
@@ -159,7 +159,7 @@ std::string KeyScript(int events) {
 void Pair_DriverAgainstLineReader(benchmark::State& state) {
     std::string script = KeyScript(static_cast<int>(state.range(0)));
     pellix::Sim sim(BenchFolder());
-    sim.Form_Load();
+    sim.Start();
     std::ostringstream out, err;
     long lines = 0;
     SideBySide(

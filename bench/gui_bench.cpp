@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/FrmSim.h"
+#include "gui/MainWindow.h"
 #include "state/DataFolder.h"
 
 namespace {
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     auto* field = new QLineEdit(&fieldWindow);
     layout->addWidget(field);
 
-    pellix::gui::FrmSim main(folder);
+    pellix::gui::MainWindow main(folder);
     main.move(640, 0);
 
     std::vector<double> fieldTimes, mainTimes;

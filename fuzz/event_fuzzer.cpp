@@ -25,6 +25,7 @@
 #include <system_error>
 
 #include "EventInput.h"
+#include "console/KeyCodes.h"
 #include "console/Sim.h"
 #include "scoring/ScoreFile.h"
 #include "scoring/TaskTable.h"
@@ -156,28 +157,6 @@ bool AllowedTftpName(std::string_view name) {
     return true;
 }
 
-bool KnownMode(int mode) {
-    switch (mode) {
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-        case 7:
-        case 10:
-        case 11:
-        case 12:
-        case 13:
-        case 14:
-        case 98:
-        case 99:
-            return true;
-        default:
-            return false;
-    }
-}
-
 std::string Caption(const TaskTable& tasks) {
     long sum = 0;
     for (const TaskEntry& e : tasks) sum += e ? *e : 0;
@@ -190,7 +169,7 @@ class Run {
         : folders_(folders), sim_(folders.work), scoreWritable_(scoreWritable) {}
 
     void Start() {
-        sim_.Form_Load();
+        sim_.Start();
         label_ = "OK";
         Check("start-up");
     }
@@ -198,14 +177,14 @@ class Run {
     bool Finished() const { return sim_.Finished(); }
 
     void Key(std::uint16_t code) {
-        int modeBefore = sim_.Mode;
-        sim_.Form_KeyPress(code);
+        Mode modeBefore = sim_.CurrentMode();
+        sim_.KeyPressed(code);
         // Enter, line feed and "?" always end with a prompt; Ctrl-Z does in
         // the configuration modes and the dialogs.
-        bool prompted = code == 13 || code == 10 || code == '?' ||
-                        (code == 26 && modeBefore > 2 && modeBefore < 50);
+        bool prompted = code == key::Enter || code == key::LineFeed || code == key::Help ||
+                        (code == key::CtrlZ && LeftByCtrlZ(modeBefore));
         if (prompted) {
-            label_ = Caption(sim_.Tasks);
+            label_ = Caption(sim_.Tasks());
             CheckScoreFile("prompt after key " + std::to_string(code));
         }
         Check("key " + std::to_string(code));
@@ -226,11 +205,11 @@ class Run {
         Check("close-plan");
     }
     void Click(int line) {
-        sim_.Txt_Click(line);
+        sim_.LineClicked(line);
         Check("click");
     }
     void Tick() {
-        sim_.Timer1_Timer();
+        sim_.Tick();
         Check("tick");
     }
     // History recall changes only the input line, and only in the command
@@ -240,7 +219,7 @@ class Run {
         older ? sim_.RecallOlder() : sim_.RecallNewer();
         for (int k = 0; k < InputLine; ++k)
             if (sim_.Lines()[k] != before[k]) Broken("history recall changed a console line");
-        if (sim_.Mode > 7 && sim_.Lines()[InputLine] != before[InputLine])
+        if (!TakesCommands(sim_.CurrentMode()) && sim_.Lines()[InputLine] != before[InputLine])
             Broken("history recall changed a dialog's input line");
         Check(older ? "up" : "down");
     }
@@ -258,10 +237,11 @@ class Run {
         if (!sim_.InputText().starts_with(snap.prompt))
             Broken(event + ": input line \"" + sim_.InputText() + "\" lacks prompt \"" +
                    snap.prompt + "\"");
-        if (!KnownMode(snap.mode)) Broken(event + ": unknown mode " + std::to_string(snap.mode));
+        if (!IsDeclared(snap.mode))
+            Broken(event + ": unknown mode " + std::to_string(Number(snap.mode)));
         if (snap.label != label_)
             Broken(event + ": label \"" + snap.label + "\", expected \"" + label_ + "\"");
-        if (snap.pic.size() > Strip::kMaxPrinted) Broken(event + ": the strip grows without end");
+        if (snap.strip.size() > Strip::kMaxPrinted) Broken(event + ": the strip grows without end");
         CheckFolders(event);
     }
 
@@ -292,7 +272,7 @@ class Run {
         if (!read.data) Broken(event + ": user.dat is missing after a save");
         TaskTable saved = ReadScoreText(*read.data);
         for (int k = 1; k <= kTaskCount; ++k)
-            if (saved[static_cast<std::size_t>(k)] != sim_.Tasks[static_cast<std::size_t>(k)])
+            if (saved[static_cast<std::size_t>(k)] != sim_.Tasks()[static_cast<std::size_t>(k)])
                 Broken(event + ": user.dat record " + std::to_string(k) +
                        " differs from the task table");
     }
@@ -331,13 +311,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 run.Key(static_cast<std::uint16_t>(32 + in.Byte() % 95));
                 break;
             case OpEnter:
-                run.Key(13);
+                run.Key(key::Enter);
                 break;
             case OpLineFeed:
                 run.Key(10);
                 break;
             case OpCtrlZ:
-                run.Key(26);
+                run.Key(key::CtrlZ);
                 break;
             case OpHelp:
                 run.Key('?');
@@ -362,7 +342,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             case OpCommand:
                 run.Type(kCommands[in.Byte() % kCommandCount]);
-                run.Key(13);
+                run.Key(key::Enter);
                 break;
             case OpType:
                 run.Type(in.Bytes(in.Byte()));
@@ -372,7 +352,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             case OpTypeEnter:
                 run.Type(in.Bytes(in.Byte()));
-                run.Key(13);
+                run.Key(key::Enter);
                 break;
             case OpUp:
                 run.Recall(true);

@@ -14,13 +14,13 @@ bool Abbreviates(std::string_view answer, std::string_view word) {
 void ChooseConfigSource(Sim& sim) {
     std::string_view answer = sim.CommandText;
     if (answer.empty() || Abbreviates(answer, "terminal")) {
-        sim.Mode = 3;
+        sim.mode = Mode::GlobalConfig;
         EnterConfigMode(sim);
     } else if (Abbreviates(answer, "memory")) {
-        sim.Mode = 2;
+        sim.mode = Mode::PrivilegedExec;
         sim.PrintLine("Configuration from memory not supported in simulation.");
     } else if (Abbreviates(answer, "network")) {
-        sim.Mode = 2;
+        sim.mode = Mode::PrivilegedExec;
         sim.PrintLine("Configuration from network not supported in simulation.");
     } else {
         sim.PrintLine("?Must be 'terminal', 'memory' or 'network' ");
@@ -32,6 +32,12 @@ constexpr Row kRows[] = {AnyCommand(Call(ChooseConfigSource))};
 }  // namespace
 
 constinit const ModeDef kConfigSourceMode{
-    99, "Configuring from terminal, memory, or network [terminal]?", false, "", kRows, false, {}};
+    Mode::ConfigSource,
+    "Configuring from terminal, memory, or network [terminal]?",
+    false,
+    "",
+    kRows,
+    false,
+    {}};
 
 }  // namespace pellix

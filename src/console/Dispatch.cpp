@@ -23,12 +23,12 @@ void Perform(Sim& sim, const Action& act) {
     if (act.task) sim.AwardTask(act.task);
     for (const char* line : act.lines)
         if (line) sim.PrintLine(line);
-    if (act.mode) sim.Mode = act.mode;
+    if (act.next != Mode::NotStarted) sim.mode = act.next;
 }
 
 }  // namespace
 
-const ModeDef* FindMode(int mode) {
+const ModeDef* FindMode(Mode mode) {
     for (const ModeDef* def : kModes)
         if (def->mode == mode) return def;
     return nullptr;

@@ -9,6 +9,7 @@
 #include <span>
 #include <string_view>
 
+#include "console/Mode.h"
 #include "state/ConfigSlots.h"
 
 namespace pellix {
@@ -36,7 +37,7 @@ struct Action {
     std::array<SlotWrite, 5> writes{};
     int task = 0;
     std::array<const char*, 2> lines{};
-    int mode = 0;  // 0: the mode stays
+    Mode next = Mode::NotStarted;  // NotStarted: the mode stays
 
     constexpr Action Set(int slot, std::string_view value) const {
         Action a = *this;
@@ -57,9 +58,9 @@ struct Action {
         (a.lines[0] ? a.lines[1] : a.lines[0]) = line;
         return a;
     }
-    constexpr Action ToMode(int m) const {
+    constexpr Action ToMode(Mode m) const {
         Action a = *this;
-        a.mode = m;
+        a.next = m;
         return a;
     }
 };
@@ -67,7 +68,7 @@ struct Action {
 constexpr Action Call(Procedure p) {
     return Action{.call = p};
 }
-constexpr Action ToMode(int m) {
+constexpr Action ToMode(Mode m) {
     return Action{}.ToMode(m);
 }
 constexpr Action Set(int slot, std::string_view value) {
@@ -131,7 +132,7 @@ constexpr std::array<Row, N> Column(const std::array<ColumnRow<K>, N>& table, st
 }
 
 struct ModeDef {
-    int mode;
+    Mode mode;
     // The prompt: before + (the hostname, when withHostname) + after.
     std::string_view before;
     bool withHostname;
@@ -154,6 +155,6 @@ bool RowHolds(const Row& row, std::string_view command, const ConfigSlotTable& s
 void Interpret(Sim& sim, const ModeDef& mode);
 
 // The declared mode with this number, or null.
-const ModeDef* FindMode(int mode);
+const ModeDef* FindMode(Mode mode);
 
 }  // namespace pellix

@@ -8,7 +8,7 @@ namespace {
 
 void CheckEnablePassword(Sim& sim) {
     if (sim.CommandText == sim.Slot(sim.PasswordSlot)) {
-        sim.Mode = sim.PasswordPassMode;
+        sim.mode = sim.PasswordPassMode;
         sim.PasswordFailures = 0;
     } else {
         ++sim.PasswordFailures;
@@ -16,13 +16,14 @@ void CheckEnablePassword(Sim& sim) {
     if (sim.PasswordFailures <= 2) return;
     sim.PrintLine("%Bad Password");
     sim.NewLine();
-    sim.Mode = sim.PasswordFailMode;
+    sim.mode = sim.PasswordFailMode;
 }
 
 constexpr Row kRows[] = {AnyCommand(Call(CheckEnablePassword))};
 
 }  // namespace
 
-constinit const ModeDef kEnablePasswordMode{98, "Password:", false, "", kRows, false, {}};
+constinit const ModeDef kEnablePasswordMode{
+    Mode::EnablePassword, "Password:", false, "", kRows, false, {}};
 
 }  // namespace pellix

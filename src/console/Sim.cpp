@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "console/Dispatch.h"
+#include "console/KeyCodes.h"
 #include "state/Files.h"
 #include "state/StartupConfig.h"
 
@@ -10,11 +11,6 @@ namespace pellix {
 
 namespace {
 
-constexpr char kEnter = 13;
-constexpr char kLineFeed = 10;
-constexpr char kBackspace = 8;
-constexpr char kCtrlZ = 26;
-constexpr char kHelp = '?';
 
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -42,10 +38,10 @@ void Sim::PrintLine(std::string_view text) {
 
 // ---- Events ----
 
-void Sim::Form_Load() {
+void Sim::Start() {
     RemoveStaleTemporaries(folder_);
     LoadScoreFile();
-    Mode = 1;
+    mode = Mode::UserExec;
     Lbllevel = "OK";
     std::string loadError = LoadStartupConfig(*this);
     if (Slot(slot::Hostname).empty()) Slot(slot::Hostname) = "Router";
@@ -62,35 +58,31 @@ void Sim::Form_Load() {
     scrollBack_.clear();  // the console starts blank: nothing above the welcome
 }
 
-void Sim::Form_KeyPress(std::uint16_t code) {
+void Sim::KeyPressed(std::uint16_t code) {
     if (finished_) return;
     // Characters beyond the bound are dropped like keys the router ignores.
-    if (code >= 32 && code <= 126 && Txt[InputLine].size() < Prompt.size() + kMaxTypedChars)
+    if (key::Types(code) && Txt[InputLine].size() < Prompt.size() + kMaxTypedChars)
         Txt[InputLine] += static_cast<char>(code);
-    if (code == kEnter || code == kLineFeed) RunCommand();
-    if (code == kCtrlZ && Mode > 2 && Mode < 50) HandleCtrlZ();
-    if (code == kHelp) ShowHelp();
-    if (code == kBackspace && Txt[InputLine].size() > Prompt.size()) Txt[InputLine].pop_back();
+    if (code == key::Enter || code == key::LineFeed) RunCommand();
+    if (code == key::CtrlZ && LeftByCtrlZ(mode)) HandleCtrlZ();
+    if (code == key::Help) ShowHelp();
+    if (code == key::Backspace && Txt[InputLine].size() > Prompt.size()) Txt[InputLine].pop_back();
 }
 
-bool Sim::Txt_Click(int) {
-    return true;
-}
+void Sim::LineClicked(int) {}
 
-bool Sim::Timer1_Timer() {
-    return !planShown_;
-}
+void Sim::Tick() {}
 
 // ---- History recall ----
 
 void Sim::RecallOlder() {
-    if (finished_ || Mode < 1 || Mode > 7) return;
+    if (finished_ || !TakesCommands(mode)) return;
     for (int k = recallPosition_ - 1; k >= 0; --k)
         if (!CommandHistory[k].empty()) return Recall(k);
 }
 
 void Sim::RecallNewer() {
-    if (finished_ || Mode < 1 || Mode > 7 || recallPosition_ == kHistoryEntries) return;
+    if (finished_ || !TakesCommands(mode) || recallPosition_ == kHistoryEntries) return;
     for (int k = recallPosition_ + 1; k < kHistoryEntries; ++k)
         if (!CommandHistory[k].empty()) return Recall(k);
     Recall(kHistoryEntries);
@@ -120,7 +112,7 @@ void Sim::Finish() {
 }
 
 Snapshot Sim::Snap() const {
-    return {Txt, pic.Printed(), Lbllevel, Mode, Prompt, planShown_};
+    return {Txt, pic.Printed(), Lbllevel, mode, Prompt, planShown_};
 }
 
 // ---- Dispatch ----
@@ -134,7 +126,7 @@ void Sim::RunCommand() {
         std::move(CommandHistory.begin() + 1, CommandHistory.end(), CommandHistory.begin());
         CommandHistory.back() = CommandText;
     }
-    DispatchMode = Mode;
+    DispatchMode = mode;
     pic.Cls();
     if (const ModeDef* mode = FindMode(DispatchMode)) Interpret(*this, *mode);
     CommandText.clear();
@@ -142,8 +134,8 @@ void Sim::RunCommand() {
     ShowPrompt();
 }
 
-std::string Sim::PromptOf(int mode) const {
-    const ModeDef* def = FindMode(mode);
+std::string Sim::PromptOf(Mode which) const {
+    const ModeDef* def = FindMode(which);
     if (!def) return Prompt;
     std::string prompt(def->before);
     if (def->withHostname) prompt += Slot(slot::Hostname);
@@ -157,14 +149,14 @@ void Sim::ShowPrompt() {
     else
         SaveScoreFile();
     recallPosition_ = kHistoryEntries;
-    Prompt = PromptOf(Mode);
+    Prompt = PromptOf(mode);
     Txt[InputLine] = Prompt;
-    Lbllevel = ScoreCaption(SumTasks(Tasks));
+    Lbllevel = ScoreCaption(SumTasks(tasks_));
 }
 
 void Sim::ShowHelp() {
     AwardTask(13);
-    DispatchMode = Mode;
+    DispatchMode = mode;
     if (const ModeDef* mode = FindMode(DispatchMode); mode && !mode->help.empty()) {
         for (std::string_view line : mode->help) PrintLine(line);
         NewLine();
@@ -174,7 +166,7 @@ void Sim::ShowHelp() {
 
 void Sim::HandleCtrlZ() {
     AwardTask(45);
-    Mode = 2;
+    mode = Mode::PrivilegedExec;
     Txt[InputLine] += "^Z";
     Prompt = Txt[InputLine];
     RunCommand();
@@ -184,7 +176,7 @@ void Sim::HandleCtrlZ() {
 
 void Sim::AwardTask(int task) {
     if (task < 0 || task > kTaskCount) return;
-    Tasks[static_cast<std::size_t>(task)] = 1;
+    tasks_[static_cast<std::size_t>(task)] = 1;
     if (task >= 1) pic.Print(TaskMessage(task));
 }
 
@@ -209,7 +201,7 @@ void Sim::SaveScoreFile() {
     // One that cannot be written keeps its old content; the router says
     // nothing about it, the front end tells the learner.
     FileError error = ReplaceFileAtomically(FileInFolder(kScoreFile),
-                                            WriteScoreText(Tasks, fillers_), Durability::Content)
+                                            WriteScoreText(tasks_, fillers_), Durability::Content)
                           .error;
     if (error == FileError::None)
         scoreProblem_.action = ScoreFileProblem::Action::None;
@@ -219,7 +211,7 @@ void Sim::SaveScoreFile() {
 
 void Sim::LoadScoreFile() {
     FileRead read = ReadWholeFile(FileInFolder(kScoreFile));
-    Tasks = read.data ? ReadScoreText(*read.data) : TaskTable{};
+    tasks_ = read.data ? ReadScoreText(*read.data) : TaskTable{};
     // A missing file is the first run's; any other failure leaves the file
     // alone for the whole run.
     if (!read.data && read.error != FileError::NotFound)

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "console/KeyCodes.h"
+#include "console/Mode.h"
 #include "scoring/ScoreFile.h"
 #include "scoring/TaskTable.h"
 #include "state/ConfigSlots.h"
@@ -47,11 +49,11 @@ class Strip {
 // What every front end draws after an event.
 struct Snapshot {
     std::array<std::string, kConsoleLines> lines;
-    std::vector<std::string> pic;
-    std::string label;
-    int mode = 0;
+    std::vector<std::string> strip;  // the notes in the status strip, first printed first
+    std::string label;               // the score label
+    Mode mode = Mode::NotStarted;
     std::string prompt;
-    bool plan = false;
+    bool planShown = false;
 };
 
 class Sim {
@@ -59,15 +61,19 @@ class Sim {
     explicit Sim(std::filesystem::path folder);
 
     // ---- Events a front end delivers ----
-    // The main window's start-up sequence.
-    void Form_Load();
-    // A character key with its code.
-    void Form_KeyPress(std::uint16_t code);
-    // A click on a console line and the focus timer's tick: both only ask the
-    // front end to give the input line the focus with the caret at its end;
-    // they return whether it should.
-    bool Txt_Click(int index);
-    bool Timer1_Timer();
+    // The main window's start-up: the score file, the startup configuration
+    // and the welcome screen.
+    void Start();
+    // A key pressed, with its character code (Enter 13, Backspace 8, Ctrl-Z
+    // 26, "?" for help; printable characters are typed).
+    void KeyPressed(std::uint16_t code);
+    // A click on a console line, and the tick of the front end's one-second
+    // timer. Neither changes the router; a front end delivers them where it
+    // has them and decides itself where the keyboard goes (the desktop
+    // program gives the input line the focus on both, on a tick only while
+    // the network plan is not shown).
+    void LineClicked(int line);
+    void Tick();
     // The Up and Down arrow keys: history recall in the command modes.
     void RecallOlder();
     void RecallNewer();
@@ -88,12 +94,21 @@ class Sim {
     const std::string& InputText() const { return Txt[InputLine]; }
     // The lines that scrolled off the top of the console, oldest first.
     const std::deque<std::string>& ScrollBack() const { return scrollBack_; }
+    const std::vector<std::string>& StripNotes() const { return pic.Printed(); }
+    const std::string& Label() const { return Lbllevel; }
+    Mode CurrentMode() const { return mode; }
+    const std::string& CurrentPrompt() const { return Prompt; }
     bool PlanShown() const { return planShown_; }
     bool Finished() const { return finished_; }
     const std::filesystem::path& Folder() const { return folder_; }
     // What went wrong with "user.dat", if anything: a front end tells the
     // learner once, outside the console and the strip (see ScoreFileProblem).
     const ScoreFileProblem& ScoreProblem() const { return scoreProblem_; }
+    // For pellix-replay and the tests: the configuration slots, the task
+    // table and the history (entry 1, the oldest, first).
+    const ConfigSlotTable& Slots() const { return ConfigSlots; }
+    const TaskTable& Tasks() const { return tasks_; }
+    const std::array<std::string, kHistoryEntries>& History() const { return CommandHistory; }
 
     // ---- The router's procedures, for the interpreters and displays ----
     void NewLine();
@@ -105,7 +120,7 @@ class Sim {
     void AwardTask(int task);
     void SaveScoreFile();
     void LoadScoreFile();
-    std::string PromptOf(int mode) const;
+    std::string PromptOf(Mode mode) const;
     std::filesystem::path FileInFolder(std::string_view name) const { return folder_ / name; }
     std::string& Slot(int k) { return ConfigSlots[static_cast<std::size_t>(k)]; }
     const std::string& Slot(int k) const { return ConfigSlots[static_cast<std::size_t>(k)]; }
@@ -114,17 +129,17 @@ class Sim {
     std::array<std::string, kConsoleLines> Txt;
     Strip pic;
     std::string Lbllevel;
-    int Mode = 0;
-    int DispatchMode = 0;
+    Mode mode = Mode::NotStarted;
+    Mode DispatchMode = Mode::NotStarted;
     std::string Prompt;
     std::string CommandText;
     std::array<std::string, kHistoryEntries> CommandHistory;  // entry 1 at index 0
     int PasswordSlot = 0;
-    int PasswordPassMode = 0;
-    int PasswordFailMode = 0;
+    Mode PasswordPassMode = Mode::NotStarted;
+    Mode PasswordFailMode = Mode::NotStarted;
     int PasswordFailures = 0;
     ConfigSlotTable ConfigSlots;
-    TaskTable Tasks{};
+    TaskTable tasks_{};
     std::string PingAddress;
     int PingReached = 0;
     int TftpStatus = 0;

@@ -10,9 +10,9 @@
 
 #include "console/About.h"
 #include "gui/CommandLine.h"
-#include "gui/FrmSim.h"
-#include "gui/FrmStart.h"
+#include "gui/MainWindow.h"
 #include "gui/PaintWatch.h"
+#include "gui/SplashWindow.h"
 #include "gui/Widgets.h"
 #include "state/DataFolder.h"
 #include "state/LessonsCopy.h"
@@ -61,10 +61,10 @@ int RunPellix(int argc, char** argv) {
             if (std::string problem = PlaceLessonsPage(folder, *page); !problem.empty())
                 fprintf(stderr, "pellix: %s\n", problem.c_str());
 
-    frmstart splash(folder);
+    SplashWindow splash(folder);
     // Ends the event loop at once, without asking the windows to close again.
     auto end = [] { QCoreApplication::exit(0); };
-    QObject::connect(&splash, &frmstart::finished, &app, end, Qt::QueuedConnection);
+    QObject::connect(&splash, &SplashWindow::finished, &app, end, Qt::QueuedConnection);
     splash.show();
 
     if (line.quitAfterShow == "splash") {
@@ -72,10 +72,10 @@ int RunPellix(int argc, char** argv) {
     } else if (line.quitAfterShow == "splash-settled") {
         AfterPaintSettles(&splash, 300, end);
     } else if (line.openMain) {
-        AfterFirstPaint(&splash, [&] { splash.Command1_Click(); });
+        AfterFirstPaint(&splash, [&] { splash.StartPressed(); });
     } else if (line.quitAfterShow == "main") {
         AfterFirstPaint(&splash, [&] {
-            splash.Command1_Click();
+            splash.StartPressed();
             AfterFirstPaint(splash.Main(), end);
         });
     }

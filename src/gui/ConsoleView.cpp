@@ -6,7 +6,6 @@ namespace pellix::gui {
 
 namespace {
 
-constexpr std::uint16_t kEnter = 13;
 constexpr char16_t kCarriageReturn = u'\r';
 constexpr char16_t kLineFeed = u'\n';
 
@@ -89,7 +88,7 @@ std::vector<std::uint16_t> PastedKeys(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         char16_t c = text[i].unicode();
         if (c == kCarriageReturn || c == kLineFeed) {
-            keys.push_back(kEnter);
+            keys.push_back(key::Enter);
             if (c == kCarriageReturn && i + 1 < text.size() && text[i + 1] == kLineFeed) ++i;
             continue;
         }

@@ -21,22 +21,22 @@ constexpr Guard kList101Denied{slot::List101Deny, "OK"};
 constexpr Guard kList101Open{slot::List101Deny, ""};
 
 constexpr Row kRows[] = {
-    Eq("exit", ToMode(2)),
+    Eq("exit", ToMode(Mode::PrivilegedExec)),
     Abbrev("sh h", "sh history", Call(ShowHistory)),
     Abbrev("show h", "show history", Call(ShowHistory)),
-    Eq("int e 0", ToMode(4)),
-    Eq("interface ethernet 0", ToMode(4)),
-    Eq("int e0", ToMode(4)),
-    Eq("interface ethernet0", ToMode(4)),
-    Eq("int s 0", ToMode(5)),
-    Eq("interface serial 0", ToMode(5)),
-    Eq("int s0", ToMode(5)),
-    Eq("interface serial0", ToMode(5)),
-    Eq("line vty 0 4", ToMode(6)),
-    Eq("line con 0", ToMode(7)),
-    Eq("line con0", ToMode(7)),
-    Eq("line console 0", ToMode(7)),
-    Eq("line console0", ToMode(7)),
+    Eq("int e 0", ToMode(Mode::Ethernet0Config)),
+    Eq("interface ethernet 0", ToMode(Mode::Ethernet0Config)),
+    Eq("int e0", ToMode(Mode::Ethernet0Config)),
+    Eq("interface ethernet0", ToMode(Mode::Ethernet0Config)),
+    Eq("int s 0", ToMode(Mode::Serial0Config)),
+    Eq("interface serial 0", ToMode(Mode::Serial0Config)),
+    Eq("int s0", ToMode(Mode::Serial0Config)),
+    Eq("interface serial0", ToMode(Mode::Serial0Config)),
+    Eq("line vty 0 4", ToMode(Mode::VtyLineConfig)),
+    Eq("line con 0", ToMode(Mode::ConsoleLineConfig)),
+    Eq("line con0", ToMode(Mode::ConsoleLineConfig)),
+    Eq("line console 0", ToMode(Mode::ConsoleLineConfig)),
+    Eq("line console0", ToMode(Mode::ConsoleLineConfig)),
     Starts("en pass", Call(SetEnablePassword)),
     Starts("enable password", Call(SetEnablePassword)),
     Starts("enable secret", Call(SetEnableSecret)),
@@ -81,6 +81,7 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kGlobalConfigMode{3, "", true, "(config)#", kRows, true, kHelp};
+constinit const ModeDef kGlobalConfigMode{
+    Mode::GlobalConfig, "", true, "(config)#", kRows, true, kHelp};
 
 }  // namespace pellix

@@ -15,7 +15,7 @@ constexpr Action kInvalidSubnet = Print("Invalid subnet").Print("");
 constexpr Action kInvalidAddress = Print("Invalid IP address").Print("");
 
 constexpr std::array<IfaceRow, 11> kTable = {{
-    {Test::Equals, {"exit", "exit"}, {}, {ToMode(3), ToMode(3)}},
+    {Test::Equals, {"exit", "exit"}, {}, {ToMode(Mode::GlobalConfig), ToMode(Mode::GlobalConfig)}},
     {Test::Abbrev, {"sh h", "sh h"}, "sh history", {Call(ShowHistory), Call(ShowHistory)}},
     {Test::Abbrev, {"show h", "show h"}, "show history", {Call(ShowHistory), Call(ShowHistory)}},
     {Test::Equals,
@@ -69,8 +69,9 @@ constexpr std::string_view kSerial0Help[] = {
 
 }  // namespace
 
-constinit const ModeDef kEthernet0Mode{
-    4, "", true, "(config-if)#", kEthernet0Rows, true, kEthernet0Help};
-constinit const ModeDef kSerial0Mode{5, "", true, "(config-if)#", kSerial0Rows, true, kSerial0Help};
+constinit const ModeDef kEthernet0Mode{Mode::Ethernet0Config, "",   true,          "(config-if)#",
+                                       kEthernet0Rows,        true, kEthernet0Help};
+constinit const ModeDef kSerial0Mode{Mode::Serial0Config, "",   true,        "(config-if)#",
+                                     kSerial0Rows,        true, kSerial0Help};
 
 }  // namespace pellix

@@ -20,7 +20,7 @@ void SetConsolePassword(Sim& sim) {
 }
 
 constexpr std::array<LineRow, 5> kTable = {{
-    {Test::Equals, {"exit", "exit"}, {}, {ToMode(3), ToMode(3)}},
+    {Test::Equals, {"exit", "exit"}, {}, {ToMode(Mode::GlobalConfig), ToMode(Mode::GlobalConfig)}},
     {Test::Abbrev, {"sh h", "sh h"}, "sh history", {Call(ShowHistory), Call(ShowHistory)}},
     {Test::Abbrev, {"show h", "show h"}, "show history", {Call(ShowHistory), Call(ShowHistory)}},
     {Test::Equals, {"login", "login"}, {}, {Nothing(), Nothing()}},
@@ -43,7 +43,9 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kVtyLineMode{6, "", true, "(config-line)#", kVtyRows, true, kHelp};
-constinit const ModeDef kConsoleLineMode{7, "", true, "(config-line)#", kConsoleRows, true, kHelp};
+constinit const ModeDef kVtyLineMode{
+    Mode::VtyLineConfig, "", true, "(config-line)#", kVtyRows, true, kHelp};
+constinit const ModeDef kConsoleLineMode{
+    Mode::ConsoleLineConfig, "", true, "(config-line)#", kConsoleRows, true, kHelp};
 
 }  // namespace pellix

@@ -10,7 +10,7 @@ namespace pellix {
 namespace {
 
 constexpr Row kRows[] = {
-    Abbrev("exit", "exit", ToMode(1)),
+    Abbrev("exit", "exit", ToMode(Mode::UserExec)),
     Abbrev("sh h", "sh history", Call(ShowHistory)),
     Abbrev("show h", "show history", Call(ShowHistory)),
     Abbrev("sh ver", "sh version", Call(ShowVersion)),
@@ -29,18 +29,18 @@ constexpr Row kRows[] = {
     Eq("show interface serial0", Call(ShowInterfaceSerial0)),
     Abbrev("show acce", "show access-list", Call(ShowAccessLists)),
     Abbrev("sh acce", "sh access-list", Call(ShowAccessLists)),
-    Abbrev("disa", "disable", ToMode(1)),
-    Abbrev("conf", "configure", ToMode(99)),
-    Abbrev("conf", "config terminal", Call(EnterConfigMode).ToMode(3)),
-    Abbrev("conf", "configure terminal", ToMode(3)),
+    Abbrev("disa", "disable", ToMode(Mode::UserExec)),
+    Abbrev("conf", "configure", ToMode(Mode::ConfigSource)),
+    Abbrev("conf", "config terminal", Call(EnterConfigMode).ToMode(Mode::GlobalConfig)),
+    Abbrev("conf", "configure terminal", ToMode(Mode::GlobalConfig)),
     Eq("copy run start", Call(CopyRunningToStartup)),
     Eq("copy running-config startup-config", Call(CopyRunningToStartup)),
     Eq("copy start run", Call(CopyStartupToRunning)),
     Eq("copy startup-config running-config", Call(CopyStartupToRunning)),
-    Eq("copy run tftp", ToMode(10)),
-    Eq("copy running-config tftp", ToMode(10)),
-    Eq("copy tftp run", ToMode(12)),
-    Eq("copy tftp running-config", ToMode(12)),
+    Eq("copy run tftp", ToMode(Mode::UploadHost)),
+    Eq("copy running-config tftp", ToMode(Mode::UploadHost)),
+    Eq("copy tftp run", ToMode(Mode::DownloadHost)),
+    Eq("copy tftp running-config", ToMode(Mode::DownloadHost)),
     Starts("ping", Call(Ping)),
 };
 
@@ -63,6 +63,7 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kPrivilegedExecMode{2, "", true, "#", kRows, true, kHelp};
+constinit const ModeDef kPrivilegedExecMode{
+    Mode::PrivilegedExec, "", true, "#", kRows, true, kHelp};
 
 }  // namespace pellix

@@ -13,14 +13,14 @@ namespace {
 void Enable(Sim& sim) {
     const bool secret = !sim.Slot(slot::EnableSecret).empty();
     if (!secret && sim.Slot(slot::EnablePassword).empty()) {
-        sim.Mode = 2;
+        sim.mode = Mode::PrivilegedExec;
         return;
     }
-    sim.PasswordFailMode = 1;
-    sim.PasswordPassMode = 2;
+    sim.PasswordFailMode = Mode::UserExec;
+    sim.PasswordPassMode = Mode::PrivilegedExec;
     sim.PasswordFailures = 0;
     sim.PasswordSlot = secret ? slot::EnableSecret : slot::EnablePassword;
-    sim.Mode = 98;
+    sim.mode = Mode::EnablePassword;
 }
 
 constexpr Row kRows[] = {
@@ -48,6 +48,6 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kUserExecMode{1, "", true, ">", kRows, true, kHelp};
+constinit const ModeDef kUserExecMode{Mode::UserExec, "", true, ">", kRows, true, kHelp};
 
 }  // namespace pellix

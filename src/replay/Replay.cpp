@@ -9,6 +9,7 @@
 #include <streambuf>
 #include <vector>
 
+#include "console/KeyCodes.h"
 #include "console/Sim.h"
 
 namespace pellix {
@@ -99,9 +100,9 @@ struct SimpleEvent {
     int key;
 };
 constexpr SimpleEvent kSimpleEvents[] = {
-    {"enter", Event::Key, 13},    {"lf", Event::Key, 10},
-    {"bs", Event::Key, 8},        {"ctrl-z", Event::Key, 26},
-    {"tab", Event::Key, 9},       {"esc", Event::Key, 27},
+    {"enter", Event::Key, key::Enter},  {"lf", Event::Key, key::LineFeed},
+    {"bs", Event::Key, key::Backspace}, {"ctrl-z", Event::Key, key::CtrlZ},
+    {"tab", Event::Key, key::Tab},      {"esc", Event::Key, key::Escape},
     {"up", Event::Up, 0},         {"down", Event::Down, 0},
     {"plan", Event::Plan, 0},     {"close-plan", Event::ClosePlan, 0},
     {"tick", Event::Tick, 0},     {"finish", Event::Finish, 0},
@@ -160,7 +161,7 @@ bool Apply(Sim& sim, const Event& event, std::ostream& out) {
         case Event::Skip:
             break;
         case Event::Key:
-            sim.Form_KeyPress(static_cast<std::uint16_t>(event.number));
+            sim.KeyPressed(static_cast<std::uint16_t>(event.number));
             break;
         case Event::Up:
             sim.RecallOlder();
@@ -169,7 +170,7 @@ bool Apply(Sim& sim, const Event& event, std::ostream& out) {
             sim.RecallNewer();
             break;
         case Event::Type:
-            for (unsigned char c : event.text) sim.Form_KeyPress(c);
+            for (unsigned char c : event.text) sim.KeyPressed(c);
             break;
         case Event::Plan:
             sim.ShowNetworkPlan();
@@ -178,10 +179,10 @@ bool Apply(Sim& sim, const Event& event, std::ostream& out) {
             sim.CloseNetworkPlan();
             break;
         case Event::Click:
-            sim.Txt_Click(event.number);
+            sim.LineClicked(event.number);
             break;
         case Event::Tick:
-            sim.Timer1_Timer();
+            sim.Tick();
             break;
         case Event::Finish:
             sim.Finish();
@@ -198,23 +199,23 @@ std::string SnapshotJson(const Sim& sim) {
     std::string out = "{\"lines\":";
     QuoteAll(out, snap.lines);
     out += ",\"pic\":";
-    QuoteAll(out, snap.pic);
+    QuoteAll(out, snap.strip);
     out += ",\"label\":";
     Quote(out, snap.label);
-    out += ",\"mode\":" + std::to_string(snap.mode);
+    out += ",\"mode\":" + std::to_string(Number(snap.mode));
     out += ",\"prompt\":";
     Quote(out, snap.prompt);
     out += ",\"slots\":";
-    QuoteAll(out, sim.ConfigSlots);
+    QuoteAll(out, sim.Slots());
     out += ",\"tasks\":[";
-    for (std::size_t i = 0; i < sim.Tasks.size(); ++i) {
+    for (std::size_t i = 0; i < sim.Tasks().size(); ++i) {
         if (i) out += ',';
-        out += sim.Tasks[i] ? std::to_string(*sim.Tasks[i]) : "null";
+        out += sim.Tasks()[i] ? std::to_string(*sim.Tasks()[i]) : "null";
     }
     out += "],\"history\":";
-    QuoteAll(out, sim.CommandHistory);
+    QuoteAll(out, sim.History());
     out += ",\"plan\":";
-    out += snap.plan ? "true" : "false";
+    out += snap.planShown ? "true" : "false";
     out += '}';
     return out;
 }

@@ -83,6 +83,6 @@ int main(int argc, char** argv) {
 
     std::ios::sync_with_stdio(false);
     pellix::Sim sim(dir);
-    sim.Form_Load();
+    sim.Start();
     return pellix::RunScript(sim, in, std::cout, std::cerr);
 }

@@ -5,7 +5,7 @@
 namespace pellix {
 
 void ResetScore(Sim& sim) {
-    sim.Tasks.fill(std::int16_t{0});
+    sim.tasks_.fill(std::int16_t{0});
     sim.pic.Print("Score Reset to 0.");
     sim.PrintLine("User score reset.");
     sim.NewLine();

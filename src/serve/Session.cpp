@@ -260,7 +260,7 @@ void Session::Login(const std::string& name) {
             return;
         }
         sim = std::make_unique<Sim>(folder);
-        sim->Form_Load();
+        sim->Start();
     }
     room_.Log(name + (tookOver ? " logged in, taking the router over from another connection"
                                : " logged in"));
@@ -270,7 +270,7 @@ void Session::Login(const std::string& name) {
     phase_ = Phase::Console;
     screen_.Invalidate();
     Send(kPasteOn);
-    published_ = sim_->Tasks;
+    published_ = sim_->Tasks();
     room_.Publish(name_, published_);
     dirty_ = true;
 }
@@ -300,15 +300,15 @@ void Session::Draw() {
 }
 
 void Session::Publish() {
-    if (!sim_ || sim_->Tasks == published_) return;
-    published_ = sim_->Tasks;
+    if (!sim_ || sim_->Tasks() == published_) return;
+    published_ = sim_->Tasks();
     room_.Publish(name_, published_);
 }
 
 void Session::ReleaseLearner() {
     if (!sim_) return;
     sim_->Finish();  // saves the score file
-    room_.Log(name_ + " left; score " + std::to_string(SumTasks(sim_->Tasks)) + " saved");
+    room_.Log(name_ + " left; score " + std::to_string(SumTasks(sim_->Tasks())) + " saved");
     Publish();
     room_.Detach(name_, this);
     room_.Unpublish(name_);

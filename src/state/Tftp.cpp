@@ -35,7 +35,7 @@ void CheckTftpFileName(Sim& sim) {
 
 void AskUploadHost(Sim& sim) {
     sim.TftpStatus = HostAccepted(sim) ? kHostAccepted : kBadHost;
-    sim.Mode = sim.CommandText == "exit" ? 2 : 11;
+    sim.mode = sim.CommandText == "exit" ? Mode::PrivilegedExec : Mode::UploadFile;
 }
 
 void UploadRunningConfig(Sim& sim) {
@@ -46,7 +46,7 @@ void UploadRunningConfig(Sim& sim) {
         sim.PrintLine(sim.TftpStatus == kBadHost
                           ? "%Error opening tftp://switch8-confg (Bad host)"
                           : "%Error opening tftp://172.10.0.10/typed (Bad Name)");
-        sim.Mode = 2;
+        sim.mode = Mode::PrivilegedExec;
         return;
     }
     sim.PrintLine("!!");
@@ -55,34 +55,34 @@ void UploadRunningConfig(Sim& sim) {
         return;
     }
     sim.PrintLine(kCopied);
-    sim.Mode = 2;
+    sim.mode = Mode::PrivilegedExec;
     sim.AwardTask(20);
 }
 
 void AskDownloadHost(Sim& sim) {
     if (HostAccepted(sim)) {
         sim.TftpStatus = kHostAccepted;
-        sim.Mode = 13;
+        sim.mode = Mode::DownloadFile;
     }
-    if (sim.CommandText == "exit") sim.Mode = 2;
+    if (sim.CommandText == "exit") sim.mode = Mode::PrivilegedExec;
 }
 
 void AskDownloadFileName(Sim& sim) {
     DefaultFileName(sim);
     CheckTftpFileName(sim);
     sim.TftpFileName = sim.CommandText;
-    sim.Mode = 14;
+    sim.mode = Mode::DownloadConfirm;
 }
 
 void DownloadRunningConfig(Sim& sim) {
     if (sim.CommandText.starts_with('n')) {
-        sim.Mode = 2;
+        sim.mode = Mode::PrivilegedExec;
         return;
     }
     if (sim.TftpStatus == kBadName) {
         sim.PrintLine(".....");
         sim.PrintLine("%Error opening tftp://172.10.0.10/" + sim.TftpFileName + " (Bad Name)");
-        sim.Mode = 2;
+        sim.mode = Mode::PrivilegedExec;
         return;
     }
     sim.PrintLine("!!");
@@ -91,7 +91,7 @@ void DownloadRunningConfig(Sim& sim) {
         return;
     }
     sim.PrintLine(kCopied);
-    sim.Mode = 2;
+    sim.mode = Mode::PrivilegedExec;
     sim.AwardTask(21);
 }
 
@@ -113,15 +113,20 @@ bool TftpFileNameAccepted(std::string_view name) {
 }
 
 constinit const ModeDef kUploadHostMode{
-    10, "Address or name of remote host []?", false, "", kUploadHost, false, {}};
+    Mode::UploadHost, "Address or name of remote host []?", false, "", kUploadHost, false, {}};
 constinit const ModeDef kUploadFileMode{
-    11, "Destination filename [", true, "-confg]?", kUploadFile, false, {}};
-constinit const ModeDef kDownloadHostMode{
-    12, "Address of remote host [255.255.255.255]?", false, "", kDownloadHost, false, {}};
+    Mode::UploadFile, "Destination filename [", true, "-confg]?", kUploadFile, false, {}};
+constinit const ModeDef kDownloadHostMode{Mode::DownloadHost,
+                                          "Address of remote host [255.255.255.255]?",
+                                          false,
+                                          "",
+                                          kDownloadHost,
+                                          false,
+                                          {}};
 constinit const ModeDef kDownloadFileMode{
-    13, "Name of configuration file [", true, "-confg]?", kDownloadFile, false, {}};
+    Mode::DownloadFile, "Name of configuration file [", true, "-confg]?", kDownloadFile, false, {}};
 constinit const ModeDef kDownloadConfirmMode{
-    14,
+    Mode::DownloadConfirm,
     "Configure using router1-confg from 255.255.255.255? [confirm]",
     false,
     "",

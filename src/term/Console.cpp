@@ -6,9 +6,6 @@ namespace pellix::term {
 
 namespace {
 
-constexpr std::uint16_t kBackspace = 8;
-constexpr std::uint16_t kDelete = 127;
-
 // How many lines a key moves a view towards its end (back, when negative),
 // or nothing for a key that moves no view.
 std::optional<int> LinesMoved(const Key& key, int pageLines, bool arrows) {
@@ -53,7 +50,7 @@ void Console::OnResize(int rows, int cols) {
 }
 
 void Console::OnTick() {
-    sim_.Timer1_Timer();
+    sim_.Tick();
 }
 
 void Console::OnTime(Clock::time_point now) {
@@ -93,7 +90,7 @@ void Console::FunctionKey(int number) {
 
 Outcome Console::OnKey(const Key& key, Clock::time_point now) {
     OnTime(now);
-    const bool ctrlC = key.name == KeyName::Character && key.code == kCtrlC && !key.pasted;
+    const bool ctrlC = key.name == KeyName::Character && key.code == key::CtrlC && !key.pasted;
     if (ctrlC && ctrlCUntil_) {
         // The second Ctrl-C ends the program as Finish does.
         sim_.Finish();
@@ -135,7 +132,7 @@ Outcome Console::OnKey(const Key& key, Clock::time_point now) {
     switch (key.name) {
         case KeyName::Character:
             // Most terminals send DEL for the Backspace key; the router knows 8.
-            sim_.Form_KeyPress(key.code == kDelete ? kBackspace : key.code);
+            sim_.KeyPressed(key.code == key::Delete ? key::Backspace : key.code);
             break;
         case KeyName::Up:
             sim_.RecallOlder();
@@ -167,7 +164,7 @@ Screen Console::Draw() const {
 
 std::string FinishedLine(const Sim& sim) {
     const std::string score =
-        "Score: " + std::to_string(SumTasks(sim.Tasks)) + " of " + std::to_string(kTaskCount);
+        "Score: " + std::to_string(SumTasks(sim.Tasks())) + " of " + std::to_string(kTaskCount);
     const ScoreFileProblem& problem = sim.ScoreProblem();
     if (problem.action != ScoreFileProblem::Action::None)
         return score + ", not saved: " + problem.Text();

@@ -20,7 +20,6 @@ using Clock = std::chrono::steady_clock;
 
 // How long a first Ctrl-C waits for the second that ends the program.
 inline constexpr auto kSecondCtrlCWait = std::chrono::seconds(2);
-inline constexpr std::uint16_t kCtrlC = 3;
 inline constexpr std::string_view kCtrlCNotice =
     "Ctrl-C again within 2 seconds to finish (your score is saved)";
 inline constexpr std::string_view kScoreProblemCaption = "A problem with the score file";

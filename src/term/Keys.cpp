@@ -83,7 +83,7 @@ std::vector<Key> KeyDecoder::Flush() {
             held_.clear();
             break;
         }
-        keys.push_back({KeyName::Character, kEscape});
+        keys.push_back({KeyName::Character, key::Escape});
         held_.erase(0, 1);
         Decode(keys);
     }
@@ -95,7 +95,7 @@ void KeyDecoder::Pasted(std::vector<Key>& keys, unsigned char byte) {
     const bool lineFeedAfterReturn = byte == '\n' && afterPastedReturn_;
     afterPastedReturn_ = byte == '\r';
     if (lineFeedAfterReturn) return;
-    if (byte == '\r' || byte == '\n') byte = kEnter;
+    if (byte == '\r' || byte == '\n') byte = key::Enter;
     keys.push_back({KeyName::Character, byte, true});
 }
 
@@ -138,7 +138,7 @@ KeyDecoder::Match KeyDecoder::MatchHeld(Key& key, std::size_t& used) const {
     }
     if (second == 'O') {
         if (held.size() < 3) return Match::Partial;
-        key = held[2] == 'M' ? Key{KeyName::Character, kEnter} : LetterKey(held[2]);
+        key = held[2] == 'M' ? Key{KeyName::Character, key::Enter} : LetterKey(held[2]);
         used = 3;
         return Match::Complete;
     }
@@ -200,7 +200,7 @@ void KeyDecoder::Decode(std::vector<Key>& keys) {
             case Match::Partial:
                 return;
             case Match::None:
-                keys.push_back({KeyName::Character, kEscape});
+                keys.push_back({KeyName::Character, key::Escape});
                 held_.erase(0, 1);
                 break;
             case Match::Complete:

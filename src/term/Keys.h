@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "console/KeyCodes.h"
+
 namespace pellix::term {
 
 enum class KeyName {
@@ -32,8 +34,6 @@ struct Key {
     bool operator==(const Key&) const = default;
 };
 
-inline constexpr std::uint16_t kEnter = 13;
-inline constexpr std::uint16_t kEscape = 27;
 inline constexpr int kFunctionKeys = 10;
 
 // A sequence the terminal's description gives for a key.

@@ -135,7 +135,8 @@ Screen ConsoleScreen(const Snapshot& snap, const ConsoleView& view, int rows, in
     }
 
     // The strip shows its first note only, on a band as wide as the console.
-    std::string strip = snap.pic.empty() ? std::string() : FitText(snap.pic.front(), kFrameCols);
+    std::string strip =
+        snap.strip.empty() ? std::string() : FitText(snap.strip.front(), kFrameCols);
     strip.resize(static_cast<std::size_t>(kFrameCols), ' ');
     Put(screen, frame, kStripRow, 0, strip, Look::Strip);
 

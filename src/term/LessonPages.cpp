@@ -127,11 +127,11 @@ Page ProgressPage(const TaskTable& tasks) {
 }
 
 Page LessonPageOf(const Sim& sim) {
-    return LessonPage(sim.Tasks, sim.Folder() / kLessonsPageFile);
+    return LessonPage(sim.Tasks(), sim.Folder() / kLessonsPageFile);
 }
 
 Page ProgressPageOf(const Sim& sim) {
-    return ProgressPage(sim.Tasks);
+    return ProgressPage(sim.Tasks());
 }
 
 }  // namespace pellix::term

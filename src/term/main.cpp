@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
                 std::cerr << "pellix-term: " << problem << "\n";
 
     pellix::Sim sim(folder);
-    sim.Form_Load();
+    sim.Start();
     const Ending ending = RunTerminal(sim, streams);
     if (!ending.started) {
         std::cerr << "pellix-term: " << ending.error << "\n";

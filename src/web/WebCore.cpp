@@ -59,7 +59,7 @@ const char* pellix_start(const char* folder) {
     std::string error = PrepareLearnerFolder(folder);
     if (!error.empty()) return Hand(error);
     gSim = std::make_unique<Sim>(folder);
-    gSim->Form_Load();
+    gSim->Start();
     return Hand({});
 }
 
@@ -91,16 +91,16 @@ unsigned pellix_score_problem_serial() {
 }
 
 long pellix_score() {
-    return gSim ? SumTasks(gSim->Tasks) : 0;
+    return gSim ? SumTasks(gSim->Tasks()) : 0;
 }
 
 const char* pellix_progress() {
     if (!gSim) return Hand("null");
-    std::string json = "{\"next\":" + std::to_string(NextTask(gSim->Tasks)) + ",\"tasks\":[";
+    std::string json = "{\"next\":" + std::to_string(NextTask(gSim->Tasks())) + ",\"tasks\":[";
     for (int task = 1; task <= kTaskCount; ++task) {
         if (task > 1) json += ',';
         json += "{\"title\":" + JsonText(TaskTitle(task)) + ",\"anchor\":\"" + TaskAnchor(task) +
-                "\",\"done\":" + (TaskDone(gSim->Tasks, task) ? "true" : "false") + "}";
+                "\",\"done\":" + (TaskDone(gSim->Tasks(), task) ? "true" : "false") + "}";
     }
     return Hand(json + "]}");
 }

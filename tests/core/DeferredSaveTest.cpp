@@ -19,8 +19,8 @@ const char* const kCommands[] = {"enable", "?", "show history", "config t", "hos
 void Enter(Sim& sim, const char* command) {
     std::string text = command;
     if (text == "?") {
-        sim.Form_KeyPress('?');
-        sim.Form_KeyPress(13);
+        sim.KeyPressed('?');
+        sim.KeyPressed(13);
     } else {
         Type(sim, text);
     }
@@ -30,8 +30,8 @@ TEST(DeferredScoreSaves, LeaveWhatSavingAtEveryPromptLeaves) {
     Folder now, later;
     Sim immediate(now.Path()), deferred(later.Path());
     deferred.DeferScoreSaves();
-    immediate.Form_Load();
-    deferred.Form_Load();
+    immediate.Start();
+    deferred.Start();
     for (const char* command : kCommands) {
         Enter(immediate, command);
         Enter(deferred, command);
@@ -45,7 +45,7 @@ TEST(DeferredScoreSaves, WriteNothingUntilTheFrontEndAsks) {
     Folder folder;
     Sim sim(folder.Path());
     sim.DeferScoreSaves();
-    sim.Form_Load();
+    sim.Start();
     Type(sim, "enable");
     EXPECT_FALSE(std::filesystem::exists(folder.Path() / "user.dat"));
     sim.SavePendingScore();
@@ -56,8 +56,8 @@ TEST(DeferredScoreSaves, FinishSavesWhatIsPending) {
     Folder now, later;
     Sim immediate(now.Path()), deferred(later.Path());
     deferred.DeferScoreSaves();
-    immediate.Form_Load();
-    deferred.Form_Load();
+    immediate.Start();
+    deferred.Start();
     for (const char* command : kCommands) {
         Enter(immediate, command);
         Enter(deferred, command);  // never caught up

@@ -66,11 +66,11 @@ TEST(Ping, NineAddressesInEveryRouterState) {
     for (const State& state : states) {
         Folder folder;
         Sim sim(folder.Path());
-        sim.Form_Load();
+        sim.Start();
         for (const char* command : {"enable", "configure terminal"}) Type(sim, command);
         for (const std::string& command : state.commands) Type(sim, command);
         Type(sim, "exit");
-        ASSERT_EQ(sim.Mode, 2) << state.name;
+        ASSERT_EQ(sim.CurrentMode(), Mode::PrivilegedExec) << state.name;
         for (int i = 0; i < 9; ++i) {
             Type(sim, std::string("ping ") + kAddresses[i]);
             const bool reached = state.reached[i] == 'x';

@@ -14,7 +14,7 @@ namespace {
 TEST(ScrollBack, KeepsWhatLeavesTheTopInOrder) {
     Folder folder;
     Sim sim(folder.Path());
-    sim.Form_Load();
+    sim.Start();
     auto welcome = sim.Lines();
     EXPECT_TRUE(sim.ScrollBack().empty());
 
@@ -38,7 +38,7 @@ TEST(ScrollBack, KeepsWhatLeavesTheTopInOrder) {
 TEST(ScrollBack, KeepsOnlyTheLastThousandLines) {
     Folder folder;
     Sim sim(folder.Path());
-    sim.Form_Load();
+    sim.Start();
     for (int k = 0; k < 700; ++k) Type(sim, "x" + std::to_string(k));
     const auto& back = sim.ScrollBack();
     ASSERT_EQ(back.size(), kScrollBackLines);

@@ -45,11 +45,11 @@ TEST(StartupConfig, ShortOrMissingFileChangesNothing) {
         Folder folder;
         if (c.present) folder.Write("router1.cfg", c.content);
         Sim sim(folder.Path());
-        sim.Form_Load();
+        sim.Start();
         EXPECT_TRUE(IsStartupError(sim.Lines()[11])) << c.name << ": |" << sim.Lines()[11] << "|";
         EXPECT_EQ("Router>", sim.Lines()[20]) << c.name;
-        EXPECT_EQ("Router", sim.ConfigSlots[1]) << c.name;
-        for (int k = 2; k <= 100; ++k) EXPECT_EQ("", sim.ConfigSlots[k]) << c.name << " " << k;
+        EXPECT_EQ("Router", sim.Slots()[1]) << c.name;
+        for (int k = 2; k <= 100; ++k) EXPECT_EQ("", sim.Slots()[k]) << c.name << " " << k;
 
         Type(sim, "enable");
         Type(sim, "copy start run");
@@ -58,9 +58,9 @@ TEST(StartupConfig, ShortOrMissingFileChangesNothing) {
         EXPECT_EQ("", sim.Lines()[18]) << c.name;
         EXPECT_TRUE(IsStartupError(sim.Lines()[19])) << c.name << ": |" << sim.Lines()[19] << "|";
         EXPECT_EQ("Router#", sim.Lines()[20]) << c.name;
-        EXPECT_TRUE(sim.pic.Printed().empty()) << c.name;
-        EXPECT_FALSE(sim.Tasks[12].value_or(0)) << c.name;
-        EXPECT_EQ("Router", sim.ConfigSlots[1]) << c.name;
+        EXPECT_TRUE(sim.StripNotes().empty()) << c.name;
+        EXPECT_FALSE(sim.Tasks()[12].value_or(0)) << c.name;
+        EXPECT_EQ("Router", sim.Slots()[1]) << c.name;
         EXPECT_EQ(c.present, fs::exists(folder.Path() / "router1.cfg")) << c.name;
         if (c.present) {
             EXPECT_EQ(c.content, folder.Read("router1.cfg")) << c.name;
@@ -77,22 +77,22 @@ TEST(StartupConfig, FullFileLoadsWithEitherLineEnd) {
                 text.erase(at, 1);
         folder.Write("router1.cfg", text);
         Sim sim(folder.Path());
-        sim.Form_Load();
+        sim.Start();
         EXPECT_EQ("", sim.Lines()[11]);
         EXPECT_EQ("Saved>", sim.Lines()[20]);
         EXPECT_EQ("Saved con0 is now available", sim.Lines()[6]);
-        for (int k = 2; k <= 100; ++k) EXPECT_EQ("s" + std::to_string(k), sim.ConfigSlots[k]);
+        for (int k = 2; k <= 100; ++k) EXPECT_EQ("s" + std::to_string(k), sim.Slots()[k]);
     }
 }
 
 TEST(StartupConfig, SaveWritesEverySlotByteForByte) {
     Folder folder;
     Sim sim(folder.Path());
-    sim.Form_Load();
+    sim.Start();
     Type(sim, "enable");
     Type(sim, "configure terminal");
     Type(sim, "hostname  \"R, 1\"");
-    sim.Form_KeyPress(26);
+    sim.KeyPressed(key::CtrlZ);
     Type(sim, "copy run start");
     EXPECT_EQ("Building Configuration...", sim.Lines()[18]);
     EXPECT_EQ("[OK]", sim.Lines()[19]);
@@ -105,8 +105,8 @@ TEST(StartupConfig, SaveWritesEverySlotByteForByte) {
 
     // the next run reads the same hostname back, leading blank included
     Sim next(folder.Path());
-    next.Form_Load();
-    EXPECT_EQ(" \"R, 1\"", next.ConfigSlots[1]);
+    next.Start();
+    EXPECT_EQ(" \"R, 1\"", next.Slots()[1]);
     EXPECT_EQ(" \"R, 1\">", next.Lines()[20]);
     // nothing but the two files is left in the folder
     int files = 0;

@@ -33,8 +33,8 @@ class Folder {
 
 // Types the text key by key, then Enter.
 inline void Type(Sim& sim, const std::string& text) {
-    for (char c : text) sim.Form_KeyPress(static_cast<unsigned char>(c));
-    sim.Form_KeyPress(13);
+    for (char c : text) sim.KeyPressed(static_cast<unsigned char>(c));
+    sim.KeyPressed(key::Enter);
 }
 
 }  // namespace pellix

@@ -19,13 +19,15 @@
 #include <string>
 
 #include "console/Sim.h"
-#include "gui/FrmNetwork.h"
+#include "gui/PlanWindow.h"
 #include "gui/FrmProgress.h"
-#include "gui/FrmSim.h"
-#include "gui/FrmStart.h"
+#include "gui/MainWindow.h"
+#include "gui/SplashWindow.h"
 #include "gui/LessonsBrowser.h"
 #include "gui/PlanPlacement.h"
+#include "gui/PlanWindow.h"
 #include "gui/Scaling.h"
+#include "gui/SplashWindow.h"
 #include "gui/Widgets.h"
 #include "replay/Replay.h"
 #include "state/DataFolder.h"
@@ -60,29 +62,29 @@ struct Folder {
 // deliver it to the given widget.
 void PressKey(QWidget* widget, std::uint16_t code) {
     switch (code) {
-        case 13:
+        case key::Enter:
             return QTest::keyClick(widget, Qt::Key_Return);
-        case 8:
+        case key::Backspace:
             return QTest::keyClick(widget, Qt::Key_Backspace);
-        case 9:
+        case key::Tab:
             return QTest::keyClick(widget, Qt::Key_Tab);
-        case 27:
+        case key::Escape:
             return QTest::keyClick(widget, Qt::Key_Escape);
         default:
             break;
     }
-    if (code >= 1 && code <= 26) {
+    if (code >= 1 && code <= key::CtrlZ) {
         return QTest::keyClick(widget, static_cast<Qt::Key>(Qt::Key_A + code - 1),
                                Qt::ControlModifier);
     }
-    if (code >= 32 && code <= 126) return QTest::keyClick(widget, static_cast<char>(code));
+    if (key::Types(code)) return QTest::keyClick(widget, static_cast<char>(code));
     QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(QChar(code)),
                         Qt::NoModifier);
 }
 
 // Keys go where the platform sends them: to the main window's focused
 // control, or the window itself when none has the focus.
-QWidget* KeyTarget(FrmSim* main) {
+QWidget* KeyTarget(MainWindow* main) {
     return main->focusWidget() ? main->focusWidget() : main;
 }
 
@@ -95,7 +97,7 @@ std::string FirstNote(const std::vector<std::string>& printed) {
     return printed.empty() ? std::string() : printed.front();
 }
 
-void CompareScreens(FrmSim* main, const Sim& core, int screen) {
+void CompareScreens(MainWindow* main, const Sim& core, int screen) {
     for (int k = 0; k < kConsoleLines; ++k) {
         if (Text(main->Line(k)) != core.Lines()[static_cast<std::size_t>(k)]) {
             QFAIL(qPrintable(QString("screen %1, line %2: window shows \"%3\", core holds \"%4\"")
@@ -106,16 +108,16 @@ void CompareScreens(FrmSim* main, const Sim& core, int screen) {
         }
     }
     Snapshot snap = core.Snap();
-    QCOMPARE(FirstNote(main->Strip()->Printed()), FirstNote(snap.pic));
-    QCOMPARE(main->Strip()->Printed(), snap.pic);
+    QCOMPARE(FirstNote(main->Strip()->Printed()), FirstNote(snap.strip));
+    QCOMPARE(main->Strip()->Printed(), snap.strip);
     QCOMPARE(ToRouter(main->ScoreLabel()->text()), snap.label);
-    QCOMPARE(main->Plan() != nullptr && main->Plan()->isVisible(), snap.plan);
+    QCOMPARE(main->Plan() != nullptr && main->Plan()->isVisible(), snap.planShown);
 }
 
 // Starts the program in a folder: the splash, then "Start".
 struct Program {
-    frmstart splash;
-    FrmSim* main = nullptr;
+    SplashWindow splash;
+    MainWindow* main = nullptr;
 
     explicit Program(const std::filesystem::path& folder) : splash(folder) {
         splash.show();
@@ -127,7 +129,7 @@ struct Program {
     }
 };
 
-bool CaretAtEndOfInputLine(FrmSim* main) {
+bool CaretAtEndOfInputLine(MainWindow* main) {
     QLineEdit* input = main->Line(InputLine);
     return main->focusWidget() == input && input->cursorPosition() == input->text().size();
 }
@@ -199,14 +201,14 @@ void WindowsTest::StartShowsWelcomeScreen_data() {
 void WindowsTest::StartShowsWelcomeScreen() {
     QFETCH(QString, hostname);
     Folder folder(hostname.toStdString());
-    frmstart splash(folder.path());
+    SplashWindow splash(folder.path());
     splash.show();
     QScreen* screen = QGuiApplication::primaryScreen();
     QCOMPARE(splash.geometry().center(), screen->geometry().center());
     QVERIFY(!splash.Main());
 
     QTest::mouseClick(splash.StartButton(), Qt::LeftButton);
-    FrmSim* main = splash.Main();
+    MainWindow* main = splash.Main();
     QVERIFY(main);
     QVERIFY(splash.isHidden());
     QVERIFY(main->isVisible());
@@ -310,14 +312,14 @@ void WindowsTest::ConsoleLinesFillThePanel() {
 void WindowsTest::KeysReachTheRouterWhicheverControlHasFocus() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     // A space typed on a focused button goes to the router, not the button.
     main->FinishButton()->setFocus();
     for (char c : std::string(" enable")) PressKey(main->FinishButton(), c);
     QCOMPARE(main->Line(InputLine)->text(), "Router> enable");
     QVERIFY(!main->Core().Finished());
     main->Line(3)->setFocus();
-    PressKey(main->Line(3), 13);
+    PressKey(main->Line(3), key::Enter);
     QCOMPARE(main->Line(19)->text(), "Router> enable");
     QCOMPARE(main->Line(InputLine)->text(), "Router#");
     QCOMPARE(main->Line(3)->text(), "");
@@ -328,7 +330,7 @@ void WindowsTest::KeysReachTheRouterWhicheverControlHasFocus() {
 void WindowsTest::HelpAndCtrlZ() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     std::array<std::string, kConsoleLines> welcome = main->Core().Lines();
     for (char c : std::string("show?")) PressKey(KeyTarget(main), c);
     // The help listing scrolls the console; the "?" and what came before it
@@ -337,15 +339,15 @@ void WindowsTest::HelpAndCtrlZ() {
     QCOMPARE(main->Line(InputLine)->text(), "Router>");
 
     // Ctrl-Z at the user prompt changes nothing; in configuration it leaves.
-    PressKey(KeyTarget(main), 26);
+    PressKey(KeyTarget(main), key::CtrlZ);
     QCOMPARE(main->Line(InputLine)->text(), "Router>");
     for (const char* command : {"enable", "configure terminal"}) {
         for (const char* c = command; *c; ++c) PressKey(KeyTarget(main), *c);
-        PressKey(KeyTarget(main), 13);
+        PressKey(KeyTarget(main), key::Enter);
     }
     QCOMPARE(main->Line(InputLine)->text(), "Router(config)#");
-    PressKey(KeyTarget(main), 26);
-    QCOMPARE(main->Core().Mode, 2);
+    PressKey(KeyTarget(main), key::CtrlZ);
+    QCOMPARE(main->Core().CurrentMode(), Mode::PrivilegedExec);
     QCOMPARE(main->Line(InputLine)->text(), FromRouter(main->Core().InputText()));
     QVERIFY(main->Line(InputLine)->text().startsWith("Router#"));
 }
@@ -353,7 +355,7 @@ void WindowsTest::HelpAndCtrlZ() {
 void WindowsTest::FocusRule() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     QLineEdit* input = main->Line(InputLine);
 
     // A click on any line puts the focus and the caret at the end of the
@@ -369,32 +371,32 @@ void WindowsTest::FocusRule() {
     // So does the timer's tick.
     main->FinishButton()->setFocus();
     input->setCursorPosition(0);
-    main->Timer1_Timer();
+    main->Tick();
     QVERIFY(CaretAtEndOfInputLine(main));
 
     // While the plan is shown, the tick leaves the focus alone.
     QTest::mouseClick(main->PlanButton(), Qt::LeftButton);
     main->FinishButton()->setFocus();
-    main->Timer1_Timer();
+    main->Tick();
     QCOMPARE(main->focusWidget(), main->FinishButton());
     QTest::mouseClick(main->Plan()->CloseButton(), Qt::LeftButton);
-    main->Timer1_Timer();
+    main->Tick();
     QVERIFY(CaretAtEndOfInputLine(main));
 }
 
 void WindowsTest::NetworkPlan() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
-    QVERIFY(!main->Core().Tasks[50]);
+    MainWindow* main = program.main;
+    QVERIFY(!main->Core().Tasks()[50]);
 
     QTest::mouseClick(main->PlanButton(), Qt::LeftButton);
-    frmnetwork* plan = main->Plan();
+    PlanWindow* plan = main->Plan();
     QVERIFY(plan);
     QVERIFY(plan->isVisible());
     QVERIFY(main->Core().PlanShown());
-    QVERIFY(main->Core().Tasks[50]);
-    QCOMPARE(main->Strip()->Printed(), main->Core().Snap().pic);
+    QVERIFY(main->Core().Tasks()[50]);
+    QCOMPARE(main->Strip()->Printed(), main->Core().Snap().strip);
     QVERIFY(!main->Strip()->Printed().empty());
     QCOMPARE(plan->Picture()->PictureSize(), QSize(629, 405));
 
@@ -427,9 +429,9 @@ void WindowsTest::EndingSavesScore() {
     Folder folder;
     std::string config = ReadFile(folder.path() / "router1.cfg");
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     QTest::mouseClick(main->PlanButton(), Qt::LeftButton);
-    QSignalSpy ended(&program.splash, &frmstart::finished);
+    QSignalSpy ended(&program.splash, &SplashWindow::finished);
     QVERIFY(!std::filesystem::exists(folder.path() / "user.dat"));
 
     if (titleBar)
@@ -479,7 +481,7 @@ namespace {
 // Runs a script of router events in the windows and in a plain core side by
 // side, comparing the screens at every "screen" event. Returns whether the
 // script ended with "finish".
-bool DriveBoth(FrmSim* main, Sim& core, const std::string& script) {
+bool DriveBoth(MainWindow* main, Sim& core, const std::string& script) {
     std::istringstream lines(script);
     std::string line;
     std::ostringstream ignored;
@@ -509,7 +511,7 @@ bool DriveBoth(FrmSim* main, Sim& core, const std::string& script) {
                 QTest::mouseClick(main->Line(event->number), Qt::LeftButton, {}, QPoint(4, 7));
                 break;
             case Event::Tick:
-                main->Timer1_Timer();
+                main->Tick();
                 break;
             case Event::Up:
                 QTest::keyClick(KeyTarget(main), Qt::Key_Up);
@@ -543,9 +545,9 @@ void WindowsTest::SameScreensAsTheCore() {
     QFETCH(QString, script);
     Folder guiFolder, coreFolder;
     Program program(guiFolder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     Sim core(coreFolder.path());
-    core.Form_Load();
+    core.Start();
     CompareScreens(main, core, 0);
 
     bool finished = DriveBoth(main, core, script.toStdString());
@@ -566,9 +568,9 @@ void WindowsTest::ExerciseReachesFifty() {
         std::ofstream(folder->path() / "user.dat", std::ios::binary) << zeroed;
     }
     Program program(guiFolder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     Sim core(coreFolder.path());
-    core.Form_Load();
+    core.Start();
 
     // The script ends with "finish"; stop just before it to read the label.
     std::string untilFinish = script.substr(0, script.rfind("\nfinish") + 1);
@@ -624,7 +626,7 @@ void SendWheel(QWidget* widget, int notches, Qt::KeyboardModifiers modifiers = {
     QApplication::sendEvent(widget, &event);
 }
 
-void Type(FrmSim* main, const std::string& text) {
+void Type(MainWindow* main, const std::string& text) {
     for (unsigned char c : text) PressKey(KeyTarget(main), c);
 }
 
@@ -674,7 +676,7 @@ void RunOnCore(Sim& core, const std::string& script) {
         if (std::optional<Event> event = ParseEvent(line)) Apply(core, *event, ignored);
 }
 
-void WaitForPaste(FrmSim* main) {
+void WaitForPaste(MainWindow* main) {
     QTRY_VERIFY_WITH_TIMEOUT(!main->Pasting(), 60000);
 }
 
@@ -685,7 +687,7 @@ void WaitForPaste(FrmSim* main) {
 void WindowsTest::ScoreLabelShowsEveryScoreWhole() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     QLabel* label = main->ScoreLabel();
     QStringList captions{"OK", "Score:  50"};
     for (int score = 0; score <= 50; ++score) captions << QString("Score:  %1").arg(score);
@@ -724,7 +726,7 @@ void WindowsTest::LayoutScalesAsOne() {
     QFETCH(QPoint, origin);
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     int firstConsolePixels = QFontInfo(main->Line(0)->font()).pixelSize();
     int firstNamePixels = QFontInfo(main->findChild<QLabel*>("Label1")->font()).pixelSize();
     main->resize(window);
@@ -755,7 +757,7 @@ void WindowsTest::LayoutScalesAsOne() {
 void WindowsTest::ZoomKeys() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     QWidget* input = main->Line(InputLine);
     QTest::keyClick(input, Qt::Key_Equal, Qt::ControlModifier);
     QTRY_COMPARE(main->size(), QSize(783, 530));
@@ -802,7 +804,7 @@ void WindowsTest::SplashKeysPressStart_data() {
 void WindowsTest::SplashKeysPressStart() {
     QFETCH(int, key);
     Folder folder;
-    frmstart splash(folder.path());
+    SplashWindow splash(folder.path());
     splash.show();
     QApplication::setActiveWindow(&splash);
     QVERIFY(QTest::qWaitForWindowActive(&splash));
@@ -826,7 +828,7 @@ void WindowsTest::LessonsAndProgressKeys() {
         return true;
     };
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     QVERIFY(main->ScoreLabel()->toolTip().contains("F1"));
     QVERIFY(main->ScoreLabel()->toolTip().contains("F3"));
 
@@ -875,11 +877,11 @@ void WindowsTest::LessonsAndProgressKeys() {
 void WindowsTest::FunctionKeys() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     QTest::keyClick(KeyTarget(main), Qt::Key_F2);
     QVERIFY(main->Plan() && main->Plan()->isVisible());
-    QVERIFY(main->Core().Tasks[50]);
-    QCOMPARE(main->Strip()->Printed(), main->Core().Snap().pic);
+    QVERIFY(main->Core().Tasks()[50]);
+    QCOMPARE(main->Strip()->Printed(), main->Core().Snap().strip);
     QTest::keyClick(main->Plan()->CloseButton(), Qt::Key_F2);
     QVERIFY(main->Plan()->isHidden());
     QVERIFY(!main->Core().PlanShown());
@@ -890,7 +892,7 @@ void WindowsTest::FunctionKeys() {
     QCOMPARE(main->Line(InputLine)->text(), "Router>");
     QVERIFY(CaretAtEndOfInputLine(main));
 
-    QSignalSpy ended(&program.splash, &frmstart::finished);
+    QSignalSpy ended(&program.splash, &SplashWindow::finished);
     QTest::keyClick(KeyTarget(main), Qt::Key_F10);
     QCOMPARE(ended.count(), 1);
     QVERIFY(main->Core().Finished());
@@ -900,7 +902,7 @@ void WindowsTest::FunctionKeys() {
 void WindowsTest::ScrollBackAndBackOnAKey() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     Type(main, "enable\rshow running-config\rshow running-config\r");
     const Sim& core = main->Core();
     Snapshot live = core.Snap();
@@ -929,7 +931,7 @@ void WindowsTest::ScrollBackAndBackOnAKey() {
     QCOMPARE(Text(main->Line(0)), core.ScrollBack()[0]);
     // The router's screen, strip and label stay as they were.
     QCOMPARE(core.Snap().lines, live.lines);
-    QCOMPARE(main->Strip()->Printed(), live.pic);
+    QCOMPARE(main->Strip()->Printed(), live.strip);
     QCOMPARE(ToRouter(main->ScoreLabel()->text()), live.label);
 
     // A typed key goes to the router and brings the live screen back.
@@ -945,7 +947,7 @@ void WindowsTest::ScrollBackAndBackOnAKey() {
 void WindowsTest::SelectionIsKeptAndCopied() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     // From the start of line 1 down to the end of line 2, then back up over
@@ -962,7 +964,7 @@ void WindowsTest::SelectionIsKeptAndCopied() {
     QString expected = main->Line(1)->text() + "\n" + main->Line(2)->text();
 
     // Kept after the release, through the focus rule's tick, highlighted.
-    main->Timer1_Timer();
+    main->Tick();
     QVERIFY(CaretAtEndOfInputLine(main));
     QCOMPARE(FromRouter(main->View().SelectedText(main->Core())), expected);
     QCOMPARE(main->Line(1)->Selected(), std::make_pair(0, int(main->Line(1)->text().size())));
@@ -1012,9 +1014,9 @@ void WindowsTest::PasteIsTypedKeyByKey() {
     QFETCH(QString, how);
     Folder guiFolder, coreFolder;
     Program program(guiFolder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     Sim core(coreFolder.path());
-    core.Form_Load();
+    core.Start();
     RunOnCore(core, typed.toStdString());
 
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -1043,9 +1045,9 @@ void WindowsTest::PasteOfAWholeConfiguration() {
     QVERIFY(pasted.text.count('\n') >= 250);
     Folder guiFolder, coreFolder;
     Program program(guiFolder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     Sim core(coreFolder.path());
-    core.Form_Load();
+    core.Start();
     RunOnCore(core, pasted.script);
 
     struct PaintCounter : QObject {
@@ -1113,11 +1115,11 @@ void WindowsTest::PlanPlacement() {
 void WindowsTest::PlanLeavesTheInputLineFree() {
     Folder folder;
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     QRect screen = main->screen()->availableGeometry();
     qInfo("screen %dx%d", screen.width(), screen.height());
     QTest::mouseClick(main->PlanButton(), Qt::LeftButton);
-    frmnetwork* plan = main->Plan();
+    PlanWindow* plan = main->Plan();
     QVERIFY(plan->isVisible());
     QLineEdit* input = main->Line(InputLine);
     QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
@@ -1128,7 +1130,7 @@ void WindowsTest::PlanLeavesTheInputLineFree() {
     QVERIFY(QTest::qWaitForWindowActive(plan));
     QWidget* target = plan->focusWidget() ? plan->focusWidget() : plan;
     for (char c : std::string("enable")) PressKey(target, c);
-    PressKey(target, 13);
+    PressKey(target, key::Enter);
     QTest::keyClick(target, Qt::Key_Up);
     QCOMPARE(input->text(), "Router#enable");
     QVERIFY(plan->isVisible());
@@ -1170,12 +1172,12 @@ void WindowsTest::ScoreFileNotice() {
     } writable{path};
 
     Program program(folder.path());
-    FrmSim* main = program.main;
+    MainWindow* main = program.main;
     Sim core(coreFolder.path());
-    core.Form_Load();
+    core.Start();
     std::string typed = "enable\rshow history\r";
     Type(main, typed);
-    for (unsigned char c : typed) core.Form_KeyPress(c);
+    for (unsigned char c : typed) core.KeyPressed(c);
 
     // Said as soon as the save has failed.
     QVERIFY(main->Notice());
@@ -1194,7 +1196,7 @@ void WindowsTest::ScoreFileNotice() {
     QCOMPARE(main->findChildren<QMessageBox*>().size(), 1);
     QCOMPARE(main->Notice(), notice);
 
-    QSignalSpy ended(&program.splash, &frmstart::finished);
+    QSignalSpy ended(&program.splash, &SplashWindow::finished);
     QTest::mouseClick(main->FinishButton(), Qt::LeftButton);
     QCOMPARE(ended.count(), 1);
     QVERIFY(main->isHidden());

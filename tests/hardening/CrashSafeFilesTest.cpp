@@ -45,18 +45,18 @@ std::string GenerationText(long g) {
 [[noreturn]] void SaveRepeatedly(const fs::path& folder, long firstGeneration,
                                  long saves = LONG_MAX) {
     Sim sim(folder);
-    sim.Form_Load();
+    sim.Start();
     // The loaded slots hold an earlier save's texts, an enable password among
     // them: clear them so that "enable" needs none.
     for (int k = 2; k <= 100; ++k) sim.Slot(k).clear();
     Command(sim, "enable");
-    if (sim.Mode != 2) ::_exit(3);
+    if (sim.CurrentMode() != Mode::PrivilegedExec) ::_exit(3);
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     for (long g = firstGeneration;
          g - firstGeneration < saves && std::chrono::steady_clock::now() < deadline; ++g) {
         sim.Slot(1) = "Router";
         for (int k = 2; k <= 100; ++k) sim.Slot(k) = GenerationText(g);
-        for (int t = 1; t <= 50; ++t) sim.Tasks[static_cast<std::size_t>(t)] = g % 1000;
+        for (int t = 1; t <= 50; ++t) sim.tasks_[static_cast<std::size_t>(t)] = g % 1000;
         Command(sim, "copy running-config startup-config");
         if (sim.Lines()[19] != "[OK]") ::_exit(4);
     }
@@ -97,7 +97,7 @@ TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
     // Both files exist before the first kill: one complete save.
     {
         Sim sim(folder.Work());
-        sim.Form_Load();
+        sim.Start();
         Command(sim, "enable");
         Command(sim, "copy running-config startup-config");
     }
@@ -158,7 +158,7 @@ TEST(CrashSafeFiles, TwoRoutersSavingAtOnceLeaveWholeFiles) {
     TempFolder folder;
     {  // both files exist: one complete save
         Sim sim(folder.Work());
-        sim.Form_Load();
+        sim.Start();
         Command(sim, "enable");
         Command(sim, "copy running-config startup-config");
     }

@@ -33,7 +33,7 @@ TEST(FolderUpkeep, StartUpRemovesOnlyStaleTemporaries) {
                                 fs::file_time_type::clock::now() - std::chrono::minutes(5));
     }
     Sim sim(folder.Work());
-    sim.Form_Load();
+    sim.Start();
     for (const Entry& e : entries) EXPECT_EQ(e.kept, fs::exists(folder.File(e.name))) << e.name;
 }
 
@@ -44,10 +44,10 @@ TEST(FolderUpkeep, OversizedFilesAreRefusedUnread) {
         fs::resize_file(folder.File(name), (64u << 20) + 1);  // sparse: nothing is written
     }
     Sim sim(folder.Work());
-    sim.Form_Load();
+    sim.Start();
     EXPECT_EQ(sim.Lines()[11], "%Error opening router1.cfg (File too large)");
-    EXPECT_EQ(sim.ConfigSlots[1], "Router");
-    for (const TaskEntry& entry : sim.Tasks) EXPECT_FALSE(entry.has_value());
+    EXPECT_EQ(sim.Slots()[1], "Router");
+    for (const TaskEntry& entry : sim.Tasks()) EXPECT_FALSE(entry.has_value());
 }
 
 }  // namespace

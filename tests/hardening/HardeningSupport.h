@@ -70,8 +70,8 @@ inline std::string ReadFile(const fs::path& file) {
 
 // Types the text key by key, then Enter.
 inline void Command(Sim& sim, std::string_view text) {
-    for (unsigned char c : text) sim.Form_KeyPress(c);
-    sim.Form_KeyPress(13);
+    for (unsigned char c : text) sim.KeyPressed(c);
+    sim.KeyPressed(key::Enter);
 }
 
 // A configuration file in the router's layout with the given slot texts

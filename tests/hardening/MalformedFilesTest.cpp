@@ -159,13 +159,13 @@ class ConfigFileCases : public FileCases<ConfigCase> {
   protected:
     // Slots 1 to 100 of the router.
     static std::vector<std::string> Slots(const Sim& sim) {
-        return {sim.ConfigSlots.begin() + 1, sim.ConfigSlots.end()};
+        return {sim.Slots().begin() + 1, sim.Slots().end()};
     }
 
     // Saves and checks the outcome the case's folder allows.
     void SaveAndCheck(Sim& sim) {
-        std::string prompt = sim.Prompt;
-        TaskEntry before = sim.Tasks[11];
+        std::string prompt = sim.CurrentPrompt();
+        TaskEntry before = sim.Tasks()[11];
         Command(sim, "copy running-config startup-config");
         const auto& lines = sim.Lines();
         if (GetParam().save == Save::FailsUnopened) {
@@ -176,14 +176,14 @@ class ConfigFileCases : public FileCases<ConfigCase> {
         }
         if (GetParam().save == Save::Works) {
             EXPECT_EQ(lines[19], "[OK]");
-            EXPECT_EQ(sim.Tasks[11], 1);
+            EXPECT_EQ(sim.Tasks()[11], 1);
             std::optional<SavedSlots> saved = ReadConfigText(ReadFile(folder_.File("router1.cfg")));
             ASSERT_TRUE(saved);
-            EXPECT_TRUE(std::equal(saved->begin(), saved->end(), sim.ConfigSlots.begin() + 1));
+            EXPECT_TRUE(std::equal(saved->begin(), saved->end(), sim.Slots().begin() + 1));
         } else {
             EXPECT_TRUE(lines[19].starts_with("%Error")) << lines[19];
             EXPECT_NE(lines[19].find("router1.cfg"), std::string::npos) << lines[19];
-            EXPECT_EQ(sim.Tasks[11], before);
+            EXPECT_EQ(sim.Tasks()[11], before);
         }
         EXPECT_EQ(lines[20], prompt);
         EXPECT_TRUE(folder_.TempFiles().empty()) << "a temporary file was left";
@@ -194,7 +194,7 @@ TEST_P(ConfigFileCases, AtStartUp) {
     const ConfigCase& c = GetParam();
     c.file.make(folder_, folder_.File("router1.cfg"));
     Sim sim(folder_.Work());
-    sim.Form_Load();
+    sim.Start();
     if (c.load == Load::Refused) {
         EXPECT_TRUE(sim.Lines()[11].starts_with("%Error")) << sim.Lines()[11];
         EXPECT_NE(sim.Lines()[11].find("router1.cfg"), std::string::npos) << sim.Lines()[11];
@@ -207,7 +207,7 @@ TEST_P(ConfigFileCases, AtStartUp) {
     }
     EXPECT_EQ(sim.InputText(), sim.Slot(1) + ">");
     Command(sim, "enable");
-    ASSERT_EQ(sim.Mode, 2);
+    ASSERT_EQ(sim.CurrentMode(), Mode::PrivilegedExec);
     SaveAndCheck(sim);
 }
 
@@ -218,10 +218,10 @@ TEST_P(ConfigFileCases, OnCopyStartRun) {
     before[29] = "56";
     WriteFile(folder_.File("router1.cfg"), ConfigText(before));
     Sim sim(folder_.Work());
-    sim.Form_Load();
+    sim.Start();
     Command(sim, "enable");
     ASSERT_EQ(Slots(sim), before);
-    ASSERT_EQ(sim.Mode, 2);
+    ASSERT_EQ(sim.CurrentMode(), Mode::PrivilegedExec);
 
     fs::remove(folder_.File("router1.cfg"));
     c.file.make(folder_, folder_.File("router1.cfg"));
@@ -233,13 +233,13 @@ TEST_P(ConfigFileCases, OnCopyStartRun) {
         EXPECT_TRUE(lines[19].starts_with("%Error")) << lines[19];
         EXPECT_NE(lines[19].find("router1.cfg"), std::string::npos) << lines[19];
         EXPECT_EQ(Slots(sim), before);
-        EXPECT_FALSE(sim.Tasks[12]);
-        EXPECT_TRUE(sim.pic.Printed().empty());
+        EXPECT_FALSE(sim.Tasks()[12]);
+        EXPECT_TRUE(sim.StripNotes().empty());
     } else {
         EXPECT_EQ(lines[18], "Before#copy startup-config running-config");
         EXPECT_EQ(lines[19], "");
         EXPECT_EQ(Slots(sim), c.loaded);
-        EXPECT_EQ(sim.Tasks[12], 1);
+        EXPECT_EQ(sim.Tasks()[12], 1);
     }
     SaveAndCheck(sim);
 }
@@ -349,22 +349,22 @@ TEST_P(ScoreFileCases, LoadThenSave) {
     fs::perms permsBefore = fs::status(file).permissions();
 
     Sim sim(folder_.Work());
-    sim.Form_Load();
+    sim.Start();
     EXPECT_EQ(sim.Lines()[11], "");
-    EXPECT_FALSE(sim.Tasks[0]);
-    EXPECT_EQ(std::vector<TaskEntry>(sim.Tasks.begin() + 1, sim.Tasks.end()), c.loaded);
-    EXPECT_EQ(sim.Lbllevel, "OK");
+    EXPECT_FALSE(sim.Tasks()[0]);
+    EXPECT_EQ(std::vector<TaskEntry>(sim.Tasks().begin() + 1, sim.Tasks().end()), c.loaded);
+    EXPECT_EQ(sim.Label(), "OK");
 
     // The first prompt saves the table, and awarding a task saves it again.
     Command(sim, "");
     Command(sim, "show version");
-    ASSERT_EQ(sim.Tasks[7], 1);
+    ASSERT_EQ(sim.Tasks()[7], 1);
     EXPECT_EQ(sim.InputText(), "Router>");
     if (c.save == Save::Works) {
         ASSERT_TRUE(fs::is_regular_file(file));
         TaskTable saved = ReadScoreText(ReadFile(file));
         for (int t = 1; t <= 50; ++t)
-            EXPECT_EQ(saved[static_cast<std::size_t>(t)], sim.Tasks[static_cast<std::size_t>(t)])
+            EXPECT_EQ(saved[static_cast<std::size_t>(t)], sim.Tasks()[static_cast<std::size_t>(t)])
                 << "record " << t;
     } else if (fs::is_regular_file(file)) {
         EXPECT_EQ(ReadFile(file), contentBefore) << "a failed save changed user.dat";

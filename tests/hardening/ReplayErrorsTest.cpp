@@ -107,7 +107,7 @@ class FailingScript : public std::streambuf {
 TEST(ReplayScript, ReadErrorPartWayEndsWithStatusTwo) {
     TempFolder folder;
     Sim sim(folder.Work());
-    sim.Form_Load();
+    sim.Start();
     FailingScript source("type enable\nenter\nscreen\n");
     std::istream script(&source);
     std::ostringstream out, err;
@@ -134,7 +134,7 @@ TEST_P(MalformedLineEcho, IsEscapedAndCut) {
     const EchoCase& c = GetParam();
     TempFolder folder;
     Sim sim(folder.Work());
-    sim.Form_Load();
+    sim.Start();
     std::istringstream script("type enable\n" + c.line + "\nscreen\n");
     std::ostringstream out, err;
     EXPECT_EQ(RunScript(sim, script, out, err), 2);

@@ -40,7 +40,7 @@ class Router {
   public:
     explicit Router(const std::function<void(const TempFolder&)>& place = {}) {
         if (place) place(folder_);
-        sim_.Form_Load();
+        sim_.Start();
         Command(sim_, "enable");
         sim_.Slot(slot::Ethernet0Address) = "172.10.0.1";
         sim_.Slot(slot::Ethernet0Up) = "no";
@@ -114,35 +114,35 @@ TEST_P(SizeLimit, ASaveNeverWritesAFileTheReaderRefuses) {
     Sim& sim = router.sim();
     Command(sim, kSave);  // the previous save, which must survive
     const std::string before = ReadFile(router.File("router1.cfg"));
-    sim.Tasks[11].reset();
+    sim.tasks_[11].reset();
 
     // One long slot that makes the file exactly limit + excess bytes.
-    const std::size_t base = WriteConfigText(sim.ConfigSlots).size() - kEmptySlotMarker.size();
+    const std::size_t base = WriteConfigText(sim.Slots()).size() - kEmptySlotMarker.size();
     sim.Slot(kLongSlot) = std::string(kMaxFileSize + c.excess - base, 'w');
-    ASSERT_EQ(WriteConfigText(sim.ConfigSlots).size(), kMaxFileSize + c.excess);
+    ASSERT_EQ(WriteConfigText(sim.Slots()).size(), kMaxFileSize + c.excess);
     const bool fits = c.excess <= 0;
 
     if (c.via == Via::StartupConfig) {
         Lines printed = router.Save();
         if (fits) {
             EXPECT_EQ(printed, (Lines{"Building Configuration...", "[OK]"}));
-            EXPECT_EQ(sim.Tasks[11], 1);
+            EXPECT_EQ(sim.Tasks()[11], 1);
         } else {
             EXPECT_EQ(printed, (Lines{"Building Configuration...",
                                       "%Error writing router1.cfg (File too large)"}));
-            EXPECT_FALSE(sim.Tasks[11]);
+            EXPECT_FALSE(sim.Tasks()[11]);
             EXPECT_EQ(ReadFile(router.File("router1.cfg")), before) << "the saved file was lost";
         }
         // What was claimed is what the next start loads.
         Sim next(router.folder().Work());
-        next.Form_Load();
+        next.Start();
         EXPECT_EQ(next.Lines()[11], "");
         EXPECT_EQ(next.Slot(kLongSlot).size(), fits ? sim.Slot(kLongSlot).size() : 0u);
     } else {
         Lines printed = router.Upload("Big");
         if (fits) {
             EXPECT_EQ(printed, (Lines{"!!", std::string(kCopied)}));
-            EXPECT_EQ(sim.Mode, 2);
+            EXPECT_EQ(sim.CurrentMode(), Mode::PrivilegedExec);
             const std::string saved = sim.Slot(kLongSlot);
             sim.Slot(kLongSlot).clear();
             router.Download("Big");
@@ -150,9 +150,9 @@ TEST_P(SizeLimit, ASaveNeverWritesAFileTheReaderRefuses) {
             EXPECT_EQ(sim.Slot(kLongSlot), saved);
         } else {
             EXPECT_EQ(printed, (Lines{"!!", "Unable to write file."}));
-            EXPECT_EQ(sim.Mode, 11);
+            EXPECT_EQ(sim.CurrentMode(), Mode::UploadFile);
             EXPECT_FALSE(fs::exists(router.File("Big")));
-            EXPECT_FALSE(sim.Tasks[20]);
+            EXPECT_FALSE(sim.Tasks()[20]);
         }
     }
     EXPECT_TRUE(router.folder().TempFiles().empty()) << "a temporary file was left";
@@ -183,18 +183,18 @@ TEST_P(InputBound, FurtherCharactersAreDropped) {
     const TypedCase& c = GetParam();
     Router router;
     Sim& sim = router.sim();
-    const std::string prompt = sim.Prompt;
-    for (std::size_t i = 0; i < c.typed; ++i) sim.Form_KeyPress('x');
+    const std::string prompt = sim.CurrentPrompt();
+    for (std::size_t i = 0; i < c.typed; ++i) sim.KeyPressed('x');
     EXPECT_EQ(sim.InputText(), prompt + std::string(c.kept, 'x'));
     // The keys with a meaning still work on a full line.
-    sim.Form_KeyPress(8);
-    sim.Form_KeyPress('y');
+    sim.KeyPressed(8);
+    sim.KeyPressed('y');
     EXPECT_EQ(sim.InputText(), prompt + std::string(c.kept - 1, 'x') + "y");
-    sim.Form_KeyPress(13);
+    sim.KeyPressed(13);
     const std::string ran = prompt + std::string(c.kept - 1, 'x') + "y";
     EXPECT_NE(std::find(sim.Lines().begin(), sim.Lines().end(), ran), sim.Lines().end());
     EXPECT_EQ(sim.InputText(), prompt);
-    EXPECT_EQ(sim.CommandHistory.back().size(), c.kept);
+    EXPECT_EQ(sim.History().back().size(), c.kept);
 }
 
 INSTANTIATE_TEST_SUITE_P(Typing, InputBound,
@@ -253,8 +253,8 @@ TEST_P(LockedFiles, AreNeverReplaced) {
     EXPECT_EQ(ReadFile(file), content) << "the file was changed";
     EXPECT_TRUE(router.folder().TempFiles().empty()) << "a temporary file was left";
     // The run itself goes on with its score in memory.
-    EXPECT_EQ(sim.Tasks[7], 1);
-    EXPECT_EQ(sim.Lbllevel.substr(0, 7), "Score: ");
+    EXPECT_EQ(sim.Tasks()[7], 1);
+    EXPECT_EQ(sim.Label().substr(0, 7), "Score: ");
 }
 
 Lines SaveLines(Router& router) {
@@ -278,7 +278,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  fs::perms::owner_read,
                                  [](Router& r) {
                                      Lines printed = r.Upload("Mine-config");
-                                     r.sim().Form_KeyPress(26);  // leaves the dialog
+                                     r.sim().KeyPressed(26);  // leaves the dialog
                                      return printed;
                                  },
                                  {"!!", "Unable to write file."}},
@@ -327,7 +327,7 @@ TEST_P(ScoreProblems, AreToldOnce) {
     // The router's own lines and strip say nothing of it.
     for (const std::string& line : sim.Lines())
         EXPECT_EQ(line.find("user.dat"), std::string::npos) << line;
-    EXPECT_EQ(sim.pic.Printed(), (std::vector<std::string>{"Show version executed"}));
+    EXPECT_EQ(sim.StripNotes(), (std::vector<std::string>{"Show version executed"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Learner, ScoreProblems,
@@ -480,7 +480,7 @@ TEST_P(SaveFailures, ReportBuildingOnlyOnceTheFileExists) {
     };
     auto save = [&] {
         Sim sim(folder.Work());
-        sim.Form_Load();
+        sim.Start();
         sim.Slot(slot::Hostname) = "After";
         Command(sim, "enable");
         Command(sim, kSave);

@@ -47,7 +47,7 @@ TEST_F(SpecialFiles, PipeAsStartupConfigIsRefused) {
     ASSERT_EQ(::mkfifo(folder_.File("router1.cfg").c_str(), 0644), 0);
     EXPECT_TRUE(FinishesInTime([&] {
         Sim sim(folder_.Work());
-        sim.Form_Load();
+        sim.Start();
         return sim.Lines()[11].starts_with("%Error") && sim.Slot(1) == "Router";
     }));
 }
@@ -56,8 +56,8 @@ TEST_F(SpecialFiles, PipeAsScoreFileGivesAnEmptyTable) {
     ASSERT_EQ(::mkfifo(folder_.File("user.dat").c_str(), 0644), 0);
     EXPECT_TRUE(FinishesInTime([&] {
         Sim sim(folder_.Work());
-        sim.Form_Load();
-        for (const TaskEntry& entry : sim.Tasks)
+        sim.Start();
+        for (const TaskEntry& entry : sim.Tasks())
             if (entry) return false;
         return true;
     }));
@@ -67,16 +67,16 @@ TEST_F(SpecialFiles, PipeAsDownloadFileChangesNoSlot) {
     ASSERT_EQ(::mkfifo(folder_.File("pipe").c_str(), 0644), 0);
     EXPECT_TRUE(FinishesInTime([&] {
         Sim sim(folder_.Work());
-        sim.Form_Load();
+        sim.Start();
         Command(sim, "enable");
         sim.Slot(slot::Ethernet0Address) = "172.10.0.1";
         sim.Slot(slot::Ethernet0Up) = "no";
-        ConfigSlotTable before = sim.ConfigSlots;
+        ConfigSlotTable before = sim.Slots();
         Command(sim, "copy tftp running-config");
         Command(sim, "172.10.0.10");
         Command(sim, "pipe");
         Command(sim, "");
-        return sim.Lines()[19] == "Unable to open file: pipe" && sim.ConfigSlots == before;
+        return sim.Lines()[19] == "Unable to open file: pipe" && sim.Slots() == before;
     }));
 }
 
@@ -94,9 +94,9 @@ TEST_F(SpecialFiles, SavesReplaceLinksInsteadOfWritingThroughThem) {
     fs::create_symlink(outside / "user.dat", folder_.File("user.dat"));
 
     Sim sim(folder_.Work());
-    sim.Form_Load();
+    sim.Start();
     EXPECT_EQ(sim.Slot(1), "Linked");
-    EXPECT_EQ(sim.Tasks[1], 1);
+    EXPECT_EQ(sim.Tasks()[1], 1);
     Command(sim, "enable");
     Command(sim, "reset score");
     Command(sim, "disable");

@@ -32,9 +32,9 @@ bool AllowedName(std::string_view name) {
 class TftpDialogs : public ::testing::Test {
   protected:
     void SetUp() override {
-        sim_.Form_Load();
+        sim_.Start();
         Command(sim_, "enable");
-        ASSERT_EQ(sim_.Mode, 2);
+        ASSERT_EQ(sim_.CurrentMode(), Mode::PrivilegedExec);
         sim_.Slot(slot::Ethernet0Address) = "172.10.0.1";
         sim_.Slot(slot::Ethernet0Up) = "no";
     }
@@ -45,15 +45,15 @@ class TftpDialogs : public ::testing::Test {
     bool Upload(std::string_view name) {
         Command(sim_, "copy running-config tftp");
         Command(sim_, "172.10.0.10");
-        EXPECT_EQ(sim_.Mode, 11);
-        sim_.Txt[InputLine] = sim_.Prompt + std::string(name);
-        sim_.Form_KeyPress(13);
+        EXPECT_EQ(sim_.CurrentMode(), Mode::UploadFile);
+        sim_.Txt[InputLine] = sim_.CurrentPrompt() + std::string(name);
+        sim_.KeyPressed(key::Enter);
         bool accepted = sim_.Lines()[19] == kCopied;
         if (!accepted) {
             EXPECT_EQ(sim_.Lines()[19], "%Error opening tftp://172.10.0.10/typed (Bad Name)")
                 << "name \"" << name << "\"";
         }
-        EXPECT_EQ(sim_.Mode, 2);
+        EXPECT_EQ(sim_.CurrentMode(), Mode::PrivilegedExec);
         return accepted;
     }
 
@@ -147,20 +147,20 @@ TEST_F(TftpDialogs, DownloadThatCannotBeReadChangesNoSlot) {
     sim_.Slot(60) = "kept";
     for (const Case& c : cases) {
         c.make(folder_.File(c.name));
-        ConfigSlotTable before = sim_.ConfigSlots;
+        ConfigSlotTable before = sim_.Slots();
         Command(sim_, "copy tftp running-config");
         Command(sim_, "172.10.0.10");
-        ASSERT_EQ(sim_.Mode, 13) << c.name;
+        ASSERT_EQ(sim_.CurrentMode(), Mode::DownloadFile) << c.name;
         Command(sim_, c.name);
-        ASSERT_EQ(sim_.Mode, 14) << c.name;
+        ASSERT_EQ(sim_.CurrentMode(), Mode::DownloadConfirm) << c.name;
         Command(sim_, "");
         EXPECT_EQ(sim_.Lines()[18], "!!") << c.name;
         EXPECT_EQ(sim_.Lines()[19], std::string("Unable to open file: ") + c.name);
-        EXPECT_EQ(sim_.Mode, 14) << c.name;
-        EXPECT_EQ(sim_.ConfigSlots, before) << c.name;
-        EXPECT_FALSE(sim_.Tasks[21]) << c.name;
+        EXPECT_EQ(sim_.CurrentMode(), Mode::DownloadConfirm) << c.name;
+        EXPECT_EQ(sim_.Slots(), before) << c.name;
+        EXPECT_FALSE(sim_.Tasks()[21]) << c.name;
         Command(sim_, "n");
-        EXPECT_EQ(sim_.Mode, 2) << c.name;
+        EXPECT_EQ(sim_.CurrentMode(), Mode::PrivilegedExec) << c.name;
     }
 }
 

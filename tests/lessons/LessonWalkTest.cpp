@@ -126,7 +126,7 @@ TEST_F(LessonsPageTest, WalkEarnsEveryTaskAndShowsEveryQuotedAnswer) {
     folder.Write("user.dat", score);
 
     Sim sim(folder.Path());
-    sim.Form_Load();
+    sim.Start();
     std::set<int> earned;
     std::string label;
     for (std::size_t index = 0; index < blocks.size(); ++index) {

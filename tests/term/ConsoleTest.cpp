@@ -42,7 +42,7 @@ class ConsoleInFolder : public ::testing::Test {
     void Restart() {
         console_.reset();
         sim_.emplace(folder_);
-        sim_->Form_Load();
+        sim_->Start();
         console_.emplace(*sim_, kFrameRows, kFrameCols);
     }
     ~ConsoleInFolder() override {
@@ -88,7 +88,7 @@ TEST_F(ConsoleInFolder, TypedKeysReachTheRouter) {
     EXPECT_EQ(R().Lines()[InputLine - 1],
               "Translating 'xyz'... %Unknown command or computer name.");
     Type("ab");
-    Press(Char(8));
+    Press(Char(key::Backspace));
     Press({KeyName::Ignored});
     Press(F(7));  // a function key without a use
     EXPECT_EQ(R().InputText(), "Router#a");
@@ -98,9 +98,9 @@ TEST_F(ConsoleInFolder, F2ShowsThePlanAndTheNextKeyOnlyClosesIt) {
     Press(F(2));
     EXPECT_TRUE(R().PlanShown());
     EXPECT_EQ(Rows()[0], "Pellix Vantric lab environment diagram");
-    ASSERT_FALSE(R().Snap().pic.empty());
-    EXPECT_EQ(R().Snap().pic.front(), "Network Plan displayed");
-    for (Key closing : {Char('x'), Char(13), F(10), F(2), Key{KeyName::PageUp}}) {
+    ASSERT_FALSE(R().Snap().strip.empty());
+    EXPECT_EQ(R().Snap().strip.front(), "Network Plan displayed");
+    for (Key closing : {Char('x'), Char(key::Enter), F(10), F(2), Key{KeyName::PageUp}}) {
         if (!R().PlanShown()) Press(F(2));
         EXPECT_EQ(Press(closing), Outcome::Continue);
         EXPECT_FALSE(R().PlanShown());

@@ -35,8 +35,10 @@ TEST(KeyDecoder, KnowsTheCommonSequences) {
         std::vector<Key> keys;
     };
     const Case cases[] = {
-        {"en\r\n", {Char('e'), Char('n'), Char(13), Char(10)}},
-        {"\x7f\x08\x1a\x03\t", {Char(127), Char(8), Char(26), Char(3), Char(9)}},
+        {"en\r\n", {Char('e'), Char('n'), Char(key::Enter), Char(key::LineFeed)}},
+        {"\x7f\x08\x1a\x03\t",
+         {Char(key::Delete), Char(key::Backspace), Char(key::CtrlZ), Char(key::CtrlC),
+          Char(key::Tab)}},
         {"\xc3\xa9", {Char(0xc3), Char(0xa9)}},
         // F1 .. F10 as xterm, vt220 and rxvt send them, and the Linux console's F1 .. F5.
         {"\x1bOP\x1bOQ\x1bOR\x1bOS", {F(1), F(2), F(3), F(4)}},
@@ -59,7 +61,7 @@ TEST(KeyDecoder, KnowsTheCommonSequences) {
          {Named(KeyName::WheelUp), Named(KeyName::WheelDown), Key{}, Key{}}},
         {"\x1b[M`!!\x1b[Ma!!\x1b[M !!",
          {Named(KeyName::WheelUp), Named(KeyName::WheelDown), Key{}}},
-        {"\x1bOM", {Char(13)}},
+        {"\x1bOM", {Char(key::Enter)}},
         // Keys the console has no use for never reach it as text.
         {"\x1b[D\x1b[3~\x1b[24~x", {Key{}, Key{}, Key{}, Char('x')}},
         // Alt+letter and a lone Escape: the Escape key, then what follows.

@@ -21,7 +21,7 @@ Snapshot WelcomeLike() {
     snap.lines[9] = "Press RETURN to get started.";
     snap.lines[InputLine] = "Router>";
     snap.label = "OK";
-    snap.mode = 1;
+    snap.mode = Mode::UserExec;
     snap.prompt = "Router>";
     return snap;
 }
@@ -67,7 +67,7 @@ ConsoleView WithHint() {
 TEST(ConsoleScreen, PlacesLabelLinesStripAndHint) {
     Snapshot snap = WelcomeLike();
     snap.label = "Score:  7";
-    snap.pic = {"Privileged mode entered", "a second note the strip cuts off"};
+    snap.strip = {"Privileged mode entered", "a second note the strip cuts off"};
     const Screen screen = ConsoleScreen(snap, WithHint(), kFrameRows, kFrameCols);
 
     EXPECT_EQ(At(screen, 0, 0), (Text{0, 0, "Vantric Sim", Look::Caption}));

@@ -1,4 +1,4 @@
-#include "gui/FrmSim.h"
+#include "gui/MainWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,10 +18,11 @@
 #include <cstdio>
 #include <utility>
 
-#include "gui/FrmNetwork.h"
+#include "gui/PlanWindow.h"
 #include "gui/FrmProgress.h"
 #include "gui/LessonsBrowser.h"
 #include "gui/PlanPlacement.h"
+#include "gui/PlanWindow.h"
 #include "gui/Scaling.h"
 #include "gui/Widgets.h"
 #include "lessons/Lessons.h"
@@ -31,7 +32,6 @@ namespace pellix::gui {
 
 namespace {
 
-constexpr std::uint16_t kEnter = 13;
 // Lines per notch of the mouse wheel, and the notch's angle.
 constexpr int kWheelLines = 3;
 constexpr int kWheelNotch = 120;
@@ -71,13 +71,13 @@ std::optional<std::uint16_t> KeyCode(const QKeyEvent& event) {
     switch (event.key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return 13;
+            return key::Enter;
         case Qt::Key_Backspace:
-            return 8;
+            return key::Backspace;
         case Qt::Key_Tab:
-            return 9;
+            return key::Tab;
         case Qt::Key_Escape:
-            return 27;
+            return key::Escape;
         case Qt::Key_Delete:
             return std::nullopt;  // no character, as on the router's terminal
         default:
@@ -94,57 +94,57 @@ std::optional<std::uint16_t> KeyCode(const QKeyEvent& event) {
     return text.at(0).unicode();
 }
 
-FrmSim::FrmSim(std::filesystem::path folder) : sim_(std::move(folder)) {
+MainWindow::MainWindow(std::filesystem::path folder) : sim_(std::move(folder)) {
     sim_.DeferScoreSaves();
     InitResources();
     setWindowTitle("Vantric Sim");
     setMinimumSize(kMainWindowSize);
     resize(kMainWindowSize);
 
-    Picture1_ = new QWidget(this);
-    Picture1_->setObjectName("Picture1");
-    Place(Picture1_, QRect(Px(120), Px(240), Px(9135), Px(4815)));
-    Picture1_->setAutoFillBackground(true);
-    QPalette white = Picture1_->palette();
+    panel_ = new QWidget(this);
+    panel_->setObjectName("Picture1");
+    Place(panel_, QRect(Px(120), Px(240), Px(9135), Px(4815)));
+    panel_->setAutoFillBackground(true);
+    QPalette white = panel_->palette();
     white.setColor(QPalette::Window, Qt::white);
-    Picture1_->setPalette(white);
+    panel_->setPalette(white);
 
-    Txt_[0] = new ConsoleLine(Picture1_);
-    Txt_[0]->setObjectName("Txt0");
-    Txt_[0]->setGeometry(Px(120), 0, Px(8895), Px(225));
+    lines_[0] = new ConsoleLine(panel_);
+    lines_[0]->setObjectName("Txt0");
+    lines_[0]->setGeometry(Px(120), 0, Px(8895), Px(225));
 
-    pic_ = new StatusStrip(this);
-    pic_->setObjectName("pic");
-    Place(pic_, QRect(Px(120), Px(5160), Px(9135), Px(330)));
+    strip_ = new StatusStrip(this);
+    strip_->setObjectName("pic");
+    Place(strip_, QRect(Px(120), Px(5160), Px(9135), Px(330)));
 
-    Lbllevel_ = new QLabel(this);
-    Lbllevel_->setObjectName("Lbllevel");
-    Lbllevel_->setToolTip(kScoreToolTip);
-    Place(Lbllevel_, QRect(Px(8400), 0, Px(855), Px(255)));
+    scoreLabel_ = new QLabel(this);
+    scoreLabel_->setObjectName("Lbllevel");
+    scoreLabel_->setToolTip(kScoreToolTip);
+    Place(scoreLabel_, QRect(Px(8400), 0, Px(855), Px(255)));
 
-    cmdexit_ = new QPushButton("Finish", this);
-    cmdexit_->setObjectName("cmdexit");
-    cmdexit_->setToolTip("Finish (F10)");
-    Place(cmdexit_, QRect(Px(120), Px(5760), Px(1815), Px(375)));
-    connect(cmdexit_, &QPushButton::clicked, this, &FrmSim::cmdexit_Click);
+    finishButton_ = new QPushButton("Finish", this);
+    finishButton_->setObjectName("cmdexit");
+    finishButton_->setToolTip("Finish (F10)");
+    Place(finishButton_, QRect(Px(120), Px(5760), Px(1815), Px(375)));
+    connect(finishButton_, &QPushButton::clicked, this, &MainWindow::FinishPressed);
 
-    cmdsave_ = new QPushButton("Show Network Plan", this);
-    cmdsave_->setObjectName("cmdsave");
-    cmdsave_->setToolTip("Show or hide the network plan (F2)");
-    Place(cmdsave_, QRect(Px(7440), Px(5760), Px(1815), Px(375)));
-    connect(cmdsave_, &QPushButton::clicked, this, &FrmSim::cmdsave_Click);
+    planButton_ = new QPushButton("Show Network Plan", this);
+    planButton_->setObjectName("cmdsave");
+    planButton_->setToolTip("Show or hide the network plan (F2)");
+    Place(planButton_, QRect(Px(7440), Px(5760), Px(1815), Px(375)));
+    connect(planButton_, &QPushButton::clicked, this, &MainWindow::PlanButtonPressed);
 
-    Label1_ = new QLabel("Pellix", this);
-    Label1_->setObjectName("Label1");
-    Label1_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label1_->setFont(ProductFont(20.25));
-    Place(Label1_, QRect(Px(3720), Px(5640), Px(1935), Px(615)));
-    QPalette navy = Label1_->palette();
+    productName_ = new QLabel("Pellix", this);
+    productName_->setObjectName("Label1");
+    productName_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    productName_->setFont(ProductFont(20.25));
+    Place(productName_, QRect(Px(3720), Px(5640), Px(1935), Px(615)));
+    QPalette navy = productName_->palette();
     navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    Label1_->setPalette(navy);
+    productName_->setPalette(navy);
 
     // Over the console's top right corner while it is scrolled back.
-    scrollMarker_ = new QLabel(Picture1_);
+    scrollMarker_ = new QLabel(panel_);
     scrollMarker_->setObjectName("scrollMarker");
     scrollMarker_->setAutoFillBackground(true);
     scrollMarker_->setFrameShape(QFrame::Box);
@@ -155,49 +155,49 @@ FrmSim::FrmSim(std::filesystem::path folder) : sim_(std::move(folder)) {
     scrollMarker_->setPalette(note);
     scrollMarker_->hide();
 
-    Timer1_.setInterval(1000);
-    connect(&Timer1_, &QTimer::timeout, this, &FrmSim::Timer1_Timer);
+    focusTimer_.setInterval(1000);
+    connect(&focusTimer_, &QTimer::timeout, this, &MainWindow::Tick);
     pasteTimer_.setInterval(0);
-    connect(&pasteTimer_, &QTimer::timeout, this, &FrmSim::TypePasted);
+    connect(&pasteTimer_, &QTimer::timeout, this, &MainWindow::TypePasted);
 
-    Form_Load();
+    Start();
     RestoreSize();
 }
 
-FrmSim::~FrmSim() = default;
+MainWindow::~MainWindow() = default;
 
 // The start-up sequence: key preview on, the console's lines 1 to 20 under
 // line 0, then the core's own start-up (score file, mode, label, startup
 // configuration, welcome screen).
-void FrmSim::Form_Load() {
+void MainWindow::Start() {
     qApp->installEventFilter(this);
-    Place(Txt_[0], Txt_[0]->geometry());
+    Place(lines_[0], lines_[0]->geometry());
     for (int k = 1; k < kConsoleLines; ++k) {
-        ConsoleLine* above = Txt_[static_cast<std::size_t>(k - 1)];
-        ConsoleLine* line = new ConsoleLine(Picture1_);
+        ConsoleLine* above = lines_[static_cast<std::size_t>(k - 1)];
+        ConsoleLine* line = new ConsoleLine(panel_);
         line->setObjectName(QString("Txt%1").arg(k));
         line->setGeometry(above->x(), above->y() + above->height(), above->width(),
                           above->height());
         Place(line, line->geometry());
-        Txt_[static_cast<std::size_t>(k)] = line;
+        lines_[static_cast<std::size_t>(k)] = line;
     }
-    sim_.Form_Load();
+    sim_.Start();
     ApplyScale();
     Redraw();
     FocusInputLine();
-    Timer1_.start();
+    focusTimer_.start();
 }
 
 // ---- Size and zoom ----
 
-void FrmSim::Place(QWidget* widget, const QRect& base) {
+void MainWindow::Place(QWidget* widget, const QRect& base) {
     widget->setGeometry(base);
     placed_.push_back({widget, base, widget->font()});
 }
 
 // Scales every control of the layout to the largest size that the window
 // holds and centres the whole.
-void FrmSim::ApplyScale() {
+void MainWindow::ApplyScale() {
     scale_ = FitScale(size());
     QSize used(static_cast<int>(std::lround(kMainWindowSize.width() * scale_)),
                static_cast<int>(std::lround(kMainWindowSize.height() * scale_)));
@@ -208,26 +208,26 @@ void FrmSim::ApplyScale() {
         placed.widget->setGeometry(at);
         placed.widget->setFont(ScaleFont(placed.font, scale_));
     }
-    int lineHeight = Txt_[0]->height();
-    for (ConsoleLine* line : Txt_) lineHeight = std::min(lineHeight, line->height());
+    int lineHeight = lines_[0]->height();
+    for (ConsoleLine* line : lines_) lineHeight = std::min(lineHeight, line->height());
     QFont console = ConsoleFont(scale_, lineHeight);
-    for (ConsoleLine* line : Txt_) line->setFont(console);
+    for (ConsoleLine* line : lines_) line->setFont(console);
     // Every score fits the label whole, whatever font stands in for the
     // label's.
-    Lbllevel_->setFont(
-        FitFont(Lbllevel_->font(), ScoreCaptions(), Lbllevel_->contentsRect().size()));
+    scoreLabel_->setFont(
+        FitFont(scoreLabel_->font(), ScoreCaptions(), scoreLabel_->contentsRect().size()));
     scrollMarker_->setFont(ScaleFont(QApplication::font(), scale_));
     Redraw();
 }
 
-void FrmSim::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (Txt_[kConsoleLines - 1]) ApplyScale();
+    if (lines_[kConsoleLines - 1]) ApplyScale();
 }
 
 // Ctrl+= and Ctrl+- make the window a zoom step larger or smaller, as far
 // as the screen allows; Ctrl+0 (direction 0) returns to the first size.
-void FrmSim::Zoom(int direction) {
+void MainWindow::Zoom(int direction) {
     double target = direction == 0 ? 1.0 : NextZoom(scale_, direction);
     QSize size(static_cast<int>(std::lround(kMainWindowSize.width() * target)),
                static_cast<int>(std::lround(kMainWindowSize.height() * target)));
@@ -239,7 +239,7 @@ void FrmSim::Zoom(int direction) {
     resize(size.expandedTo(kMainWindowSize));
 }
 
-void FrmSim::RestoreSize() {
+void MainWindow::RestoreSize() {
     QSettings settings(SettingsFormat(), QSettings::UserScope, "pellix", "pellix");
     QSize size = settings.value(kSizeKey, kMainWindowSize).toSize();
     if (QScreen* screen = this->screen()) size = size.boundedTo(screen->availableGeometry().size());
@@ -248,7 +248,7 @@ void FrmSim::RestoreSize() {
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void FrmSim::SaveSize() {
+void MainWindow::SaveSize() {
     QSettings settings(SettingsFormat(), QSettings::UserScope, "pellix", "pellix");
     bool maximized = isMaximized() || isFullScreen();
     QSize size = maximized ? normalGeometry().size() : this->size();
@@ -258,11 +258,11 @@ void FrmSim::SaveSize() {
 
 // ---- Drawing ----
 
-void FrmSim::Redraw() {
+void MainWindow::Redraw() {
     Snapshot snap = sim_.Snap();
     bool live = !view_.Scrolled();
     for (int k = 0; k < kConsoleLines; ++k) {
-        ConsoleLine* line = Txt_[static_cast<std::size_t>(k)];
+        ConsoleLine* line = lines_[static_cast<std::size_t>(k)];
         if (!line) return;  // still being built
         int row = view_.RowOfLine(sim_, k);
         QString text = FromRouter(ConsoleView::RowText(sim_, row));
@@ -277,16 +277,16 @@ void FrmSim::Redraw() {
         line->SetSelected(first, last);
         line->SetCaretShown(caret);
     }
-    pic_->SetPrinted(snap.pic);
-    Lbllevel_->setText(FromRouter(snap.label));
-    if (progress_ && progress_->isVisible()) progress_->Refresh(sim_.Tasks);
+    strip_->SetPrinted(snap.strip);
+    scoreLabel_->setText(FromRouter(snap.label));
+    if (progress_ && progress_->isVisible()) progress_->Refresh(sim_.Tasks());
 
     if (view_.Scrolled()) {
         scrollMarker_->setText(QString("Scroll-back: %1 of %2 lines up")
                                    .arg(view_.Offset())
                                    .arg(sim_.ScrollBack().size()));
         scrollMarker_->adjustSize();
-        scrollMarker_->move(Picture1_->width() - scrollMarker_->width(), 0);
+        scrollMarker_->move(panel_->width() - scrollMarker_->width(), 0);
         scrollMarker_->show();
         scrollMarker_->raise();
     } else {
@@ -298,7 +298,7 @@ void FrmSim::Redraw() {
 // A score file that cannot be read or written is said once, in a notice of
 // its own beside the console: the router's lines and strip stay as the
 // router shows them, and the learner can go on typing.
-void FrmSim::TellScoreProblem() {
+void MainWindow::TellScoreProblem() {
     const ScoreFileProblem& problem = sim_.ScoreProblem();
     if (problem.action == ScoreFileProblem::Action::None || problem.serial == toldProblem_) return;
     if (!isVisible() || ended_) return;  // told once the window shows
@@ -313,23 +313,23 @@ void FrmSim::TellScoreProblem() {
     notice_->show();
     // Over the console's upper lines, clear of the input line.
     notice_->adjustSize();
-    QPoint top = Picture1_->mapToGlobal(QPoint(Picture1_->width() / 2, 0));
+    QPoint top = panel_->mapToGlobal(QPoint(panel_->width() / 2, 0));
     notice_->move(top.x() - notice_->width() / 2, top.y());
 }
 
-bool FrmSim::ScoreSaved() const {
+bool MainWindow::ScoreSaved() const {
     return sim_.ScoreProblem().action == ScoreFileProblem::Action::None;
 }
 
-void FrmSim::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // A problem found at start-up is told once the window manager has placed
     // the window, so that the notice can be put over it.
-    QTimer::singleShot(kNoticeDelay, this, &FrmSim::TellScoreProblem);
+    QTimer::singleShot(kNoticeDelay, this, &MainWindow::TellScoreProblem);
 }
 
-void FrmSim::FocusInputLine() {
-    ConsoleLine* input = Txt_[InputLine];
+void MainWindow::FocusInputLine() {
+    ConsoleLine* input = lines_[InputLine];
     input->setFocus();
     input->setCursorPosition(static_cast<int>(input->text().size()));
 }
@@ -340,7 +340,7 @@ void FrmSim::FocusInputLine() {
 // reaches the router's key handler first, whichever control has the focus,
 // and no control sees it after. The window's own keys (zoom, copy, paste,
 // scroll-back, function keys) come before the router's.
-bool FrmSim::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (ended_) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;
@@ -367,7 +367,7 @@ bool FrmSim::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-bool FrmSim::KeyPressed(QObject* watched, QKeyEvent* event) {
+bool MainWindow::KeyPressed(QObject* watched, QKeyEvent* event) {
     const QKeyEvent& key = *event;
     constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
     constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
@@ -397,7 +397,7 @@ bool FrmSim::KeyPressed(QObject* watched, QKeyEvent* event) {
     } else if (Is(key, Qt::Key_F2, kNone)) {
         TogglePlan();
     } else if (Is(key, Qt::Key_F10, kNone)) {
-        cmdexit_Click();
+        FinishPressed();
     } else if (Is(key, Qt::Key_Up, kNone)) {
         TypeKey({RouterKey::RecallOlder});
     } else if (Is(key, Qt::Key_Down, kNone)) {
@@ -407,14 +407,14 @@ bool FrmSim::KeyPressed(QObject* watched, QKeyEvent* event) {
     } else {
         // Keys the router has no use for (arrows, Home, Delete ...) move
         // nothing in a console line either.
-        bool line = std::find(Txt_.begin(), Txt_.end(), watched) != Txt_.end();
+        bool line = std::find(lines_.begin(), lines_.end(), watched) != lines_.end();
         return line;
     }
     return true;
 }
 
 // A key for the router. While a paste is being typed, keys wait behind it.
-void FrmSim::TypeKey(RouterKey key) {
+void MainWindow::TypeKey(RouterKey key) {
     if (!pending_.empty()) {
         pending_.push_back(key);
         return;
@@ -426,7 +426,7 @@ void FrmSim::TypeKey(RouterKey key) {
 
 // The learner sees the answer first: the window paints what changed at once,
 // and only then does the router write its score file.
-void FrmSim::SaveAfterPaint() {
+void MainWindow::SaveAfterPaint() {
     QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
     sim_.SavePendingScore();
     TellScoreProblem();
@@ -434,10 +434,10 @@ void FrmSim::SaveAfterPaint() {
 
 // Hands one key to the router; any key returns the view to the live screen
 // and ends the selection, as in a terminal.
-void FrmSim::Deliver(RouterKey key) {
+void MainWindow::Deliver(RouterKey key) {
     switch (key.kind) {
         case RouterKey::Character:
-            sim_.Form_KeyPress(key.code);
+            sim_.KeyPressed(key.code);
             break;
         case RouterKey::RecallOlder:
             sim_.RecallOlder();
@@ -448,25 +448,25 @@ void FrmSim::Deliver(RouterKey key) {
     }
     view_.ScrollToLive();
     view_.ClearSelection();
-    Txt_[InputLine]->RestartBlink();
+    lines_[InputLine]->RestartBlink();
 }
 
 // Pasted text is typed key by key, as if the learner typed it, a line at a
 // time with the window repainted in between.
-void FrmSim::Paste(const QString& text) {
+void MainWindow::Paste(const QString& text) {
     if (ended_) return;
     for (std::uint16_t code : PastedKeys(text)) pending_.push_back({RouterKey::Character, code});
     if (!pending_.empty()) pasteTimer_.start();
 }
 
-void FrmSim::TypePasted() {
+void MainWindow::TypePasted() {
     std::size_t typed = 0;
     while (!pending_.empty() && !ended_ && typed < kPastedKeysPerTurn) {
         RouterKey key = pending_.front();
         pending_.pop_front();
         Deliver(key);
         ++typed;
-        if (key.kind == RouterKey::Character && key.code == kEnter) break;
+        if (key.kind == RouterKey::Character && key.code == key::Enter) break;
     }
     if (pending_.empty() || ended_) {
         pending_.clear();
@@ -480,34 +480,34 @@ void FrmSim::TypePasted() {
 
 // ---- Scroll-back, selection, copy ----
 
-void FrmSim::ScrollView(int lines) {
+void MainWindow::ScrollView(int lines) {
     if (view_.ScrollBy(sim_, lines)) Redraw();
 }
 
-void FrmSim::Copy() {
+void MainWindow::Copy() {
     if (!view_.HasSelection()) return;
     QGuiApplication::clipboard()->setText(FromRouter(view_.SelectedText(sim_)),
                                           QClipboard::Clipboard);
 }
 
 // The console line at a point of the panel, the nearest one outside them.
-int FrmSim::LineAt(QPoint inPanel) const {
+int MainWindow::LineAt(QPoint inPanel) const {
     for (int k = 0; k < kConsoleLines; ++k)
-        if (inPanel.y() < Txt_[static_cast<std::size_t>(k)]->geometry().bottom() + 1) return k;
+        if (inPanel.y() < lines_[static_cast<std::size_t>(k)]->geometry().bottom() + 1) return k;
     return InputLine;
 }
 
 // The mouse over the console lines: the left button selects (a double click
 // a word) and clicks as the router knows it; the middle button pastes the
 // primary selection.
-bool FrmSim::MouseEvent(QObject* watched, QEvent* event) {
-    auto line = std::find(Txt_.begin(), Txt_.end(), watched);
-    if (line == Txt_.end() && !(mouseSelecting_ && event->type() == QEvent::MouseMove))
+bool MainWindow::MouseEvent(QObject* watched, QEvent* event) {
+    auto line = std::find(lines_.begin(), lines_.end(), watched);
+    if (line == lines_.end() && !(mouseSelecting_ && event->type() == QEvent::MouseMove))
         return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
-    QPoint inPanel = Picture1_->mapFromGlobal(mouse->globalPosition().toPoint());
+    QPoint inPanel = panel_->mapFromGlobal(mouse->globalPosition().toPoint());
     int k = LineAt(inPanel);
-    ConsoleLine* under = Txt_[static_cast<std::size_t>(k)];
+    ConsoleLine* under = lines_[static_cast<std::size_t>(k)];
     TextPlace place{view_.RowOfLine(sim_, k), under->ColumnAt(inPanel.x() - under->x())};
     QClipboard* clipboard = QGuiApplication::clipboard();
 
@@ -539,7 +539,7 @@ bool FrmSim::MouseEvent(QObject* watched, QEvent* event) {
                 mouseSelecting_ = false;
                 if (view_.HasSelection() && clipboard->supportsSelection())
                     clipboard->setText(FromRouter(view_.SelectedText(sim_)), QClipboard::Selection);
-                Txt_Click(static_cast<int>(line - Txt_.begin()));
+                LineClicked(static_cast<int>(line - lines_.begin()));
             } else if (mouse->button() == Qt::MiddleButton) {
                 Paste(clipboard->text(clipboard->supportsSelection() ? QClipboard::Selection
                                                                      : QClipboard::Clipboard));
@@ -550,32 +550,38 @@ bool FrmSim::MouseEvent(QObject* watched, QEvent* event) {
     }
 }
 
-void FrmSim::Txt_Click(int index) {
-    if (sim_.Txt_Click(index)) FocusInputLine();
+// A click on any console line gives the input line the focus back, with the
+// caret at its end.
+void MainWindow::LineClicked(int line) {
+    sim_.LineClicked(line);
+    FocusInputLine();
     Redraw();
 }
 
-void FrmSim::Timer1_Timer() {
+// While the network plan is shown the keyboard stays where the learner put
+// it; otherwise the input line takes the focus back.
+void MainWindow::Tick() {
     if (ended_) return;
-    if (sim_.Timer1_Timer()) FocusInputLine();
+    sim_.Tick();
+    if (!sim_.PlanShown()) FocusInputLine();
     Redraw();
 }
 
 // ---- The network plan and Finish ----
 
-void FrmSim::TogglePlan() {
+void MainWindow::TogglePlan() {
     if (sim_.PlanShown())
         ClosePlan();
     else
-        cmdsave_Click();
+        PlanButtonPressed();
 }
 
-void FrmSim::cmdsave_Click() {
+void MainWindow::PlanButtonPressed() {
     sim_.ShowNetworkPlan();
     Redraw();
     if (!plan_) {
-        plan_ = std::make_unique<frmnetwork>();
-        connect(plan_.get(), &frmnetwork::closeRequested, this, &FrmSim::ClosePlan);
+        plan_ = std::make_unique<PlanWindow>();
+        connect(plan_.get(), &PlanWindow::closeRequested, this, &MainWindow::ClosePlan);
     }
     PlacePlanWindow();
     plan_->show();
@@ -586,10 +592,10 @@ void FrmSim::cmdsave_Click() {
 // The plan opens beside the main window where the screen has room, and never
 // over the console's input line. Once placed it stays where the learner puts
 // it, unless that now hides the input line.
-void FrmSim::PlacePlanWindow() {
+void MainWindow::PlacePlanWindow() {
     QScreen* screen = this->screen();
     if (!screen) return;
-    ConsoleLine* input = Txt_[InputLine];
+    ConsoleLine* input = lines_[InputLine];
     QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
     QMargins frame(geometry().left() - frameGeometry().left(),
                    geometry().top() - frameGeometry().top(),
@@ -603,29 +609,29 @@ void FrmSim::PlacePlanWindow() {
     planPlaced_ = true;
 }
 
-void FrmSim::ClosePlan() {
+void MainWindow::ClosePlan() {
     sim_.CloseNetworkPlan();
     plan_->hide();
     Redraw();
 }
 
-void FrmSim::cmdexit_Click() {
+void MainWindow::FinishPressed() {
     EndProgram();
     close();
 }
 
 // The title bar's close box does what "Finish" does.
-void FrmSim::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     EndProgram();
     event->accept();
 }
 
 // Saves the score file and ends the program: no further event reaches the
 // router.
-void FrmSim::EndProgram() {
+void MainWindow::EndProgram() {
     if (ended_) return;
     ended_ = true;
-    Timer1_.stop();
+    focusTimer_.stop();
     pasteTimer_.stop();
     pending_.clear();
     sim_.Finish();
@@ -642,31 +648,31 @@ void FrmSim::EndProgram() {
 
 // F1: the lessons page in the learner's browser, at the step of the next
 // task to do.
-void FrmSim::OpenLessonAtNextTask() {
-    OpenLesson(NextTask(sim_.Tasks));
+void MainWindow::OpenLessonAtNextTask() {
+    OpenLesson(NextTask(sim_.Tasks()));
 }
 
-void FrmSim::OpenLesson(int task) {
+void MainWindow::OpenLesson(int task) {
     if (OpenLessons(sim_.Folder(), task)) return;
-    QToolTip::showText(Lbllevel_->mapToGlobal(QPoint(0, Lbllevel_->height())),
+    QToolTip::showText(scoreLabel_->mapToGlobal(QPoint(0, scoreLabel_->height())),
                        "The lessons (readme.htm) could not be opened from " +
                            QString::fromStdString(sim_.Folder().string()),
-                       Lbllevel_);
+                       scoreLabel_);
 }
 
 // F3: the Progress window beside the main window, or away again. It is never
 // activated, so the console keeps the keyboard.
-void FrmSim::ToggleProgress() {
+void MainWindow::ToggleProgress() {
     if (progress_ && progress_->isVisible()) {
         progress_->hide();
         return;
     }
     if (!progress_)
         progress_ = std::make_unique<FrmProgress>([this](int task) { OpenLesson(task); });
-    progress_->Refresh(sim_.Tasks);
+    progress_->Refresh(sim_.Tasks());
     progress_->adjustSize();
     if (QScreen* screen = this->screen()) {
-        ConsoleLine* input = Txt_[InputLine];
+        ConsoleLine* input = lines_[InputLine];
         QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
         QRect place =
             PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine, progress_->size());

@@ -11,11 +11,11 @@ namespace pellix::gui {
 
 class PictureBox;
 
-class frmnetwork : public QWidget {
+class PlanWindow : public QWidget {
     Q_OBJECT
   public:
-    frmnetwork();
-    QPushButton* CloseButton() const { return cmdexit_; }
+    PlanWindow();
+    QPushButton* CloseButton() const { return closeButton_; }
     PictureBox* Picture() const { return picture_; }
 
   signals:
@@ -27,7 +27,7 @@ class frmnetwork : public QWidget {
 
   private:
     PictureBox* picture_ = nullptr;
-    QPushButton* cmdexit_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
 };
 
 }  // namespace pellix::gui

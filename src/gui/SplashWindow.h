@@ -11,21 +11,21 @@ class QPushButton;
 
 namespace pellix::gui {
 
-class FrmSim;
+class MainWindow;
 
-class frmstart : public QWidget {
+class SplashWindow : public QWidget {
     Q_OBJECT
   public:
     // The main window will work on the files in folder.
-    explicit frmstart(std::filesystem::path folder);
-    ~frmstart() override;
+    explicit SplashWindow(std::filesystem::path folder);
+    ~SplashWindow() override;
 
-    QPushButton* StartButton() const { return Command1_; }
+    QPushButton* StartButton() const { return startButton_; }
     // The main window, once "Start" has loaded it.
-    FrmSim* Main() const { return main_.get(); }
+    MainWindow* Main() const { return main_.get(); }
 
   public slots:
-    void Command1_Click();
+    void StartPressed();
 
   signals:
     // The main window has ended the program.
@@ -36,11 +36,11 @@ class frmstart : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void Form_Load();
+    void CentreOnScreen();
 
     std::filesystem::path folder_;
-    QPushButton* Command1_ = nullptr;
-    std::unique_ptr<FrmSim> main_;
+    QPushButton* startButton_ = nullptr;
+    std::unique_ptr<MainWindow> main_;
 };
 
 }  // namespace pellix::gui

@@ -1,4 +1,4 @@
-#include "gui/FrmStart.h"
+#include "gui/SplashWindow.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -7,12 +7,12 @@
 #include <QScreen>
 #include <utility>
 
-#include "gui/FrmSim.h"
+#include "gui/MainWindow.h"
 #include "gui/Widgets.h"
 
 namespace pellix::gui {
 
-frmstart::frmstart(std::filesystem::path folder) : folder_(std::move(folder)) {
+SplashWindow::SplashWindow(std::filesystem::path folder) : folder_(std::move(folder)) {
     setWindowTitle("Pellix Vantric Practice Lab");
     setFixedSize(Px(9495), Px(6450));
 
@@ -34,23 +34,23 @@ frmstart::frmstart(std::filesystem::path folder) : folder_(std::move(folder)) {
     line->setGeometry(Px(120), Px(5280), Px(9255), Px(255));
     line->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    Command1_ = new QPushButton("Start", this);
-    Command1_->setObjectName("Command1");
-    Command1_->setGeometry(Px(3840), Px(5760), Px(1695), Px(495));
-    Command1_->setFont(SansFont(12, true));
-    connect(Command1_, &QPushButton::clicked, this, &frmstart::Command1_Click);
+    startButton_ = new QPushButton("Start", this);
+    startButton_->setObjectName("Command1");
+    startButton_->setGeometry(Px(3840), Px(5760), Px(1695), Px(495));
+    startButton_->setFont(SansFont(12, true));
+    connect(startButton_, &QPushButton::clicked, this, &SplashWindow::StartPressed);
     // The keyboard reaches "Start": it has the focus, and Enter presses it as
     // Space does.
-    Command1_->setAutoDefault(true);
-    Command1_->setFocus();
+    startButton_->setAutoDefault(true);
+    startButton_->setFocus();
 
-    Form_Load();
+    CentreOnScreen();
 }
 
-frmstart::~frmstart() = default;
+SplashWindow::~SplashWindow() = default;
 
 // Centres the window on the screen.
-void frmstart::Form_Load() {
+void SplashWindow::CentreOnScreen() {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     QRect window(QPoint(0, 0), size());
@@ -58,12 +58,12 @@ void frmstart::Form_Load() {
     setGeometry(window);
 }
 
-void frmstart::keyPressEvent(QKeyEvent* event) {
+void SplashWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:
-            Command1_Click();
+            StartPressed();
             return;
         default:
             QWidget::keyPressEvent(event);
@@ -71,11 +71,11 @@ void frmstart::keyPressEvent(QKeyEvent* event) {
 }
 
 // Hides the splash and shows the main window, loading it the first time.
-void frmstart::Command1_Click() {
+void SplashWindow::StartPressed() {
     hide();
     if (!main_) {
-        main_ = std::make_unique<FrmSim>(folder_);
-        connect(main_.get(), &FrmSim::finished, this, &frmstart::finished);
+        main_ = std::make_unique<MainWindow>(folder_);
+        connect(main_.get(), &MainWindow::finished, this, &SplashWindow::finished);
     }
     main_->show();
 }

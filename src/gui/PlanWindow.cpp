@@ -1,4 +1,4 @@
-#include "gui/FrmNetwork.h"
+#include "gui/PlanWindow.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -7,7 +7,7 @@
 
 namespace pellix::gui {
 
-frmnetwork::frmnetwork() {
+PlanWindow::PlanWindow() {
     setWindowTitle("Pellix Vantric lab environment diagram");
     resize(Px(8925), Px(5490));
 
@@ -20,13 +20,13 @@ frmnetwork::frmnetwork() {
     picture_->setGeometry(QRect(QPoint(0, 0), whole));
     setMaximumSize(whole);
 
-    cmdexit_ = new QPushButton("Close", this);
-    cmdexit_->setObjectName("cmdexit");
-    cmdexit_->setGeometry(Px(6840), Px(4320), Px(1455), Px(495));
-    connect(cmdexit_, &QPushButton::clicked, this, &frmnetwork::closeRequested);
+    closeButton_ = new QPushButton("Close", this);
+    closeButton_->setObjectName("cmdexit");
+    closeButton_->setGeometry(Px(6840), Px(4320), Px(1455), Px(495));
+    connect(closeButton_, &QPushButton::clicked, this, &PlanWindow::closeRequested);
 }
 
-void frmnetwork::closeEvent(QCloseEvent* event) {
+void PlanWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     emit closeRequested();
 }

@@ -4,6 +4,9 @@
 // each; the router lives in the core alone. Around the router it adds what a
 // terminal window gives: any size (the layout scales as one), zoom keys,
 // scroll-back, selection, copy and paste, and function keys for the buttons.
+// Its controls keep the names the window tests find them by as their
+// objectName ("Txt0" to "Txt20", "pic", "Lbllevel", "cmdexit", "cmdsave",
+// "Picture1", "Label1").
 #pragma once
 
 #include <QMessageBox>
@@ -30,7 +33,7 @@ namespace pellix::gui {
 
 class ConsoleLine;
 class StatusStrip;
-class frmnetwork;
+class PlanWindow;
 class FrmProgress;
 
 // The score label's tooltip: what the score is and the keys around it.
@@ -42,22 +45,22 @@ inline constexpr char kScoreToolTip[] =
 // nothing for keys that type no character (arrows, function keys, Shift).
 std::optional<std::uint16_t> KeyCode(const QKeyEvent& event);
 
-class FrmSim : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
   public:
     // Builds the window and runs its start-up sequence on the files in folder.
-    explicit FrmSim(std::filesystem::path folder);
-    ~FrmSim() override;
+    explicit MainWindow(std::filesystem::path folder);
+    ~MainWindow() override;
 
     const Sim& Core() const { return sim_; }
-    ConsoleLine* Line(int k) const { return Txt_[static_cast<std::size_t>(k)]; }
-    QWidget* Panel() const { return Picture1_; }
-    StatusStrip* Strip() const { return pic_; }
-    QLabel* ScoreLabel() const { return Lbllevel_; }
-    QPushButton* FinishButton() const { return cmdexit_; }
-    QPushButton* PlanButton() const { return cmdsave_; }
+    ConsoleLine* Line(int k) const { return lines_[static_cast<std::size_t>(k)]; }
+    QWidget* Panel() const { return panel_; }
+    StatusStrip* Strip() const { return strip_; }
+    QLabel* ScoreLabel() const { return scoreLabel_; }
+    QPushButton* FinishButton() const { return finishButton_; }
+    QPushButton* PlanButton() const { return planButton_; }
     // The network plan window, once "Show Network Plan" has loaded it.
-    frmnetwork* Plan() const { return plan_.get(); }
+    PlanWindow* Plan() const { return plan_.get(); }
     // The Progress window, once F3 has opened it.
     FrmProgress* Progress() const { return progress_.get(); }
     // The scale of the layout: 1 at the window's first size.
@@ -74,7 +77,8 @@ class FrmSim : public QWidget {
     bool ScoreSaved() const;
 
   public slots:
-    void Timer1_Timer();
+    // The one-second focus timer.
+    void Tick();
 
   signals:
     // The program has ended: "Finish" or the title bar's close box.
@@ -121,10 +125,10 @@ class FrmSim : public QWidget {
     void ToggleProgress();
     void PlacePlanWindow();
 
-    void Form_Load();
-    void Txt_Click(int index);
-    void cmdsave_Click();
-    void cmdexit_Click();
+    void Start();
+    void LineClicked(int line);
+    void PlanButtonPressed();
+    void FinishPressed();
     void ClosePlan();
     void EndProgram();
     void FocusInputLine();
@@ -132,15 +136,15 @@ class FrmSim : public QWidget {
     void SaveAfterPaint();
 
     Sim sim_;
-    QWidget* Picture1_ = nullptr;
-    std::array<ConsoleLine*, kConsoleLines> Txt_{};
-    StatusStrip* pic_ = nullptr;
-    QLabel* Lbllevel_ = nullptr;
-    QLabel* Label1_ = nullptr;
-    QPushButton* cmdexit_ = nullptr;
-    QPushButton* cmdsave_ = nullptr;
-    QTimer Timer1_;
-    std::unique_ptr<frmnetwork> plan_;
+    QWidget* panel_ = nullptr;
+    std::array<ConsoleLine*, kConsoleLines> lines_{};
+    StatusStrip* strip_ = nullptr;
+    QLabel* scoreLabel_ = nullptr;
+    QLabel* productName_ = nullptr;
+    QPushButton* finishButton_ = nullptr;
+    QPushButton* planButton_ = nullptr;
+    QTimer focusTimer_;
+    std::unique_ptr<PlanWindow> plan_;
     std::unique_ptr<FrmProgress> progress_;
     bool planPlaced_ = false;
     bool ended_ = false;
