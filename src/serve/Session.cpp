@@ -116,7 +116,7 @@ void Session::OnEvent(const telnet_event_t& event) {
         case TELNET_EV_IAC:
             // The client's "interrupt process" is Ctrl-C.
             if (event.iac.cmd == TELNET_IP && phase_ != Phase::Closed)
-                Keys({{term::KeyName::Character, term::kCtrlC}});
+                Keys({{term::KeyName::Character, key::CtrlC}});
             break;
         case TELNET_EV_WARNING:
         case TELNET_EV_ERROR:
@@ -200,13 +200,13 @@ void Session::Keys(const std::vector<term::Key>& keys) {
 void Session::LoginKey(const term::Key& typed) {
     if (typed.name != term::KeyName::Character) return;
     const std::uint16_t key = typed.code;
-    if (key == term::kEnter) {
+    if (key == key::Enter) {
         SubmitLine();
     } else if (key == kBackspace || key == kDelete) {
         if (line_.empty()) return;
         line_.pop_back();
         if (phase_ == Phase::Name) Send("\b \b");
-    } else if (key == term::kCtrlC || (key == kCtrlD && line_.empty())) {
+    } else if (key == key::CtrlC || (key == kCtrlD && line_.empty())) {
         End("Goodbye.");
     } else if (key >= 32 && key <= 255 && key != kDelete && line_.size() < kMaxLoginLine) {
         // Every byte counts, so that a name with a letter outside ASCII is
