@@ -30,6 +30,13 @@ struct SlotWrite {
     std::string_view value;
 };
 
+// Called only when a table is built wrong. None of them is constexpr, so a
+// table whose row has more slot writes or printed lines than a row holds, or
+// goes to a mode no table or dialog declares, does not compile.
+void RowHoldsAtMostFiveSlotWrites();
+void RowPrintsAtMostTwoLines();
+void RowGoesToAnUndeclaredMode();
+
 // What a matched row does, in this order: call a procedure, write slots,
 // award a task, print lines ("" prints an empty line), change the mode.
 struct Action {
@@ -44,8 +51,9 @@ struct Action {
         for (SlotWrite& w : a.writes)
             if (w.slot < 0) {
                 w = {slot, value};
-                break;
+                return a;
             }
+        RowHoldsAtMostFiveSlotWrites();
         return a;
     }
     constexpr Action Award(int t) const {
@@ -55,10 +63,16 @@ struct Action {
     }
     constexpr Action Print(const char* line) const {
         Action a = *this;
-        (a.lines[0] ? a.lines[1] : a.lines[0]) = line;
+        if (!a.lines[0])
+            a.lines[0] = line;
+        else if (!a.lines[1])
+            a.lines[1] = line;
+        else
+            RowPrintsAtMostTwoLines();
         return a;
     }
     constexpr Action ToMode(Mode m) const {
+        if (!IsDeclared(m)) RowGoesToAnUndeclaredMode();
         Action a = *this;
         a.next = m;
         return a;

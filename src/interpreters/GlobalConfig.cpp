@@ -12,7 +12,10 @@ namespace {
 
 // "no router rip" and "no router igrp" both drop the network statements.
 constexpr Action ClearNetworks(Action act) {
-    return act.Set(11, "").Set(12, "").Set(13, "").Set(14, "");
+    return act.Set(slot::SerialNetwork, "")
+        .Set(slot::EthernetNetwork, "")
+        .Set(slot::ThirdNetwork, "")
+        .Set(slot::FourthNetwork, "");
 }
 
 constexpr Guard kList3Denied{slot::List3Deny, "OK"};
@@ -47,8 +50,8 @@ constexpr Row kRows[] = {
     Eq("no router rip", ClearNetworks(Set(slot::Rip, "").Award(27))),
     Eq("router igrp", Set(slot::Igrp, "on").Award(28)),
     Eq("no router igrp", ClearNetworks(Set(slot::Igrp, "").Award(29))),
-    Eq("network 210.16.54.0", Set(11, "210.16.54.0").Award(30)),
-    Eq("network 172.10.0.0", Set(12, "172.10.0.0").Award(31)),
+    Eq("network 210.16.54.0", Set(slot::SerialNetwork, "210.16.54.0").Award(30)),
+    Eq("network 172.10.0.0", Set(slot::EthernetNetwork, "172.10.0.0").Award(31)),
     Eq("ip route 192.168.10.0 255.255.255.0 210.16.54.1", Set(slot::RouteTo10, "OK").Award(22)),
     Eq("ip route 192.168.50.0 255.255.255.0 210.16.54.1", Set(slot::RouteTo50, "OK").Award(23)),
     Starts("no ip route 192.168.10.0 ", Set(slot::RouteTo10, "").Award(24)),

@@ -12,7 +12,8 @@ inline constexpr int kFirstSavedSlot = 1;
 inline constexpr int kLastSlot = 100;
 using ConfigSlotTable = std::array<std::string, kLastSlot + 1>;
 
-// Slot numbers that more than one part of the router reads.
+// The slots that hold a setting, by what they hold; every other slot is
+// only saved, loaded and reset.
 namespace slot {
 inline constexpr int Hostname = 1;
 inline constexpr int EnablePassword = 2;
@@ -21,11 +22,21 @@ inline constexpr int VtyPassword = 4;
 inline constexpr int ConsolePassword = 5;
 inline constexpr int Igrp = 8;
 inline constexpr int Rip = 9;
+// The network statements: 210.16.54.0, 172.10.0.0, and two that no command
+// sets but "no router rip" and "no router igrp" empty with them.
+inline constexpr int SerialNetwork = 11;
+inline constexpr int EthernetNetwork = 12;
+inline constexpr int ThirdNetwork = 13;
+inline constexpr int FourthNetwork = 14;
 inline constexpr int Ethernet0Address = 20;
+inline constexpr int Ethernet0Mask = 21;
 inline constexpr int Ethernet0Up = 22;
 inline constexpr int Ethernet0Cleared = 23;
 inline constexpr int Serial0Address = 25;
+inline constexpr int Serial0Mask = 26;
 inline constexpr int Serial0Up = 27;
+inline constexpr int Serial0Bandwidth = 30;
+inline constexpr int Serial0ClockRate = 31;
 inline constexpr int RouteTo50 = 33;
 inline constexpr int RouteTo10 = 34;
 inline constexpr int AccessGroup3 = 40;

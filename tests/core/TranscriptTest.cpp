@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -105,40 +106,36 @@ std::string Where(const fs::path& file, int line) {
     return file.filename().string() + ":" + std::to_string(line);
 }
 
+// Every line that differs, by its number: the expected text ("-") over the
+// actual one ("+"); a line only one side has shows alone. Empty when equal.
+std::string LineDiff(const std::vector<std::string>& expected,
+                     const std::vector<std::string>& actual) {
+    std::string diff;
+    for (std::size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
+        const bool want = i < expected.size(), got = i < actual.size();
+        if (want && got && expected[i] == actual[i]) continue;
+        std::string number = std::to_string(i);
+        number.insert(0, 2 - std::min<std::size_t>(2, number.size()), ' ');
+        if (want) diff += "-" + number + " " + Show(expected[i]) + "\n";
+        if (got) diff += "+" + number + " " + Show(actual[i]) + "\n";
+    }
+    return diff;
+}
+
 void CheckScreen(const fs::path& file, const ScreenExpectation& expect,
                  const nlohmann::json& snap) {
     std::string where = Where(file, expect.sourceLine);
     std::vector<std::string> lines;
     for (const auto& line : snap.at("lines")) lines.push_back(Bytes(line));
     if (!expect.lines.empty()) {
-        bool same = expect.lines.size() == lines.size();
-        for (std::size_t i = 0; same && i < lines.size(); ++i) {
-            if (expect.lines[i] != lines[i]) {
-                std::string all;
-                for (const std::string& line : lines) all += "#" + Show(line) + "\n";
-                ADD_FAILURE() << where << ": console line " << i << " differs\n  expected "
-                              << Show(expect.lines[i]) << "\n  actual   " << Show(lines[i])
-                              << "\nwhole screen:\n"
-                              << all;
-                same = true;
-                break;
-            }
-        }
-        if (expect.lines.size() != lines.size())
-            ADD_FAILURE() << where << ": the screen needs all " << lines.size()
-                          << " console lines, the transcript gives " << expect.lines.size();
+        std::string diff = LineDiff(expect.lines, lines);
+        if (!diff.empty())
+            ADD_FAILURE() << where << ": console lines differ (- expected, + actual)\n" << diff;
     }
     std::vector<std::string> pic;
     for (const auto& text : snap.at("pic")) pic.push_back(Bytes(text));
-    for (std::size_t i = 0; i < std::max(pic.size(), expect.pic.size()); ++i) {
-        std::string want = i < expect.pic.size() ? Show(expect.pic[i]) : "(nothing)";
-        std::string got = i < pic.size() ? Show(pic[i]) : "(nothing)";
-        if (want != got) {
-            ADD_FAILURE() << where << ": strip text " << i << " differs\n  expected " << want
-                          << "\n  actual   " << got;
-            break;
-        }
-    }
+    if (std::string diff = LineDiff(expect.pic, pic); !diff.empty())
+        ADD_FAILURE() << where << ": strip texts differ (- expected, + actual)\n" << diff;
     if (expect.label && Bytes(snap.at("label")) != *expect.label)
         ADD_FAILURE() << where << ": label\n  expected " << Show(*expect.label) << "\n  actual   "
                       << Show(Bytes(snap.at("label")));
