@@ -8,35 +8,8 @@
 #include "replay/Replay.h"
 #include "scoring/ScoreFile.h"
 #include "scoring/TaskTable.h"
-#include "state/ConfigFile.h"
 #include "state/DataFolder.h"
-#include "state/Files.h"
-#include "state/StartupConfig.h"
-
-namespace pellix::web {
-
-namespace {
-constexpr std::string_view kScoreFile = "user.dat";
-}  // namespace
-
-std::string CheckImportedFile(std::string_view name, std::string_view data) {
-    const std::string quoted = "\"" + std::string(name) + "\"";
-    bool score = name == kScoreFile;
-    if (!score && name != kStartupConfigFile && !TftpFileNameAccepted(name))
-        return quoted + " is not a file of the router's";
-    if (data.size() > kMaxFileSize) return quoted + " is too large";
-    if (data.find('\0') != std::string_view::npos) return quoted + " is not a text file";
-    if (score) {
-        TaskTable tasks = ReadScoreText(data);
-        for (const TaskEntry& entry : tasks)
-            if (entry) return {};
-        return quoted + " holds no score record";
-    }
-    if (!ReadConfigText(data)) return quoted + " holds fewer than 100 configuration lines";
-    return {};
-}
-
-}  // namespace pellix::web
+#include "state/ImportedFile.h"
 
 using namespace pellix;
 
@@ -106,7 +79,6 @@ const char* pellix_progress() {
 }
 
 const char* pellix_check_file(const char* name, const char* data, int size) {
-    return Hand(
-        web::CheckImportedFile(name, std::string_view(data, static_cast<std::size_t>(size))));
+    return Hand(CheckImportedFile(name, std::string_view(data, static_cast<std::size_t>(size))));
 }
 }

@@ -5,18 +5,6 @@
 // driver's JSON snapshot.
 #pragma once
 
-#include <string>
-#include <string_view>
-
-namespace pellix::web {
-
-// Why an imported file is refused, or "" when the router can load it: the
-// name must be one of the router's files ("router1.cfg", "user.dat", or a
-// name the TFTP copy accepts) and the content must load as that file does.
-std::string CheckImportedFile(std::string_view name, std::string_view data);
-
-}  // namespace pellix::web
-
 extern "C" {
 // Prepares the learner's folder and runs the main window's start-up sequence
 // on it; returns an error text, or "" when the lab is ready.

@@ -1,0 +1,66 @@
+// Files a learner imports: the router's own names only, and contents the
+// router can load; the reason for a refusal names the file.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "state/ConfigFile.h"
+#include "state/ImportedFile.h"
+
+namespace pellix {
+namespace {
+
+std::string Config() {
+    ConfigSlotTable slots{};
+    slots[1] = "R1";
+    return WriteConfigText(slots);
+}
+
+std::string Score(std::string_view entry) {
+    std::string text;
+    for (int k = 1; k <= 50; ++k) text += std::to_string(k) + "," + std::string(entry) + ",3,1\r\n";
+    return text;
+}
+
+struct ImportCase {
+    const char* what;
+    std::string name;
+    std::string data;
+    std::string refusal;  // "" when taken
+};
+
+TEST(ImportedFile, TakesTheRoutersFilesAsTheRouterLoadsThem) {
+    const std::string config = Config();
+    const ImportCase cases[] = {
+        {"startup configuration", "router1.cfg", config, ""},
+        {"score file", "user.dat", Score("1"), ""},
+        {"zero score", "user.dat", Score("0"), ""},
+        {"TFTP copy", "R1-config", config, ""},
+        {"TFTP copy with _ and `", "my_copy`2", config, ""},
+        {"configuration with LF only", "router1.cfg",
+         [&] {
+             std::string lf = config;
+             std::erase(lf, '\r');
+             return lf;
+         }(),
+         ""},
+        {"other name", "notes.txt", config, "\"notes.txt\" is not a file of the router's"},
+        {"path", "../router1.cfg", config, "\"../router1.cfg\" is not a file of the router's"},
+        {"hidden temporary", ".pellix-abcdefgh", config,
+         "\".pellix-abcdefgh\" is not a file of the router's"},
+        {"empty name", "", config, "\"\" is not a file of the router's"},
+        {"short configuration", "router1.cfg", config.substr(0, config.size() / 2),
+         "\"router1.cfg\" holds fewer than 100 configuration lines"},
+        {"empty configuration", "R1-config", "",
+         "\"R1-config\" holds fewer than 100 configuration lines"},
+        {"binary", "router1.cfg", config + std::string(1, '\0'),
+         "\"router1.cfg\" is not a text file"},
+        {"score without entries", "user.dat", Score(""), "\"user.dat\" holds no score record"},
+        {"text as score", "user.dat", "hello\r\n", "\"user.dat\" holds no score record"},
+    };
+    for (const ImportCase& c : cases)
+        EXPECT_EQ(c.refusal, CheckImportedFile(c.name, c.data)) << c.what;
+}
+
+}  // namespace
+}  // namespace pellix
