@@ -6,7 +6,8 @@
 import assert from 'node:assert/strict';
 import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync, existsSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { launch } from './chromium.mjs';
 import { serveSite } from '../../web/serve.mjs';
 
@@ -200,6 +201,13 @@ try {
   assert.equal(scoreOf((await snapshot(page)).label), 1, 'Finish saved the score');
   assert.deepEqual(foreign, [], 'no request beyond the site');
   assert.deepEqual(problems, [], 'no script error');
+
+  // The site opened from a folder, without a server.
+  const local = await browser.newPage();
+  await local.goto(pathToFileURL(join(resolve(site), 'index.html')).href, { waitUntil: 'load' });
+  await startLab(local);
+  assert.equal((await snapshot(local)).lines[20], 'Router>');
+  await local.close();
 
   // A browser restart keeps the files too.
   await browser.close();
