@@ -221,6 +221,14 @@
     if (!snap.plan && el.progress.hidden) focusConsole();
   }
 
+  // The letter of a key pressed with Ctrl, as the keyboard layout names it
+  // (the physical key only when the layout gives no letter).
+  function letterOf(event) {
+    if (/^[a-z]$/i.test(event.key)) return event.key.toUpperCase();
+    const physical = /^Key([A-Z])$/.exec(event.code);
+    return physical ? physical[1] : null;
+  }
+
   // The character code the router's key handler receives for a key, as the
   // desktop program gives it: Enter 13, Backspace 8, Tab 9, Escape 27, Ctrl
   // with a letter the control character (Ctrl-Z 26), else the typed
@@ -235,8 +243,8 @@
     }
     const altGraph = event.ctrlKey && event.altKey;
     if (event.ctrlKey && !altGraph && !event.metaKey) {
-      const letter = /^Key([A-Z])$/.exec(event.code);
-      return letter ? letter[1].charCodeAt(0) - 64 : null;
+      const letter = letterOf(event);
+      return letter ? letter.charCodeAt(0) - 64 : null;
     }
     if (event.metaKey || (event.altKey && !altGraph)) return null;
     if (event.key.length === 1) return event.key.charCodeAt(0);
@@ -258,8 +266,8 @@
       else scrollView(event.key === 'Home' ? Infinity : -Infinity);
       return;
     }
-    if (ctrl && (event.code === 'KeyC' || event.code === 'Insert') && String(window.getSelection())) return;
-    if ((ctrl && event.code === 'KeyV') || (event.shiftKey && event.key === 'Insert')) return;
+    if (ctrl && (letterOf(event) === 'C' || event.key === 'Insert') && String(window.getSelection())) return;
+    if ((ctrl && letterOf(event) === 'V') || (event.shiftKey && event.key === 'Insert')) return;
     if (event.key === 'ArrowUp' || event.key === 'ArrowDown') {
       event.preventDefault();
       scrolledBack = 0;
