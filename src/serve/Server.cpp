@@ -192,6 +192,7 @@ void Server::Serve(Connection& connection) {
             }
             sent += static_cast<std::size_t>(n);
         }
+        session.SaveAfterSending();
         if (session.Closed() && (out.empty() || sent == out.size())) break;
         if (sent == out.size()) {
             out.clear();

@@ -260,6 +260,9 @@ void Session::Login(const std::string& name) {
             return;
         }
         sim = std::make_unique<Sim>(folder);
+        // The learner sees each answer before the score file is written
+        // (SaveAfterSending).
+        sim->DeferScoreSaves();
         sim->Start();
     }
     room_.Log(name + (tookOver ? " logged in, taking the router over from another connection"
@@ -297,6 +300,10 @@ void Session::Draw() {
     dirty_ = false;
     Send(screen_.Render(console_->Draw()));
     Publish();
+}
+
+void Session::SaveAfterSending() {
+    if (sim_) sim_->SavePendingScore();
 }
 
 void Session::Publish() {

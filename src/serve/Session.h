@@ -61,6 +61,9 @@ class Session : public std::enable_shared_from_this<Session> {
 
     // The bytes to send; the server takes them out.
     std::string& Output() { return out_; }
+    // Writes the score file once the answer to the learner's keys has gone
+    // out (the router defers its saves to then).
+    void SaveAfterSending();
     Phase CurrentPhase() const { return phase_; }
     bool Closed() const { return phase_ == Phase::Closed; }
     const std::string& Name() const { return name_; }
