@@ -123,7 +123,7 @@ inline constexpr std::string_view kCommands[] = {
     "hostname",
     "enable password pelix",
     "en pass c",
-    "enable secret class",
+    "enable secret tulip",
     "no enable password",
     "no enable secret",
     "pelix",

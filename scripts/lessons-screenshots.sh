@@ -60,7 +60,7 @@ sleep 0.5
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool type --delay 30 "?"
 for command in "show version" "show history" "enable" "config t" "hostname R1" \
-  "enable password pelix" "enable secret class"; do
+  "enable password pelix" "enable secret tulip"; do
   xdotool type --delay 30 "$command"
   xdotool key Return
 done

@@ -52,7 +52,7 @@ import socket, sys, time
 port, ready = int(sys.argv[1]), sys.argv[2]
 work = {
     "bruno": ["", "?", "show version", "show history", "enable", "configure terminal",
-              "hostname R1", "enable secret class", "exit", "copy running-config startup-config"],
+              "hostname R1", "enable secret tulip", "exit", "copy running-config startup-config"],
     "chen-w": ["", "show version", "enable", "show running-config"],
     "dana_k": ["", "?", "show history"],
 }

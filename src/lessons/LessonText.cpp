@@ -119,10 +119,10 @@ constexpr LessonBlock kConfigurationBlocks[] = {
 constexpr LessonBlock kEnablePasswordBlocks[] = {
     {
         "Set both kinds of privileged password:",
-        "enable password pelix\nenable secret class",
+        "enable password pelix\nenable secret tulip",
         "3 4",
         "R1(config)#enable password pelix\n"
-        "R1(config)#enable secret class\n"
+        "R1(config)#enable secret tulip\n"
         "R1(config)#",
         "",
     },
@@ -139,13 +139,13 @@ constexpr LessonBlock kEnablePasswordBlocks[] = {
     {
         "Set the secret again, leave configuration mode with Ctrl-Z, drop back to user EXEC mode "
         "and prove that `enable` now asks for the secret:",
-        "enable secret class\n{Ctrl-Z}\ndisable\nenable\nclass",
+        "enable secret tulip\n{Ctrl-Z}\ndisable\nenable\ntulip",
         "45",
-        "R1(config)#enable secret class\n"
+        "R1(config)#enable secret tulip\n"
         "R1(config)#^Z\n"
         "R1#disable\n"
         "R1>enable\n"
-        "Password:class\n"
+        "Password:tulip\n"
         "R1#",
         "Ctrl-Z shows as `^Z` and takes you straight to privileged EXEC mode from any "
         "configuration mode. A wrong password three times sends you back to `R1>`.",
@@ -607,9 +607,9 @@ The first thing to configure is the name. It appears in every prompt, so you alw
 
 `no` in front of a configuration command undoes it: `no enable password` removes the password.)",
         kEnablePasswordBlocks,
-        "The enable password is `pelix` and the enable secret `class`. Which one opens "
+        "The enable password is `pelix` and the enable secret `tulip`. Which one opens "
         "privileged EXEC mode?",
-        "Only `class`: when a secret is set, the router asks for the secret and ignores the enable "
+        "Only `tulip`: when a secret is set, the router asks for the secret and ignores the enable "
         "password.",
         "- `en pass pelix` is accepted as a short form of `enable password pelix`.\n"
         "- The enable password and secret need at least two characters; shorter ones get "
