@@ -26,18 +26,29 @@ void Enter(Sim& sim, const char* command) {
     }
 }
 
-TEST(DeferredScoreSaves, LeaveWhatSavingAtEveryPromptLeaves) {
+// The same commands in two routers: one saving at every prompt, one
+// deferring its saves.
+struct SideBySide {
     Folder now, later;
-    Sim immediate(now.Path()), deferred(later.Path());
-    deferred.DeferScoreSaves();
-    immediate.Start();
-    deferred.Start();
-    for (const char* command : kCommands) {
+    Sim immediate{now.Path()}, deferred{later.Path()};
+    SideBySide() {
+        deferred.DeferScoreSaves();
+        immediate.Start();
+        deferred.Start();
+    }
+    void Both(const char* command) {
         Enter(immediate, command);
         Enter(deferred, command);
-        EXPECT_EQ(deferred.Lines(), immediate.Lines()) << command;
-        deferred.SavePendingScore();
-        EXPECT_EQ(later.Read("user.dat"), now.Read("user.dat")) << command;
+    }
+};
+
+TEST(DeferredScoreSaves, LeaveWhatSavingAtEveryPromptLeaves) {
+    SideBySide runs;
+    for (const char* command : kCommands) {
+        runs.Both(command);
+        EXPECT_EQ(runs.deferred.Lines(), runs.immediate.Lines()) << command;
+        runs.deferred.SavePendingScore();
+        EXPECT_EQ(runs.later.Read("user.dat"), runs.now.Read("user.dat")) << command;
     }
 }
 
@@ -53,18 +64,11 @@ TEST(DeferredScoreSaves, WriteNothingUntilTheFrontEndAsks) {
 }
 
 TEST(DeferredScoreSaves, FinishSavesWhatIsPending) {
-    Folder now, later;
-    Sim immediate(now.Path()), deferred(later.Path());
-    deferred.DeferScoreSaves();
-    immediate.Start();
-    deferred.Start();
-    for (const char* command : kCommands) {
-        Enter(immediate, command);
-        Enter(deferred, command);  // never caught up
-    }
-    immediate.Finish();
-    deferred.Finish();
-    EXPECT_EQ(later.Read("user.dat"), now.Read("user.dat"));
+    SideBySide runs;
+    for (const char* command : kCommands) runs.Both(command);  // never caught up
+    runs.immediate.Finish();
+    runs.deferred.Finish();
+    EXPECT_EQ(runs.later.Read("user.dat"), runs.now.Read("user.dat"));
 }
 
 }  // namespace
