@@ -10,7 +10,7 @@
 #
 # RUNS (default 21) runs of each whole-program measure; IDLE_RUNS (default 3)
 # 20-second idle runs of each. Builds the bench preset first. Needs the
-# Debian packages xvfb and openbox.
+# Debian packages xvfb, openbox and x11-utils.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-21}
@@ -20,20 +20,14 @@ cmake --build --preset bench -j "$(nproc)" >/dev/null
 bin=$PWD/build-bench/bin
 
 work=$(mktemp -d)
-display=:${PELLIX_BENCH_DISPLAY:-95}
+source scripts/x-session.sh
 cleanup() {
-  [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  x_session_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
-DISPLAY=$display openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
-export DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
+x_session_start ":${PELLIX_BENCH_DISPLAY:-95}" 1280x1024
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$work/gui" "$work/term" "$work/replay" "$work/runtime"
 chmod 700 "$work/runtime"
 

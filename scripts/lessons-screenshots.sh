@@ -15,13 +15,11 @@ docs=$root/docs
 display=${PELLIX_SCREENSHOT_DISPLAY:-:99}
 
 work=$(mktemp -d)
-xvfb_pid=
-wm_pid=
 app_pid=
+source "$root/scripts/x-session.sh"
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  x_session_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -42,13 +40,7 @@ render() {
 render light "$docs/screenshot-lessons-light.png"
 render dark "$docs/screenshot-lessons-dark.png"
 
-Xvfb "$display" -screen 0 1600x900x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-sleep 1
+x_session_start "$display" 1600x900
 
 mkdir -p "$work/data"
 cp "$page" "$work/data/readme.htm"
