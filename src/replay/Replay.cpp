@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <istream>
+#include <iterator>
 #include <ostream>
 #include <streambuf>
 #include <vector>
@@ -99,43 +101,69 @@ struct SimpleEvent {
     Event::Kind kind;
     int key;
 };
-constexpr SimpleEvent kSimpleEvents[] = {
-    {"enter", Event::Key, key::Enter},  {"lf", Event::Key, key::LineFeed},
-    {"bs", Event::Key, key::Backspace}, {"ctrl-z", Event::Key, key::CtrlZ},
-    {"tab", Event::Key, key::Tab},      {"esc", Event::Key, key::Escape},
-    {"up", Event::Up, 0},         {"down", Event::Down, 0},
-    {"plan", Event::Plan, 0},     {"close-plan", Event::ClosePlan, 0},
-    {"tick", Event::Tick, 0},     {"finish", Event::Finish, 0},
-    {"screen", Event::Screen, 0},
+// The events that take no argument, by the length of their word: a script's
+// events are looked up a million times a second, so a word is compared only
+// with the few words of its own length.
+constexpr std::size_t kLongestSimpleWord = 10;
+constexpr SimpleEvent kSimpleEvents[][3] = {
+    {},
+    {},
+    {{"lf", Event::Key, key::LineFeed}, {"bs", Event::Key, key::Backspace}, {"up", Event::Up, 0}},
+    {{"tab", Event::Key, key::Tab}, {"esc", Event::Key, key::Escape}},
+    {{"down", Event::Down, 0}, {"plan", Event::Plan, 0}, {"tick", Event::Tick, 0}},
+    {{"enter", Event::Key, key::Enter}},
+    {{"ctrl-z", Event::Key, key::CtrlZ},
+     {"finish", Event::Finish, 0},
+     {"screen", Event::Screen, 0}},
+    {},
+    {},
+    {},
+    {{"close-plan", Event::ClosePlan, 0}},
 };
+static_assert(std::size(kSimpleEvents) == kLongestSimpleWord + 1);
 
-// Parses a line into event; false when the line is malformed.
-bool ParseInto(std::string_view line, Event& event) {
-    event.kind = Event::Skip;
-    event.number = 0;
-    event.text = {};
-    std::string_view body = TrimLeft(line);
-    if (body.empty() || body.front() == '#') return true;
-    // The event's word runs to the first blank. Words are short: a plain
-    // scan is quicker here than a library search.
-    std::size_t blank = 0;
-    while (blank < body.size() && body[blank] != ' ') ++blank;
-    std::string_view word = body.substr(0, blank);
-    std::string_view rest = blank < body.size() ? body.substr(blank + 1) : std::string_view();
-    if (word == "type") {
-        event.kind = Event::Type;
-        event.text = rest;
-        return true;
-    }
-    std::string_view arg = TrimLeft(TrimRight(rest));
-    word = TrimRight(word);  // not empty: it starts with no blank
-    for (const SimpleEvent& simple : kSimpleEvents)
-        if (simple.word.size() == word.size() && simple.word.front() == word.front() &&
-            simple.word == word) {
-            event.kind = simple.kind;
-            event.number = simple.key;
-            return arg.empty();
-        }
+// Up to the first eight bytes of a word as one number, the first byte
+// lowest: with the length, a word is told from the others of its length in
+// one comparison.
+constexpr std::uint64_t Packed(std::string_view word) {
+    std::uint64_t packed = 0;
+    for (std::size_t k = 0; k < word.size() && k < 8; ++k)
+        packed |= std::uint64_t{static_cast<unsigned char>(word[k])} << (8 * k);
+    return packed;
+}
+
+struct PackedTable {
+    std::uint64_t words[kLongestSimpleWord + 1][3] = {};
+};
+constexpr PackedTable kPackedWords = [] {
+    PackedTable table;
+    for (std::size_t length = 0; length <= kLongestSimpleWord; ++length)
+        for (std::size_t k = 0; k < 3; ++k)
+            table.words[length][k] = Packed(kSimpleEvents[length][k].word);
+    return table;
+}();
+
+// The event of a word that takes no argument, or null.
+[[gnu::always_inline]] inline const SimpleEvent* FindSimple(std::string_view word,
+                                                            std::uint64_t packed) {
+    if (word.size() > kLongestSimpleWord) return nullptr;
+    for (std::size_t k = 0; k < 3; ++k)
+        if (kPackedWords.words[word.size()][k] == packed &&
+            (word.size() <= 8 || kSimpleEvents[word.size()][k].word == word))
+            return &kSimpleEvents[word.size()][k];
+    return nullptr;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// How many bytes past its end a line from a script's reader may be read: the
+// reader keeps that many after every line, so a word is taken in one load.
+constexpr std::size_t kReadableAfterLine = 8;
+
+// The events whose word takes a number.
+[[gnu::noinline]] bool ParseNumbered(std::string_view word, std::string_view arg, Event& event) {
     std::optional<int> number;
     if (word == "key" && (number = Number(arg, 0, 65535))) {
         event.kind = Event::Key;
@@ -148,11 +176,78 @@ bool ParseInto(std::string_view line, Event& event) {
     return true;
 }
 
+// The word that starts at at and runs to the first blank or end, with the
+// first eight of its bytes packed. With readableAfter, the eight bytes from
+// at may be read whatever the length of the line.
+struct Word {
+    std::size_t length;
+    std::uint64_t packed;
+};
+[[gnu::noinline]] Word WordByScan(const char* at, const char* end) {
+    std::size_t length = 0;
+    while (at + length != end && at[length] != ' ') ++length;
+    return {length, Packed(std::string_view(at, length))};
+}
+[[gnu::always_inline]] inline Word WordAt(const char* at, const char* end, bool readableAfter) {
+    auto left = static_cast<std::size_t>(end - at);
+    if (readableAfter) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, at, sizeof chunk);
+        // The lowest byte that is a blank, found with the usual trick for a
+        // zero byte (exact for the lowest one) after turning blanks into zeros.
+        constexpr std::uint64_t kOnes = 0x0101010101010101, kBlanks = kOnes * ' ';
+        std::uint64_t zeros = chunk ^ kBlanks;
+        zeros = (zeros - kOnes) & ~zeros & (kOnes << 7);
+        std::size_t length = zeros ? static_cast<std::size_t>(__builtin_ctzll(zeros)) / 8 : 8;
+        if (length < 8 || left <= 8) {
+            length = std::min(length, left);
+            return {length, length < 8 ? chunk & ((std::uint64_t{1} << (8 * length)) - 1) : chunk};
+        }
+    }
+    return WordByScan(at, end);
+}
+
+// Parses a line into event; false when the line is malformed.
+[[gnu::always_inline]] inline bool ParseInto(std::string_view line, Event& event,
+                                             bool readableAfter) {
+    event.kind = Event::Skip;
+    event.number = 0;
+    event.text = {};
+    const char* at = line.data();
+    const char* end = at + line.size();
+    while (at != end && IsBlank(*at)) ++at;
+    if (at == end || *at == '#') return true;
+    // The event's word runs to the first blank.
+    auto [length, packed] = WordAt(at, end, readableAfter);
+    std::string_view word(at, length);
+    const char* blank = at + length;
+    std::string_view rest =
+        blank != end ? std::string_view(blank + 1, static_cast<std::size_t>(end - blank - 1))
+                     : std::string_view();
+    static constexpr std::uint64_t kType = Packed("type");
+    if (length == 4 && packed == kType) {
+        event.kind = Event::Type;
+        event.text = rest;
+        return true;
+    }
+    std::string_view arg = TrimLeft(TrimRight(rest));
+    if (IsBlank(word.back())) {  // not empty: it starts with no blank
+        word = TrimRight(word);
+        packed = Packed(word);
+    }
+    if (const SimpleEvent* simple = FindSimple(word, packed)) {
+        event.kind = simple->kind;
+        event.number = simple->key;
+        return arg.empty();
+    }
+    return ParseNumbered(word, arg, event);
+}
+
 }  // namespace
 
 std::optional<Event> ParseEvent(std::string_view line) {
     Event event;
-    if (!ParseInto(line, event)) return std::nullopt;
+    if (!ParseInto(line, event, false)) return std::nullopt;
     return event;
 }
 
@@ -255,14 +350,33 @@ namespace {
 
 // A script's lines, read from its stream in large blocks and handed out as
 // views into the block: no dearer than a plain C line reader. A line that
-// spans two blocks is put together in a string of its own.
+// spans two blocks is put together in a string of its own. Every line is
+// followed by kReadableAfterLine bytes that may be read.
 class ScriptLines {
   public:
     explicit ScriptLines(std::istream& in) : in_(in) {}
 
     // The next line, without its LF; false at the end of the script or when
     // it cannot be read further (then Failed()).
-    bool Next(std::string_view& line) {
+    [[gnu::always_inline]] bool Next(std::string_view& line) {
+        if (!fromCarry_) {  // the usual case: a whole line in the block
+            const char* start = block_.data() + begin_;
+            if (const auto* lf =
+                    static_cast<const char*>(std::memchr(start, '\n', end_ - begin_))) {
+                auto length = static_cast<std::size_t>(lf - start);
+                begin_ += length + 1;
+                line = std::string_view(start, length);
+                return true;
+            }
+        }
+        return NextAcrossBlocks(line);
+    }
+    bool Failed() const { return failed_; }
+
+  private:
+    static constexpr std::size_t kBlock = 1 << 16;
+
+    [[gnu::noinline]] bool NextAcrossBlocks(std::string_view& line) {
         if (fromCarry_) {
             carry_.clear();
             fromCarry_ = false;
@@ -284,13 +398,11 @@ class ScriptLines {
             if (!Fill()) return !carry_.empty() && FromCarry(line);  // a last line without LF
         }
     }
-    bool Failed() const { return failed_; }
-
-  private:
-    static constexpr std::size_t kBlock = 1 << 16;
 
     bool FromCarry(std::string_view& line) {
-        line = carry_;
+        std::size_t length = carry_.size();
+        carry_.append(kReadableAfterLine, '\0');
+        line = std::string_view(carry_.data(), length);
         fromCarry_ = true;
         return true;
     }
@@ -318,7 +430,7 @@ class ScriptLines {
     }
 
     std::istream& in_;
-    std::vector<char> block_ = std::vector<char>(kBlock);
+    std::vector<char> block_ = std::vector<char>(kBlock + kReadableAfterLine);
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::string carry_;
@@ -347,7 +459,7 @@ int RunScript(Sim& sim, std::istream& script, std::ostream& out, std::ostream& e
     long number = 1;
     for (; lines.Next(line); ++number) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!ParseInto(line, event)) {
+        if (!ParseInto(line, event, true)) {
             out.flush();
             err << "pellix-replay: line " << number << ": unknown event \"" << EchoLine(line)
                 << "\"";
@@ -355,7 +467,13 @@ int RunScript(Sim& sim, std::istream& script, std::ostream& out, std::ostream& e
             err << "\n";
             return 2;
         }
-        bool goOn = Apply(sim, event, out);
+        bool goOn = true;
+        if (event.kind == Event::Type)  // the commonest events, without a call
+            for (unsigned char c : event.text) sim.KeyPressed(c);
+        else if (event.kind == Event::Key)
+            sim.KeyPressed(static_cast<std::uint16_t>(event.number));
+        else
+            goOn = Apply(sim, event, out);
         tellScoreProblem();
         if (!goOn) break;
     }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -117,6 +118,71 @@ TEST(ReplayScript, ReadErrorPartWayEndsWithStatusTwo) {
 }
 
 // ---- The echo of a malformed line ----
+
+// ---- Every line read alike from a script and on its own ----
+
+// pellix-replay reads its script in blocks and takes each event's word in
+// one load from the block; ParseEvent reads a line on its own. Both must
+// accept the same lines and run the same events, wherever a line falls: in
+// the middle of a block, across two blocks, or last without a line end.
+struct LineCase {
+    std::string line;
+    bool wellFormed;
+};
+
+class ScriptLine : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(ScriptLine, IsReadAsParsedAlone) {
+    const LineCase& c = GetParam();
+    const std::string start = "type enable\nenter\n";
+    const std::string acrossBlocks = "#" + std::string((1 << 16) - start.size() - 4, '-') + "\n";
+    for (const std::string& before : {std::string(), acrossBlocks}) {
+        for (const std::string& after : {std::string("\nscreen\n"), std::string()}) {
+            SCOPED_TRACE(std::string(before.empty() ? "" : "across two blocks, ") +
+                         (after.empty() ? "last without LF" : "followed by screen"));
+            TempFolder scripted;
+            Sim sim(scripted.Work());
+            sim.Start();
+            std::istringstream script(start + before + c.line + after);
+            std::ostringstream out, err;
+            EXPECT_EQ(RunScript(sim, script, out, err), c.wellFormed ? 0 : 2) << err.str();
+
+            std::optional<Event> event = ParseEvent(c.line);
+            ASSERT_EQ(event.has_value(), c.wellFormed);
+            if (!event || after.empty()) continue;
+            TempFolder alone;
+            Sim parsed(alone.Work());
+            parsed.Start();
+            std::ostringstream ignored;
+            for (std::string_view line : {"type enable", "enter"})
+                Apply(parsed, *ParseEvent(line), ignored);
+            std::ostringstream printed;  // by "screen"
+            Apply(parsed, *event, printed);
+            EXPECT_EQ(out.str(), printed.str() + SnapshotJson(parsed) + "\n");
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replay, ScriptLine,
+    ::testing::Values(LineCase{"bs", true}, LineCase{"  bs", true}, LineCase{"\t bs", true},
+                      LineCase{"bs \t", true}, LineCase{"bs\t", true}, LineCase{"bs x", false},
+                      LineCase{"b", false}, LineCase{"bsx", false}, LineCase{"BS", false},
+                      LineCase{"type", true}, LineCase{"type ", true},
+                      LineCase{"type  show  ver ", true}, LineCase{"   type x", true},
+                      LineCase{"type\tx", false}, LineCase{"typewriter", false},
+                      LineCase{"enter", true}, LineCase{"lf", true}, LineCase{"ctrl-z", true},
+                      LineCase{"tab", true}, LineCase{"esc", true}, LineCase{"up", true},
+                      LineCase{"down", true}, LineCase{"plan", true}, LineCase{"close-plan", true},
+                      LineCase{"close-plan\t ", true}, LineCase{"close-plane", false},
+                      LineCase{"close-pla", false}, LineCase{"close-plam", false},
+                      LineCase{"tick", true}, LineCase{"screen", true}, LineCase{"key 63", true},
+                      LineCase{"key  65535 ", true}, LineCase{"key 65536", false},
+                      LineCase{"key", false}, LineCase{"keys 1", false}, LineCase{"click 20", true},
+                      LineCase{"click 21", false}, LineCase{"# bs x", true}, LineCase{"", true},
+                      LineCase{" \t ", true}, LineCase{"abcdefgh", false},
+                      LineCase{"abcdefghi x", false}, LineCase{std::string("bs\0", 3), false}),
+    [](const auto& info) { return "Line" + std::to_string(info.index); });
 
 struct EchoCase {
     const char* name;
