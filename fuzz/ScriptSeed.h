@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "EventInput.h"
-#include "Transcript.h"
 #include "replay/Replay.h"
 #include "state/ConfigFile.h"
+#include "support/Transcript.h"
 
 namespace pellix::fuzz {
 

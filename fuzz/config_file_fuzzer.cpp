@@ -3,11 +3,11 @@
 // (no line break inside, never the empty-slot marker), and writing the
 // result and reading it back gives the same texts.
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "Findings.h"
 #include "state/ConfigFile.h"
 
 using namespace pellix;
@@ -15,9 +15,7 @@ using namespace pellix;
 namespace {
 
 [[noreturn]] void Broken(const char* what) {
-    std::fprintf(stderr, "config_file_fuzzer: %s\n", what);
-    std::fflush(stderr);
-    __builtin_trap();
+    fuzz::Report("config_file_fuzzer", what);
 }
 
 }  // namespace

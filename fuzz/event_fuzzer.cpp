@@ -18,19 +18,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "EventInput.h"
+#include "Findings.h"
 #include "console/KeyCodes.h"
 #include "console/Sim.h"
 #include "scoring/ScoreFile.h"
 #include "scoring/TaskTable.h"
 #include "state/Files.h"
-#include "support/ScratchFolder.h"
+#include "support/Files.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using namespace pellix;
@@ -43,9 +44,7 @@ constexpr std::string_view kScoreName = "user.dat";
 constexpr int kMaxEvents = 8192;
 
 [[noreturn]] void Broken(const std::string& what) {
-    std::fprintf(stderr, "event_fuzzer: invariant broken: %s\n", what.c_str());
-    std::fflush(stderr);
-    __builtin_trap();
+    Report("event_fuzzer", what);
 }
 
 // A parent folder of our own with the working folder inside it: anything
@@ -61,13 +60,9 @@ struct Folders {
 // process at its time limit, on a finding or on a signal.
 const Folders& TheFolders() {
     static const Folders* const folders = [] {
-        fs::path base =
-            fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        if (const char* env = std::getenv("PELLIX_FUZZ_TMP")) base = env;
-        static support::ScratchFolder scratch("pellix-event-fuzz", base);
+        static support::TempFolder scratch("pellix-event-fuzz", FolderBase());
         if (scratch.Path().empty()) Broken("cannot create the temporary folder");
-        auto* f = new Folders{scratch.Path(), scratch.Path() / "work"};
-        fs::create_directory(f->work);
+        auto* f = new Folders{scratch.Parent(), scratch.Path()};
         f->watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         constexpr std::uint32_t kNames = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE;
         if (f->watch < 0 || ::inotify_add_watch(f->watch, f->work.c_str(), kNames) < 0 ||
@@ -103,32 +98,26 @@ class Reader {
     std::size_t pos_ = 0;
 };
 
+// Slot k's text is the k-th line of the bytes.
 std::string BuiltConfig(std::string_view bytes) {
-    std::string out;
-    for (int k = 1; k <= 100; ++k) {
-        std::string_view text;
-        if (!bytes.empty()) {
-            std::size_t lf = bytes.find('\n');
-            text = bytes.substr(0, lf);
-            bytes.remove_prefix(lf == std::string_view::npos ? bytes.size() : lf + 1);
-        }
-        std::string number = " " + std::to_string(k);
-        out += number + std::string(14 - number.size(), ' ');
-        out += text.empty() ? std::string_view("-=-") : text;
-        out += "\r\n";
+    support::ConfigFile file;
+    for (int k = kFirstSavedSlot; k <= kLastSlot && !bytes.empty(); ++k) {
+        std::size_t lf = bytes.find('\n');
+        file.Set(k, std::string(bytes.substr(0, lf)));
+        bytes.remove_prefix(lf == std::string_view::npos ? bytes.size() : lf + 1);
     }
-    return out;
+    return file.Text();
 }
 
+// Entry k is the k-th byte's value, empty for a zero byte.
 std::string BuiltScore(std::string_view bytes) {
-    std::string out;
+    TaskTable tasks{};
     for (int k = 1; k <= kTaskCount; ++k) {
-        out += std::to_string(k) + ",";
         std::size_t i = static_cast<std::size_t>(k - 1);
-        if (i < bytes.size() && bytes[i] != 0) out += std::to_string(static_cast<int>(bytes[i]));
-        out += ",42,1\r\n";
+        if (i < bytes.size() && bytes[i] != 0)
+            tasks[static_cast<std::size_t>(k)] = static_cast<unsigned char>(bytes[i]);
     }
-    return out;
+    return support::ScoreFileText(tasks);
 }
 
 // Places one start file; returns its kind.
@@ -143,7 +132,7 @@ FileKind PlaceFile(Reader& in, FileKind kind, const fs::path& file, bool config)
     std::string_view bytes = in.Bytes(n);
     std::string content(bytes);
     if (kind == FileKind::Built) content = config ? BuiltConfig(bytes) : BuiltScore(bytes);
-    std::ofstream(file, std::ios::binary) << content;
+    support::WriteFile(file, content);
     return kind;
 }
 
@@ -314,16 +303,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 run.Key(key::Enter);
                 break;
             case OpLineFeed:
-                run.Key(10);
+                run.Key(key::LineFeed);
                 break;
             case OpCtrlZ:
                 run.Key(key::CtrlZ);
                 break;
             case OpHelp:
-                run.Key('?');
+                run.Key(key::Help);
                 break;
             case OpBackspace:
-                run.Key(8);
+                run.Key(key::Backspace);
                 break;
             case OpPlan:
                 run.Plan();

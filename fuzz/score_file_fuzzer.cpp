@@ -4,11 +4,11 @@
 // the router's layout: 50 records "task,entry,0..99,0..1" ending in CR LF.
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
+#include "Findings.h"
 #include "scoring/ScoreFile.h"
 
 using namespace pellix;
@@ -16,9 +16,7 @@ using namespace pellix;
 namespace {
 
 [[noreturn]] void Broken(const char* what) {
-    std::fprintf(stderr, "score_file_fuzzer: %s\n", what);
-    std::fflush(stderr);
-    __builtin_trap();
+    fuzz::Report("score_file_fuzzer", what);
 }
 
 bool NumberIn(std::string_view field, long lo, long hi) {

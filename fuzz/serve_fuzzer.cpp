@@ -22,12 +22,14 @@
 #include <string_view>
 #include <system_error>
 
+#include "Findings.h"
 #include "scoring/ScoreFile.h"
 #include "serve/Classroom.h"
 #include "serve/LearnerName.h"
 #include "serve/Session.h"
 #include "state/ConfigFile.h"
 #include "state/Files.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using namespace pellix;
@@ -40,9 +42,7 @@ constexpr std::size_t kMaxOutputPerStep = 64 * 1024;
 constexpr int kMaxSteps = 4096;
 
 [[noreturn]] void Broken(const std::string& what) {
-    std::fprintf(stderr, "serve_fuzzer: invariant broken: %s\n", what.c_str());
-    std::fflush(stderr);
-    __builtin_trap();
+    fuzz::Report("serve_fuzzer", what);
 }
 
 struct Folders {
@@ -50,20 +50,13 @@ struct Folders {
     fs::path classroom;
 };
 
-// On tmpfs when there is one: the router flushes every save to the disk.
+// The server's folder inside a parent of its own, both removed however the
+// fuzzer ends.
 const Folders& TheFolders() {
     static const Folders* const folders = [] {
-        const fs::path base =
-            fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        auto* made = new Folders;
-        made->parent = base / ("pellix-serve-fuzz-" + std::to_string(::getpid()));
-        made->classroom = made->parent / "classroom";
-        fs::create_directories(made->classroom);
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(TheFolders().parent, ec);
-        });
-        return made;
+        static support::TempFolder scratch("pellix-serve-fuzz", fuzz::FolderBase());
+        if (scratch.Path().empty()) Broken("cannot create the temporary folder");
+        return new Folders{scratch.Parent(), scratch.Path()};
     }();
     return *folders;
 }

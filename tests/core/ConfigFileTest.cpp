@@ -16,7 +16,7 @@ std::string Zone(int k) {
 
 TEST(ConfigFileFormat, ResetRouterIsWrittenByteForByte) {
     ConfigSlotTable slots{};
-    slots[1] = "Router";
+    slots[slot::Hostname] = "Router";
     std::string expected = " 1            Router\r\n";
     for (int k = 2; k <= 100; ++k) expected += Zone(k) + "-=-\r\n";
     EXPECT_EQ(expected, WriteConfigText(slots));

@@ -3,11 +3,15 @@
 #include "state/DataFolder.h"
 
 #include <gtest/gtest.h>
-
-#include "TestFolder.h"
+#include "support/TempFolder.h"
+#include "support/Typing.h"
 
 namespace pellix {
 namespace {
+
+namespace fs = std::filesystem;
+using support::Command;
+using support::TempFolder;
 
 TEST(PrepareLearnerFolder, CreatesANamedFolderOnlyUnderAParentThatExists) {
     struct Case {
@@ -23,7 +27,7 @@ TEST(PrepareLearnerFolder, CreatesANamedFolderOnlyUnderAParentThatExists) {
         {"typo/data", FolderCreation::WithParents, true},
     };
     for (const Case& c : cases) {
-        Folder base;
+        TempFolder base;
         const fs::path folder = base.Path() / c.named;
         const std::string error = PrepareLearnerFolder(folder, c.creation);
         EXPECT_EQ(error.empty(), c.ready) << c.named << ": " << error;
@@ -38,7 +42,7 @@ TEST(PrepareLearnerFolder, CreatesANamedFolderOnlyUnderAParentThatExists) {
 }
 
 TEST(PrepareLearnerFolder, KeepsWhatAnExistingFolderHolds) {
-    Folder base;
+    TempFolder base;
     base.Write("router1.cfg", "R7\r\n");
     EXPECT_EQ(PrepareLearnerFolder(base.Path(), FolderCreation::LastOnly), "");
     EXPECT_EQ(base.Read("router1.cfg"), "R7\r\n");

@@ -4,32 +4,25 @@
 // what is pending.
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include "TestFolder.h"
 #include "console/Sim.h"
+#include "support/TempFolder.h"
+#include "support/Typing.h"
 
 namespace pellix {
 namespace {
+
+namespace fs = std::filesystem;
+using support::Command;
+using support::TempFolder;
 
 // Commands with more than one prompt between two saves: "?" shows one, and
 // Enter after it another.
 const char* const kCommands[] = {"enable", "?", "show history", "config t", "hostname Lab", "?"};
 
-void Enter(Sim& sim, const char* command) {
-    std::string text = command;
-    if (text == "?") {
-        sim.KeyPressed('?');
-        sim.KeyPressed(13);
-    } else {
-        Type(sim, text);
-    }
-}
-
 // The same commands in two routers: one saving at every prompt, one
 // deferring its saves.
 struct SideBySide {
-    Folder now, later;
+    TempFolder now, later;
     Sim immediate{now.Path()}, deferred{later.Path()};
     SideBySide() {
         deferred.DeferScoreSaves();
@@ -37,8 +30,8 @@ struct SideBySide {
         deferred.Start();
     }
     void Both(const char* command) {
-        Enter(immediate, command);
-        Enter(deferred, command);
+        Command(immediate, command);
+        Command(deferred, command);
     }
 };
 
@@ -53,11 +46,11 @@ TEST(DeferredScoreSaves, LeaveWhatSavingAtEveryPromptLeaves) {
 }
 
 TEST(DeferredScoreSaves, WriteNothingUntilTheFrontEndAsks) {
-    Folder folder;
+    TempFolder folder;
     Sim sim(folder.Path());
     sim.DeferScoreSaves();
     sim.Start();
-    Type(sim, "enable");
+    Command(sim, "enable");
     EXPECT_FALSE(std::filesystem::exists(folder.Path() / "user.dat"));
     sim.SavePendingScore();
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "user.dat"));

@@ -2,24 +2,25 @@
 // router can load; the reason for a refusal names the file.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "state/ConfigFile.h"
 #include "state/ImportedFile.h"
+#include "support/Files.h"
 
 namespace pellix {
 namespace {
 
 std::string Config() {
-    ConfigSlotTable slots{};
-    slots[1] = "R1";
-    return WriteConfigText(slots);
+    return support::ConfigFile().Set(slot::Hostname, "R1").Text();
 }
 
+// 50 records, each with the given entry.
 std::string Score(std::string_view entry) {
-    std::string text;
-    for (int k = 1; k <= 50; ++k) text += std::to_string(k) + "," + std::string(entry) + ",3,1\r\n";
-    return text;
+    std::map<int, std::string> fields;
+    for (int task = 1; task <= kTaskCount; ++task) fields[task] = entry;
+    return support::ScoreFileText(fields);
 }
 
 struct ImportCase {

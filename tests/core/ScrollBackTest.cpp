@@ -5,20 +5,25 @@
 
 #include <string>
 
-#include "TestFolder.h"
 #include "console/Sim.h"
+#include "support/TempFolder.h"
+#include "support/Typing.h"
 
 namespace pellix {
 namespace {
 
+namespace fs = std::filesystem;
+using support::Command;
+using support::TempFolder;
+
 TEST(ScrollBack, KeepsWhatLeavesTheTopInOrder) {
-    Folder folder;
+    TempFolder folder;
     Sim sim(folder.Path());
     sim.Start();
     auto welcome = sim.Lines();
     EXPECT_TRUE(sim.ScrollBack().empty());
 
-    Type(sim, "enable");  // one line scrolls off for the new prompt
+    Command(sim, "enable");  // one line scrolls off for the new prompt
     ASSERT_EQ(sim.ScrollBack().size(), 1u);
     EXPECT_EQ(sim.ScrollBack()[0], welcome[0]);
 
@@ -27,7 +32,7 @@ TEST(ScrollBack, KeepsWhatLeavesTheTopInOrder) {
     for (const char* command : {"show version", "show history", "show running-config"}) {
         auto before = sim.Lines();
         std::size_t kept = sim.ScrollBack().size();
-        Type(sim, command);
+        Command(sim, command);
         std::size_t gone = sim.ScrollBack().size() - kept;
         ASSERT_GT(gone, 0u) << command;
         for (std::size_t k = 0; k < gone && k < before.size(); ++k)
@@ -36,10 +41,10 @@ TEST(ScrollBack, KeepsWhatLeavesTheTopInOrder) {
 }
 
 TEST(ScrollBack, KeepsOnlyTheLastThousandLines) {
-    Folder folder;
+    TempFolder folder;
     Sim sim(folder.Path());
     sim.Start();
-    for (int k = 0; k < 700; ++k) Type(sim, "x" + std::to_string(k));
+    for (int k = 0; k < 700; ++k) Command(sim, "x" + std::to_string(k));
     const auto& back = sim.ScrollBack();
     ASSERT_EQ(back.size(), kScrollBackLines);
     // Each command leaves two lines: "Router>xK" and the unknown-command line.

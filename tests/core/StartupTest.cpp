@@ -10,20 +10,25 @@
 #include <sstream>
 #include <string>
 
-#include "TestFolder.h"
 #include "console/Sim.h"
+#include "support/Files.h"
+#include "support/TempFolder.h"
+#include "support/Typing.h"
 
 namespace pellix {
 namespace {
 
-std::string ConfigLines(int count) {
-    std::string text;
-    for (int k = 1; k <= count; ++k) {
-        std::string number = " " + std::to_string(k);
-        text += number + std::string(14 - number.size(), ' ') +
-                (k == 1 ? "Saved" : "s" + std::to_string(k)) + "\r\n";
-    }
-    return text;
+namespace fs = std::filesystem;
+using support::Command;
+using support::TempFolder;
+
+// A configuration file of the given number of lines: slot 1 "Saved", slot k
+// "sk".
+std::string ConfigLines(int count, std::string_view end = "\r\n") {
+    support::ConfigFile file;
+    file.Set(slot::Hostname, "Saved");
+    for (int k = 2; k <= kLastSlot; ++k) file.Set(k, "s" + std::to_string(k));
+    return file.Text(count, end);
 }
 
 bool IsStartupError(const std::string& line) {
@@ -42,17 +47,17 @@ TEST(StartupConfig, ShortOrMissingFileChangesNothing) {
         {"missing", false, ""},
     };
     for (const Case& c : cases) {
-        Folder folder;
+        TempFolder folder;
         if (c.present) folder.Write("router1.cfg", c.content);
         Sim sim(folder.Path());
         sim.Start();
         EXPECT_TRUE(IsStartupError(sim.Lines()[11])) << c.name << ": |" << sim.Lines()[11] << "|";
         EXPECT_EQ("Router>", sim.Lines()[20]) << c.name;
-        EXPECT_EQ("Router", sim.Slots()[1]) << c.name;
+        EXPECT_EQ("Router", sim.Slots()[slot::Hostname]) << c.name;
         for (int k = 2; k <= 100; ++k) EXPECT_EQ("", sim.Slots()[k]) << c.name << " " << k;
 
-        Type(sim, "enable");
-        Type(sim, "copy start run");
+        Command(sim, "enable");
+        Command(sim, "copy start run");
         // the command, its empty line, the error, the prompt
         EXPECT_EQ("Router#copy start run", sim.Lines()[17]) << c.name;
         EXPECT_EQ("", sim.Lines()[18]) << c.name;
@@ -60,7 +65,7 @@ TEST(StartupConfig, ShortOrMissingFileChangesNothing) {
         EXPECT_EQ("Router#", sim.Lines()[20]) << c.name;
         EXPECT_TRUE(sim.StripNotes().empty()) << c.name;
         EXPECT_FALSE(sim.Tasks()[12].value_or(0)) << c.name;
-        EXPECT_EQ("Router", sim.Slots()[1]) << c.name;
+        EXPECT_EQ("Router", sim.Slots()[slot::Hostname]) << c.name;
         EXPECT_EQ(c.present, fs::exists(folder.Path() / "router1.cfg")) << c.name;
         if (c.present) {
             EXPECT_EQ(c.content, folder.Read("router1.cfg")) << c.name;
@@ -70,12 +75,8 @@ TEST(StartupConfig, ShortOrMissingFileChangesNothing) {
 
 TEST(StartupConfig, FullFileLoadsWithEitherLineEnd) {
     for (const char* end : {"\r\n", "\n"}) {
-        Folder folder;
-        std::string text = ConfigLines(100);
-        if (std::string(end) == "\n")
-            for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r'))
-                text.erase(at, 1);
-        folder.Write("router1.cfg", text);
+        TempFolder folder;
+        folder.Write("router1.cfg", ConfigLines(100, end));
         Sim sim(folder.Path());
         sim.Start();
         EXPECT_EQ("", sim.Lines()[11]);
@@ -86,14 +87,14 @@ TEST(StartupConfig, FullFileLoadsWithEitherLineEnd) {
 }
 
 TEST(StartupConfig, SaveWritesEverySlotByteForByte) {
-    Folder folder;
+    TempFolder folder;
     Sim sim(folder.Path());
     sim.Start();
-    Type(sim, "enable");
-    Type(sim, "configure terminal");
-    Type(sim, "hostname  \"R, 1\"");
+    Command(sim, "enable");
+    Command(sim, "configure terminal");
+    Command(sim, "hostname  \"R, 1\"");
     sim.KeyPressed(key::CtrlZ);
-    Type(sim, "copy run start");
+    Command(sim, "copy run start");
     EXPECT_EQ("Building Configuration...", sim.Lines()[18]);
     EXPECT_EQ("[OK]", sim.Lines()[19]);
     std::string expected = " 1             \"R, 1\"\r\n";
@@ -106,7 +107,7 @@ TEST(StartupConfig, SaveWritesEverySlotByteForByte) {
     // the next run reads the same hostname back, leading blank included
     Sim next(folder.Path());
     next.Start();
-    EXPECT_EQ(" \"R, 1\"", next.Slots()[1]);
+    EXPECT_EQ(" \"R, 1\"", next.Slots()[slot::Hostname]);
     EXPECT_EQ(" \"R, 1\">", next.Lines()[20]);
     // nothing but the two files is left in the folder
     int files = 0;

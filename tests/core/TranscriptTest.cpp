@@ -8,15 +8,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
 
-#include "Transcript.h"
-#include "support/ScratchFolder.h"
+#include "support/Files.h"
+#include "support/TempFolder.h"
+#include "support/Transcript.h"
 
 namespace fs = std::filesystem;
+using pellix::support::ReadFile;
 using pellix::transcript::FileExpectation;
 using pellix::transcript::ScreenExpectation;
 using pellix::transcript::Transcript;
@@ -25,18 +26,6 @@ namespace {
 
 fs::path gReplay = PELLIX_REPLAY_EXE;
 fs::path gTranscripts = PELLIX_TRANSCRIPT_DIR;
-
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const fs::path& file, const std::string& data) {
-    std::ofstream out(file, std::ios::binary);
-    out << data;
-}
 
 // The replay writes each byte of a text as the character with that code; this
 // turns such a JSON string back into the bytes.
@@ -57,21 +46,6 @@ std::string Bytes(const nlohmann::json& value) {
 std::string Show(const std::string& text) {
     return "|" + text + "|";
 }
-
-// A fresh working folder, inside a scratch folder that also takes the
-// driver's error output, all removed afterwards however the test ends.
-class TempFolder {
-  public:
-    TempFolder() {
-        if (scratch_.Path().empty() || !fs::create_directory(work_))
-            throw std::runtime_error("cannot create a temporary folder");
-    }
-    const fs::path& Path() const { return work_; }
-
-  private:
-    pellix::support::ScratchFolder scratch_{"pellix-transcript"};
-    fs::path work_ = scratch_.Path() / "work";
-};
 
 struct RunResult {
     int status = -1;
@@ -242,7 +216,9 @@ void CheckFile(const fs::path& file, const fs::path& folder, const FileExpectati
     std::string data = ReadFile(path);
     switch (expect.kind) {
         case FileExpectation::Config: {
-            std::string want = pellix::transcript::ConfigFileText(expect.slots);
+            pellix::support::ConfigFile expected;
+            for (const auto& [slot, text] : expect.slots) expected.Set(slot, text);
+            const std::string want = expected.Text();
             for (int k = 1; k <= 101; ++k) {
                 auto a = FileLine(want, k);
                 auto b = FileLine(data, k);
@@ -278,9 +254,10 @@ class TranscriptTest : public ::testing::Test {
         std::string error;
         std::optional<Transcript> transcript = pellix::transcript::Parse(ReadFile(file_), error);
         ASSERT_TRUE(transcript) << file_.filename().string() << ": " << error;
-        TempFolder folder;
-        for (const auto& [name, content] : transcript->files)
-            WriteFile(folder.Path() / name, content);
+        // The working folder's parent also takes the driver's error output.
+        pellix::support::TempFolder folder("pellix-transcript");
+        ASSERT_FALSE(folder.Path().empty()) << "cannot create a temporary folder";
+        for (const auto& [name, content] : transcript->files) folder.Write(name, content);
 
         RunResult run = RunReplay(folder.Path(), file_);
         ASSERT_EQ(0, run.status) << "pellix-replay failed: " << run.err;

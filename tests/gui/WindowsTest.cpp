@@ -9,7 +9,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
 #include <filesystem>
@@ -19,11 +18,9 @@
 #include <string>
 
 #include "console/Sim.h"
-#include "gui/PlanWindow.h"
 #include "gui/FrmProgress.h"
-#include "gui/MainWindow.h"
-#include "gui/SplashWindow.h"
 #include "gui/LessonsBrowser.h"
+#include "gui/MainWindow.h"
 #include "gui/PlanPlacement.h"
 #include "gui/PlanWindow.h"
 #include "gui/Scaling.h"
@@ -31,30 +28,22 @@
 #include "gui/Widgets.h"
 #include "replay/Replay.h"
 #include "state/DataFolder.h"
+#include "support/Files.h"
+#include "support/TempFolder.h"
+#include "support/Typing.h"
 
 using namespace pellix;
 using namespace pellix::gui;
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using support::ReadFile;
 
 // A data folder as a learner's first start leaves it, optionally with a
 // saved hostname in "router1.cfg".
-struct Folder {
-    QTemporaryDir dir;
-    std::filesystem::path path() const { return dir.path().toStdString(); }
-
-    explicit Folder(const std::string& hostname = "Router") {
-        QVERIFY(dir.isValid());
-        std::string config = DeliveredStartupConfig();
-        config.replace(config.find("Router"), 6, hostname);
-        std::ofstream(path() / "router1.cfg", std::ios::binary) << config;
+struct Folder : support::TempFolder {
+    explicit Folder(const std::string& hostname = "Router") : support::TempFolder("pellix-gui") {
+        Write("router1.cfg", support::ConfigFile().Set(slot::Hostname, hostname).Text());
     }
 };
 
@@ -140,7 +129,7 @@ class WindowsTest : public QObject {
     Q_OBJECT
 
     // The learner's configuration folder, where the window's size is kept.
-    QTemporaryDir config_;
+    support::TempFolder config_{"pellix-gui-settings"};
 
   private slots:
     void initTestCase();
@@ -183,8 +172,9 @@ class WindowsTest : public QObject {
 };
 
 void WindowsTest::initTestCase() {
-    QVERIFY(config_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config_.path());
+    QVERIFY(!config_.Path().empty());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(config_.Path().string()));
 }
 
 // Every test starts at the window's first size.
@@ -201,7 +191,7 @@ void WindowsTest::StartShowsWelcomeScreen_data() {
 void WindowsTest::StartShowsWelcomeScreen() {
     QFETCH(QString, hostname);
     Folder folder(hostname.toStdString());
-    SplashWindow splash(folder.path());
+    SplashWindow splash(folder.Path());
     splash.show();
     QScreen* screen = QGuiApplication::primaryScreen();
     QCOMPARE(splash.geometry().center(), screen->geometry().center());
@@ -264,7 +254,7 @@ void WindowsTest::WindowLayout() {
     QFETCH(QRect, geometry);
     QFETCH(QString, text);
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     QTest::mouseClick(program.main->PlanButton(), Qt::LeftButton);
 
     struct Window {
@@ -292,7 +282,7 @@ void WindowsTest::WindowLayout() {
 
 void WindowsTest::ConsoleLinesFillThePanel() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     QWidget* panel = program.main->Panel();
     for (int k = 0; k < kConsoleLines; ++k) {
         QLineEdit* line = program.main->Line(k);
@@ -311,7 +301,7 @@ void WindowsTest::ConsoleLinesFillThePanel() {
 
 void WindowsTest::KeysReachTheRouterWhicheverControlHasFocus() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     // A space typed on a focused button goes to the router, not the button.
     main->FinishButton()->setFocus();
@@ -329,7 +319,7 @@ void WindowsTest::KeysReachTheRouterWhicheverControlHasFocus() {
 
 void WindowsTest::HelpAndCtrlZ() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     std::array<std::string, kConsoleLines> welcome = main->Core().Lines();
     for (char c : std::string("show?")) PressKey(KeyTarget(main), c);
@@ -354,7 +344,7 @@ void WindowsTest::HelpAndCtrlZ() {
 
 void WindowsTest::FocusRule() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     QLineEdit* input = main->Line(InputLine);
 
@@ -386,7 +376,7 @@ void WindowsTest::FocusRule() {
 
 void WindowsTest::NetworkPlan() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     QVERIFY(!main->Core().Tasks()[50]);
 
@@ -427,12 +417,12 @@ void WindowsTest::EndingSavesScore_data() {
 void WindowsTest::EndingSavesScore() {
     QFETCH(bool, titleBar);
     Folder folder;
-    std::string config = ReadFile(folder.path() / "router1.cfg");
-    Program program(folder.path());
+    std::string config = ReadFile(folder.Path() / "router1.cfg");
+    Program program(folder.Path());
     MainWindow* main = program.main;
     QTest::mouseClick(main->PlanButton(), Qt::LeftButton);
     QSignalSpy ended(&program.splash, &SplashWindow::finished);
-    QVERIFY(!std::filesystem::exists(folder.path() / "user.dat"));
+    QVERIFY(!std::filesystem::exists(folder.Path() / "user.dat"));
 
     if (titleBar)
         main->close();
@@ -443,9 +433,9 @@ void WindowsTest::EndingSavesScore() {
     QVERIFY(main->Core().Finished());
     QVERIFY(main->isHidden());
     QVERIFY(main->Plan()->isHidden());
-    std::string score = ReadFile(folder.path() / "user.dat");
+    std::string score = ReadFile(folder.Path() / "user.dat");
     QCOMPARE(std::count(score.begin(), score.end(), '\n'), 50);
-    QCOMPARE(ReadFile(folder.path() / "router1.cfg"), config);
+    QCOMPARE(ReadFile(folder.Path() / "router1.cfg"), config);
 }
 
 void WindowsTest::SameScreensAsTheCore_data() {
@@ -544,9 +534,9 @@ bool DriveBoth(MainWindow* main, Sim& core, const std::string& script) {
 void WindowsTest::SameScreensAsTheCore() {
     QFETCH(QString, script);
     Folder guiFolder, coreFolder;
-    Program program(guiFolder.path());
+    Program program(guiFolder.Path());
     MainWindow* main = program.main;
-    Sim core(coreFolder.path());
+    Sim core(coreFolder.Path());
     core.Start();
     CompareScreens(main, core, 0);
 
@@ -554,7 +544,7 @@ void WindowsTest::SameScreensAsTheCore() {
     if (QTest::currentTestFailed()) return;
     QCOMPARE(main->Core().Finished(), finished);
     if (finished)
-        QCOMPARE(ReadFile(guiFolder.path() / "user.dat"), ReadFile(coreFolder.path() / "user.dat"));
+        QCOMPARE(ReadFile(guiFolder.Path() / "user.dat"), ReadFile(coreFolder.Path() / "user.dat"));
 }
 
 // The whole exercise, typed and clicked in the windows, earns all 50 tasks.
@@ -563,13 +553,13 @@ void WindowsTest::ExerciseReachesFifty() {
     QVERIFY(!script.empty());
     Folder guiFolder, coreFolder;
     for (const Folder* folder : {&guiFolder, &coreFolder}) {
-        std::string zeroed;
-        for (int k = 1; k <= 50; ++k) zeroed += std::to_string(k) + ",0,0,0\r\n";
-        std::ofstream(folder->path() / "user.dat", std::ios::binary) << zeroed;
+        std::map<int, std::string> zeroed;
+        for (int task = 1; task <= kTaskCount; ++task) zeroed[task] = "0";
+        folder->Write("user.dat", support::ScoreFileText(zeroed));
     }
-    Program program(guiFolder.path());
+    Program program(guiFolder.Path());
     MainWindow* main = program.main;
-    Sim core(coreFolder.path());
+    Sim core(coreFolder.Path());
     core.Start();
 
     // The script ends with "finish"; stop just before it to read the label.
@@ -578,7 +568,7 @@ void WindowsTest::ExerciseReachesFifty() {
     if (QTest::currentTestFailed()) return;
     QCOMPARE(main->ScoreLabel()->text(), QString("Score:  50"));
     QTest::mouseClick(main->FinishButton(), Qt::LeftButton);
-    std::istringstream saved(ReadFile(guiFolder.path() / "user.dat"));
+    std::istringstream saved(ReadFile(guiFolder.Path() / "user.dat"));
     std::string record;
     for (int k = 1; k <= 50; ++k) {
         QVERIFY(std::getline(saved, record));
@@ -686,7 +676,7 @@ void WaitForPaste(MainWindow* main) {
 // every zoom step, whatever font stands in for the label's.
 void WindowsTest::ScoreLabelShowsEveryScoreWhole() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     QLabel* label = main->ScoreLabel();
     QStringList captions{"OK", "Score:  50"};
@@ -725,7 +715,7 @@ void WindowsTest::LayoutScalesAsOne() {
     QFETCH(double, scale);
     QFETCH(QPoint, origin);
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     int firstConsolePixels = QFontInfo(main->Line(0)->font()).pixelSize();
     int firstNamePixels = QFontInfo(main->findChild<QLabel*>("Label1")->font()).pixelSize();
@@ -756,7 +746,7 @@ void WindowsTest::LayoutScalesAsOne() {
 
 void WindowsTest::ZoomKeys() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     QWidget* input = main->Line(InputLine);
     QTest::keyClick(input, Qt::Key_Equal, Qt::ControlModifier);
@@ -779,18 +769,18 @@ void WindowsTest::ZoomKeys() {
 void WindowsTest::SizeIsRemembered() {
     Folder folder;
     {
-        Program program(folder.path());
+        Program program(folder.Path());
         program.main->resize(700, 500);
         QTRY_COMPARE(program.main->size(), QSize(700, 500));
         QTest::keyClick(program.main->Line(InputLine), Qt::Key_F10);
     }
     {
-        Program program(folder.path());
+        Program program(folder.Path());
         QCOMPARE(program.main->size(), QSize(700, 500));
         program.main->showMaximized();
         program.main->close();
     }
-    Program program(folder.path());
+    Program program(folder.Path());
     QVERIFY(program.main->windowState() & Qt::WindowMaximized);
 }
 
@@ -804,7 +794,7 @@ void WindowsTest::SplashKeysPressStart_data() {
 void WindowsTest::SplashKeysPressStart() {
     QFETCH(int, key);
     Folder folder;
-    SplashWindow splash(folder.path());
+    SplashWindow splash(folder.Path());
     splash.show();
     QApplication::setActiveWindow(&splash);
     QVERIFY(QTest::qWaitForWindowActive(&splash));
@@ -820,14 +810,14 @@ void WindowsTest::SplashKeysPressStart() {
 // beside the console, which follows the awards and never takes the keyboard.
 void WindowsTest::LessonsAndProgressKeys() {
     Folder folder;
-    std::ofstream(folder.path() / "readme.htm") << "<!DOCTYPE html><title>lessons</title>";
+    folder.Write("readme.htm", "<!DOCTYPE html><title>lessons</title>");
     std::vector<QUrl> opened;
     UrlOpener kept = LessonsUrlOpener();
     LessonsUrlOpener() = [&](const QUrl& url) {
         opened.push_back(url);
         return true;
     };
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     QVERIFY(main->ScoreLabel()->toolTip().contains("F1"));
     QVERIFY(main->ScoreLabel()->toolTip().contains("F3"));
@@ -839,7 +829,7 @@ void WindowsTest::LessonsAndProgressKeys() {
     QFile forward(opened[0].toLocalFile());
     QVERIFY(forward.open(QIODevice::ReadOnly));
     QString target =
-        QUrl::fromLocalFile(QString::fromStdString((folder.path() / "readme.htm").string()))
+        QUrl::fromLocalFile(QString::fromStdString((folder.Path() / "readme.htm").string()))
             .toString() +
         "#task-50";
     QVERIFY2(QString::fromUtf8(forward.readAll()).contains("url=" + target), qPrintable(target));
@@ -876,7 +866,7 @@ void WindowsTest::LessonsAndProgressKeys() {
 
 void WindowsTest::FunctionKeys() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     QTest::keyClick(KeyTarget(main), Qt::Key_F2);
     QVERIFY(main->Plan() && main->Plan()->isVisible());
@@ -896,12 +886,12 @@ void WindowsTest::FunctionKeys() {
     QTest::keyClick(KeyTarget(main), Qt::Key_F10);
     QCOMPARE(ended.count(), 1);
     QVERIFY(main->Core().Finished());
-    QVERIFY(std::filesystem::exists(folder.path() / "user.dat"));
+    QVERIFY(std::filesystem::exists(folder.Path() / "user.dat"));
 }
 
 void WindowsTest::ScrollBackAndBackOnAKey() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     Type(main, "enable\rshow running-config\rshow running-config\r");
     const Sim& core = main->Core();
@@ -946,7 +936,7 @@ void WindowsTest::ScrollBackAndBackOnAKey() {
 
 void WindowsTest::SelectionIsKeptAndCopied() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
@@ -1013,9 +1003,9 @@ void WindowsTest::PasteIsTypedKeyByKey() {
     QFETCH(QString, typed);
     QFETCH(QString, how);
     Folder guiFolder, coreFolder;
-    Program program(guiFolder.path());
+    Program program(guiFolder.Path());
     MainWindow* main = program.main;
-    Sim core(coreFolder.path());
+    Sim core(coreFolder.Path());
     core.Start();
     RunOnCore(core, typed.toStdString());
 
@@ -1044,9 +1034,9 @@ void WindowsTest::PasteOfAWholeConfiguration() {
     Pasted pasted = AsPasted(script, "\n");
     QVERIFY(pasted.text.count('\n') >= 250);
     Folder guiFolder, coreFolder;
-    Program program(guiFolder.path());
+    Program program(guiFolder.Path());
     MainWindow* main = program.main;
-    Sim core(coreFolder.path());
+    Sim core(coreFolder.Path());
     core.Start();
     RunOnCore(core, pasted.script);
 
@@ -1071,7 +1061,7 @@ void WindowsTest::PasteOfAWholeConfiguration() {
     QVERIFY2(counter.paints > 50, qPrintable(QString::number(counter.paints)));
     CompareScreens(main, core, 1);
     QCOMPARE(ToRouter(main->ScoreLabel()->text()), core.Snap().label);
-    QCOMPARE(Files(guiFolder.path()), Files(coreFolder.path()));
+    QCOMPARE(Files(guiFolder.Path()), Files(coreFolder.Path()));
 }
 
 void WindowsTest::PlanPlacement_data() {
@@ -1114,7 +1104,7 @@ void WindowsTest::PlanPlacement() {
 // opens off the input line, and keys typed in it reach the console.
 void WindowsTest::PlanLeavesTheInputLineFree() {
     Folder folder;
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
     QRect screen = main->screen()->availableGeometry();
     qInfo("screen %dx%d", screen.width(), screen.height());
@@ -1153,7 +1143,7 @@ void WindowsTest::ScoreFileNotice() {
     QFETCH(QString, how);
     QFETCH(QString, said);
     Folder folder, coreFolder;
-    std::filesystem::path path = folder.path();
+    std::filesystem::path path = folder.Path();
     if (how == "read-only folder") {
         // File permissions do not stop root: run-tests runs this case again
         // as an ordinary user.
@@ -1171,13 +1161,13 @@ void WindowsTest::ScoreFileNotice() {
         }
     } writable{path};
 
-    Program program(folder.path());
+    Program program(folder.Path());
     MainWindow* main = program.main;
-    Sim core(coreFolder.path());
+    Sim core(coreFolder.Path());
     core.Start();
     std::string typed = "enable\rshow history\r";
     Type(main, typed);
-    for (unsigned char c : typed) core.KeyPressed(c);
+    support::TypeKeys(core, typed);
 
     // Said as soon as the save has failed.
     QVERIFY(main->Notice());

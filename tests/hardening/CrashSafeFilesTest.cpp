@@ -30,33 +30,70 @@ namespace {
 
 constexpr int kKills = 300;
 
+// The tasks the saving commands earn: loading a TFTP copy, and saving.
+constexpr int kDownloadTask = 21;
+constexpr int kSaveTask = 11;
+
 // The text that save number g puts into slots 2 to 100: its number and a
 // length that changes from save to save.
 std::string GenerationText(long g) {
     return "g" + std::to_string(g) + std::string(static_cast<std::size_t>(g % 97), 'x');
 }
 
+// The slots are alike but for the host name and Ethernet0, which stays
+// addressed and up so that the TFTP server is reached.
+bool KeepsItsValue(int k) {
+    return k == slot::Hostname || k == slot::Ethernet0Address || k == slot::Ethernet0Up;
+}
+
+// The configuration of save number g.
+ConfigFile Generation(long g) {
+    ConfigFile file;
+    for (int k = kFirstSavedSlot; k <= kLastSlot; ++k) file.Set(k, GenerationText(g));
+    file.Set(slot::Hostname, "Router");
+    file.Set(slot::Ethernet0Address, "172.10.0.1");
+    file.Set(slot::Ethernet0Up, "no");
+    return file;
+}
+
+// The TFTP copies that the saving runs load their next configuration from.
+bool IsGenerationFile(const std::string& name) {
+    return name.starts_with("generation");
+}
+
 // The child: starts the router on the folder, enters privileged mode and
 // saves the given number of times (at most for a minute), changing every
-// slot and every task entry before each save. Saves go through the console:
-// "copy running-config startup-config" writes "router1.cfg", and the prompt
-// after it writes "user.dat". Ends with status 0 when every save said
-// "[OK]".
-[[noreturn]] void SaveRepeatedly(const fs::path& folder, long firstGeneration,
-                                 long saves = LONG_MAX) {
+// slot before each save by loading a TFTP copy of the next generation.
+// Saves go through the console: "copy running-config startup-config" writes
+// "router1.cfg", and the prompt after it writes "user.dat". With
+// resetScore, the run zeroes the score first, so that its score files
+// differ from those of a run that does not. Ends with status 0 when every
+// load and save worked.
+struct SavingRun {
+    long firstGeneration;
+    long saves = LONG_MAX;
+    bool resetScore = false;
+    std::string copy = "generation";  // the TFTP copy it loads from
+};
+
+[[noreturn]] void SaveRepeatedly(const fs::path& folder, const SavingRun& run) {
+    const std::string& copy = run.copy;
     Sim sim(folder);
     sim.Start();
     // The loaded slots hold an earlier save's texts, an enable password among
-    // them: clear them so that "enable" needs none.
-    for (int k = 2; k <= 100; ++k) sim.Slot(k).clear();
+    // them.
+    Command(sim, "reset passwords");
+    if (run.resetScore) Command(sim, "reset score");
     Command(sim, "enable");
     if (sim.CurrentMode() != Mode::PrivilegedExec) ::_exit(3);
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (long g = firstGeneration;
-         g - firstGeneration < saves && std::chrono::steady_clock::now() < deadline; ++g) {
-        sim.Slot(1) = "Router";
-        for (int k = 2; k <= 100; ++k) sim.Slot(k) = GenerationText(g);
-        for (int t = 1; t <= 50; ++t) sim.tasks_[static_cast<std::size_t>(t)] = g % 1000;
+    for (long g = run.firstGeneration;
+         g - run.firstGeneration < run.saves && std::chrono::steady_clock::now() < deadline; ++g) {
+        WriteFile(folder / copy, Generation(g).Text());
+        for (const std::string& answer : {std::string("copy tftp running-config"),
+                                          std::string("172.10.0.10"), copy, std::string("")})
+            Command(sim, answer);
+        if (sim.Slots()[slot::EnableSecret] != GenerationText(g)) ::_exit(5);
         Command(sim, "copy running-config startup-config");
         if (sim.Lines()[19] != "[OK]") ::_exit(4);
     }
@@ -64,45 +101,50 @@ std::string GenerationText(long g) {
 }
 
 // Slot 2's text when "router1.cfg" is one complete save (100 lines in the
-// router's layout, slot 1 "Router", slots 2 to 100 alike), else nothing.
+// router's layout, the slots of one generation), else nothing.
 std::optional<std::string> WholeConfig(const std::string& text) {
     std::optional<SavedSlots> slots = ReadConfigText(text);
-    if (!slots || (*slots)[0] != "Router") return std::nullopt;
+    if (!slots) return std::nullopt;
     ConfigSlotTable table{};
-    for (int k = 1; k <= 100; ++k) {
-        table[static_cast<std::size_t>(k)] = (*slots)[static_cast<std::size_t>(k - 1)];
-        if (k > 2 && table[static_cast<std::size_t>(k)] != table[2]) return std::nullopt;
+    StoreSavedSlots(table, std::move(*slots));
+    static const ConfigSlotTable kKept = Generation(0).Slots();
+    const std::string& generation = table[slot::EnablePassword];
+    for (int k = kFirstSavedSlot; k <= kLastSlot; ++k) {
+        const std::string& expected = KeepsItsValue(k) ? kKept[k] : generation;
+        if (table[static_cast<std::size_t>(k)] != expected) return std::nullopt;
     }
     if (WriteConfigText(table) != text) return std::nullopt;
-    return table[2];
+    return generation;
 }
 
-// Entry 1 ("-" when empty) when "user.dat" is one complete save (50 records
-// ending in CR LF, every entry alike but entry 11, which the save itself
-// awards), else nothing.
+// The text when "user.dat" is one complete save (50 records ending in CR LF,
+// every entry alike but those the saving commands earn), else nothing.
 std::optional<std::string> WholeScore(const std::string& text) {
     std::size_t records = 0;
     for (std::size_t i = 0; i + 1 < text.size(); ++i)
         records += text[i] == '\r' && text[i + 1] == '\n';
     if (records != 50 || !text.ends_with("\r\n")) return std::nullopt;
     TaskTable tasks = ReadScoreText(text);
-    if (tasks[11] != 1) return std::nullopt;
-    for (int t = 2; t <= 50; ++t)
-        if (t != 11 && tasks[static_cast<std::size_t>(t)] != tasks[1]) return std::nullopt;
-    return tasks[1] ? std::to_string(*tasks[1]) : "-";
+    for (int t = 2; t <= kTaskCount; ++t)
+        if (t != kSaveTask && t != kDownloadTask && tasks[static_cast<std::size_t>(t)] != tasks[1])
+            return std::nullopt;
+    return text;
+}
+
+// Both files exist before the runs: one complete save each, the score's
+// entries all 5 but for the task of the save.
+void PlaceFirstSave(const TempFolder& folder) {
+    WriteFile(folder.File("router1.cfg"), Generation(0).Text());
+    TaskTable tasks;
+    tasks.fill(std::int16_t{5});
+    tasks[0].reset();
+    tasks[kSaveTask] = 1;
+    WriteFile(folder.File("user.dat"), ScoreFileText(tasks));
 }
 
 TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
     TempFolder folder;
-    // Both files exist before the first kill: one complete save.
-    {
-        Sim sim(folder.Work());
-        sim.Start();
-        Command(sim, "enable");
-        Command(sim, "copy running-config startup-config");
-    }
-    ASSERT_TRUE(fs::exists(folder.File("router1.cfg")));
-    ASSERT_TRUE(fs::exists(folder.File("user.dat")));
+    PlaceFirstSave(folder);
 
     std::mt19937 random(20240601);
     std::uniform_int_distribution<int> delayMicros(0, 15000);
@@ -113,7 +155,7 @@ TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
     for (int kill = 0; kill < kKills; ++kill) {
         pid_t child = ::fork();
         ASSERT_GE(child, 0) << "fork failed";
-        if (child == 0) SaveRepeatedly(folder.Work(), 1000L * kill);
+        if (child == 0) SaveRepeatedly(folder.Path(), {.firstGeneration = 1000L * kill});
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
         ::kill(child, SIGKILL);
         int status = 0;
@@ -131,9 +173,9 @@ TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
         scoresSeen.insert(*score);
 
         // Only the two files and the temporary files of interrupted saves.
-        for (const fs::directory_entry& e : fs::directory_iterator(folder.Work())) {
+        for (const fs::directory_entry& e : fs::directory_iterator(folder.Path())) {
             std::string name = e.path().filename().string();
-            if (name == "router1.cfg" || name == "user.dat") continue;
+            if (name == "router1.cfg" || name == "user.dat" || IsGenerationFile(name)) continue;
             ASSERT_TRUE(IsTemporaryName(name))
                 << "unexpected file " << name << " after kill " << kill;
             ++staleTemps;
@@ -150,24 +192,23 @@ TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
     ::testing::Test::RecordProperty("stale_temp_files", staleTemps);
 }
 
-// Two runs of the router on one folder saving at the same moments: every
-// save succeeds, and whoever reads the files meanwhile finds one complete
-// save each time, never a mix of the two runs' saves; no temporary file is
-// left.
+// Two runs of the router on one folder saving at the same moments, one with
+// its score zeroed: every save succeeds, and whoever reads the files
+// meanwhile finds one complete save each time, never a mix of the two runs'
+// saves; no temporary file is left.
 TEST(CrashSafeFiles, TwoRoutersSavingAtOnceLeaveWholeFiles) {
     TempFolder folder;
-    {  // both files exist: one complete save
-        Sim sim(folder.Work());
-        sim.Start();
-        Command(sim, "enable");
-        Command(sim, "copy running-config startup-config");
-    }
+    PlaceFirstSave(folder);
     constexpr long kSaves = 150;
     pid_t runs[2];
     for (int r = 0; r < 2; ++r) {
         runs[r] = ::fork();
         ASSERT_GE(runs[r], 0) << "fork failed";
-        if (runs[r] == 0) SaveRepeatedly(folder.Work(), 100000L * (r + 1), kSaves);
+        if (runs[r] == 0)
+            SaveRepeatedly(folder.Path(), {.firstGeneration = 100000L * (r + 1),
+                                           .saves = kSaves,
+                                           .resetScore = r == 0,
+                                           .copy = "generation" + std::to_string(r)});
     }
     int reads = 0;
     for (int running = 2; running > 0;) {
@@ -191,8 +232,9 @@ TEST(CrashSafeFiles, TwoRoutersSavingAtOnceLeaveWholeFiles) {
     }
     EXPECT_TRUE(WholeConfig(ReadFile(folder.File("router1.cfg"))));
     EXPECT_TRUE(WholeScore(ReadFile(folder.File("user.dat"))));
-    for (const fs::directory_entry& e : fs::directory_iterator(folder.Work()))
-        EXPECT_TRUE(e.path().filename() == "router1.cfg" || e.path().filename() == "user.dat")
+    for (const fs::directory_entry& e : fs::directory_iterator(folder.Path()))
+        EXPECT_TRUE(e.path().filename() == "router1.cfg" || e.path().filename() == "user.dat" ||
+                    IsGenerationFile(e.path().filename().string()))
             << "left: " << e.path().filename();
     std::cout << reads << " whole files read while two routers saved " << kSaves << " times each\n";
 }

@@ -32,7 +32,7 @@ TEST(FolderUpkeep, StartUpRemovesOnlyStaleTemporaries) {
             fs::last_write_time(folder.File(e.name),
                                 fs::file_time_type::clock::now() - std::chrono::minutes(5));
     }
-    Sim sim(folder.Work());
+    Sim sim(folder.Path());
     sim.Start();
     for (const Entry& e : entries) EXPECT_EQ(e.kept, fs::exists(folder.File(e.name))) << e.name;
 }
@@ -40,13 +40,13 @@ TEST(FolderUpkeep, StartUpRemovesOnlyStaleTemporaries) {
 TEST(FolderUpkeep, OversizedFilesAreRefusedUnread) {
     TempFolder folder;
     for (const char* name : {"router1.cfg", "user.dat"}) {
-        WriteFile(folder.File(name), ConfigText({"Big"}));
+        WriteFile(folder.File(name), ConfigFile().Set(slot::Hostname, "Big").Text());
         fs::resize_file(folder.File(name), (64u << 20) + 1);  // sparse: nothing is written
     }
-    Sim sim(folder.Work());
+    Sim sim(folder.Path());
     sim.Start();
     EXPECT_EQ(sim.Lines()[11], "%Error opening router1.cfg (File too large)");
-    EXPECT_EQ(sim.Slots()[1], "Router");
+    EXPECT_EQ(sim.Slots()[slot::Hostname], "Router");
     for (const TaskEntry& entry : sim.Tasks()) EXPECT_FALSE(entry.has_value());
 }
 

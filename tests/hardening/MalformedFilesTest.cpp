@@ -49,24 +49,29 @@ const std::string kMegabyte(1 << 20, 'a');
 
 // What the good file holds: a hostname, Ethernet0 up and addressed, and a
 // text with a comma and quotes. No enable password, so "enable" asks none.
-std::vector<std::string> GoodSlots() {
-    std::vector<std::string> texts(100);
-    texts[0] = "Lab";
-    texts[19] = "172.10.0.1";
-    texts[21] = "no";
-    texts[59] = "a, \"b\"";
-    return texts;
+ConfigFile Good() {
+    ConfigFile file;
+    file.Set(slot::Hostname, "Lab");
+    file.Set(slot::Ethernet0Address, "172.10.0.1");
+    file.Set(slot::Ethernet0Up, "no");
+    file.Set(60, "a, \"b\"");
+    return file;
 }
 
-std::vector<std::string> With(std::vector<std::string> texts, std::size_t index, std::string text) {
-    texts[index] = std::move(text);
-    return texts;
+ConfigFile With(ConfigFile file, int slot, std::string text) {
+    file.Set(slot, std::move(text));
+    return file;
+}
+
+// Slots 1 to 100.
+std::vector<std::string> Saved(const ConfigSlotTable& slots) {
+    return {slots.begin() + kFirstSavedSlot, slots.end()};
 }
 
 struct ConfigCase {
     FileCase file;
     Load load;
-    std::vector<std::string> loaded;  // slots 1 to 100 after a load
+    ConfigSlotTable loaded;  // after a load
     Save save;
 };
 
@@ -81,30 +86,29 @@ const std::vector<ConfigCase>& ConfigCases() {
          {},
          Save::Works},
         {{"Empty", Content(""), false}, Load::Refused, {}, Save::Works},
-        {{"Lines99", Content(ConfigText(GoodSlots(), 99)), false}, Load::Refused, {}, Save::Works},
-        {{"Lines101", Content(ConfigText(GoodSlots(), 101)), false},
+        {{"Lines99", Content(Good().Text(99, "\r\n")), false}, Load::Refused, {}, Save::Works},
+        {{"Lines101", Content(Good().Text(101, "\r\n")), false},
          Load::Loaded,
-         GoodSlots(),
+         Good().Slots(),
          Save::Works},
         {{"BinaryBytes", Content(Bytes(4096, "\n")), false}, Load::Refused, {}, Save::Works},
         {{"NulBytes", Content(std::string(4096, '\0')), false}, Load::Refused, {}, Save::Works},
-        {{"NulBytesInTexts", Content(ConfigText(With(GoodSlots(), 9, std::string("a\0b", 3)))),
-          false},
+        {{"NulBytesInTexts", Content(With(Good(), 10, std::string("a\0b", 3)).Text()), false},
          Load::Loaded,
-         With(GoodSlots(), 9, std::string("a\0b", 3)),
+         With(Good(), 10, std::string("a\0b", 3)).Slots(),
          Save::Works},
         {{"MegabyteLine", Content(kMegabyte + "\r\n"), false}, Load::Refused, {}, Save::Works},
-        {{"MegabyteLineAmongHundred", Content(ConfigText(With(GoodSlots(), 49, kMegabyte))), false},
+        {{"MegabyteLineAmongHundred", Content(With(Good(), 50, kMegabyte).Text()), false},
          Load::Loaded,
-         With(GoodSlots(), 49, kMegabyte),
+         With(Good(), 50, kMegabyte).Slots(),
          Save::Works},
-        {{"CrOnlyLineEnds", Content(ConfigText(GoodSlots(), 100, "\r")), false},
+        {{"CrOnlyLineEnds", Content(Good().Text(100, "\r")), false},
          Load::Refused,
          {},
          Save::Works},
-        {{"LfOnlyLineEnds", Content(ConfigText(GoodSlots(), 100, "\n")), false},
+        {{"LfOnlyLineEnds", Content(Good().Text(100, "\n")), false},
          Load::Loaded,
-         GoodSlots(),
+         Good().Slots(),
          Save::Works},
         {{"FolderInPlace",
           [](const TempFolder&, const fs::path& file) { fs::create_directory(file); }, false},
@@ -113,7 +117,7 @@ const std::vector<ConfigCase>& ConfigCases() {
          Save::Fails},
         {{"Unreadable",
           [](const TempFolder&, const fs::path& file) {
-              WriteFile(file, ConfigText(GoodSlots()));
+              WriteFile(file, Good().Text());
               fs::permissions(file, fs::perms::none);
           },
           true},
@@ -122,12 +126,12 @@ const std::vector<ConfigCase>& ConfigCases() {
          Save::FailsUnopened},  // no write permission either: never replaced
         {{"ReadOnlyFolder",
           [](const TempFolder& folder, const fs::path& file) {
-              WriteFile(file, ConfigText(GoodSlots()));
-              fs::permissions(folder.Work(), fs::perms::owner_read | fs::perms::owner_exec);
+              WriteFile(file, Good().Text());
+              fs::permissions(folder.Path(), fs::perms::owner_read | fs::perms::owner_exec);
           },
           true},
          Load::Loaded,
-         GoodSlots(),
+         Good().Slots(),
          Save::FailsUnopened},
     };
     return cases;
@@ -144,7 +148,7 @@ class FileCases : public ::testing::TestWithParam<Case> {
     }
     void TearDown() override {
         std::error_code ec;
-        fs::permissions(folder_.Work(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::permissions(folder_.Path(), fs::perms::owner_all, fs::perm_options::add, ec);
         EXPECT_TRUE(folder_.StrayOutside().empty()) << "written outside the folder";
     }
     TempFolder folder_;
@@ -157,11 +161,6 @@ void PrintTo(const ConfigCase& c, std::ostream* os) {
 
 class ConfigFileCases : public FileCases<ConfigCase> {
   protected:
-    // Slots 1 to 100 of the router.
-    static std::vector<std::string> Slots(const Sim& sim) {
-        return {sim.Slots().begin() + 1, sim.Slots().end()};
-    }
-
     // Saves and checks the outcome the case's folder allows.
     void SaveAndCheck(Sim& sim) {
         std::string prompt = sim.CurrentPrompt();
@@ -193,19 +192,17 @@ class ConfigFileCases : public FileCases<ConfigCase> {
 TEST_P(ConfigFileCases, AtStartUp) {
     const ConfigCase& c = GetParam();
     c.file.make(folder_, folder_.File("router1.cfg"));
-    Sim sim(folder_.Work());
+    Sim sim(folder_.Path());
     sim.Start();
     if (c.load == Load::Refused) {
         EXPECT_TRUE(sim.Lines()[11].starts_with("%Error")) << sim.Lines()[11];
         EXPECT_NE(sim.Lines()[11].find("router1.cfg"), std::string::npos) << sim.Lines()[11];
-        std::vector<std::string> expected(100);
-        expected[0] = "Router";
-        EXPECT_EQ(Slots(sim), expected);
+        EXPECT_EQ(Saved(sim.Slots()), Saved(ConfigFile().Set(slot::Hostname, "Router").Slots()));
     } else {
         EXPECT_EQ(sim.Lines()[11], "");
-        EXPECT_EQ(Slots(sim), c.loaded);
+        EXPECT_EQ(Saved(sim.Slots()), Saved(c.loaded));
     }
-    EXPECT_EQ(sim.InputText(), sim.Slot(1) + ">");
+    EXPECT_EQ(sim.InputText(), sim.Slots()[slot::Hostname] + ">");
     Command(sim, "enable");
     ASSERT_EQ(sim.CurrentMode(), Mode::PrivilegedExec);
     SaveAndCheck(sim);
@@ -213,14 +210,14 @@ TEST_P(ConfigFileCases, AtStartUp) {
 
 TEST_P(ConfigFileCases, OnCopyStartRun) {
     const ConfigCase& c = GetParam();
-    std::vector<std::string> before(100);
-    before[0] = "Before";
-    before[29] = "56";
-    WriteFile(folder_.File("router1.cfg"), ConfigText(before));
-    Sim sim(folder_.Work());
+    ConfigFile before;
+    before.Set(slot::Hostname, "Before");
+    before.Set(slot::Serial0Bandwidth, "56");
+    WriteFile(folder_.File("router1.cfg"), before.Text());
+    Sim sim(folder_.Path());
     sim.Start();
     Command(sim, "enable");
-    ASSERT_EQ(Slots(sim), before);
+    ASSERT_EQ(Saved(sim.Slots()), Saved(before.Slots()));
     ASSERT_EQ(sim.CurrentMode(), Mode::PrivilegedExec);
 
     fs::remove(folder_.File("router1.cfg"));
@@ -232,13 +229,13 @@ TEST_P(ConfigFileCases, OnCopyStartRun) {
         EXPECT_EQ(lines[18], "");
         EXPECT_TRUE(lines[19].starts_with("%Error")) << lines[19];
         EXPECT_NE(lines[19].find("router1.cfg"), std::string::npos) << lines[19];
-        EXPECT_EQ(Slots(sim), before);
+        EXPECT_EQ(Saved(sim.Slots()), Saved(before.Slots()));
         EXPECT_FALSE(sim.Tasks()[12]);
         EXPECT_TRUE(sim.StripNotes().empty());
     } else {
         EXPECT_EQ(lines[18], "Before#copy startup-config running-config");
         EXPECT_EQ(lines[19], "");
-        EXPECT_EQ(Slots(sim), c.loaded);
+        EXPECT_EQ(Saved(sim.Slots()), Saved(c.loaded));
         EXPECT_EQ(sim.Tasks()[12], 1);
     }
     SaveAndCheck(sim);
@@ -258,10 +255,6 @@ struct ScoreCase {
     Problem problem;  // what the front ends are told
 };
 
-std::vector<std::string> Ones(int n) {
-    return std::vector<std::string>(static_cast<std::size_t>(n), "1");
-}
-
 std::vector<TaskEntry> Entries(int ones, int firstOne = 1) {
     std::vector<TaskEntry> out(50);
     for (int t = firstOne; t <= ones; ++t) out[static_cast<std::size_t>(t - 1)] = 1;
@@ -275,11 +268,11 @@ const std::vector<ScoreCase>& ScoreCases() {
          Save::Works,
          Problem::None},
         {{"Empty", Content(""), false}, Entries(0), Save::Works, Problem::None},
-        {{"Records49", Content(ScoreText(Ones(49))), false},
+        {{"Records49", Content(ScoreFileText(Ones(49))), false},
          Entries(49),
          Save::Works,
          Problem::None},
-        {{"Records51", Content(ScoreText(Ones(51))), false},
+        {{"Records51", Content(ScoreFileText(Ones(51))), false},
          Entries(50),
          Save::Works,
          Problem::None},
@@ -292,17 +285,18 @@ const std::vector<ScoreCase>& ScoreCases() {
          Save::Works,
          Problem::None},
         {{"MegabyteLine",
-          Content(kMegabyte + "\r\n" + ScoreText(Ones(50)).substr(ScoreText(Ones(1)).size())),
+          Content(kMegabyte + "\r\n" +
+                  ScoreFileText(Ones(50)).substr(ScoreFileText(Ones(1)).size())),
           false},
          Entries(50, 2),
          Save::Works,
          Problem::None},
         // Records end at LF: with CR alone the file is one record.
-        {{"CrOnlyLineEnds", Content(ScoreText(Ones(50), "\r")), false},
+        {{"CrOnlyLineEnds", Content(ScoreFileText(Ones(50), "\r")), false},
          Entries(1),
          Save::Works,
          Problem::None},
-        {{"LfOnlyLineEnds", Content(ScoreText(Ones(50), "\n")), false},
+        {{"LfOnlyLineEnds", Content(ScoreFileText(Ones(50), "\n")), false},
          Entries(50),
          Save::Works,
          Problem::None},
@@ -314,7 +308,7 @@ const std::vector<ScoreCase>& ScoreCases() {
          Problem::Read},
         {{"Unreadable",
           [](const TempFolder&, const fs::path& file) {
-              WriteFile(file, ScoreText(Ones(50)));
+              WriteFile(file, ScoreFileText(Ones(50)));
               fs::permissions(file, fs::perms::none);
           },
           true},
@@ -323,8 +317,8 @@ const std::vector<ScoreCase>& ScoreCases() {
          Problem::Read},
         {{"ReadOnlyFolder",
           [](const TempFolder& folder, const fs::path& file) {
-              WriteFile(file, ScoreText(Ones(50)));
-              fs::permissions(folder.Work(), fs::perms::owner_read | fs::perms::owner_exec);
+              WriteFile(file, ScoreFileText(Ones(50)));
+              fs::permissions(folder.Path(), fs::perms::owner_read | fs::perms::owner_exec);
           },
           true},
          Entries(50),
@@ -342,13 +336,13 @@ class ScoreFileCases : public FileCases<ScoreCase> {};
 
 TEST_P(ScoreFileCases, LoadThenSave) {
     const ScoreCase& c = GetParam();
-    WriteFile(folder_.File("router1.cfg"), ConfigText({"Router"}));
+    WriteFile(folder_.File("router1.cfg"), ConfigFile().Set(slot::Hostname, "Router").Text());
     fs::path file = folder_.File("user.dat");
     c.file.make(folder_, file);
     std::string contentBefore = fs::is_regular_file(file) ? ReadFile(file) : "";
     fs::perms permsBefore = fs::status(file).permissions();
 
-    Sim sim(folder_.Work());
+    Sim sim(folder_.Path());
     sim.Start();
     EXPECT_EQ(sim.Lines()[11], "");
     EXPECT_FALSE(sim.Tasks()[0]);

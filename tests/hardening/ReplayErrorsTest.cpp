@@ -27,7 +27,7 @@ struct ReplayRun {
 // input redirected as the shell text says.
 ReplayRun Replay(const TempFolder& folder, const std::string& arguments, const std::string& input) {
     const fs::path err = folder.Parent() / "stderr";
-    std::string command = std::string(PELLIX_REPLAY_EXE) + " --dir '" + folder.Work().string() +
+    std::string command = std::string(PELLIX_REPLAY_EXE) + " --dir '" + folder.Path().string() +
                           "' " + arguments + " " + input + " 2>'" + err.string() + "'";
     ReplayRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -71,10 +71,10 @@ TEST_P(UnreadableScripts, EndTheRunWithStatusTwo) {
     TempFolder folder;
     WriteFile(folder.File("locked"), "screen\n");
     fs::permissions(folder.File("locked"), fs::perms::none);
-    ReplayRun run = Replay(folder, Fill(c.arguments, folder.Work()), Fill(c.input, folder.Work()));
+    ReplayRun run = Replay(folder, Fill(c.arguments, folder.Path()), Fill(c.input, folder.Path()));
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, Fill(c.err, folder.Work()));
+    EXPECT_EQ(run.err, Fill(c.err, folder.Path()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,7 +107,7 @@ class FailingScript : public std::streambuf {
 
 TEST(ReplayScript, ReadErrorPartWayEndsWithStatusTwo) {
     TempFolder folder;
-    Sim sim(folder.Work());
+    Sim sim(folder.Path());
     sim.Start();
     FailingScript source("type enable\nenter\nscreen\n");
     std::istream script(&source);
@@ -199,7 +199,7 @@ class MalformedLineEcho : public ::testing::TestWithParam<EchoCase> {};
 TEST_P(MalformedLineEcho, IsEscapedAndCut) {
     const EchoCase& c = GetParam();
     TempFolder folder;
-    Sim sim(folder.Work());
+    Sim sim(folder.Path());
     sim.Start();
     std::istringstream script("type enable\n" + c.line + "\nscreen\n");
     std::ostringstream out, err;

@@ -33,17 +33,16 @@ constexpr std::string_view kCopied = "1299 bytes copied in 1.132 secs (1299 byte
 constexpr std::string_view kSave = "copy running-config startup-config";
 constexpr int kLongSlot = 60;  // a slot no prompt shows
 
-// A router started on a fresh folder (with the given files placed first),
-// in privileged mode, with Ethernet0 addressed and up so that the TFTP
-// server is reached.
+// A router started on a fresh folder whose startup configuration has
+// Ethernet0 addressed and up, so that the TFTP server is reached (the given
+// files placed after it, which may replace it), in privileged mode.
 class Router {
   public:
     explicit Router(const std::function<void(const TempFolder&)>& place = {}) {
+        WriteFile(folder_.File("router1.cfg"), ServerInReach().Text());
         if (place) place(folder_);
         sim_.Start();
         Command(sim_, "enable");
-        sim_.Slot(slot::Ethernet0Address) = "172.10.0.1";
-        sim_.Slot(slot::Ethernet0Up) = "no";
     }
     Sim& sim() { return sim_; }
     const TempFolder& folder() const { return folder_; }
@@ -79,7 +78,7 @@ class Router {
 
   private:
     TempFolder folder_;
-    Sim sim_{folder_.Work()};
+    Sim sim_{folder_.Path()};
 };
 
 using Lines = std::vector<std::string>;
@@ -112,13 +111,18 @@ TEST_P(SizeLimit, ASaveNeverWritesAFileTheReaderRefuses) {
     const SizeCase& c = GetParam();
     Router router;
     Sim& sim = router.sim();
-    Command(sim, kSave);  // the previous save, which must survive
+    // The previous save, which must survive: the startup configuration.
     const std::string before = ReadFile(router.File("router1.cfg"));
-    sim.tasks_[11].reset();
 
-    // One long slot that makes the file exactly limit + excess bytes.
-    const std::size_t base = WriteConfigText(sim.Slots()).size() - kEmptySlotMarker.size();
-    sim.Slot(kLongSlot) = std::string(kMaxFileSize + c.excess - base, 'w');
+    // One long slot that makes the file the router saves exactly limit +
+    // excess bytes, loaded from a TFTP copy with LF line ends: 100 bytes
+    // shorter than that, so that the reader takes it.
+    ConfigFile big(sim.Slots());
+    const std::size_t base = big.Text().size() - kEmptySlotMarker.size();
+    big.Set(kLongSlot, std::string(kMaxFileSize + c.excess - base, 'w'));
+    WriteFile(router.File("Long"), big.Text(kConfigLines, "\n"));
+    router.Download("Long");
+    ASSERT_EQ(sim.Lines()[19], kCopied);
     ASSERT_EQ(WriteConfigText(sim.Slots()).size(), kMaxFileSize + c.excess);
     const bool fits = c.excess <= 0;
 
@@ -134,20 +138,21 @@ TEST_P(SizeLimit, ASaveNeverWritesAFileTheReaderRefuses) {
             EXPECT_EQ(ReadFile(router.File("router1.cfg")), before) << "the saved file was lost";
         }
         // What was claimed is what the next start loads.
-        Sim next(router.folder().Work());
+        Sim next(router.folder().Path());
         next.Start();
         EXPECT_EQ(next.Lines()[11], "");
-        EXPECT_EQ(next.Slot(kLongSlot).size(), fits ? sim.Slot(kLongSlot).size() : 0u);
+        EXPECT_EQ(next.Slots()[kLongSlot].size(), fits ? sim.Slots()[kLongSlot].size() : 0u);
     } else {
         Lines printed = router.Upload("Big");
         if (fits) {
             EXPECT_EQ(printed, (Lines{"!!", std::string(kCopied)}));
             EXPECT_EQ(sim.CurrentMode(), Mode::PrivilegedExec);
-            const std::string saved = sim.Slot(kLongSlot);
-            sim.Slot(kLongSlot).clear();
-            router.Download("Big");
-            EXPECT_EQ(sim.Lines()[19], kCopied);
-            EXPECT_EQ(sim.Slot(kLongSlot), saved);
+            // Another router loads the copy whole.
+            Router other;
+            fs::copy_file(router.File("Big"), other.File("Big"));
+            other.Download("Big");
+            EXPECT_EQ(other.sim().Lines()[19], kCopied);
+            EXPECT_EQ(other.sim().Slots()[kLongSlot], sim.Slots()[kLongSlot]);
         } else {
             EXPECT_EQ(printed, (Lines{"!!", "Unable to write file."}));
             EXPECT_EQ(sim.CurrentMode(), Mode::UploadFile);
@@ -187,10 +192,10 @@ TEST_P(InputBound, FurtherCharactersAreDropped) {
     for (std::size_t i = 0; i < c.typed; ++i) sim.KeyPressed('x');
     EXPECT_EQ(sim.InputText(), prompt + std::string(c.kept, 'x'));
     // The keys with a meaning still work on a full line.
-    sim.KeyPressed(8);
+    sim.KeyPressed(key::Backspace);
     sim.KeyPressed('y');
     EXPECT_EQ(sim.InputText(), prompt + std::string(c.kept - 1, 'x') + "y");
-    sim.KeyPressed(13);
+    sim.KeyPressed(key::Enter);
     const std::string ran = prompt + std::string(c.kept - 1, 'x') + "y";
     EXPECT_NE(std::find(sim.Lines().begin(), sim.Lines().end(), ran), sim.Lines().end());
     EXPECT_EQ(sim.InputText(), prompt);
@@ -216,7 +221,8 @@ struct LockedCase {
 };
 
 std::string PlacedContent(std::string_view file) {
-    return file == "user.dat" ? ScoreText(std::vector<std::string>(10, "1")) : ConfigText({"Mine"});
+    return file == "user.dat" ? ScoreFileText(Ones(10))
+                              : ConfigFile().Set(slot::Hostname, "Mine").Text();
 }
 
 void PrintTo(const LockedCase& c, std::ostream* os) {
@@ -278,7 +284,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  fs::perms::owner_read,
                                  [](Router& r) {
                                      Lines printed = r.Upload("Mine-config");
-                                     r.sim().KeyPressed(26);  // leaves the dialog
+                                     r.sim().KeyPressed(key::CtrlZ);  // leaves the dialog
                                      return printed;
                                  },
                                  {"!!", "Unable to write file."}},
@@ -362,7 +368,10 @@ TEST_P(SavedModes, FollowTheFileOrTheUmask) {
     const ModeCase& c = GetParam();
     const std::string name = c.file;
     Router router([&](const TempFolder& folder) {
-        if (!c.before) return;
+        if (!c.before) {  // the save creates the file
+            fs::remove(folder.File(name));
+            return;
+        }
         WriteFile(folder.File(name), PlacedContent(name));
         fs::permissions(folder.File(name), *c.before);
     });
@@ -463,7 +472,7 @@ TEST_P(SaveFailures, ReportBuildingOnlyOnceTheFileExists) {
     if (c.place == Place::ReadOnlyFolder && RunningAsRoot())
         GTEST_SKIP() << "running as root, whom folder permissions do not stop";
     TempFolder folder;
-    const std::string before = ConfigText({"Before"});
+    const std::string before = ConfigFile().Set(slot::Hostname, "Before").Text();
     auto prepare = [&] {
         if (c.place == Place::FolderInPlace) {
             fs::create_directory(folder.File("router1.cfg"));
@@ -479,10 +488,10 @@ TEST_P(SaveFailures, ReportBuildingOnlyOnceTheFileExists) {
         }
     };
     auto save = [&] {
-        Sim sim(folder.Work());
+        Sim sim(folder.Path());
         sim.Start();
-        sim.Slot(slot::Hostname) = "After";
-        Command(sim, "enable");
+        for (const char* command : {"enable", "configure terminal", "hostname After", "exit"})
+            Command(sim, command);
         Command(sim, kSave);
         Lines out;
         int k = InputLine - 1;
@@ -500,14 +509,14 @@ TEST_P(SaveFailures, ReportBuildingOnlyOnceTheFileExists) {
 
     if (c.place == Place::FullDisk || c.place == Place::ReadOnlyFileSystem) {
         std::optional<Lines> got = OnOwnFileSystem(
-            folder.Work(), c.place == Place::ReadOnlyFileSystem ? "ro" : nullptr, prepare, save);
+            folder.Path(), c.place == Place::ReadOnlyFileSystem ? "ro" : nullptr, prepare, save);
         if (!got) GTEST_SKIP() << "no private mount namespace allowed here";
         EXPECT_EQ(*got, printed);
         return;
     }
     prepare();
     if (c.place == Place::ReadOnlyFolder)
-        fs::permissions(folder.Work(), fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(folder.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_EQ(save(), printed);
 }
 

@@ -46,16 +46,16 @@ class SpecialFiles : public ::testing::Test {
 TEST_F(SpecialFiles, PipeAsStartupConfigIsRefused) {
     ASSERT_EQ(::mkfifo(folder_.File("router1.cfg").c_str(), 0644), 0);
     EXPECT_TRUE(FinishesInTime([&] {
-        Sim sim(folder_.Work());
+        Sim sim(folder_.Path());
         sim.Start();
-        return sim.Lines()[11].starts_with("%Error") && sim.Slot(1) == "Router";
+        return sim.Lines()[11].starts_with("%Error") && sim.Slots()[slot::Hostname] == "Router";
     }));
 }
 
 TEST_F(SpecialFiles, PipeAsScoreFileGivesAnEmptyTable) {
     ASSERT_EQ(::mkfifo(folder_.File("user.dat").c_str(), 0644), 0);
     EXPECT_TRUE(FinishesInTime([&] {
-        Sim sim(folder_.Work());
+        Sim sim(folder_.Path());
         sim.Start();
         for (const TaskEntry& entry : sim.Tasks())
             if (entry) return false;
@@ -65,12 +65,11 @@ TEST_F(SpecialFiles, PipeAsScoreFileGivesAnEmptyTable) {
 
 TEST_F(SpecialFiles, PipeAsDownloadFileChangesNoSlot) {
     ASSERT_EQ(::mkfifo(folder_.File("pipe").c_str(), 0644), 0);
+    WriteFile(folder_.File("router1.cfg"), ServerInReach().Text());
     EXPECT_TRUE(FinishesInTime([&] {
-        Sim sim(folder_.Work());
+        Sim sim(folder_.Path());
         sim.Start();
         Command(sim, "enable");
-        sim.Slot(slot::Ethernet0Address) = "172.10.0.1";
-        sim.Slot(slot::Ethernet0Up) = "no";
         ConfigSlotTable before = sim.Slots();
         Command(sim, "copy tftp running-config");
         Command(sim, "172.10.0.10");
@@ -86,16 +85,16 @@ TEST_F(SpecialFiles, PipeAsDownloadFileChangesNoSlot) {
 TEST_F(SpecialFiles, SavesReplaceLinksInsteadOfWritingThroughThem) {
     fs::path outside = folder_.Parent() / "outside";
     fs::create_directory(outside);
-    std::string config = ConfigText({"Linked"});
-    std::string score = ScoreText(std::vector<std::string>(50, "1"));
+    std::string config = ConfigFile().Set(slot::Hostname, "Linked").Text();
+    std::string score = ScoreFileText(Ones(50));
     WriteFile(outside / "router1.cfg", config);
     WriteFile(outside / "user.dat", score);
     fs::create_symlink(outside / "router1.cfg", folder_.File("router1.cfg"));
     fs::create_symlink(outside / "user.dat", folder_.File("user.dat"));
 
-    Sim sim(folder_.Work());
+    Sim sim(folder_.Path());
     sim.Start();
-    EXPECT_EQ(sim.Slot(1), "Linked");
+    EXPECT_EQ(sim.Slots()[slot::Hostname], "Linked");
     EXPECT_EQ(sim.Tasks()[1], 1);
     Command(sim, "enable");
     Command(sim, "reset score");

@@ -12,6 +12,7 @@
 
 #include "HardeningSupport.h"
 #include "state/ConfigFile.h"
+#include "state/StartupConfig.h"
 
 namespace pellix::hardening {
 namespace {
@@ -27,27 +28,35 @@ bool AllowedName(std::string_view name) {
     return true;
 }
 
+// What a learner can put on the input line of a name: the keys that type
+// themselves, "?" aside (it asks for help and starts the line again).
+std::string Typeable(std::string_view name) {
+    std::string typed;
+    for (unsigned char c : name)
+        if (key::Types(c) && c != key::Help) typed += static_cast<char>(c);
+    return typed;
+}
+
 // A router in privileged mode whose Ethernet0 is addressed and up, so that
-// the server's address is accepted.
+// the server's address is accepted, with a configuration of its own that a
+// failed download must leave as it is.
 class TftpDialogs : public ::testing::Test {
   protected:
     void SetUp() override {
+        WriteFile(folder_.File("router1.cfg"),
+                  ServerInReach().Set(slot::Hostname, "Keep").Set(60, "kept").Text());
         sim_.Start();
         Command(sim_, "enable");
         ASSERT_EQ(sim_.CurrentMode(), Mode::PrivilegedExec);
-        sim_.Slot(slot::Ethernet0Address) = "172.10.0.1";
-        sim_.Slot(slot::Ethernet0Up) = "no";
     }
 
-    // Answers the upload's file-name question with exactly these bytes (put
-    // on the input line, as no key can type some of them). Returns whether
-    // the upload was accepted.
+    // Answers the upload's file-name question with the name, typed key by
+    // key. Returns whether the upload was accepted.
     bool Upload(std::string_view name) {
         Command(sim_, "copy running-config tftp");
         Command(sim_, "172.10.0.10");
         EXPECT_EQ(sim_.CurrentMode(), Mode::UploadFile);
-        sim_.Txt[InputLine] = sim_.CurrentPrompt() + std::string(name);
-        sim_.KeyPressed(key::Enter);
+        Command(sim_, name);
         bool accepted = sim_.Lines()[19] == kCopied;
         if (!accepted) {
             EXPECT_EQ(sim_.Lines()[19], "%Error opening tftp://172.10.0.10/typed (Bad Name)")
@@ -60,17 +69,20 @@ class TftpDialogs : public ::testing::Test {
     // The file names in the working folder, apart from the router's own.
     std::set<std::string> CopyFiles() const {
         std::set<std::string> names;
-        for (const fs::directory_entry& e : fs::directory_iterator(folder_.Work())) {
+        for (const fs::directory_entry& e : fs::directory_iterator(folder_.Path())) {
             std::string name = e.path().filename().string();
             if (name != "user.dat" && name != "router1.cfg") names.insert(name);
         }
         return names;
     }
 
-    // Every name: refused, or accepted and written as a plain file of that
-    // very name directly inside the folder.
+    // Every name: the rule admits exactly the allowed names, whatever their
+    // bytes; and what the learner can type of it is refused, or accepted and
+    // written as a plain file of that very name directly inside the folder.
     void CheckNames(const std::vector<std::string>& names) {
-        for (const std::string& name : names) {
+        for (const std::string& raw : names) {
+            EXPECT_EQ(TftpFileNameAccepted(raw), AllowedName(raw)) << "name \"" << raw << "\"";
+            const std::string name = Typeable(raw);
             std::set<std::string> before = CopyFiles();
             bool accepted = Upload(name);
             std::set<std::string> after = CopyFiles();
@@ -79,7 +91,7 @@ class TftpDialogs : public ::testing::Test {
                 std::string used(name);
                 while (!used.empty() && used.front() == ' ') used.erase(0, 1);
                 while (!used.empty() && used.back() == ' ') used.pop_back();
-                if (used.empty()) used = sim_.Slot(1) + "-config";  // the default name
+                if (used.empty()) used = sim_.Slots()[slot::Hostname] + "-config";  // the default
                 EXPECT_TRUE(AllowedName(used)) << "accepted \"" << name << "\"";
                 EXPECT_TRUE(fs::is_regular_file(folder_.File(used))) << used;
                 after.erase(used);
@@ -92,7 +104,7 @@ class TftpDialogs : public ::testing::Test {
     }
 
     TempFolder folder_;
-    Sim sim_{folder_.Work()};
+    Sim sim_{folder_.Path()};
 };
 
 TEST_F(TftpDialogs, UploadNamesNeverLeaveTheFolder) {
@@ -139,12 +151,13 @@ TEST_F(TftpDialogs, DownloadThatCannotBeReadChangesNoSlot) {
     };
     const std::vector<Case> cases = {
         {"missing", [](const fs::path&) {}},
-        {"short99", [](const fs::path& f) { WriteFile(f, ConfigText({"Other"}, 99)); }},
+        {"short99",
+         [](const fs::path& f) {
+             WriteFile(f, ConfigFile().Set(slot::Hostname, "Other").Text(99, "\r\n"));
+         }},
         {"emptyfile", [](const fs::path& f) { WriteFile(f, ""); }},
         {"afolder", [](const fs::path& f) { fs::create_directory(f); }},
     };
-    sim_.Slot(1) = "Keep";
-    sim_.Slot(60) = "kept";
     for (const Case& c : cases) {
         c.make(folder_.File(c.name));
         ConfigSlotTable before = sim_.Slots();

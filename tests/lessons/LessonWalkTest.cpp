@@ -6,7 +6,6 @@
 // generated one.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -15,21 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "../core/TestFolder.h"
 #include "console/Sim.h"
 #include "lessons/Lessons.h"
 #include "replay/Replay.h"
 #include "scoring/TaskTable.h"
+#include "support/Files.h"
+#include "support/TempFolder.h"
 
 namespace pellix {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using support::ReadFile;
 
 std::string Decode(std::string text) {
     static const std::pair<std::string, std::string> kEntities[] = {
@@ -117,13 +112,11 @@ TEST_F(LessonsPageTest, WalkEarnsEveryTaskAndShowsEveryQuotedAnswer) {
     std::vector<PageBlock> blocks = PageBlocks(page_);
     ASSERT_FALSE(blocks.empty());
 
-    Folder folder;
-    std::string config = "Router\r\n";
-    for (int k = 2; k <= 100; ++k) config += "-=-\r\n";
-    folder.Write("router1.cfg", config);
-    std::string score;
-    for (int k = 1; k <= kTaskCount; ++k) score += std::to_string(k) + ",0,0,0\r\n";
-    folder.Write("user.dat", score);
+    support::TempFolder folder;
+    folder.Write("router1.cfg", support::ConfigFile().Set(slot::Hostname, "Router").Text());
+    std::map<int, std::string> zeroed;
+    for (int task = 1; task <= kTaskCount; ++task) zeroed[task] = "0";
+    folder.Write("user.dat", support::ScoreFileText(zeroed));
 
     Sim sim(folder.Path());
     sim.Start();

@@ -5,12 +5,13 @@
 
 #include <chrono>
 
-#include "../core/TestFolder.h"
 #include "state/LessonsCopy.h"
+#include "support/TempFolder.h"
 
 namespace pellix {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 class LessonsCopyTest : public ::testing::Test {
@@ -23,7 +24,7 @@ class LessonsCopyTest : public ::testing::Test {
     }
     std::string InFolder(const std::string& name) const { return root_.Read("data/" + name); }
 
-    Folder root_;
+    support::TempFolder root_;
     const fs::path installed_ = root_.Path() / "share" / "doc" / "pellix" / "readme.htm";
     const fs::path folder_ = root_.Path() / "data";
     const fs::file_time_type now_ = fs::file_time_type::clock::now() - 1h;

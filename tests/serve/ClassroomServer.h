@@ -7,12 +7,17 @@
 #include <string>
 #include <thread>
 
-#include "TestFolder.h"
 #include "serve/Classroom.h"
 #include "serve/Scoreboard.h"
 #include "serve/Server.h"
+#include "support/Files.h"
+#include "support/TempFolder.h"
 
 namespace pellix::serve::testing {
+
+namespace fs = std::filesystem;
+using support::ReadFile;
+using support::TempFolder;
 
 struct ServerSetup {
     ServerLimits limits{};
@@ -46,11 +51,11 @@ class ClassroomServer {
     int Port() const { return port_; }
     int WebPort() const { return webPort_; }
     const std::string& Token() const { return token_; }
-    const Folder& Dir() const { return folder_; }
+    const TempFolder& Dir() const { return folder_; }
     Classroom& Room() { return room_; }
 
   private:
-    Folder folder_;
+    TempFolder folder_;
     std::string token_ = "test-token-5e1f";
     Classroom room_;
     Server server_;

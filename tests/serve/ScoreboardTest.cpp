@@ -20,12 +20,11 @@ namespace pellix::serve::testing {
 namespace {
 
 // A learner who worked at an earlier session: tasks 1 to 5 done.
-void SeedLearner(const Folder& dir, const std::string& name) {
+void SeedLearner(const TempFolder& dir, const std::string& name) {
     fs::create_directories(dir.Path() / name);
     TaskTable tasks{};
     for (int task = 1; task <= 5; ++task) tasks[static_cast<std::size_t>(task)] = 1;
-    FillerSource fillers;
-    dir.Write(name + "/user.dat", WriteScoreText(tasks, fillers));
+    dir.Write(name + "/user.dat", support::ScoreFileText(tasks));
 }
 
 TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
@@ -91,7 +90,7 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
 // The program as an instructor starts it: the lines it prints, learners
 // working, SIGTERM, every score saved and exit status 0.
 TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
-    Folder dir;
+    TempFolder dir;
     int out[2];
     ASSERT_EQ(pipe(out), 0);
     posix_spawn_file_actions_t actions;

@@ -4,26 +4,18 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "ClassroomServer.h"
 #include "TelnetClient.h"
-#include "Transcript.h"
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
 #include "state/ConfigFile.h"
+#include "support/Transcript.h"
 #include "term/Layout.h"
 
 namespace pellix::serve::testing {
 namespace {
-
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 bool ShowsConsole(const TelnetClient& client) {
     return client.Screen().Text().find("Vantric Sim") != std::string::npos;
@@ -60,12 +52,12 @@ void Command(TelnetClient& client, std::string_view command, std::string_view ne
 }
 
 TaskTable SavedTasks(const ClassroomServer& server, const std::string& name) {
-    return ReadScoreText(ReadText(server.Dir().Path() / name / "user.dat"));
+    return ReadScoreText(ReadFile(server.Dir().Path() / name / "user.dat"));
 }
 
 // The host name in the learner's router1.cfg, or "" when it cannot be read.
 std::string SavedHostname(const ClassroomServer& server, const std::string& name) {
-    const auto saved = ReadConfigText(ReadText(server.Dir().Path() / name / "router1.cfg"));
+    const auto saved = ReadConfigText(ReadFile(server.Dir().Path() / name / "router1.cfg"));
     return saved ? (*saved)[slot::Hostname - 1] : "";
 }
 
@@ -114,14 +106,14 @@ TEST(ServeTelnet, ClientThatNegotiatesNothingStillGetsTheConsole) {
 TEST(ServeExercise, WholeExerciseThenReconnectFindsScoreAndConfiguration) {
     const fs::path file = fs::path(PELLIX_TRANSCRIPT_DIR) / "exercise.txt";
     std::string error;
-    const auto transcript = transcript::Parse(ReadText(file), error);
+    const auto transcript = transcript::Parse(ReadFile(file), error);
     ASSERT_TRUE(transcript) << error;
 
     ClassroomServer server;
     {
         TelnetClient client(server.Port());
         LogIn(client, "learner-1");
-        std::istringstream script(ReadText(file));
+        std::istringstream script(ReadFile(file));
         std::string line;
         std::size_t screenIndex = 0;
         bool planShown = false;
@@ -165,7 +157,7 @@ TEST(ServeExercise, WholeExerciseThenReconnectFindsScoreAndConfiguration) {
     for (const auto& after : transcript->after) {
         if (after.kind != transcript::FileExpectation::Config || after.name != "router1.cfg")
             continue;
-        const auto saved = ReadConfigText(ReadText(folder / after.name));
+        const auto saved = ReadConfigText(ReadFile(folder / after.name));
         ASSERT_TRUE(saved) << after.name;
         for (const auto& [slot, text] : after.slots)
             EXPECT_EQ((*saved)[static_cast<std::size_t>(slot - 1)], text) << "slot " << slot;
@@ -229,7 +221,7 @@ TEST(ServeLearners, BadNamesAreRefusedAndAskedAgain) {
 
 TEST(ServeLearners, NameWhoseFolderIsALinkIsRefused) {
     ClassroomServer server;
-    Folder elsewhere;
+    TempFolder elsewhere;
     fs::create_directory_symlink(elsewhere.Path(), server.Dir().Path() / "eve");
     TelnetClient client(server.Port());
     ASSERT_TRUE(client.WaitText("Learner name: "));

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "state/DataFolder.h"
+#include "support/TempFolder.h"
 
 namespace pellix::term {
 namespace {
@@ -32,9 +32,6 @@ Key F(int number) {
 class ConsoleInFolder : public ::testing::Test {
   protected:
     ConsoleInFolder() {
-        std::random_device seed;
-        folder_ = fs::temp_directory_path() /
-                  ("pellix-term-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
         EXPECT_EQ(PrepareLearnerFolder(folder_), "");
         Restart();
     }
@@ -44,10 +41,6 @@ class ConsoleInFolder : public ::testing::Test {
         sim_.emplace(folder_);
         sim_->Start();
         console_.emplace(*sim_, kFrameRows, kFrameCols);
-    }
-    ~ConsoleInFolder() override {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
     }
     Outcome Press(const Key& key) { return console_->OnKey(key, now_); }
     Outcome Type(const std::string& typed) {
@@ -71,7 +64,8 @@ class ConsoleInFolder : public ::testing::Test {
     Sim& R() { return *sim_; }
     Console& C() { return *console_; }
 
-    fs::path folder_;
+    support::TempFolder temp_{"pellix-term"};
+    const fs::path folder_ = temp_.Path();
     Clock::time_point now_ = Clock::now();
 
   private:

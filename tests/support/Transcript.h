@@ -49,9 +49,6 @@ struct Transcript {
 // Parses a transcript; on a malformed line returns nothing and sets error.
 std::optional<Transcript> Parse(const std::string& text, std::string& error);
 
-// A configuration file as the router writes it: line k holds slot k.
-std::string ConfigFileText(const std::map<int, std::string>& slots);
-
 // "snake_case_name.txt" -> "SnakeCaseName".
 std::string TestNameOf(const std::filesystem::path& file);
 

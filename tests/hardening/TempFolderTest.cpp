@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "HardeningSupport.h"
-#include "support/ScratchFolder.h"
 
 namespace pellix::hardening {
 namespace {
@@ -38,9 +37,9 @@ void PrintTo(const EndCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class ScratchFolders : public ::testing::TestWithParam<EndCase> {};
+class TempFolders : public ::testing::TestWithParam<EndCase> {};
 
-TEST_P(ScratchFolders, AreRemovedHoweverTheOwnerEnds) {
+TEST_P(TempFolders, AreRemovedHoweverTheOwnerEnds) {
     const End end = GetParam().end;
     TempFolder base;
     int report[2];
@@ -51,9 +50,9 @@ TEST_P(ScratchFolders, AreRemovedHoweverTheOwnerEnds) {
         ::setpgid(0, 0);
         ::close(report[0]);
         {
-            support::ScratchFolder folder("pellix-scratch-test", base.Work());
-            fs::create_directories(folder.Path() / "work" / "deeper");
-            fs::permissions(folder.Path() / "work", fs::perms::owner_read | fs::perms::owner_exec);
+            TempFolder folder("pellix-temp-test", base.Path());
+            fs::create_directories(folder.Path() / "deeper");
+            fs::permissions(folder.Path(), fs::perms::owner_read | fs::perms::owner_exec);
             char ready = 1;
             if (::write(report[1], &ready, 1) != 1) ::_exit(1);
             switch (end) {
@@ -79,11 +78,11 @@ TEST_P(ScratchFolders, AreRemovedHoweverTheOwnerEnds) {
     int status = 0;
     ::waitpid(child, &status, 0);
     fs::path folder;
-    for (const fs::directory_entry& e : fs::directory_iterator(base.Work())) folder = e.path();
+    for (const fs::directory_entry& e : fs::directory_iterator(base.Path())) folder = e.path();
     EXPECT_TRUE(folder.empty() || GoneSoon(folder)) << folder << " was left";
 }
 
-INSTANTIATE_TEST_SUITE_P(Owner, ScratchFolders,
+INSTANTIATE_TEST_SUITE_P(Owner, TempFolders,
                          ::testing::Values(EndCase{"Normal", End::Normal},
                                            EndCase{"WithoutDestructors", End::WithoutDestructors},
                                            EndCase{"Trap", End::Trap},
@@ -100,7 +99,7 @@ TEST_P(EventFuzzerFolders, AreRemoved) {
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ::setenv("PELLIX_FUZZ_TMP", base.Work().c_str(), 1);
+        ::setenv("PELLIX_FUZZ_TMP", base.Path().c_str(), 1);
         if (!std::freopen("/dev/null", "w", stdout)) ::_exit(1);
         const std::string input = GetParam().end == End::Normal
                                       ? std::string(PELLIX_TRANSCRIPT_DIR) + "/welcome.txt"
@@ -111,7 +110,7 @@ TEST_P(EventFuzzerFolders, AreRemoved) {
     if (GetParam().end == End::Killed) {
         // Killed as soon as it works in its folder.
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (fs::is_empty(base.Work()) && std::chrono::steady_clock::now() < deadline)
+        while (fs::is_empty(base.Path()) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         ::kill(child, SIGKILL);
@@ -124,9 +123,9 @@ TEST_P(EventFuzzerFolders, AreRemoved) {
         ASSERT_TRUE(WIFSIGNALED(status)) << "the fuzzer ended before it was killed";
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!fs::is_empty(base.Work()) && std::chrono::steady_clock::now() < deadline)
+    while (!fs::is_empty(base.Path()) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_TRUE(fs::is_empty(base.Work())) << "the fuzzer left its folder";
+    EXPECT_TRUE(fs::is_empty(base.Path())) << "the fuzzer left its folder";
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzzer, EventFuzzerFolders,

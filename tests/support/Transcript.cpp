@@ -1,7 +1,9 @@
-#include "Transcript.h"
+#include "support/Transcript.h"
 
 #include <cctype>
 #include <sstream>
+
+#include "support/Files.h"
 
 namespace pellix::transcript {
 
@@ -40,16 +42,6 @@ bool Number(std::string_view word, int& value) {
     }
     value *= sign;
     return true;
-}
-
-std::string ScoreFileText(const std::map<int, std::string>& fields) {
-    std::string out;
-    for (int k = 1; k <= kRecords; ++k) {
-        auto it = fields.find(k);
-        if (it == fields.end()) continue;  // a missing record
-        out += std::to_string(k) + "," + it->second + ",0,0\r\n";
-    }
-    return out;
 }
 
 class Parser {
@@ -160,7 +152,7 @@ class Parser {
             std::string name(Word(rest));
             std::string_view what = Word(rest);
             auto& slots = configs_[name];
-            if (slots.empty()) slots[1] = "Router";
+            if (slots.empty()) slots[slot::Hostname] = "Router";
             if (what == "reset" && rest.empty()) {
                 // as after "reset config"
             } else if (what == "slot" && Number(Word(rest), k) && k >= 1 && k <= 100 &&
@@ -169,7 +161,9 @@ class Parser {
             } else {
                 return Fail("#config NAME reset | #config NAME slot K |TEXT|");
             }
-            result_.files[name] = ConfigFileText(slots);
+            support::ConfigFile file;
+            for (const auto& [slot, text] : slots) file.Set(slot, text);
+            result_.files[name] = file.Text();
             return true;
         }
         if (keyword == "file") {
@@ -201,7 +195,7 @@ class Parser {
         } else {
             return Fail("#score zero | #score K |FIELD| | #score K missing");
         }
-        result_.files["user.dat"] = ScoreFileText(score_);
+        result_.files["user.dat"] = support::ScoreFileText(score_);
         return true;
     }
 
@@ -282,18 +276,6 @@ class Parser {
 
 std::optional<Transcript> Parse(const std::string& text, std::string& error) {
     return Parser().Run(text, error);
-}
-
-std::string ConfigFileText(const std::map<int, std::string>& slots) {
-    std::string out;
-    for (int k = 1; k <= 100; ++k) {
-        std::string number = " " + std::to_string(k);
-        out += number + std::string(14 - number.size(), ' ');
-        auto it = slots.find(k);
-        out += it == slots.end() || it->second.empty() ? std::string("-=-") : it->second;
-        out += "\r\n";
-    }
-    return out;
 }
 
 std::string TestNameOf(const std::filesystem::path& file) {
