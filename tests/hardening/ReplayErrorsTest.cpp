@@ -141,7 +141,7 @@ TEST_P(ScriptLine, IsReadAsParsedAlone) {
             SCOPED_TRACE(std::string(before.empty() ? "" : "across two blocks, ") +
                          (after.empty() ? "last without LF" : "followed by screen"));
             TempFolder scripted;
-            Sim sim(scripted.Work());
+            Sim sim(scripted.Path());
             sim.Start();
             std::istringstream script(start + before + c.line + after);
             std::ostringstream out, err;
@@ -151,7 +151,7 @@ TEST_P(ScriptLine, IsReadAsParsedAlone) {
             ASSERT_EQ(event.has_value(), c.wellFormed);
             if (!event || after.empty()) continue;
             TempFolder alone;
-            Sim parsed(alone.Work());
+            Sim parsed(alone.Path());
             parsed.Start();
             std::ostringstream ignored;
             for (std::string_view line : {"type enable", "enter"})
