@@ -21,23 +21,20 @@
 #include "scoring/ScoreFile.h"
 #include "state/ConfigFile.h"
 #include "state/DataFolder.h"
+#include "support/TempFolder.h"
+#include "support/Typing.h"
 
 namespace {
 
-std::filesystem::path BenchFolder() {
-    static const std::filesystem::path folder = [] {
-        auto dir =
-            std::filesystem::temp_directory_path() / ("pellix-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-        pellix::PrepareLearnerFolder(dir);
-        return dir;
-    }();
-    return folder;
+// A learner's folder, removed however the benchmark ends.
+const std::filesystem::path& BenchFolder() {
+    static const pellix::support::TempFolder folder("pellix-bench");
+    static const bool prepared = pellix::PrepareLearnerFolder(folder.Path()).empty();
+    static_cast<void>(prepared);
+    return folder.Path();
 }
 
-void Type(pellix::Sim& sim, std::string_view text) {
-    for (char c : text) sim.KeyPressed(static_cast<unsigned char>(c));
-}
+using pellix::support::TypeKeys;
 
 void Baseline_CopyConsoleLines(benchmark::State& state) {
     pellix::Sim sim(BenchFolder());
@@ -64,8 +61,8 @@ BENCHMARK(TypeOneCharacter);
 void ShowRunningConfigCommand(benchmark::State& state) {
     pellix::Sim sim(BenchFolder());
     sim.Start();
-    Type(sim, "enable\r");
-    for (auto _ : state) Type(sim, "show running-config\r");
+    TypeKeys(sim, "enable\r");
+    for (auto _ : state) TypeKeys(sim, "show running-config\r");
 }
 BENCHMARK(ShowRunningConfigCommand);
 
@@ -142,7 +139,7 @@ void Pair_CommandAgainstAtomicRewrite(benchmark::State& state) {
             std::rename(temporary.c_str(), target.c_str());
         },
         [&] {
-            Type(sim, enabled ? "disable\r" : "enable\r");
+            TypeKeys(sim, enabled ? "disable\r" : "enable\r");
             enabled = !enabled;
         });
 }
@@ -206,7 +203,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::filesystem::remove_all(BenchFolder());
     benchmark::Shutdown();
     return 0;
 }

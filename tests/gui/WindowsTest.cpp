@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -116,6 +117,32 @@ struct Program {
         QApplication::setActiveWindow(main);
         QVERIFY(QTest::qWaitForWindowActive(main));
     }
+};
+
+// The windows and the core alone, each on a data folder of its own, started
+// after place() has put files into both: the same events must show the same
+// in both.
+class SideBySide {
+  public:
+    explicit SideBySide(const std::function<void(const Folder&)>& place = {})
+        : placed_(Place(place)), program(guiFolder.Path()), core(coreFolder.Path()) {
+        core.Start();
+    }
+
+    Folder guiFolder, coreFolder;
+
+  private:
+    bool Place(const std::function<void(const Folder&)>& place) {
+        if (place)
+            for (const Folder* folder : {&guiFolder, &coreFolder}) place(*folder);
+        return true;
+    }
+    bool placed_;
+
+  public:
+    Program program;
+    MainWindow* const main = program.main;
+    Sim core;
 };
 
 bool CaretAtEndOfInputLine(MainWindow* main) {
@@ -533,34 +560,28 @@ bool DriveBoth(MainWindow* main, Sim& core, const std::string& script) {
 // in the core alone, and the same score file.
 void WindowsTest::SameScreensAsTheCore() {
     QFETCH(QString, script);
-    Folder guiFolder, coreFolder;
-    Program program(guiFolder.Path());
-    MainWindow* main = program.main;
-    Sim core(coreFolder.Path());
-    core.Start();
+    SideBySide runs;
+    MainWindow* main = runs.main;
+    Sim& core = runs.core;
     CompareScreens(main, core, 0);
 
     bool finished = DriveBoth(main, core, script.toStdString());
     if (QTest::currentTestFailed()) return;
     QCOMPARE(main->Core().Finished(), finished);
-    if (finished)
-        QCOMPARE(ReadFile(guiFolder.Path() / "user.dat"), ReadFile(coreFolder.Path() / "user.dat"));
+    if (finished) QCOMPARE(runs.guiFolder.Read("user.dat"), runs.coreFolder.Read("user.dat"));
 }
 
 // The whole exercise, typed and clicked in the windows, earns all 50 tasks.
 void WindowsTest::ExerciseReachesFifty() {
     std::string script = ReadFile(PELLIX_EXERCISE_SCRIPT);
     QVERIFY(!script.empty());
-    Folder guiFolder, coreFolder;
-    for (const Folder* folder : {&guiFolder, &coreFolder}) {
+    SideBySide runs([](const Folder& folder) {
         std::map<int, std::string> zeroed;
         for (int task = 1; task <= kTaskCount; ++task) zeroed[task] = "0";
-        folder->Write("user.dat", support::ScoreFileText(zeroed));
-    }
-    Program program(guiFolder.Path());
-    MainWindow* main = program.main;
-    Sim core(coreFolder.Path());
-    core.Start();
+        folder.Write("user.dat", support::ScoreFileText(zeroed));
+    });
+    MainWindow* main = runs.main;
+    Sim& core = runs.core;
 
     // The script ends with "finish"; stop just before it to read the label.
     std::string untilFinish = script.substr(0, script.rfind("\nfinish") + 1);
@@ -568,7 +589,7 @@ void WindowsTest::ExerciseReachesFifty() {
     if (QTest::currentTestFailed()) return;
     QCOMPARE(main->ScoreLabel()->text(), QString("Score:  50"));
     QTest::mouseClick(main->FinishButton(), Qt::LeftButton);
-    std::istringstream saved(ReadFile(guiFolder.Path() / "user.dat"));
+    std::istringstream saved(runs.guiFolder.Read("user.dat"));
     std::string record;
     for (int k = 1; k <= 50; ++k) {
         QVERIFY(std::getline(saved, record));
@@ -1002,11 +1023,9 @@ void WindowsTest::PasteIsTypedKeyByKey() {
     QFETCH(QString, pasted);
     QFETCH(QString, typed);
     QFETCH(QString, how);
-    Folder guiFolder, coreFolder;
-    Program program(guiFolder.Path());
-    MainWindow* main = program.main;
-    Sim core(coreFolder.Path());
-    core.Start();
+    SideBySide runs;
+    MainWindow* main = runs.main;
+    Sim& core = runs.core;
     RunOnCore(core, typed.toStdString());
 
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -1033,11 +1052,9 @@ void WindowsTest::PasteOfAWholeConfiguration() {
     for (int copy = 0; copy < 4; ++copy) script += exercise;
     Pasted pasted = AsPasted(script, "\n");
     QVERIFY(pasted.text.count('\n') >= 250);
-    Folder guiFolder, coreFolder;
-    Program program(guiFolder.Path());
-    MainWindow* main = program.main;
-    Sim core(coreFolder.Path());
-    core.Start();
+    SideBySide runs;
+    MainWindow* main = runs.main;
+    Sim& core = runs.core;
     RunOnCore(core, pasted.script);
 
     struct PaintCounter : QObject {
@@ -1061,7 +1078,7 @@ void WindowsTest::PasteOfAWholeConfiguration() {
     QVERIFY2(counter.paints > 50, qPrintable(QString::number(counter.paints)));
     CompareScreens(main, core, 1);
     QCOMPARE(ToRouter(main->ScoreLabel()->text()), core.Snap().label);
-    QCOMPARE(Files(guiFolder.Path()), Files(coreFolder.Path()));
+    QCOMPARE(Files(runs.guiFolder.Path()), Files(runs.coreFolder.Path()));
 }
 
 void WindowsTest::PlanPlacement_data() {

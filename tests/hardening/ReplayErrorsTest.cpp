@@ -13,9 +13,13 @@
 
 #include "HardeningSupport.h"
 #include "replay/Replay.h"
+#include "support/Cases.h"
 
 namespace pellix::hardening {
 namespace {
+
+using support::CaseName;
+using support::PrintTo;
 
 struct ReplayRun {
     int status = -1;
@@ -52,10 +56,6 @@ struct ScriptCase {
     bool needsNonRoot = false;
 };
 
-void PrintTo(const ScriptCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 std::string Fill(std::string text, const fs::path& folder) {
     for (std::size_t at; (at = text.find("{}")) != std::string::npos;)
         text.replace(at, 2, folder.string());
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "pellix-replay: cannot open script {}/none (No such file or directory)\n"},
         ScriptCase{"UnreadableScript", "'{}/locked'", "</dev/null",
                    "pellix-replay: cannot open script {}/locked (Permission denied)\n", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 // A script whose reading fails after some lines: the events read so far
 // have run, and the run ends with status 2.
@@ -190,10 +190,6 @@ struct EchoCase {
     std::string echoed;  // between the quotes of the message, and after them
 };
 
-void PrintTo(const EchoCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class MalformedLineEcho : public ::testing::TestWithParam<EchoCase> {};
 
 TEST_P(MalformedLineEcho, IsEscapedAndCut) {
@@ -222,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string(kMaxEchoBytes, 'a') + "...\" (cut, 10485760 bytes in all)"},
         EchoCase{"CutInsideAnEscape", std::string(kMaxEchoBytes - 1, 'a') + "\x1b\x1b",
                  std::string(kMaxEchoBytes - 1, 'a') + "\\x1b...\" (cut, 201 bytes in all)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 }  // namespace
 }  // namespace pellix::hardening

@@ -25,9 +25,13 @@
 #include "scoring/ScoreFile.h"
 #include "state/ConfigFile.h"
 #include "state/Files.h"
+#include "support/Cases.h"
 
 namespace pellix::hardening {
 namespace {
+
+using support::CaseName;
+using support::PrintTo;
 
 constexpr std::string_view kCopied = "1299 bytes copied in 1.132 secs (1299 bytes/sec)";
 constexpr std::string_view kSave = "copy running-config startup-config";
@@ -97,14 +101,6 @@ struct SizeCase {
     long excess;  // bytes over the limit of the file the save would write
 };
 
-template <typename Case>
-void PrintCase(const Case& c, std::ostream* os) {
-    *os << c.name;
-}
-void PrintTo(const SizeCase& c, std::ostream* os) {
-    PrintCase(c, os);
-}
-
 class SizeLimit : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(SizeLimit, ASaveNeverWritesAFileTheReaderRefuses) {
@@ -168,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(Saves, SizeLimit,
                                            SizeCase{"StartupOverLimit", Via::StartupConfig, 1},
                                            SizeCase{"TftpAtLimit", Via::TftpUpload, 0},
                                            SizeCase{"TftpOverLimit", Via::TftpUpload, 1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 // ---- The input line is bounded ----
 
@@ -177,10 +173,6 @@ struct TypedCase {
     std::size_t typed;
     std::size_t kept;
 };
-
-void PrintTo(const TypedCase& c, std::ostream* os) {
-    PrintCase(c, os);
-}
 
 class InputBound : public ::testing::TestWithParam<TypedCase> {};
 
@@ -207,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(Typing, InputBound,
                                            TypedCase{"AtBound", 4096, 4096},
                                            TypedCase{"OneOver", 4097, 4096},
                                            TypedCase{"LargePaste", 1 << 20, 4096}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 // ---- Files the learner may not write, and a score file that cannot be read ----
 
@@ -223,10 +215,6 @@ struct LockedCase {
 std::string PlacedContent(std::string_view file) {
     return file == "user.dat" ? ScoreFileText(Ones(10))
                               : ConfigFile().Set(slot::Hostname, "Mine").Text();
-}
-
-void PrintTo(const LockedCase& c, std::ostream* os) {
-    PrintCase(c, os);
 }
 
 // Cases about the learner's permissions, which do not stop root.
@@ -298,7 +286,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  fs::perms::none,
                                  SaveLines,
                                  {"Building Configuration...", "[OK]"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 // The front ends are told once about a score file that cannot be read or
 // written, and what they are told names the file and the reason.
@@ -307,10 +295,6 @@ struct ProblemCase {
     fs::perms mode;
     ScoreFileProblem::Action action;
 };
-
-void PrintTo(const ProblemCase& c, std::ostream* os) {
-    PrintCase(c, os);
-}
 
 using ScoreProblems = AsLearner<ProblemCase>;
 
@@ -341,7 +325,7 @@ INSTANTIATE_TEST_SUITE_P(Learner, ScoreProblems,
                                                        ScoreFileProblem::Action::Read},
                                            ProblemCase{"ReadOnly", fs::perms::owner_read,
                                                        ScoreFileProblem::Action::Write}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 // ---- Saved files keep their mode; new ones get 0666 less the umask ----
 
@@ -352,10 +336,6 @@ struct ModeCase {
     std::optional<fs::perms> before;  // nothing: the save creates the file
     fs::perms after;
 };
-
-void PrintTo(const ModeCase& c, std::ostream* os) {
-    PrintCase(c, os);
-}
 
 class SavedModes : public ::testing::TestWithParam<ModeCase> {
   protected:
@@ -403,7 +383,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{"SharedConfigKept", "router1.cfg", 077, kRwRwR, kRwRwR},
                       ModeCase{"PrivateScoreKept", "user.dat", 022, kRw, kRw},
                       ModeCase{"GroupTftpCopyKept", "R1-copy", 002, kRwR, kRwR}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 // ---- "Building Configuration..." once the file exists; reasons in their own words ----
 
@@ -460,10 +440,6 @@ struct FailureCase {
     Place place;
     Lines printed;  // under "copy running-config startup-config"
 };
-
-void PrintTo(const FailureCase& c, std::ostream* os) {
-    PrintCase(c, os);
-}
 
 class SaveFailures : public ::testing::TestWithParam<FailureCase> {};
 
@@ -537,7 +513,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"ReadOnlyFolder",
                                   Place::ReadOnlyFolder,
                                   {"%Error writing router1.cfg (Permission denied)"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 // ---- Every name the TFTP rule admits can be written ----
 
@@ -546,10 +522,6 @@ struct NameCase {
     std::size_t length;
     bool written;  // longer names than the folder can hold cannot be
 };
-
-void PrintTo(const NameCase& c, std::ostream* os) {
-    PrintCase(c, os);
-}
 
 class TftpNameLengths : public ::testing::TestWithParam<NameCase> {};
 
@@ -572,7 +544,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(NameCase{"Length200", 200, true}, NameCase{"Length243", 243, true},
                       NameCase{"Length244", 244, true}, NameCase{"Length250", 250, true},
                       NameCase{"Length255", 255, true}, NameCase{"Length256", 256, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName());
 
 }  // namespace
 }  // namespace pellix::hardening

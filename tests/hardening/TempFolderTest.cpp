@@ -11,9 +11,13 @@
 #include <thread>
 
 #include "HardeningSupport.h"
+#include "support/Cases.h"
 
 namespace pellix::hardening {
 namespace {
+
+using support::CaseName;
+using support::PrintTo;
 
 // Whether the folder is gone within a few seconds (the watcher needs a
 // moment after its owner has gone).
@@ -32,10 +36,6 @@ struct EndCase {
     const char* name;
     End end;
 };
-
-void PrintTo(const EndCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class TempFolders : public ::testing::TestWithParam<EndCase> {};
 
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Owner, TempFolders,
                                            EndCase{"Trap", End::Trap},
                                            EndCase{"Killed", End::Killed},
                                            EndCase{"KilledWithItsGroup", End::KilledWithItsGroup}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 // The event fuzzer's body, run over the transcripts, ends normally or is
 // killed at its time limit: either way its folders go.
@@ -131,7 +131,7 @@ TEST_P(EventFuzzerFolders, AreRemoved) {
 INSTANTIATE_TEST_SUITE_P(Fuzzer, EventFuzzerFolders,
                          ::testing::Values(EndCase{"Normal", End::Normal},
                                            EndCase{"Killed", End::Killed}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 }  // namespace
 }  // namespace pellix::hardening

@@ -35,8 +35,10 @@ std::string LabelOf(const TelnetClient& client) {
     return at == std::string::npos ? "" : row.substr(at);
 }
 
-// From the welcome screen to the first prompt, where the score label shows.
-void GetStarted(TelnetClient& client) {
+// Logs in with the name and goes from the welcome screen to the first
+// prompt, where the score label shows.
+void GetStarted(TelnetClient& client, std::string_view name) {
+    ASSERT_NO_FATAL_FAILURE(LogIn(client, name));
     client.Enter();
     ASSERT_TRUE(client.WaitFor([&] { return !LabelOf(client).empty(); })) << client.Screen().Text();
 }
@@ -95,8 +97,7 @@ TEST(ServeTelnet, AsksForCharacterModeWindowSizeAndTerminalType) {
 TEST(ServeTelnet, ClientThatNegotiatesNothingStillGetsTheConsole) {
     ClassroomServer server;
     TelnetClient client(server.Port(), {.negotiates = false});
-    LogIn(client, "raw");
-    GetStarted(client);
+    GetStarted(client, "raw");
     Command(client, "enable", "Router#");
 }
 
@@ -164,8 +165,7 @@ TEST(ServeExercise, WholeExerciseThenReconnectFindsScoreAndConfiguration) {
     }
 
     TelnetClient again(server.Port());
-    LogIn(again, "learner-1");
-    GetStarted(again);
+    GetStarted(again, "learner-1");
     EXPECT_EQ(again.Screen().Row(21), "R1>");
     EXPECT_EQ(LabelOf(again), "Score:  50");
 }
@@ -173,10 +173,8 @@ TEST(ServeExercise, WholeExerciseThenReconnectFindsScoreAndConfiguration) {
 TEST(ServeLearners, TwoLearnersAtOnceKeepTheirOwnFiles) {
     ClassroomServer server;
     TelnetClient ana(server.Port()), ben(server.Port());
-    LogIn(ana, "ana");
-    LogIn(ben, "ben");
-    GetStarted(ana);
-    GetStarted(ben);
+    GetStarted(ana, "ana");
+    GetStarted(ben, "ben");
     Command(ana, "enable", "Router#");
     Command(ben, "show version", "Router>");
     Command(ana, "configure terminal", "Router(config)#");
@@ -263,8 +261,7 @@ TEST(ServeLearners, ClassPasswordIsAskedBeforeTheName) {
 TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
     ClassroomServer server;
     TelnetClient first(server.Port());
-    LogIn(first, "ana");
-    GetStarted(first);
+    GetStarted(first, "ana");
     Command(first, "enable", "Router#");
     first.Type("show ver");  // half typed when the second login comes
     ASSERT_TRUE(first.WaitRow(21, "Router#show ver")) << first.Screen().Text();
@@ -282,12 +279,10 @@ TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
 TEST(ServeRobustness, ClientDroppingMidCommandLosesOnlyItsSession) {
     ClassroomServer server;
     TelnetClient other(server.Port());
-    LogIn(other, "ben");
-    GetStarted(other);
+    GetStarted(other, "ben");
     {
         TelnetClient dropping(server.Port());
-        LogIn(dropping, "ana");
-        GetStarted(dropping);
+        GetStarted(dropping, "ana");
         Command(dropping, "show version", "Router>");
         dropping.Type("show hist");            // and the connection is gone
         dropping.SendRaw("\xff\xfa\x1f\x00");  // in the middle of a subnegotiation too
@@ -302,8 +297,7 @@ TEST(ServeRobustness, ClientDroppingMidCommandLosesOnlyItsSession) {
     }));
     EXPECT_EQ(SavedHostname(server, "ana"), "Router");
     TelnetClient again(server.Port());
-    LogIn(again, "ana");
-    GetStarted(again);
+    GetStarted(again, "ana");
     EXPECT_EQ(LabelOf(again), "Score:  1");
 }
 
@@ -317,11 +311,9 @@ TEST(ServeRobustness, ClientThatNeverReadsIsDroppedWhileOthersAreServed) {
     ClassroomServer server({.limits = {.maxBuffered = 16 * 1024}});
     // A small receive buffer: what the server sends piles up on its side soon.
     TelnetClient stalled(server.Port(), {.receiveBuffer = 4096});
-    LogIn(stalled, "stalled");
-    GetStarted(stalled);
+    GetStarted(stalled, "stalled");
     TelnetClient reader(server.Port());
-    LogIn(reader, "reader");
-    GetStarted(reader);
+    GetStarted(reader, "reader");
     // The stalled client changes its window's size again and again (each
     // change redraws the whole screen) and reads nothing; the other types
     // and reads its echo.
@@ -346,8 +338,7 @@ TEST(ServeRobustness, ClientThatNeverReadsIsDroppedWhileOthersAreServed) {
 TEST(ServeRobustness, GarbageEndsOnlyThatConnection) {
     ClassroomServer server;
     TelnetClient good(server.Port());
-    LogIn(good, "good");
-    GetStarted(good);
+    GetStarted(good, "good");
     TelnetClient bad(server.Port());
     ASSERT_TRUE(bad.WaitText("Learner name: "));
     // An endless subnegotiation: libtelnet's buffer overflows.
