@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "EventInput.h"
 #include "replay/Replay.h"
@@ -29,6 +30,12 @@ inline std::pair<FileKind, std::string> ConfigSeed(const std::string& content) {
     return {FileKind::Built, built};
 }
 
+// The events that are one opcode with no operand.
+inline constexpr std::pair<Event::Kind, EventOp> kOpOfEvent[] = {
+    {Event::Plan, OpPlan}, {Event::ClosePlan, OpClosePlan}, {Event::Tick, OpTick},
+    {Event::Up, OpUp},     {Event::Down, OpDown},           {Event::Finish, OpFinish},
+};
+
 inline std::string SeedFromScript(std::string_view script) {
     std::string error;
     std::optional<transcript::Transcript> fixtures = transcript::Parse(std::string(script), error);
@@ -47,38 +54,11 @@ inline std::string SeedFromScript(std::string_view script) {
         std::string_view line = raw;
         std::optional<Event> event = ParseEvent(line);
         if (!event) continue;
-        switch (event->kind) {
-            case Event::Key:
-                events.Key(static_cast<std::uint16_t>(event->number));
-                break;
-            case Event::Type:
-                events.Type(event->text);
-                break;
-            case Event::Plan:
-                events.Op(OpPlan);
-                break;
-            case Event::ClosePlan:
-                events.Op(OpClosePlan);
-                break;
-            case Event::Click:
-                events.Click(event->number);
-                break;
-            case Event::Tick:
-                events.Op(OpTick);
-                break;
-            case Event::Up:
-                events.Op(OpUp);
-                break;
-            case Event::Down:
-                events.Op(OpDown);
-                break;
-            case Event::Finish:
-                events.Op(OpFinish);
-                break;
-            case Event::Skip:
-            case Event::Screen:
-                break;
-        }
+        if (event->kind == Event::Key) events.Key(static_cast<std::uint16_t>(event->number));
+        if (event->kind == Event::Type) events.Type(event->text);
+        if (event->kind == Event::Click) events.Click(event->number);
+        for (const auto& [kind, op] : kOpOfEvent)
+            if (event->kind == kind) events.Op(op);
     }
 
     auto [configKind, configBytes] = startFile("router1.cfg");

@@ -109,13 +109,13 @@ std::string BuiltConfig(std::string_view bytes) {
     return file.Text();
 }
 
-// Entry k is the k-th byte's value, empty for a zero byte.
+// Entry k is the k-th byte as a signed 8-bit value, empty for a zero byte.
 std::string BuiltScore(std::string_view bytes) {
     TaskTable tasks{};
     for (int k = 1; k <= kTaskCount; ++k) {
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (i < bytes.size() && bytes[i] != 0)
-            tasks[static_cast<std::size_t>(k)] = static_cast<unsigned char>(bytes[i]);
+            tasks[static_cast<std::size_t>(k)] = static_cast<signed char>(bytes[i]);
     }
     return support::ScoreFileText(tasks);
 }
@@ -144,6 +144,21 @@ bool AllowedTftpName(std::string_view name) {
         if (!ok) return false;
     }
     return true;
+}
+
+// The opcodes that press one key, and their keys.
+constexpr struct {
+    EventOp op;
+    std::uint16_t code;
+} kKeyOps[] = {
+    {OpEnter, key::Enter}, {OpLineFeed, key::LineFeed},   {OpCtrlZ, key::CtrlZ},
+    {OpHelp, key::Help},   {OpBackspace, key::Backspace},
+};
+
+const std::uint16_t* KeyOf(EventOp op) {
+    for (const auto& k : kKeyOps)
+        if (k.op == op) return &k.code;
+    return nullptr;
 }
 
 std::string Caption(const TaskTable& tasks) {
@@ -289,7 +304,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Run run(folders, scoreKind != FileKind::Directory);
     run.Start();
     for (int events = 0; events < kMaxEvents && !in.Done() && !run.Finished(); ++events) {
-        switch (in.Byte() % kOpCount) {
+        const auto op = static_cast<EventOp>(in.Byte() % kOpCount);
+        if (const std::uint16_t* code = KeyOf(op)) {
+            run.Key(*code);
+            continue;
+        }
+        switch (op) {
             case OpKey: {
                 std::uint16_t code = in.Byte();
                 code |= static_cast<std::uint16_t>(in.Byte() << 8);
@@ -298,21 +318,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             case OpPrintable:
                 run.Key(static_cast<std::uint16_t>(32 + in.Byte() % 95));
-                break;
-            case OpEnter:
-                run.Key(key::Enter);
-                break;
-            case OpLineFeed:
-                run.Key(key::LineFeed);
-                break;
-            case OpCtrlZ:
-                run.Key(key::CtrlZ);
-                break;
-            case OpHelp:
-                run.Key(key::Help);
-                break;
-            case OpBackspace:
-                run.Key(key::Backspace);
                 break;
             case OpPlan:
                 run.Plan();
@@ -348,6 +353,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             case OpDown:
                 run.Recall(false);
+                break;
+            default:  // one key, above
                 break;
         }
     }
