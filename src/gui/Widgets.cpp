@@ -6,6 +6,9 @@
 #include <QImageReader>
 #include <QPainter>
 #include <algorithm>
+#include <memory>
+
+#include "gui/CompiledPictures.h"
 
 // Outside any namespace, as Qt's resource initialiser requires.
 static void InitPellixResources() {
@@ -231,10 +234,47 @@ QString PictureFile(const QString& name, qreal ratio) {
     return ":/" + name + ".png";
 }
 
+namespace {
+
+// The pixels of one of the pictures shown as the program starts, compiled
+// in, or a null image.
+QImage CompiledImage(const QString& file) {
+    for (int k = 0; k < kCompiledPictureCount; ++k) {
+        const CompiledPicture& picture = kCompiledPictures[k];
+        if (file == QLatin1String(picture.file))
+            return QImage(picture.pixels, picture.width, picture.height, picture.width * 4,
+                          QImage::Format_ARGB32_Premultiplied);
+    }
+    return {};
+}
+
+// A reader of one of the program's own PNG pictures, told its format: left to
+// guess, Qt would load every image plugin it has (SVG, GIF, ICO, JPEG) to ask
+// each whether it reads PNG.
+std::unique_ptr<QImageReader> PngReader(const QString& file) {
+    auto reader = std::make_unique<QImageReader>(file, "png");
+    reader->setAutoDetectImageFormat(false);
+    return reader;
+}
+
+// The picture, from the pixels compiled in (shared, not copied) or its PNG.
+QPixmap ReadPicture(const QString& file) {
+    QImage compiled = CompiledImage(file);
+    if (!compiled.isNull()) return QPixmap::fromImage(compiled);
+    return QPixmap::fromImageReader(PngReader(file).get());
+}
+
+QSize PictureFileSize(const QString& file) {
+    QImage compiled = CompiledImage(file);
+    return compiled.isNull() ? PngReader(file)->size() : compiled.size();
+}
+
+}  // namespace
+
 QIcon ProgramIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QString(":/pellix-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(ReadPicture(QString(":/pellix-%1.png").arg(size)));
     return icon;
 }
 
@@ -246,7 +286,7 @@ PictureBox::PictureBox(const QString& name, QWidget* parent) : QWidget(parent), 
 }
 
 QSize PictureBox::PictureSize() const {
-    return QImageReader(PictureFile(name_, 1)).size();
+    return PictureFileSize(PictureFile(name_, 1));
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
@@ -254,7 +294,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
     if (pixmap_.isNull() || pixmap_.devicePixelRatio() != ratio) {
         // The rendering nearest above the screen's ratio, drawn at the
         // picture's own size.
-        QPixmap rendered(PictureFile(name_, ratio));
+        QPixmap rendered = ReadPicture(PictureFile(name_, ratio));
         QSize size = PictureSize();
         if (rendered.size() == size * ratio) {  // a rendering for this very ratio
             rendered.setDevicePixelRatio(ratio);
