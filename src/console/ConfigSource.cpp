@@ -1,33 +1,23 @@
-// Mode 99, the question after "configure": where the configuration comes from.
+// The question after "configure": where the configuration comes from. An
+// answer is any beginning of a word, down to its first letter; no answer
+// takes the terminal.
 #include "console/Modes.h"
-#include "console/Sim.h"
 
 namespace pellix {
 
 namespace {
 
-// The answer is a beginning of the word, at least as long as its first letter.
-bool Abbreviates(std::string_view answer, std::string_view word) {
-    return !answer.empty() && word.starts_with(answer);
-}
-
-void ChooseConfigSource(Sim& sim) {
-    std::string_view answer = sim.CommandText;
-    if (answer.empty() || Abbreviates(answer, "terminal")) {
-        sim.mode = Mode::GlobalConfig;
-        EnterConfigMode(sim);
-    } else if (Abbreviates(answer, "memory")) {
-        sim.mode = Mode::PrivilegedExec;
-        sim.PrintLine("Configuration from memory not supported in simulation.");
-    } else if (Abbreviates(answer, "network")) {
-        sim.mode = Mode::PrivilegedExec;
-        sim.PrintLine("Configuration from network not supported in simulation.");
-    } else {
-        sim.PrintLine("?Must be 'terminal', 'memory' or 'network' ");
-    }
-}
-
-constexpr Row kRows[] = {AnyCommand(Call(ChooseConfigSource))};
+constexpr Row kRows[] = {
+    Eq("", kEnterConfigMode),
+    Abbrev("t", "terminal", kEnterConfigMode),
+    Abbrev("m", "memory",
+           Print("Configuration from memory not supported in simulation.")
+               .ToMode(Mode::PrivilegedExec)),
+    Abbrev("n", "network",
+           Print("Configuration from network not supported in simulation.")
+               .ToMode(Mode::PrivilegedExec)),
+    AnyCommand(Print("?Must be 'terminal', 'memory' or 'network' ")),
+};
 
 }  // namespace
 

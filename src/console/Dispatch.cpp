@@ -3,7 +3,6 @@
 #include <string>
 
 #include "console/Modes.h"
-#include "console/Sim.h"
 
 namespace pellix {
 
@@ -16,14 +15,14 @@ const ModeDef* const kModes[] = {
     &kEnablePasswordMode, &kConfigSourceMode,
 };
 
-void Perform(Sim& sim, const Action& act) {
-    if (act.call) act.call(sim);
+void Perform(Command& command, const Action& act) {
+    if (act.call) act.call(command);
     for (const SlotWrite& w : act.writes)
-        if (w.slot >= 0) sim.Slot(w.slot) = w.value;
-    if (act.task) sim.AwardTask(act.task);
+        if (w.slot >= 0) command.SetSlot(w.slot, w.value);
+    command.Award(act.task);
     for (const char* line : act.lines)
-        if (line) sim.PrintLine(line);
-    if (act.next != Mode::NotStarted) sim.mode = act.next;
+        if (line) command.PrintLine(line);
+    if (act.next != Mode::NotStarted) command.GoTo(act.next);
 }
 
 }  // namespace
@@ -34,29 +33,25 @@ const ModeDef* FindMode(Mode mode) {
     return nullptr;
 }
 
-void Interpret(Sim& sim, const ModeDef& mode) {
+void Interpret(Command& command, const ModeDef& mode) {
+    if (mode.answer) return mode.answer(command);
     for (const Row& row : mode.rows) {
-        if (RowHolds(row, sim.CommandText, sim.ConfigSlots)) {
-            Perform(sim, row.act);
+        if (RowHolds(row, command.Text(), command.Slots())) {
+            Perform(command, row.act);
             return;
         }
     }
-    if (mode.closing && !sim.CommandText.empty()) PrintUnknownCommand(sim);
+    if (mode.closing && !command.Text().empty()) PrintUnknownCommand(command);
 }
 
-void ShowHistory(Sim& sim) {
-    sim.AwardTask(6);
-    for (const std::string& entry : sim.CommandHistory)
-        if (!entry.empty()) sim.PrintLine(" " + entry);
+void ShowHistory(Command& command) {
+    command.Award(task::HistoryShown);
+    for (const std::string& entry : command.History())
+        if (!entry.empty()) command.PrintLine(" " + entry);
 }
 
-void EnterConfigMode(Sim& sim) {
-    sim.PrintLine("Enter configuration commands, one per line.  End with CNTL/Z.");
-    sim.AwardTask(1);
-}
-
-void PrintUnknownCommand(Sim& sim) {
-    sim.PrintLine("Translating '" + sim.CommandText + "'... %Unknown command or computer name.");
+void PrintUnknownCommand(Command& command) {
+    command.PrintLine("Translating '" + command.Text() + "'... %Unknown command or computer name.");
 }
 
 }  // namespace pellix

@@ -3,19 +3,23 @@
 // is carried out), and its help listing. One executor acts on matched rows.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
+#include "console/Command.h"
 #include "console/Mode.h"
+#include "scoring/TaskTable.h"
 #include "state/ConfigSlots.h"
 
 namespace pellix {
 
-class Sim;
-using Procedure = void (*)(Sim&);
+using Procedure = void (*)(Command&);
+// A condition on the configuration: a row's guard, a display line's.
+using SlotTest = bool (*)(const ConfigSlotTable&);
 
 enum class Test : std::uint8_t {
     Equals,      // the whole command is the text
@@ -42,7 +46,7 @@ void RowGoesToAnUndeclaredMode();
 struct Action {
     Procedure call = nullptr;
     std::array<SlotWrite, 5> writes{};
-    int task = 0;
+    Task task = Task::None;
     std::array<const char*, 2> lines{};
     Mode next = Mode::NotStarted;  // NotStarted: the mode stays
 
@@ -56,7 +60,7 @@ struct Action {
         RowHoldsAtMostFiveSlotWrites();
         return a;
     }
-    constexpr Action Award(int t) const {
+    constexpr Action Award(Task t) const {
         Action a = *this;
         a.task = t;
         return a;
@@ -96,31 +100,37 @@ constexpr Action Nothing() {
 }
 
 // A row holds when its test holds and, where a guard is given, the guard
-// slot's text equals the guard text.
-struct Guard {
-    int slot = -1;
-    std::string_view equals;
-};
-
+// holds for the configuration.
 struct Row {
-    Test test;
+    Test test = Test::Never;
     std::string_view text;
     std::string_view full;
-    Guard guard;
+    SlotTest guard = nullptr;
     Action act;
 };
 
-constexpr Row Eq(std::string_view text, Action act, Guard guard = {}) {
+constexpr Row Eq(std::string_view text, Action act, SlotTest guard = nullptr) {
     return {Test::Equals, text, {}, guard, act};
 }
 constexpr Row Starts(std::string_view text, Action act) {
-    return {Test::StartsWith, text, {}, {}, act};
+    return {Test::StartsWith, text, {}, nullptr, act};
 }
-constexpr Row Abbrev(std::string_view shortForm, std::string_view fullForm, Action act) {
-    return {Test::Abbrev, shortForm, fullForm, {}, act};
+constexpr Row Abbrev(std::string_view shortForm, std::string_view fullForm, Action act,
+                     SlotTest guard = nullptr) {
+    return {Test::Abbrev, shortForm, fullForm, guard, act};
 }
 constexpr Row AnyCommand(Action act) {
-    return {Test::Any, {}, {}, {}, act};
+    return {Test::Any, {}, {}, nullptr, act};
+}
+
+// One table from several, in order: a mode's own rows and the rows it shares
+// with other modes.
+template <std::size_t... N>
+constexpr std::array<Row, (N + ...)> Rows(const std::array<Row, N>&... parts) {
+    std::array<Row, (N + ...)> all{};
+    auto out = all.begin();
+    ((out = std::copy(parts.begin(), parts.end(), out)), ...);
+    return all;
 }
 
 // A row of a table shared by several modes, with a column per mode (the two
@@ -140,7 +150,7 @@ constexpr std::array<Row, N> Column(const std::array<ColumnRow<K>, N>& table, st
     for (std::size_t i = 0; i < N; ++i) {
         const ColumnRow<K>& r = table[i];
         bool exists = r.test == Test::Any || !r.text[k].empty();
-        rows[i] = {exists ? r.test : Test::Never, r.text[k], r.full, {}, r.act[k]};
+        rows[i] = {exists ? r.test : Test::Never, r.text[k], r.full, nullptr, r.act[k]};
     }
     return rows;
 }
@@ -156,6 +166,8 @@ struct ModeDef {
     // any other unmatched command gets the unknown-command line.
     bool closing;
     std::span<const std::string_view> help;  // empty: the mode has no listing
+    // A dialog whose answer is handled by plain code rather than rows.
+    Procedure answer = nullptr;
 };
 
 // The shared matching rule: the command begins with the short form and is
@@ -165,8 +177,9 @@ bool MatchesAbbreviation(std::string_view command, std::string_view shortForm,
 
 bool RowHolds(const Row& row, std::string_view command, const ConfigSlotTable& slots);
 
-// Runs the first row of the table that holds; then the closing rows.
-void Interpret(Sim& sim, const ModeDef& mode);
+// Runs the dialog's answer, or the first row of the table that holds and
+// then the closing rows.
+void Interpret(Command& command, const ModeDef& mode);
 
 // The declared mode with this number, or null.
 const ModeDef* FindMode(Mode mode);

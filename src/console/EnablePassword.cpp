@@ -1,29 +1,37 @@
-// Mode 98, the "Password:" prompt after "enable": three tries.
+// The "Password:" prompt after "enable": three tries at the secret, or at
+// the enable password when no secret is set.
 #include "console/Modes.h"
-#include "console/Sim.h"
 
 namespace pellix {
 
 namespace {
 
-void CheckEnablePassword(Sim& sim) {
-    if (sim.CommandText == sim.Slot(sim.PasswordSlot)) {
-        sim.mode = sim.PasswordPassMode;
-        sim.PasswordFailures = 0;
-    } else {
-        ++sim.PasswordFailures;
-    }
-    if (sim.PasswordFailures <= 2) return;
-    sim.PrintLine("%Bad Password");
-    sim.NewLine();
-    sim.mode = sim.PasswordFailMode;
-}
+constexpr int kTries = 3;
 
-constexpr Row kRows[] = {AnyCommand(Call(CheckEnablePassword))};
+void CheckEnablePassword(Command& command) {
+    const int asked =
+        command.Slot(slot::EnableSecret).empty() ? slot::EnablePassword : slot::EnableSecret;
+    int& failures = command.Dialog().passwordFailures;
+    if (command.Text() == command.Slot(asked)) {
+        command.GoTo(Mode::PrivilegedExec);
+        failures = 0;
+        return;
+    }
+    if (++failures < kTries) return;
+    command.PrintLine("%Bad Password");
+    command.PrintLine();
+    command.GoTo(Mode::UserExec);
+}
 
 }  // namespace
 
-constinit const ModeDef kEnablePasswordMode{
-    Mode::EnablePassword, "Password:", false, "", kRows, false, {}};
+constinit const ModeDef kEnablePasswordMode{.mode = Mode::EnablePassword,
+                                            .before = "Password:",
+                                            .withHostname = false,
+                                            .after = "",
+                                            .rows = {},
+                                            .closing = false,
+                                            .help = {},
+                                            .answer = CheckEnablePassword};
 
 }  // namespace pellix

@@ -55,7 +55,7 @@ constexpr bool TakesCommands(Mode mode) {
 // the dialogs (but the password prompt and the configuration question): the
 // modes that Ctrl-Z leaves for privileged EXEC.
 constexpr bool LeftByCtrlZ(Mode mode) {
-    return mode >= Mode::GlobalConfig && Number(mode) < 50;
+    return mode >= Mode::GlobalConfig && mode <= Mode::DownloadConfirm;
 }
 
 namespace mode_checks {

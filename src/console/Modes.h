@@ -3,6 +3,7 @@
 #pragma once
 
 #include "console/Dispatch.h"
+#include "interpreters/Procedures.h"
 
 namespace pellix {
 
@@ -22,11 +23,28 @@ extern const ModeDef kDownloadConfirmMode;  // 14 state/Tftp.cpp
 extern const ModeDef kEnablePasswordMode;   // 98 console/EnablePassword.cpp
 extern const ModeDef kConfigSourceMode;     // 99 console/ConfigSource.cpp
 
-// "show history": awards task 6 and lists the history, oldest first.
-void ShowHistory(Sim& sim);
-// The configuration banner; awards task 1.
-void EnterConfigMode(Sim& sim);
+// "show history": lists the history, oldest first.
+void ShowHistory(Command& command);
 // "Translating '<command>'... %Unknown command or computer name."
-void PrintUnknownCommand(Sim& sim);
+void PrintUnknownCommand(Command& command);
+
+// The rows every command mode shares: "show history" in its two spellings.
+inline constexpr std::array kShowHistoryRows = {
+    Abbrev("sh h", "sh history", Call(ShowHistory)),
+    Abbrev("show h", "show history", Call(ShowHistory)),
+};
+// "exit" from an interface or a line back to global configuration.
+inline constexpr std::array kExitToGlobalConfig = {Eq("exit", ToMode(Mode::GlobalConfig))};
+// The rows the two EXEC modes share: "show version" in its two spellings.
+inline constexpr std::array kShowVersionRows = {
+    Abbrev("sh ver", "sh version", Call(ShowVersion)),
+    Abbrev("show ver", "show version", Call(ShowVersion)),
+};
+// Into global configuration, with its banner ("config terminal", and
+// "terminal" answered to the question after "configure").
+inline constexpr Action kEnterConfigMode =
+    Print("Enter configuration commands, one per line.  End with CNTL/Z.")
+        .Award(task::ConfigModeEntered)
+        .ToMode(Mode::GlobalConfig);
 
 }  // namespace pellix

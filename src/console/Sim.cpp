@@ -11,7 +11,6 @@ namespace pellix {
 
 namespace {
 
-
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -26,14 +25,14 @@ Sim::Sim(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
 void Sim::NewLine() {
     if (scrollBack_.size() == kScrollBackLines) scrollBack_.pop_front();
-    scrollBack_.push_back(std::move(Txt[0]));
-    for (int k = 0; k < InputLine; ++k) Txt[k] = std::move(Txt[k + 1]);
-    Txt[InputLine].clear();
+    scrollBack_.push_back(std::move(lines_[0]));
+    for (int k = 0; k < InputLine; ++k) lines_[k] = std::move(lines_[k + 1]);
+    lines_[InputLine].clear();
 }
 
 void Sim::PrintLine(std::string_view text) {
     NewLine();
-    Txt[InputLine] = text;
+    lines_[InputLine] = text;
 }
 
 // ---- Events ----
@@ -41,32 +40,35 @@ void Sim::PrintLine(std::string_view text) {
 void Sim::Start() {
     RemoveStaleTemporaries(folder_);
     LoadScoreFile();
-    mode = Mode::UserExec;
-    Lbllevel = "OK";
-    std::string loadError = LoadStartupConfig(*this);
-    if (Slot(slot::Hostname).empty()) Slot(slot::Hostname) = "Router";
+    mode_ = Mode::UserExec;
+    label_ = "OK";
+    Command startUp(*this, "");
+    std::string loadError = LoadStartupConfig(startUp);
+    std::string& host = slots_[slot::Hostname];
+    if (host.empty()) host = "Router";
 
     // The welcome screen.
-    const std::string& host = Slot(slot::Hostname);
-    Txt[1] = "This router simulator is designed specifically for use with the included";
-    Txt[2] = "lessons. Please view the readme.htm file for lessons and instructions. ";
-    Txt[6] = host + " con0 is now available";
-    Txt[9] = "Press RETURN to get started.";
-    Txt[11] = loadError;
-    Prompt = host + ">";
-    Txt[InputLine] = Prompt;
+    lines_[1] = "This router simulator is designed specifically for use with the included";
+    lines_[2] = "lessons. Please view the readme.htm file for lessons and instructions. ";
+    lines_[6] = host + " con0 is now available";
+    lines_[9] = "Press RETURN to get started.";
+    lines_[11] = loadError;
+    prompt_ = host + ">";
+    lines_[InputLine] = prompt_;
     scrollBack_.clear();  // the console starts blank: nothing above the welcome
 }
 
 void Sim::KeyPressed(std::uint16_t code) {
     if (finished_) return;
     // Characters beyond the bound are dropped like keys the router ignores.
-    if (key::Types(code) && Txt[InputLine].size() < Prompt.size() + kMaxTypedChars)
-        Txt[InputLine] += static_cast<char>(code);
+    std::string& input = lines_[InputLine];
+    if (key::Types(code) && input.size() < prompt_.size() + kMaxTypedChars)
+        input += static_cast<char>(code);
     if (code == key::Enter || code == key::LineFeed) RunCommand();
-    if (code == key::CtrlZ && LeftByCtrlZ(mode)) HandleCtrlZ();
+    if (code == key::CtrlZ && LeftByCtrlZ(mode_)) HandleCtrlZ();
     if (code == key::Help) ShowHelp();
-    if (code == key::Backspace && Txt[InputLine].size() > Prompt.size()) Txt[InputLine].pop_back();
+    if (code == key::Backspace && lines_[InputLine].size() > prompt_.size())
+        lines_[InputLine].pop_back();
 }
 
 void Sim::LineClicked(int) {}
@@ -76,27 +78,27 @@ void Sim::Tick() {}
 // ---- History recall ----
 
 void Sim::RecallOlder() {
-    if (finished_ || !TakesCommands(mode)) return;
+    if (finished_ || !TakesCommands(mode_)) return;
     for (int k = recallPosition_ - 1; k >= 0; --k)
-        if (!CommandHistory[k].empty()) return Recall(k);
+        if (!history_[k].empty()) return Recall(k);
 }
 
 void Sim::RecallNewer() {
-    if (finished_ || !TakesCommands(mode) || recallPosition_ == kHistoryEntries) return;
+    if (finished_ || !TakesCommands(mode_) || recallPosition_ == kHistoryEntries) return;
     for (int k = recallPosition_ + 1; k < kHistoryEntries; ++k)
-        if (!CommandHistory[k].empty()) return Recall(k);
+        if (!history_[k].empty()) return Recall(k);
     Recall(kHistoryEntries);
 }
 
 void Sim::Recall(int position) {
     recallPosition_ = position;
-    Txt[InputLine] = Prompt;
-    if (position < kHistoryEntries) Txt[InputLine] += CommandHistory[position];
+    lines_[InputLine] = prompt_;
+    if (position < kHistoryEntries) lines_[InputLine] += history_[position];
 }
 
 void Sim::ShowNetworkPlan() {
     if (finished_) return;
-    AwardTask(50);
+    AwardTask(task::NetworkPlanShown);
     planShown_ = true;
 }
 
@@ -112,33 +114,32 @@ void Sim::Finish() {
 }
 
 Snapshot Sim::Snap() const {
-    return {Txt, pic.Printed(), Lbllevel, mode, Prompt, planShown_};
+    return {lines_, strip_.Printed(), label_, mode_, prompt_, planShown_};
 }
 
 // ---- Dispatch ----
 
 void Sim::RunCommand() {
-    const std::string& line = Txt[InputLine];
+    const std::string& line = lines_[InputLine];
     std::string_view typed =
-        line.size() > Prompt.size() ? std::string_view(line).substr(Prompt.size()) : "";
-    CommandText = TrimBlanks(typed);
-    if (CommandText.size() > 1) {
-        std::move(CommandHistory.begin() + 1, CommandHistory.end(), CommandHistory.begin());
-        CommandHistory.back() = CommandText;
+        line.size() > prompt_.size() ? std::string_view(line).substr(prompt_.size()) : "";
+    Command command(*this, std::string(TrimBlanks(typed)));
+    if (command.Text().size() > 1) {
+        std::move(history_.begin() + 1, history_.end(), history_.begin());
+        history_.back() = command.Text();
     }
-    DispatchMode = mode;
-    pic.Cls();
-    if (const ModeDef* mode = FindMode(DispatchMode)) Interpret(*this, *mode);
-    CommandText.clear();
+    strip_.Cls();
+    if (const ModeDef* def = FindMode(mode_)) Interpret(command, *def);
+    if (command.next_) mode_ = *command.next_;
     NewLine();
     ShowPrompt();
 }
 
 std::string Sim::PromptOf(Mode which) const {
     const ModeDef* def = FindMode(which);
-    if (!def) return Prompt;
+    if (!def) return prompt_;
     std::string prompt(def->before);
-    if (def->withHostname) prompt += Slot(slot::Hostname);
+    if (def->withHostname) prompt += slots_[slot::Hostname];
     prompt += def->after;
     return prompt;
 }
@@ -149,35 +150,34 @@ void Sim::ShowPrompt() {
     else
         SaveScoreFile();
     recallPosition_ = kHistoryEntries;
-    Prompt = PromptOf(mode);
-    Txt[InputLine] = Prompt;
-    Lbllevel = ScoreCaption(SumTasks(tasks_));
+    prompt_ = PromptOf(mode_);
+    lines_[InputLine] = prompt_;
+    label_ = ScoreCaption(SumTasks(tasks_));
 }
 
 void Sim::ShowHelp() {
-    AwardTask(13);
-    DispatchMode = mode;
-    if (const ModeDef* mode = FindMode(DispatchMode); mode && !mode->help.empty()) {
-        for (std::string_view line : mode->help) PrintLine(line);
+    AwardTask(task::HelpListed);
+    if (const ModeDef* def = FindMode(mode_); def && !def->help.empty()) {
+        for (std::string_view line : def->help) PrintLine(line);
         NewLine();
     }
     ShowPrompt();
 }
 
 void Sim::HandleCtrlZ() {
-    AwardTask(45);
-    mode = Mode::PrivilegedExec;
-    Txt[InputLine] += "^Z";
-    Prompt = Txt[InputLine];
+    AwardTask(task::CtrlZPressed);
+    mode_ = Mode::PrivilegedExec;
+    lines_[InputLine] += "^Z";
+    prompt_ = lines_[InputLine];
     RunCommand();
 }
 
 // ---- Scoring ----
 
-void Sim::AwardTask(int task) {
-    if (task < 0 || task > kTaskCount) return;
-    tasks_[static_cast<std::size_t>(task)] = 1;
-    if (task >= 1) pic.Print(TaskMessage(task));
+void Sim::AwardTask(Task task) {
+    if (task == Task::None) return;
+    tasks_[static_cast<std::size_t>(Number(task))] = 1;
+    strip_.Print(TaskMessage(task));
 }
 
 void Sim::SavePendingScore() {
@@ -224,6 +224,52 @@ void Sim::RecordScoreProblem(ScoreFileProblem::Action action, FileError error) {
     scoreProblem_.error = error;
     scoreProblem_.file = FileInFolder(kScoreFile);
     ++scoreProblem_.serial;
+}
+
+// ---- What a command's procedures may do ----
+
+const ConfigSlotTable& Command::Slots() const {
+    return sim_.slots_;
+}
+
+void Command::SetSlot(int k, std::string_view value) {
+    sim_.slots_[static_cast<std::size_t>(k)] = value;
+}
+
+void Command::LoadSlots(SavedSlots&& saved) {
+    StoreSavedSlots(sim_.slots_, std::move(saved));
+}
+
+void Command::ClearSlots() {
+    for (std::string& text : sim_.slots_) text.clear();
+}
+
+void Command::PrintLine(std::string_view text) {
+    sim_.PrintLine(text);
+}
+
+void Command::Note(std::string_view text) {
+    sim_.strip_.Print(text);
+}
+
+void Command::Award(Task task) {
+    sim_.AwardTask(task);
+}
+
+void Command::ResetScore() {
+    sim_.tasks_.fill(std::int16_t{0});
+}
+
+const CommandHistory& Command::History() const {
+    return sim_.history_;
+}
+
+std::filesystem::path Command::File(std::string_view name) const {
+    return sim_.FileInFolder(name);
+}
+
+DialogState& Command::Dialog() {
+    return sim_.dialog_;
 }
 
 }  // namespace pellix

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "console/Command.h"
 #include "console/KeyCodes.h"
 #include "console/Mode.h"
 #include "scoring/ScoreFile.h"
@@ -23,7 +24,6 @@ namespace pellix {
 
 inline constexpr int kConsoleLines = 21;
 inline constexpr int InputLine = kConsoleLines - 1;
-inline constexpr int kHistoryEntries = 10;
 // How many characters the learner can type after a prompt: far above any
 // command, so that whatever is pasted the input line stays bounded.
 inline constexpr std::size_t kMaxTypedChars = 4096;
@@ -64,8 +64,8 @@ class Sim {
     // The main window's start-up: the score file, the startup configuration
     // and the welcome screen.
     void Start();
-    // A key pressed, with its character code (Enter 13, Backspace 8, Ctrl-Z
-    // 26, "?" for help; printable characters are typed).
+    // A key pressed, with its character code (key::Enter, key::Backspace,
+    // key::CtrlZ, key::Help; printable characters are typed).
     void KeyPressed(std::uint16_t code);
     // A click on a console line, and the tick of the front end's one-second
     // timer. Neither changes the router; a front end delivers them where it
@@ -90,14 +90,14 @@ class Sim {
 
     // ---- What a front end reads ----
     Snapshot Snap() const;
-    const std::array<std::string, kConsoleLines>& Lines() const { return Txt; }
-    const std::string& InputText() const { return Txt[InputLine]; }
+    const std::array<std::string, kConsoleLines>& Lines() const { return lines_; }
+    const std::string& InputText() const { return lines_[InputLine]; }
     // The lines that scrolled off the top of the console, oldest first.
     const std::deque<std::string>& ScrollBack() const { return scrollBack_; }
-    const std::vector<std::string>& StripNotes() const { return pic.Printed(); }
-    const std::string& Label() const { return Lbllevel; }
-    Mode CurrentMode() const { return mode; }
-    const std::string& CurrentPrompt() const { return Prompt; }
+    const std::vector<std::string>& StripNotes() const { return strip_.Printed(); }
+    const std::string& Label() const { return label_; }
+    Mode CurrentMode() const { return mode_; }
+    const std::string& CurrentPrompt() const { return prompt_; }
     bool PlanShown() const { return planShown_; }
     bool Finished() const { return finished_; }
     const std::filesystem::path& Folder() const { return folder_; }
@@ -106,53 +106,43 @@ class Sim {
     const ScoreFileProblem& ScoreProblem() const { return scoreProblem_; }
     // For pellix-replay and the tests: the configuration slots, the task
     // table and the history (entry 1, the oldest, first).
-    const ConfigSlotTable& Slots() const { return ConfigSlots; }
+    const ConfigSlotTable& Slots() const { return slots_; }
     const TaskTable& Tasks() const { return tasks_; }
-    const std::array<std::string, kHistoryEntries>& History() const { return CommandHistory; }
+    const CommandHistory& History() const { return history_; }
 
-    // ---- The router's procedures, for the interpreters and displays ----
-    void NewLine();
-    void PrintLine(std::string_view text);
+  private:
+    friend class Command;
+
+    // A command typed at the prompt (Enter, or Ctrl-Z with what was typed):
+    // history, the mode's table, the prompt that follows.
     void RunCommand();
     void ShowPrompt();
     void ShowHelp();
     void HandleCtrlZ();
-    void AwardTask(int task);
+    void NewLine();
+    void PrintLine(std::string_view text);
+    void AwardTask(Task task);
+    std::string PromptOf(Mode mode) const;
     void SaveScoreFile();
     void LoadScoreFile();
-    std::string PromptOf(Mode mode) const;
     std::filesystem::path FileInFolder(std::string_view name) const { return folder_ / name; }
-    std::string& Slot(int k) { return ConfigSlots[static_cast<std::size_t>(k)]; }
-    const std::string& Slot(int k) const { return ConfigSlots[static_cast<std::size_t>(k)]; }
-
-    // ---- Run state ----
-    std::array<std::string, kConsoleLines> Txt;
-    Strip pic;
-    std::string Lbllevel;
-    Mode mode = Mode::NotStarted;
-    Mode DispatchMode = Mode::NotStarted;
-    std::string Prompt;
-    std::string CommandText;
-    std::array<std::string, kHistoryEntries> CommandHistory;  // entry 1 at index 0
-    int PasswordSlot = 0;
-    Mode PasswordPassMode = Mode::NotStarted;
-    Mode PasswordFailMode = Mode::NotStarted;
-    int PasswordFailures = 0;
-    ConfigSlotTable ConfigSlots;
-    TaskTable tasks_{};
-    std::string PingAddress;
-    int PingReached = 0;
-    int TftpStatus = 0;
-    std::string TftpFileName;
-
-  private:
     void Recall(int position);
     void DropPendingScoreSaves();
     void RecordScoreProblem(ScoreFileProblem::Action action, FileError error);
 
+    // ---- Run state ----
+    std::array<std::string, kConsoleLines> lines_;
+    Strip strip_;
+    std::string label_;
+    Mode mode_ = Mode::NotStarted;
+    std::string prompt_;
+    CommandHistory history_;
+    ConfigSlotTable slots_;
+    TaskTable tasks_{};
+    DialogState dialog_;
     std::filesystem::path folder_;
     std::deque<std::string> scrollBack_;
-    // Where history recall stands: an index into CommandHistory, or
+    // Where history recall stands: an index into the history, or
     // kHistoryEntries for just after the newest entry.
     int recallPosition_ = kHistoryEntries;
     FillerSource fillers_;

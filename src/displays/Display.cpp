@@ -2,18 +2,19 @@
 
 #include <string>
 
-#include "console/Sim.h"
+#include "console/Command.h"
 
 namespace pellix {
 
-void PrintDisplay(Sim& sim, std::span<const DisplayLine> lines) {
+void PrintDisplay(Command& command, std::span<const DisplayLine> lines) {
     for (const DisplayLine& line : lines) {
-        if (line.when && !line.when(sim.ConfigSlots)) continue;
+        if (line.when && !line.when(command.Slots())) continue;
         if (line.slot < 0)
-            sim.PrintLine(line.text);
+            command.PrintLine(line.text);
         else
-            sim.PrintLine(std::string(line.text) + sim.Slot(line.slot) + std::string(line.suffix));
-        if (line.taskAfter) sim.AwardTask(line.taskAfter);
+            command.PrintLine(std::string(line.text) + command.Slot(line.slot) +
+                              std::string(line.suffix));
+        command.Award(line.taskAfter);
     }
 }
 

@@ -6,23 +6,19 @@
 #include <span>
 #include <string_view>
 
-#include "state/ConfigSlots.h"
+#include "console/Dispatch.h"
 
 namespace pellix {
 
-class Sim;
-
-using SlotTest = bool (*)(const ConfigSlotTable&);
-
 struct DisplayLine {
     std::string_view text;
-    SlotTest when = nullptr;  // null: always
-    int slot = -1;            // this slot's text follows the fixed text
-    std::string_view suffix;  // after the slot's text
-    int taskAfter = 0;        // awarded right after the line is printed
+    SlotTest when = nullptr;      // null: always
+    int slot = -1;                // this slot's text follows the fixed text
+    std::string_view suffix;      // after the slot's text
+    Task taskAfter = Task::None;  // awarded right after the line is printed
 };
 
 // Prints the lines whose condition holds, in order.
-void PrintDisplay(Sim& sim, std::span<const DisplayLine> lines);
+void PrintDisplay(Command& command, std::span<const DisplayLine> lines);
 
 }  // namespace pellix

@@ -1,6 +1,6 @@
 // show access-list: the entries of access lists 3 and 101, each block shown
 // when either of its entries is set.
-#include "console/Sim.h"
+#include "console/Command.h"
 #include "displays/Display.h"
 #include "interpreters/Procedures.h"
 
@@ -27,9 +27,9 @@ constexpr DisplayLine kLines[] = {
 
 }  // namespace
 
-void ShowAccessLists(Sim& sim) {
-    sim.AwardTask(44);
-    PrintDisplay(sim, kLines);
+void ShowAccessLists(Command& command) {
+    command.Award(task::AccessListsShown);
+    PrintDisplay(command, kLines);
 }
 
 }  // namespace pellix

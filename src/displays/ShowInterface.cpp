@@ -1,6 +1,6 @@
 // show interface for Ethernet0 and Serial0: canned lines, the first line,
 // the address line and (Ethernet0) the counters line chosen by the slots.
-#include "console/Sim.h"
+#include "console/Command.h"
 #include "displays/Display.h"
 #include "interpreters/Procedures.h"
 
@@ -86,14 +86,14 @@ constexpr DisplayLine kSerial0[] = {
 
 }  // namespace
 
-void ShowInterfaceEthernet0(Sim& sim) {
-    sim.AwardTask(41);
-    PrintDisplay(sim, kEthernet0);
+void ShowInterfaceEthernet0(Command& command) {
+    command.Award(task::Ethernet0Shown);
+    PrintDisplay(command, kEthernet0);
 }
 
-void ShowInterfaceSerial0(Sim& sim) {
-    sim.AwardTask(42);
-    PrintDisplay(sim, kSerial0);
+void ShowInterfaceSerial0(Command& command) {
+    command.Award(task::Serial0Shown);
+    PrintDisplay(command, kSerial0);
 }
 
 }  // namespace pellix

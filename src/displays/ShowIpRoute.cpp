@@ -1,6 +1,6 @@
 // show ip route: the connected networks and, as the configuration makes them
 // reachable, the two remote networks.
-#include "console/Sim.h"
+#include "console/Command.h"
 #include "displays/Display.h"
 #include "interpreters/Procedures.h"
 
@@ -33,9 +33,9 @@ constexpr DisplayLine kLines[] = {
 
 }  // namespace
 
-void ShowIpRoute(Sim& sim) {
-    sim.AwardTask(43);
-    PrintDisplay(sim, kLines);
+void ShowIpRoute(Command& command) {
+    command.Award(task::RoutesShown);
+    PrintDisplay(command, kLines);
 }
 
 }  // namespace pellix

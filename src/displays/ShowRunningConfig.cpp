@@ -1,6 +1,6 @@
 // show running-config: a fixed skeleton; the hostname and three passwords
 // are printed from their slots, the rest shown when its slot is set.
-#include "console/Sim.h"
+#include "console/Command.h"
 #include "displays/Display.h"
 #include "interpreters/Procedures.h"
 
@@ -34,7 +34,7 @@ constexpr DisplayLine kLines[] = {
     {" ip access-group 3 out ", EthernetAccessGroup},
     {"interface Serial0"},
     {" ip address 210.16.54.1 255.255.255.0", IsSet<slot::Serial0Address>},
-    {" ip access-group 101 out ", SerialAccessGroup, -1, {}, 33},
+    {" ip access-group 101 out ", SerialAccessGroup, -1, {}, task::RunningConfigShownWithList101},
     {"line con 0"},
     {" password ", IsSet<slot::ConsolePassword>, slot::ConsolePassword},
     {"line vty 0 4"},
@@ -44,9 +44,9 @@ constexpr DisplayLine kLines[] = {
 
 }  // namespace
 
-void ShowRunningConfig(Sim& sim) {
-    sim.AwardTask(32);
-    PrintDisplay(sim, kLines);
+void ShowRunningConfig(Command& command) {
+    command.Award(task::RunningConfigShown);
+    PrintDisplay(command, kLines);
 }
 
 }  // namespace pellix

@@ -1,5 +1,5 @@
 // show version: a fixed text; only the uptime line names the hostname.
-#include "console/Sim.h"
+#include "console/Command.h"
 #include "displays/Display.h"
 #include "interpreters/Procedures.h"
 
@@ -32,9 +32,9 @@ constexpr DisplayLine kLines[] = {
 
 }  // namespace
 
-void ShowVersion(Sim& sim) {
-    sim.AwardTask(7);
-    PrintDisplay(sim, kLines);
+void ShowVersion(Command& command) {
+    command.Award(task::VersionShown);
+    PrintDisplay(command, kLines);
 }
 
 }  // namespace pellix

@@ -2,7 +2,6 @@
 // InterpretEthernet0, InterpretSerial0 and their listings. One table with a
 // column per interface; an empty text marks a row the interface lacks.
 #include "console/Modes.h"
-#include "console/Sim.h"
 
 namespace pellix {
 
@@ -14,15 +13,16 @@ enum { Ethernet0, Serial0 };
 constexpr Action kInvalidSubnet = Print("Invalid subnet").Print("");
 constexpr Action kInvalidAddress = Print("Invalid IP address").Print("");
 
-constexpr std::array<IfaceRow, 11> kTable = {{
-    {Test::Equals, {"exit", "exit"}, {}, {ToMode(Mode::GlobalConfig), ToMode(Mode::GlobalConfig)}},
-    {Test::Abbrev, {"sh h", "sh h"}, "sh history", {Call(ShowHistory), Call(ShowHistory)}},
-    {Test::Abbrev, {"show h", "show h"}, "show history", {Call(ShowHistory), Call(ShowHistory)}},
+constexpr std::array<IfaceRow, 8> kTable = {{
     {Test::Equals,
      {"ip address 172.10.0.1 255.255.0.0", "ip address 210.16.54.1 255.255.255.0"},
      {},
-     {Set(slot::Ethernet0Address, "172.10.0.1").Set(slot::Ethernet0Mask, "255.255.0.0").Award(14),
-      Set(slot::Serial0Address, "210.16.54.1").Set(slot::Serial0Mask, "255.255.255.0").Award(16)}},
+     {Set(slot::Ethernet0Address, "172.10.0.1")
+          .Set(slot::Ethernet0Mask, "255.255.0.0")
+          .Award(task::Ethernet0Addressed),
+      Set(slot::Serial0Address, "210.16.54.1")
+          .Set(slot::Serial0Mask, "255.255.255.0")
+          .Award(task::Serial0Addressed)}},
     {Test::StartsWith,
      {"ip address 172.10.0.1 ", "ip address 210.16.54.1 "},
      {},
@@ -31,15 +31,16 @@ constexpr std::array<IfaceRow, 11> kTable = {{
     {Test::Equals,
      {"", "bandwidth 56"},
      {},
-     {Nothing(), Set(slot::Serial0Bandwidth, "56").Award(18)}},
+     {Nothing(), Set(slot::Serial0Bandwidth, "56").Award(task::Serial0BandwidthSet)}},
     {Test::Equals,
      {"", "clock rate 56000"},
      {},
-     {Nothing(), Set(slot::Serial0ClockRate, "56000").Award(19)}},
+     {Nothing(), Set(slot::Serial0ClockRate, "56000").Award(task::Serial0ClockRateSet)}},
     {Test::Abbrev,
      {"no s", "no s"},
      "no shutdown",
-     {Set(slot::Ethernet0Up, "no").Award(15), Set(slot::Serial0Up, "no").Award(17)}},
+     {Set(slot::Ethernet0Up, "no").Award(task::Ethernet0Enabled),
+      Set(slot::Serial0Up, "no").Award(task::Serial0Enabled)}},
     {Test::Abbrev,
      {"shut", "shut"},
      "shutdown",
@@ -47,11 +48,15 @@ constexpr std::array<IfaceRow, 11> kTable = {{
     {Test::Equals,
      {"ip access-group 3", "ip access-group 101"},
      {},
-     {Set(slot::AccessGroup3, "OK").Award(37), Set(slot::AccessGroup101, "OK").Award(40)}},
+     {Set(slot::AccessGroup3, "OK").Award(task::List3Applied),
+      Set(slot::AccessGroup101, "OK").Award(task::List101Applied)}},
 }};
 
-constexpr auto kEthernet0Rows = Column(kTable, Ethernet0);
-constexpr auto kSerial0Rows = Column(kTable, Serial0);
+constexpr auto kEthernet0Own = Column(kTable, Ethernet0);
+constexpr auto kSerial0Own = Column(kTable, Serial0);
+// "exit", then the shared rows, then the interface's own.
+constexpr auto kEthernet0Rows = Rows(kExitToGlobalConfig, kShowHistoryRows, kEthernet0Own);
+constexpr auto kSerial0Rows = Rows(kExitToGlobalConfig, kShowHistoryRows, kSerial0Own);
 
 constexpr std::string_view kEthernet0Help[] = {
     "These commands are available on this simulation:",

@@ -2,8 +2,6 @@
 // line 0: InterpretVtyLine, InterpretConsoleLine and their (identical)
 // listings. One table with a column per line.
 #include "console/Modes.h"
-#include "console/Sim.h"
-#include "interpreters/Procedures.h"
 
 namespace pellix {
 
@@ -12,17 +10,14 @@ namespace {
 using LineRow = ColumnRow<2>;
 enum { Vty, Console };
 
-void SetVtyPassword(Sim& sim) {
-    SetLinePassword(sim, slot::VtyPassword, 8);
+void SetVtyPassword(Command& command) {
+    SetLinePassword(command, slot::VtyPassword, task::VtyPasswordSet);
 }
-void SetConsolePassword(Sim& sim) {
-    SetLinePassword(sim, slot::ConsolePassword, 5);
+void SetConsolePassword(Command& command) {
+    SetLinePassword(command, slot::ConsolePassword, task::ConsolePasswordSet);
 }
 
-constexpr std::array<LineRow, 5> kTable = {{
-    {Test::Equals, {"exit", "exit"}, {}, {ToMode(Mode::GlobalConfig), ToMode(Mode::GlobalConfig)}},
-    {Test::Abbrev, {"sh h", "sh h"}, "sh history", {Call(ShowHistory), Call(ShowHistory)}},
-    {Test::Abbrev, {"show h", "show h"}, "show history", {Call(ShowHistory), Call(ShowHistory)}},
+constexpr std::array<LineRow, 2> kTable = {{
     {Test::Equals, {"login", "login"}, {}, {Nothing(), Nothing()}},
     {Test::StartsWith,
      {"password", "password"},
@@ -30,8 +25,11 @@ constexpr std::array<LineRow, 5> kTable = {{
      {Call(SetVtyPassword), Call(SetConsolePassword)}},
 }};
 
-constexpr auto kVtyRows = Column(kTable, Vty);
-constexpr auto kConsoleRows = Column(kTable, Console);
+constexpr auto kVtyOwn = Column(kTable, Vty);
+constexpr auto kConsoleOwn = Column(kTable, Console);
+// "exit", then the shared rows, then the line's own.
+constexpr auto kVtyRows = Rows(kExitToGlobalConfig, kShowHistoryRows, kVtyOwn);
+constexpr auto kConsoleRows = Rows(kExitToGlobalConfig, kShowHistoryRows, kConsoleOwn);
 
 constexpr std::string_view kHelp[] = {
     "These commands are available on this simulation:",

@@ -26,9 +26,7 @@ bool RowHolds(const Row& row, std::string_view command, const ConfigSlotTable& s
         case Test::Never:
             break;
     }
-    if (holds && row.guard.slot >= 0)
-        holds = slots[static_cast<std::size_t>(row.guard.slot)] == row.guard.equals;
-    return holds;
+    return holds && (!row.guard || row.guard(slots));
 }
 
 }  // namespace pellix

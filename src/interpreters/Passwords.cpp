@@ -3,7 +3,7 @@
 // and keeps the rest exactly as typed.
 #include <string>
 
-#include "console/Sim.h"
+#include "console/Command.h"
 #include "interpreters/Procedures.h"
 
 namespace pellix {
@@ -17,49 +17,49 @@ std::string After(const std::string& command, std::size_t n) {
 
 }  // namespace
 
-void SetHostname(Sim& sim) {
-    std::string name = After(sim.CommandText, 9);
+void SetHostname(Command& command) {
+    std::string name = After(command.Text(), 9);
     if (name.empty()) {
-        sim.PrintLine("Invalid Hostname");
+        command.PrintLine("Invalid Hostname");
         return;
     }
-    sim.Slot(slot::Hostname) = std::move(name);
-    sim.AwardTask(2);
+    command.SetSlot(slot::Hostname, name);
+    command.Award(task::HostnameConfigured);
 }
 
-void SetEnablePassword(Sim& sim) {
-    const std::string& command = sim.CommandText;
+void SetEnablePassword(Command& command) {
+    const std::string& text = command.Text();
     std::string password;
-    if (command.starts_with("en pass ") && command.size() > 9)
-        password = command.substr(8);
-    else if (command.starts_with("enable password ") && command.size() > 17)
-        password = command.substr(16);
+    if (text.starts_with("en pass ") && text.size() > 9)
+        password = text.substr(8);
+    else if (text.starts_with("enable password ") && text.size() > 17)
+        password = text.substr(16);
     if (password.empty()) {
-        sim.PrintLine("Invalid Password");
+        command.PrintLine("Invalid Password");
         return;
     }
-    sim.Slot(slot::EnablePassword) = std::move(password);
-    sim.AwardTask(3);
+    command.SetSlot(slot::EnablePassword, password);
+    command.Award(task::EnablePasswordSet);
 }
 
-void SetEnableSecret(Sim& sim) {
-    if (sim.CommandText.size() <= 15) {
-        sim.PrintLine("Invalid Password");
+void SetEnableSecret(Command& command) {
+    if (command.Text().size() <= 15) {
+        command.PrintLine("Invalid Password");
         return;
     }
-    sim.Slot(slot::EnableSecret) = sim.CommandText.substr(14);
-    sim.AwardTask(4);
+    command.SetSlot(slot::EnableSecret, command.Text().substr(14));
+    command.Award(task::EnableSecretSet);
 }
 
-void SetLinePassword(Sim& sim, int slotNumber, int task) {
-    std::string password = After(sim.CommandText, 9);
+void SetLinePassword(Command& command, int slotNumber, Task task) {
+    std::string password = After(command.Text(), 9);
     if (password.empty()) {
-        sim.PrintLine("Bad Password");
+        command.PrintLine("Bad Password");
         return;
     }
-    sim.Slot(slotNumber) = password;
-    sim.AwardTask(task);
-    sim.pic.Print("Password " + password + " entered.");
+    command.SetSlot(slotNumber, password);
+    command.Award(task);
+    command.Note("Password " + password + " entered.");
 }
 
 }  // namespace pellix

@@ -3,71 +3,77 @@
 // address can earn its task twice).
 #include <string>
 
-#include "console/Sim.h"
+#include "console/Command.h"
 #include "interpreters/Procedures.h"
 
 namespace pellix {
 
 namespace {
 
-using Reach = bool (*)(const Sim&);
+using Reach = bool (*)(const ConfigSlotTable&);
 
-bool EthernetUp(const Sim& s) {
-    return !s.Slot(slot::Ethernet0Address).empty() && s.Slot(slot::Ethernet0Up) == "no";
+bool EthernetUp(const ConfigSlotTable& s) {
+    return !s[slot::Ethernet0Address].empty() && s[slot::Ethernet0Up] == "no";
 }
-bool SerialUp(const Sim& s) {
-    return !s.Slot(slot::Serial0Address).empty() && s.Slot(slot::Serial0Up) == "no";
+bool SerialUp(const ConfigSlotTable& s) {
+    return !s[slot::Serial0Address].empty() && s[slot::Serial0Up] == "no";
 }
-bool StaticTo50(const Sim& s) {
-    return SerialUp(s) && s.Slot(slot::RouteTo50) == "OK";
+bool StaticTo50(const ConfigSlotTable& s) {
+    return SerialUp(s) && s[slot::RouteTo50] == "OK";
 }
-bool StaticTo10(const Sim& s) {
-    return SerialUp(s) && s.Slot(slot::RouteTo10) == "OK";
+bool StaticTo10(const ConfigSlotTable& s) {
+    return SerialUp(s) && s[slot::RouteTo10] == "OK";
 }
-bool Routed(const Sim& s) {
-    return (!s.Slot(slot::Rip).empty() || !s.Slot(slot::Igrp).empty()) &&
-           s.Slot(slot::Serial0Up) == "no";
+bool Routed(const ConfigSlotTable& s) {
+    return (!s[slot::Rip].empty() || !s[slot::Igrp].empty()) && s[slot::Serial0Up] == "no";
 }
 
 struct PingRule {
     std::string_view command;
     Reach reach;
-    int task;
+    Task task;
 };
 
+using enum Task;
+
 constexpr PingRule kRules[] = {
-    {"ping 172.10.0.1", EthernetUp, 0},     {"ping 172.10.0.10", EthernetUp, 0},
-    {"ping 172.10.55.20", EthernetUp, 0},   {"ping 210.16.54.1", SerialUp, 0},
-    {"ping 210.16.54.2", SerialUp, 0},      {"ping 192.168.50.1", StaticTo50, 46},
-    {"ping 192.168.50.8", StaticTo50, 47},  {"ping 192.168.10.1", StaticTo10, 48},
-    {"ping 192.168.10.20", StaticTo10, 49}, {"ping 192.168.50.1", Routed, 46},
-    {"ping 192.168.50.8", Routed, 47},      {"ping 192.168.10.1", Routed, 48},
-    {"ping 192.168.10.20", Routed, 49},
+    {"ping 172.10.0.1", EthernetUp, None},
+    {"ping 172.10.0.10", EthernetUp, None},
+    {"ping 172.10.55.20", EthernetUp, None},
+    {"ping 210.16.54.1", SerialUp, None},
+    {"ping 210.16.54.2", SerialUp, None},
+    {"ping 192.168.50.1", StaticTo50, Host50_1Reached},
+    {"ping 192.168.50.8", StaticTo50, Host50_8Reached},
+    {"ping 192.168.10.1", StaticTo10, Host10_1Reached},
+    {"ping 192.168.10.20", StaticTo10, Host10_20Reached},
+    {"ping 192.168.50.1", Routed, Host50_1Reached},
+    {"ping 192.168.50.8", Routed, Host50_8Reached},
+    {"ping 192.168.10.1", Routed, Host10_1Reached},
+    {"ping 192.168.10.20", Routed, Host10_20Reached},
 };
 
 }  // namespace
 
-void Ping(Sim& sim) {
-    const std::string& command = sim.CommandText;
-    sim.PingReached = 0;
+void Ping(Command& command) {
+    const std::string& text = command.Text();
+    bool reached = false;
     for (const PingRule& rule : kRules) {
-        if (command != rule.command || !rule.reach(sim)) continue;
-        sim.PingReached = 1;
-        if (rule.task) sim.AwardTask(rule.task);
+        if (text != rule.command || !rule.reach(command.Slots())) continue;
+        reached = true;
+        command.Award(rule.task);
     }
-    sim.PingAddress = command.size() < 6 ? "0.0.0.0" : command.substr(5);
+    std::string address = text.size() < 6 ? "0.0.0.0" : text.substr(5);
 
-    sim.NewLine();
-    sim.PrintLine("Type escape sequence to abort.");
-    sim.PrintLine("Sending 5, 100-byte ICMP Echoes to " + sim.PingAddress +
-                  ", timeout is 2 seconds:");
-    if (sim.PingReached == 1) {
-        sim.PrintLine("!!!!!");
-        sim.PrintLine("Success rate is 100 percent (5/5)");
-        sim.AwardTask(34);
+    command.PrintLine();
+    command.PrintLine("Type escape sequence to abort.");
+    command.PrintLine("Sending 5, 100-byte ICMP Echoes to " + address + ", timeout is 2 seconds:");
+    if (reached) {
+        command.PrintLine("!!!!!");
+        command.PrintLine("Success rate is 100 percent (5/5)");
+        command.Award(task::PingAnswered);
     } else {
-        sim.PrintLine(".....");
-        sim.PrintLine("Success rate is 0 percent (0/5)");
+        command.PrintLine(".....");
+        command.PrintLine("Success rate is 0 percent (0/5)");
     }
 }
 

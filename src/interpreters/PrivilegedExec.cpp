@@ -1,48 +1,43 @@
 // Mode 2, privileged EXEC: InterpretPrivilegedExec and
 // ListPrivilegedExecCommands.
 #include "console/Modes.h"
-#include "console/Sim.h"
-#include "interpreters/Procedures.h"
 #include "state/StartupConfig.h"
 
 namespace pellix {
 
 namespace {
 
-constexpr Row kRows[] = {
-    Abbrev("exit", "exit", ToMode(Mode::UserExec)),
-    Abbrev("sh h", "sh history", Call(ShowHistory)),
-    Abbrev("show h", "show history", Call(ShowHistory)),
-    Abbrev("sh ver", "sh version", Call(ShowVersion)),
-    Abbrev("show ver", "show version", Call(ShowVersion)),
-    Abbrev("sh run", "sh running-config", Call(ShowRunningConfig)),
-    Abbrev("show run", "show running-config", Call(ShowRunningConfig)),
-    Eq("sh int e0", Call(ShowInterfaceEthernet0)),
-    Eq("sh int e 0", Call(ShowInterfaceEthernet0)),
-    Eq("show interface ethernet 0", Call(ShowInterfaceEthernet0)),
-    Eq("show interface ethernet0", Call(ShowInterfaceEthernet0)),
-    Eq("sh int s0", Call(ShowInterfaceSerial0)),
-    Eq("sh int s 0", Call(ShowInterfaceSerial0)),
-    Eq("sh ip route", Call(ShowIpRoute)),
-    Eq("show ip route", Call(ShowIpRoute)),
-    Eq("show interface serial 0", Call(ShowInterfaceSerial0)),
-    Eq("show interface serial0", Call(ShowInterfaceSerial0)),
-    Abbrev("show acce", "show access-list", Call(ShowAccessLists)),
-    Abbrev("sh acce", "sh access-list", Call(ShowAccessLists)),
-    Abbrev("disa", "disable", ToMode(Mode::UserExec)),
-    Abbrev("conf", "configure", ToMode(Mode::ConfigSource)),
-    Abbrev("conf", "config terminal", Call(EnterConfigMode).ToMode(Mode::GlobalConfig)),
-    Abbrev("conf", "configure terminal", ToMode(Mode::GlobalConfig)),
-    Eq("copy run start", Call(CopyRunningToStartup)),
-    Eq("copy running-config startup-config", Call(CopyRunningToStartup)),
-    Eq("copy start run", Call(CopyStartupToRunning)),
-    Eq("copy startup-config running-config", Call(CopyStartupToRunning)),
-    Eq("copy run tftp", ToMode(Mode::UploadHost)),
-    Eq("copy running-config tftp", ToMode(Mode::UploadHost)),
-    Eq("copy tftp run", ToMode(Mode::DownloadHost)),
-    Eq("copy tftp running-config", ToMode(Mode::DownloadHost)),
-    Starts("ping", Call(Ping)),
-};
+constexpr auto kRows = Rows(
+    std::array{Abbrev("exit", "exit", ToMode(Mode::UserExec))}, kShowHistoryRows, kShowVersionRows,
+    std::array{
+        Abbrev("sh run", "sh running-config", Call(ShowRunningConfig)),
+        Abbrev("show run", "show running-config", Call(ShowRunningConfig)),
+        Eq("sh int e0", Call(ShowInterfaceEthernet0)),
+        Eq("sh int e 0", Call(ShowInterfaceEthernet0)),
+        Eq("show interface ethernet 0", Call(ShowInterfaceEthernet0)),
+        Eq("show interface ethernet0", Call(ShowInterfaceEthernet0)),
+        Eq("sh int s0", Call(ShowInterfaceSerial0)),
+        Eq("sh int s 0", Call(ShowInterfaceSerial0)),
+        Eq("sh ip route", Call(ShowIpRoute)),
+        Eq("show ip route", Call(ShowIpRoute)),
+        Eq("show interface serial 0", Call(ShowInterfaceSerial0)),
+        Eq("show interface serial0", Call(ShowInterfaceSerial0)),
+        Abbrev("show acce", "show access-list", Call(ShowAccessLists)),
+        Abbrev("sh acce", "sh access-list", Call(ShowAccessLists)),
+        Abbrev("disa", "disable", ToMode(Mode::UserExec)),
+        Abbrev("conf", "configure", ToMode(Mode::ConfigSource)),
+        Abbrev("conf", "config terminal", kEnterConfigMode),
+        Abbrev("conf", "configure terminal", ToMode(Mode::GlobalConfig)),
+        Eq("copy run start", Call(CopyRunningToStartup)),
+        Eq("copy running-config startup-config", Call(CopyRunningToStartup)),
+        Eq("copy start run", Call(CopyStartupToRunning)),
+        Eq("copy startup-config running-config", Call(CopyStartupToRunning)),
+        Eq("copy run tftp", ToMode(Mode::UploadHost)),
+        Eq("copy running-config tftp", ToMode(Mode::UploadHost)),
+        Eq("copy tftp run", ToMode(Mode::DownloadHost)),
+        Eq("copy tftp running-config", ToMode(Mode::DownloadHost)),
+        Starts("ping", Call(Ping)),
+    });
 
 constexpr std::string_view kHelp[] = {
     "These commands are available on this simulation:",

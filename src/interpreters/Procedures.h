@@ -2,28 +2,31 @@
 // files: ping, the hostname and password handlers, the displays.
 #pragma once
 
+#include <cstdint>
+
 namespace pellix {
 
-class Sim;
+class Command;
+enum class Task : std::uint8_t;
 
 // interpreters/Ping.cpp
-void Ping(Sim& sim);
+void Ping(Command& command);
 
 // interpreters/Passwords.cpp
-void SetHostname(Sim& sim);
-void SetEnablePassword(Sim& sim);
-void SetEnableSecret(Sim& sim);
-void SetLinePassword(Sim& sim, int slot, int task);
+void SetHostname(Command& command);
+void SetEnablePassword(Command& command);
+void SetEnableSecret(Command& command);
+void SetLinePassword(Command& command, int slot, Task task);
 
 // displays/
-void ShowVersion(Sim& sim);
-void ShowInterfaceEthernet0(Sim& sim);
-void ShowInterfaceSerial0(Sim& sim);
-void ShowRunningConfig(Sim& sim);
-void ShowIpRoute(Sim& sim);
-void ShowAccessLists(Sim& sim);
+void ShowVersion(Command& command);
+void ShowInterfaceEthernet0(Command& command);
+void ShowInterfaceSerial0(Command& command);
+void ShowRunningConfig(Command& command);
+void ShowIpRoute(Command& command);
+void ShowAccessLists(Command& command);
 
 // scoring/ResetScore.cpp
-void ResetScore(Sim& sim);
+void ResetScore(Command& command);
 
 }  // namespace pellix

@@ -1,71 +1,86 @@
 #include "scoring/TaskTable.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 namespace pellix {
 
 namespace {
 
-constexpr std::array<std::string_view, kTaskCount + 1> kMessages = {
-    "",
-    "Entered configuration mode",                   // 1
-    "Hostname configured",                          // 2
-    "Enable password set",                          // 3
-    "Secret password set",                          // 4
-    "Console Password set",                         // 5
-    "Show history executed",                        // 6
-    "Show version executed",                        // 7
-    "VTY password set",                             // 8
-    "Enable password disabled",                     // 9
-    "Secret password disabled",                     // 10
-    "Running-config copied to startup-config",      // 11
-    "Startup-config copied to running-config",      // 12
-    "Help commands displayed",                      // 13
-    "IP address configured on ethernet interface",  // 14
-    "Ethernet interface enabled",                   // 15
-    "IP address configured on serial interface",    // 16
-    "Serial interface enabled",                     // 17
-    "Serial bandwidth configured",                  // 18
-    "Serial DCE clock rate set",                    // 19
-    "TFTP write sucessful",                         // 20
-    "TFTP file loaded",                             // 21
-    "IP static route configured",                   // 22
-    "IP static route configured",                   // 23
-    "IP static route removed",                      // 24
-    "IP static route removed",                      // 25
-    "RIP configuration enabled",                    // 26
-    "RIP configuration disabled",                   // 27
-    "IGRP configuration enabled",                   // 28
-    "IGRP configuration disabled",                  // 29
-    "Network successfully added",                   // 30
-    "Network successfully added",                   // 31
-    "Running-Config shown",                         // 32
-    "Running config shown",                         // 33
-    "Ping successful",                              // 34
-    "Access list entry added",                      // 35
-    "Access list entry added",                      // 36
-    "Access list applied",                          // 37
-    "Access list entry added",                      // 38
-    "Access list entry added",                      // 39
-    "Access list applied",                          // 40
-    "Ethernet settings displayed",                  // 41
-    "Serial settings displayed",                    // 42
-    "IP routing information displayed",             // 43
-    "Access lists displayed",                       // 44
-    "Configuration saved",                          // 45
-    "Ping successful",                              // 46
-    "Ping successful",                              // 47
-    "Ping successful",                              // 48
-    "Ping successful",                              // 49
-    "Network Plan displayed",                       // 50
+// The one task table: every task with the note its award prints, in the
+// order of the tasks' numbers.
+struct TaskRow {
+    Task task;
+    std::string_view note;
 };
+
+constexpr TaskRow kTasks[] = {
+    {task::ConfigModeEntered, "Entered configuration mode"},
+    {task::HostnameConfigured, "Hostname configured"},
+    {task::EnablePasswordSet, "Enable password set"},
+    {task::EnableSecretSet, "Secret password set"},
+    {task::ConsolePasswordSet, "Console Password set"},
+    {task::HistoryShown, "Show history executed"},
+    {task::VersionShown, "Show version executed"},
+    {task::VtyPasswordSet, "VTY password set"},
+    {task::EnablePasswordRemoved, "Enable password disabled"},
+    {task::EnableSecretRemoved, "Secret password disabled"},
+    {task::RunningConfigSaved, "Running-config copied to startup-config"},
+    {task::StartupConfigLoaded, "Startup-config copied to running-config"},
+    {task::HelpListed, "Help commands displayed"},
+    {task::Ethernet0Addressed, "IP address configured on ethernet interface"},
+    {task::Ethernet0Enabled, "Ethernet interface enabled"},
+    {task::Serial0Addressed, "IP address configured on serial interface"},
+    {task::Serial0Enabled, "Serial interface enabled"},
+    {task::Serial0BandwidthSet, "Serial bandwidth configured"},
+    {task::Serial0ClockRateSet, "Serial DCE clock rate set"},
+    {task::ConfigUploaded, "TFTP write sucessful"},
+    {task::ConfigDownloaded, "TFTP file loaded"},
+    {task::RouteTo10Added, "IP static route configured"},
+    {task::RouteTo50Added, "IP static route configured"},
+    {task::RouteTo10Removed, "IP static route removed"},
+    {task::RouteTo50Removed, "IP static route removed"},
+    {task::RipEnabled, "RIP configuration enabled"},
+    {task::RipDisabled, "RIP configuration disabled"},
+    {task::IgrpEnabled, "IGRP configuration enabled"},
+    {task::IgrpDisabled, "IGRP configuration disabled"},
+    {task::SerialNetworkAdded, "Network successfully added"},
+    {task::EthernetNetworkAdded, "Network successfully added"},
+    {task::RunningConfigShown, "Running-Config shown"},
+    {task::RunningConfigShownWithList101, "Running config shown"},
+    {task::PingAnswered, "Ping successful"},
+    {task::List3DenyAdded, "Access list entry added"},
+    {task::List3PermitAdded, "Access list entry added"},
+    {task::List3Applied, "Access list applied"},
+    {task::List101DenyAdded, "Access list entry added"},
+    {task::List101PermitAdded, "Access list entry added"},
+    {task::List101Applied, "Access list applied"},
+    {task::Ethernet0Shown, "Ethernet settings displayed"},
+    {task::Serial0Shown, "Serial settings displayed"},
+    {task::RoutesShown, "IP routing information displayed"},
+    {task::AccessListsShown, "Access lists displayed"},
+    {task::CtrlZPressed, "Configuration saved"},
+    {task::Host50_1Reached, "Ping successful"},
+    {task::Host50_8Reached, "Ping successful"},
+    {task::Host10_1Reached, "Ping successful"},
+    {task::Host10_20Reached, "Ping successful"},
+    {task::NetworkPlanShown, "Network Plan displayed"},
+};
+
+constexpr bool ListsEveryTaskOnceInOrder() {
+    if (std::size(kTasks) != kTaskCount) return false;
+    for (int k = 0; k < kTaskCount; ++k)
+        if (Number(kTasks[k].task) != k + 1) return false;
+    return true;
+}
+static_assert(ListsEveryTaskOnceInOrder(), "the task table must list tasks 1 to 50 in order");
 
 }  // namespace
 
 std::string_view TaskMessage(int task) {
     if (task < 1 || task > kTaskCount) return {};
-    return kMessages[static_cast<std::size_t>(task)];
+    return kTasks[task - 1].note;
 }
 
 long SumTasks(const TaskTable& tasks) {

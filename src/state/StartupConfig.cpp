@@ -1,6 +1,6 @@
 #include "state/StartupConfig.h"
 
-#include "console/Sim.h"
+#include "console/Command.h"
 #include "state/ConfigFile.h"
 
 namespace pellix {
@@ -14,52 +14,52 @@ std::string FailureLine(std::string_view verb, FileError error) {
 
 }  // namespace
 
-FileWrite SaveSlotsToFile(Sim& sim, std::string_view name) {
-    return ReplaceFileAtomically(sim.FileInFolder(name), WriteConfigText(sim.ConfigSlots));
+FileWrite SaveSlotsToFile(Command& command, std::string_view name) {
+    return ReplaceFileAtomically(command.File(name), WriteConfigText(command.Slots()));
 }
 
-FileError LoadSlotsFromFile(Sim& sim, std::string_view name) {
-    FileRead read = ReadWholeFile(sim.FileInFolder(name));
+FileError LoadSlotsFromFile(Command& command, std::string_view name) {
+    FileRead read = ReadWholeFile(command.File(name));
     if (!read.data) return read.error;
     std::optional<SavedSlots> saved = ReadConfigText(*read.data);
     if (!saved) return FileError::TooShort;
-    StoreSavedSlots(sim.ConfigSlots, std::move(*saved));
+    command.LoadSlots(std::move(*saved));
     return FileError::None;
 }
 
-void CopyRunningToStartup(Sim& sim) {
-    FileWrite saved = SaveSlotsToFile(sim, kStartupConfigFile);
+void CopyRunningToStartup(Command& command) {
+    FileWrite saved = SaveSlotsToFile(command, kStartupConfigFile);
     // As the router, which reports building only once it has opened the file.
-    if (saved.opened) sim.PrintLine("Building Configuration...");
+    if (saved.opened) command.PrintLine("Building Configuration...");
     if (saved.error != FileError::None) {
-        sim.PrintLine(FailureLine("writing", saved.error));
+        command.PrintLine(FailureLine("writing", saved.error));
         return;
     }
-    sim.PrintLine("[OK]");
-    sim.AwardTask(11);
+    command.PrintLine("[OK]");
+    command.Award(task::RunningConfigSaved);
 }
 
-std::string LoadStartupConfig(Sim& sim) {
-    sim.NewLine();
-    FileError error = LoadSlotsFromFile(sim, kStartupConfigFile);
+std::string LoadStartupConfig(Command& command) {
+    command.PrintLine();
+    FileError error = LoadSlotsFromFile(command, kStartupConfigFile);
     return error == FileError::None ? std::string() : FailureLine("opening", error);
 }
 
-void CopyStartupToRunning(Sim& sim) {
-    std::string error = LoadStartupConfig(sim);
+void CopyStartupToRunning(Command& command) {
+    std::string error = LoadStartupConfig(command);
     if (!error.empty()) {
-        sim.PrintLine(error);
+        command.PrintLine(error);
         return;
     }
-    sim.AwardTask(12);
+    command.Award(task::StartupConfigLoaded);
 }
 
-void ResetConfig(Sim& sim) {
-    for (std::string& text : sim.ConfigSlots) text.clear();
-    sim.Slot(slot::Hostname) = "Router";
-    sim.NewLine();
-    sim.PrintLine("Router configurations have been reset.");
-    sim.NewLine();
+void ResetConfig(Command& command) {
+    command.ClearSlots();
+    command.SetSlot(slot::Hostname, "Router");
+    command.PrintLine();
+    command.PrintLine("Router configurations have been reset.");
+    command.PrintLine();
 }
 
 }  // namespace pellix

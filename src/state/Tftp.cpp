@@ -1,105 +1,108 @@
-// The TFTP copy dialogs, modes 10 to 14: "copy running-config tftp" asks the
-// host (10) and the file name (11), then writes the slots to the file;
-// "copy tftp running-config" asks the host (12), the file name (13) and a
-// confirmation (14), then loads the file. The server is the working folder;
-// the file-name rule admits only letters, digits, "-", "_" and "`", so no
-// accepted name can reach outside the folder.
+// The TFTP copy dialogs: "copy running-config tftp" asks the host and the
+// file name, then writes the slots to the file; "copy tftp running-config"
+// asks the host, the file name and a confirmation, then loads the file. The server is the working
+// folder; the file-name rule admits only letters, digits, "-", "_" and "`", so no accepted name can
+// reach outside the folder.
 #include <string>
 
 #include "console/Modes.h"
-#include "console/Sim.h"
 #include "state/StartupConfig.h"
 
 namespace pellix {
 
 namespace {
 
-enum TftpStatusValue { kBadHost = 0, kHostAccepted = 1, kBadName = 2 };
-
 constexpr std::string_view kServer = "172.10.0.10";
 constexpr std::string_view kCopied = "1299 bytes copied in 1.132 secs (1299 bytes/sec)";
 
-bool HostAccepted(const Sim& sim) {
-    return sim.CommandText == kServer && !sim.Slot(slot::Ethernet0Address).empty() &&
-           sim.Slot(slot::Ethernet0Up) == "no";
+// The TFTP server answers when Ethernet0 has its address and is up.
+bool ServerReachable(const ConfigSlotTable& slots) {
+    return !slots[slot::Ethernet0Address].empty() && slots[slot::Ethernet0Up] == "no";
 }
 
-// An empty answer takes the default name (which ends in "-config").
-void DefaultFileName(Sim& sim) {
-    if (sim.CommandText.empty()) sim.CommandText = sim.Slot(slot::Hostname) + "-config";
+// The file name answered; no answer takes the default name (which ends in
+// "-config").
+std::string FileNameAnswered(const Command& command) {
+    return command.Text().empty() ? command.Slot(slot::Hostname) + "-config" : command.Text();
 }
 
-void CheckTftpFileName(Sim& sim) {
-    if (!TftpFileNameAccepted(sim.CommandText)) sim.TftpStatus = kBadName;
+void UploadHostReached(Command& command) {
+    command.Dialog().uploadHostReached = true;
 }
 
-void AskUploadHost(Sim& sim) {
-    sim.TftpStatus = HostAccepted(sim) ? kHostAccepted : kBadHost;
-    sim.mode = sim.CommandText == "exit" ? Mode::PrivilegedExec : Mode::UploadFile;
+void UploadHostNotReached(Command& command) {
+    command.Dialog().uploadHostReached = false;
 }
 
-void UploadRunningConfig(Sim& sim) {
-    DefaultFileName(sim);
-    CheckTftpFileName(sim);
-    if (sim.TftpStatus == kBadHost || sim.TftpStatus == kBadName) {
-        sim.PrintLine(".....");
-        sim.PrintLine(sim.TftpStatus == kBadHost
-                          ? "%Error opening tftp://switch8-confg (Bad host)"
-                          : "%Error opening tftp://172.10.0.10/typed (Bad Name)");
-        sim.mode = Mode::PrivilegedExec;
+// The file name of "copy running-config tftp", then the copy: a host that
+// was not reached or a refused name ends the dialog with an error; a file
+// that cannot be written asks for the name again.
+void UploadRunningConfig(Command& command) {
+    const std::string name = FileNameAnswered(command);
+    const bool nameAccepted = TftpFileNameAccepted(name);
+    if (!nameAccepted || !command.Dialog().uploadHostReached) {
+        // A refused name is told before an unreachable host.
+        command.PrintLine(".....");
+        command.PrintLine(nameAccepted ? "%Error opening tftp://switch8-confg (Bad host)"
+                                       : "%Error opening tftp://172.10.0.10/typed (Bad Name)");
+        command.GoTo(Mode::PrivilegedExec);
         return;
     }
-    sim.PrintLine("!!");
-    if (SaveSlotsToFile(sim, sim.CommandText).error != FileError::None) {
-        sim.PrintLine("Unable to write file.");
+    command.PrintLine("!!");
+    if (SaveSlotsToFile(command, name).error != FileError::None) {
+        command.PrintLine("Unable to write file.");
         return;
     }
-    sim.PrintLine(kCopied);
-    sim.mode = Mode::PrivilegedExec;
-    sim.AwardTask(20);
+    command.PrintLine(kCopied);
+    command.GoTo(Mode::PrivilegedExec);
+    command.Award(task::ConfigUploaded);
 }
 
-void AskDownloadHost(Sim& sim) {
-    if (HostAccepted(sim)) {
-        sim.TftpStatus = kHostAccepted;
-        sim.mode = Mode::DownloadFile;
-    }
-    if (sim.CommandText == "exit") sim.mode = Mode::PrivilegedExec;
+void RememberDownloadFile(Command& command) {
+    command.Dialog().downloadFile = FileNameAnswered(command);
 }
 
-void AskDownloadFileName(Sim& sim) {
-    DefaultFileName(sim);
-    CheckTftpFileName(sim);
-    sim.TftpFileName = sim.CommandText;
-    sim.mode = Mode::DownloadConfirm;
-}
-
-void DownloadRunningConfig(Sim& sim) {
-    if (sim.CommandText.starts_with('n')) {
-        sim.mode = Mode::PrivilegedExec;
+// The confirmation of "copy tftp running-config", then the copy: a refused
+// name ends the dialog with an error; a file that cannot be read asks again.
+void DownloadRunningConfig(Command& command) {
+    const std::string& name = command.Dialog().downloadFile;
+    if (!TftpFileNameAccepted(name)) {
+        command.PrintLine(".....");
+        command.PrintLine("%Error opening tftp://172.10.0.10/" + name + " (Bad Name)");
+        command.GoTo(Mode::PrivilegedExec);
         return;
     }
-    if (sim.TftpStatus == kBadName) {
-        sim.PrintLine(".....");
-        sim.PrintLine("%Error opening tftp://172.10.0.10/" + sim.TftpFileName + " (Bad Name)");
-        sim.mode = Mode::PrivilegedExec;
+    command.PrintLine("!!");
+    if (LoadSlotsFromFile(command, name) != FileError::None) {
+        command.PrintLine("Unable to open file: " + name);
         return;
     }
-    sim.PrintLine("!!");
-    if (LoadSlotsFromFile(sim, sim.TftpFileName) != FileError::None) {
-        sim.PrintLine("Unable to open file: " + sim.TftpFileName);
-        return;
-    }
-    sim.PrintLine(kCopied);
-    sim.mode = Mode::PrivilegedExec;
-    sim.AwardTask(21);
+    command.PrintLine(kCopied);
+    command.GoTo(Mode::PrivilegedExec);
+    command.Award(task::ConfigDownloaded);
 }
 
-constexpr Row kUploadHost[] = {AnyCommand(Call(AskUploadHost))};
-constexpr Row kUploadFile[] = {AnyCommand(Call(UploadRunningConfig))};
-constexpr Row kDownloadHost[] = {AnyCommand(Call(AskDownloadHost))};
-constexpr Row kDownloadFile[] = {AnyCommand(Call(AskDownloadFileName))};
-constexpr Row kDownloadConfirm[] = {AnyCommand(Call(DownloadRunningConfig))};
+// The host: "exit" leaves; any other answer goes on to the file name,
+// remembering whether it was the server.
+constexpr Row kUploadHost[] = {
+    Eq("exit", ToMode(Mode::PrivilegedExec)),
+    Eq(kServer, Call(UploadHostReached).ToMode(Mode::UploadFile), ServerReachable),
+    AnyCommand(Call(UploadHostNotReached).ToMode(Mode::UploadFile)),
+};
+// The host: "exit" leaves, the server goes on to the file name, and any
+// other answer is asked again.
+constexpr Row kDownloadHost[] = {
+    Eq("exit", ToMode(Mode::PrivilegedExec)),
+    Eq(kServer, ToMode(Mode::DownloadFile), ServerReachable),
+};
+constexpr Row kDownloadFile[] = {
+    AnyCommand(Call(RememberDownloadFile).ToMode(Mode::DownloadConfirm)),
+};
+// Any answer beginning with "n" declines.
+constexpr Row kDownloadConfirm[] = {
+    Starts("n", ToMode(Mode::PrivilegedExec)),
+    AnyCommand(Call(DownloadRunningConfig)),
+};
 
 }  // namespace
 
@@ -114,8 +117,14 @@ bool TftpFileNameAccepted(std::string_view name) {
 
 constinit const ModeDef kUploadHostMode{
     Mode::UploadHost, "Address or name of remote host []?", false, "", kUploadHost, false, {}};
-constinit const ModeDef kUploadFileMode{
-    Mode::UploadFile, "Destination filename [", true, "-confg]?", kUploadFile, false, {}};
+constinit const ModeDef kUploadFileMode{.mode = Mode::UploadFile,
+                                        .before = "Destination filename [",
+                                        .withHostname = true,
+                                        .after = "-confg]?",
+                                        .rows = {},
+                                        .closing = false,
+                                        .help = {},
+                                        .answer = UploadRunningConfig};
 constinit const ModeDef kDownloadHostMode{Mode::DownloadHost,
                                           "Address of remote host [255.255.255.255]?",
                                           false,
