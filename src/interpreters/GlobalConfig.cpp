@@ -1,5 +1,4 @@
-// Mode 3, global configuration: InterpretGlobalConfig and
-// ListGlobalConfigCommands. Rows overlap ("en pass" before the password
+// Global configuration: its commands and its help listing. Rows overlap ("en pass" before the password
 // checks, the two networks before "network ", the permit entries gated by
 // their deny flags), so their order is part of the behaviour.
 #include "console/Modes.h"

@@ -1,6 +1,6 @@
-// Modes 4 and 5, interface configuration for Ethernet0 and Serial0:
-// InterpretEthernet0, InterpretSerial0 and their listings. One table with a
-// column per interface; an empty text marks a row the interface lacks.
+// Interface configuration for Ethernet0 and Serial0: their commands and
+// listings. One table with a column per interface; an empty text marks a row
+// the interface lacks.
 #include "console/Modes.h"
 
 namespace pellix {

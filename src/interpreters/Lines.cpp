@@ -1,6 +1,5 @@
-// Modes 6 and 7, line configuration for the vty lines 0 to 4 and the console
-// line 0: InterpretVtyLine, InterpretConsoleLine and their (identical)
-// listings. One table with a column per line.
+// Line configuration for the vty lines 0 to 4 and the console line 0: their
+// commands and their (identical) listings. One table with a column per line.
 #include "console/Modes.h"
 
 namespace pellix {

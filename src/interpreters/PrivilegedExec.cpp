@@ -1,5 +1,4 @@
-// Mode 2, privileged EXEC: InterpretPrivilegedExec and
-// ListPrivilegedExecCommands.
+// Privileged EXEC: its commands and its help listing.
 #include "console/Modes.h"
 #include "state/StartupConfig.h"
 

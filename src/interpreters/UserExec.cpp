@@ -1,4 +1,4 @@
-// Mode 1, user EXEC: InterpretUserExec and ListUserExecCommands.
+// User EXEC: its commands and its help listing.
 #include "console/Modes.h"
 #include "state/StartupConfig.h"
 
