@@ -35,6 +35,13 @@ inline constexpr std::array kShowHistoryRows = {
 };
 // "exit" from an interface or a line back to global configuration.
 inline constexpr std::array kExitToGlobalConfig = {Eq("exit", ToMode(Mode::GlobalConfig))};
+// The rows of a mode under global configuration (an interface, a line):
+// "exit", the shared rows, then its own rows, column k of a table it shares
+// with its sibling modes.
+template <std::size_t K, std::size_t N>
+constexpr auto ConfigSubmodeRows(const std::array<ColumnRow<K>, N>& own, std::size_t k) {
+    return Rows(kExitToGlobalConfig, kShowHistoryRows, Column(own, k));
+}
 // The rows the two EXEC modes share: "show version" in its two spellings.
 inline constexpr std::array kShowVersionRows = {
     Abbrev("sh ver", "sh version", Call(ShowVersion)),

@@ -52,11 +52,8 @@ constexpr std::array<IfaceRow, 8> kTable = {{
       Set(slot::AccessGroup101, "OK").Award(task::List101Applied)}},
 }};
 
-constexpr auto kEthernet0Own = Column(kTable, Ethernet0);
-constexpr auto kSerial0Own = Column(kTable, Serial0);
-// "exit", then the shared rows, then the interface's own.
-constexpr auto kEthernet0Rows = Rows(kExitToGlobalConfig, kShowHistoryRows, kEthernet0Own);
-constexpr auto kSerial0Rows = Rows(kExitToGlobalConfig, kShowHistoryRows, kSerial0Own);
+constexpr auto kEthernet0Rows = ConfigSubmodeRows(kTable, Ethernet0);
+constexpr auto kSerial0Rows = ConfigSubmodeRows(kTable, Serial0);
 
 constexpr std::string_view kEthernet0Help[] = {
     "These commands are available on this simulation:",

@@ -24,11 +24,8 @@ constexpr std::array<LineRow, 2> kTable = {{
      {Call(SetVtyPassword), Call(SetConsolePassword)}},
 }};
 
-constexpr auto kVtyOwn = Column(kTable, Vty);
-constexpr auto kConsoleOwn = Column(kTable, Console);
-// "exit", then the shared rows, then the line's own.
-constexpr auto kVtyRows = Rows(kExitToGlobalConfig, kShowHistoryRows, kVtyOwn);
-constexpr auto kConsoleRows = Rows(kExitToGlobalConfig, kShowHistoryRows, kConsoleOwn);
+constexpr auto kVtyRows = ConfigSubmodeRows(kTable, Vty);
+constexpr auto kConsoleRows = ConfigSubmodeRows(kTable, Console);
 
 constexpr std::string_view kHelp[] = {
     "These commands are available on this simulation:",
