@@ -1,6 +1,8 @@
 // The pictures shown as the program starts, compiled in as pixels ready to
 // paint (premultiplied ARGB, 32 bits a pixel, rows without padding), so that
-// nothing is decoded before the splash is painted. Written at build time by
+// nothing is decoded before the splash is painted. A picture without any
+// transparent pixel is marked opaque: painted as RGB, it is neither searched
+// for transparency nor copied when it is first shown. Written at build time by
 // pellix-render-pictures from the same renderings as the PNG files.
 #pragma once
 
@@ -10,6 +12,7 @@ struct CompiledPicture {
     const char* file;  // the PNG it stands for, as in PictureFile(): ":/splash.png"
     int width;
     int height;
+    bool opaque;
     const unsigned char* pixels;
 };
 

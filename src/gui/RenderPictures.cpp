@@ -20,6 +20,16 @@
 
 namespace {
 
+// Whether no pixel of the picture lets anything through.
+bool Opaque(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(row[x]) != 255) return false;
+    }
+    return true;
+}
+
 // The source of the compiled-in pixels, one picture after another.
 class CompiledPictures {
   public:
@@ -39,7 +49,8 @@ class CompiledPictures {
         }
         body_ += ";\n";
         table_ += "    {\"" + resourceName.toUtf8() + "\", " + QByteArray::number(image.width()) +
-                  ", " + QByteArray::number(image.height()) + ", " + symbol + "},\n";
+                  ", " + QByteArray::number(image.height()) + ", " +
+                  (Opaque(image) ? "true" : "false") + ", " + symbol + "},\n";
     }
     bool Write(const QString& path) const {
         QFile file(path);

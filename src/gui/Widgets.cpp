@@ -242,8 +242,9 @@ QImage CompiledImage(const QString& file) {
     for (int k = 0; k < kCompiledPictureCount; ++k) {
         const CompiledPicture& picture = kCompiledPictures[k];
         if (file == QLatin1String(picture.file))
-            return QImage(picture.pixels, picture.width, picture.height, picture.width * 4,
-                          QImage::Format_ARGB32_Premultiplied);
+            return QImage(
+                picture.pixels, picture.width, picture.height, picture.width * 4,
+                picture.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
     }
     return {};
 }
