@@ -75,7 +75,7 @@ class ConsoleInFolder : public ::testing::Test {
 
 TEST_F(ConsoleInFolder, TypedKeysReachTheRouter) {
     Type("enablx");
-    Press(Char(127));
+    Press(Char(key::Delete));
     Type("e\r");
     EXPECT_EQ(R().Snap().prompt, "Router#");
     Type("xyz\n");
@@ -132,7 +132,7 @@ TEST_F(ConsoleInFolder, APageKeyOpensAPageThatScrollsAndAnyOtherKeyCloses) {
     Press({KeyName::PageUp});
     Press({KeyName::Up});
     EXPECT_EQ(Rows()[1], "row 0");
-    Press(Char(3));  // Ctrl-C leaves the page up
+    Press(Char(key::CtrlC));  // Ctrl-C leaves the page up
     EXPECT_EQ(Rows()[1], "row 0");
     Press(Char('x'));
     EXPECT_EQ(Rows()[kInputRow], "Router>");
@@ -150,7 +150,7 @@ TEST_F(ConsoleInFolder, F10FinishesAndSavesTheScore) {
 
 TEST_F(ConsoleInFolder, CtrlCOnceChangesNothingAndTellsHowToFinish) {
     Type("en");
-    EXPECT_EQ(Press(Char(3)), Outcome::Continue);
+    EXPECT_EQ(Press(Char(key::CtrlC)), Outcome::Continue);
     EXPECT_EQ(R().InputText(), "Router>en");
     EXPECT_FALSE(ScoreFileSaved());
     EXPECT_EQ(Rows()[kHintRow], kCtrlCNotice);
@@ -161,32 +161,32 @@ TEST_F(ConsoleInFolder, CtrlCOnceChangesNothingAndTellsHowToFinish) {
     C().OnTime(now_);
     EXPECT_FALSE(C().Deadline());
     EXPECT_EQ(Rows()[kHintRow].find("F1 Lesson  F2 Network Plan  F3 Progress"), 0u);
-    EXPECT_EQ(Press(Char(3)), Outcome::Continue);
+    EXPECT_EQ(Press(Char(key::CtrlC)), Outcome::Continue);
     // Another key between the two: the second starts over.
     Type("a");
-    EXPECT_EQ(Press(Char(3)), Outcome::Continue);
+    EXPECT_EQ(Press(Char(key::CtrlC)), Outcome::Continue);
     // A pasted Ctrl-C is text, never the second press.
-    EXPECT_EQ(Press(Char(3, true)), Outcome::Continue);
+    EXPECT_EQ(Press(Char(key::CtrlC, true)), Outcome::Continue);
     EXPECT_FALSE(R().Finished());
     EXPECT_EQ(R().InputText(), "Router>ena");
 }
 
 TEST_F(ConsoleInFolder, CtrlCTwiceWithinTwoSecondsFinishes) {
     Type("enable\r");
-    Press(Char(3));
+    Press(Char(key::CtrlC));
     now_ += kSecondCtrlCWait - 1ms;
-    EXPECT_EQ(Press(Char(3)), Outcome::Finished);
+    EXPECT_EQ(Press(Char(key::CtrlC)), Outcome::Finished);
     EXPECT_TRUE(R().Finished());
     EXPECT_TRUE(ScoreFileSaved());
 }
 
 TEST_F(ConsoleInFolder, CtrlCNoticeTakesTheCaptionsPlaceWithoutAHintRow) {
     C().OnResize(kMinRows, kMinCols);
-    Press(Char(3));
+    Press(Char(key::CtrlC));
     const auto rows = Rows();
     EXPECT_EQ(rows[0].find(kCtrlCNotice), 0u);
     EXPECT_NE(rows[0].find("OK"), std::string::npos);
-    EXPECT_EQ(Press(Char(3)), Outcome::Finished);
+    EXPECT_EQ(Press(Char(key::CtrlC)), Outcome::Finished);
 }
 
 TEST_F(ConsoleInFolder, UpAndDownRecallCommands) {
@@ -278,7 +278,7 @@ TEST_F(ConsoleInFolder, F1ShowsTheNextLessonAndF3TheProgressUntilAnyKey) {
     EXPECT_EQ(rows[0], "Progress: 1 of 50 tasks done");
     EXPECT_NE(std::find(rows.begin(), rows.end(), "Next: task 50, Look at the network plan"),
               rows.end());
-    Press(Char(13));
+    Press(Char(key::Enter));
     EXPECT_EQ(Rows()[kInputRow], "Router>");
 }
 

@@ -65,11 +65,11 @@ TEST(KeyDecoder, KnowsTheCommonSequences) {
         // Keys the console has no use for never reach it as text.
         {"\x1b[D\x1b[3~\x1b[24~x", {Key{}, Key{}, Key{}, Char('x')}},
         // Alt+letter and a lone Escape: the Escape key, then what follows.
-        {"\x1bx", {Char(27), Char('x')}},
-        {"\x1b", {Char(27)}},
-        {"\x1b\x1b[21~", {Char(27), F(10)}},
+        {"\x1bx", {Char(key::Escape), Char('x')}},
+        {"\x1b", {Char(key::Escape)}},
+        {"\x1b\x1b[21~", {Char(key::Escape), F(10)}},
         // Broken off: the part so far is dropped, the rest is typed.
-        {"\x1b[2\x03", {Key{}, Char(3)}},
+        {"\x1b[2\x03", {Key{}, Char(key::CtrlC)}},
     };
     for (const Case& c : cases) {
         KeyDecoder decoder;
@@ -82,7 +82,7 @@ TEST(KeyDecoder, TheTerminalsDescriptionComesFirst) {
     // vt100 describes F5 .. F10 as ESC O t .. ESC O x.
     KeyDecoder decoder({{"\x1bOt", F(5)}, {"\x1bOx", F(10)}, {"\x7f", F(9)}, {"\x1b[99z", F(7)}});
     EXPECT_EQ(DecodeAll(decoder, "\x1bOx\x1bOt\x1b[21~\x7f\x1b[99z"),
-              (std::vector<Key>{F(10), F(5), F(10), Char(127), F(7)}));
+              (std::vector<Key>{F(10), F(5), F(10), Char(key::Delete), F(7)}));
 }
 
 TEST(KeyDecoder, WaitsForTheRestOfASplitSequence) {
@@ -95,7 +95,7 @@ TEST(KeyDecoder, WaitsForTheRestOfASplitSequence) {
     EXPECT_FALSE(decoder.Waiting());
     // Nothing more came: the start stands for itself.
     EXPECT_TRUE(decoder.Feed("\x1b[").empty());
-    EXPECT_EQ(decoder.Flush(), (std::vector<Key>{Char(27), Char('[')}));
+    EXPECT_EQ(decoder.Flush(), (std::vector<Key>{Char(key::Escape), Char('[')}));
 }
 
 TEST(KeyDecoder, PasteIsTextWithOneEnterPerLineEnd) {
@@ -110,8 +110,8 @@ TEST(KeyDecoder, PasteIsTextWithOneEnterPerLineEnd) {
         {"\x1b[200~a\r\nb\nc\r\r\n\x1b[201~", lines},
         // Function keys, Escape and Ctrl-C inside a paste are pasted text.
         {"\x1b[200~\x1b[21~\x03\x1b[201~x",
-         {Char(27, true), Char('[', true), Char('2', true), Char('1', true), Char('~', true),
-          Char(3, true), Char('x')}},
+         {Char(key::Escape, true), Char('[', true), Char('2', true), Char('1', true),
+          Char('~', true), Char(key::CtrlC, true), Char('x')}},
         // A stray end marker is dropped.
         {"\x1b[201~y", {Key{}, Char('y')}},
     };
@@ -124,8 +124,8 @@ TEST(KeyDecoder, PasteIsTextWithOneEnterPerLineEnd) {
     std::vector<Key> keys;
     for (std::string_view part : {"\x1b[2", "00~a\r", "\nb\x1b[20", "1~", "c"})
         for (const Key& key : decoder.Feed(part)) keys.push_back(key);
-    EXPECT_EQ(keys,
-              (std::vector<Key>{Char('a', true), Char(13, true), Char('b', true), Char('c')}));
+    EXPECT_EQ(keys, (std::vector<Key>{Char('a', true), Char(key::Enter, true), Char('b', true),
+                                      Char('c')}));
 }
 
 }  // namespace
