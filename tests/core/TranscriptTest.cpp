@@ -2,17 +2,16 @@
 // pellix-replay and compares what the learner would see, whole line by whole
 // line, and the files left in the working folder.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
 
 #include "support/Files.h"
+#include "support/Program.h"
 #include "support/TempFolder.h"
 #include "support/Transcript.h"
 
@@ -47,33 +46,13 @@ std::string Show(const std::string& text) {
     return "|" + text + "|";
 }
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const fs::path& path) {
-    std::string quoted = "'";
-    for (char c : path.string()) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-RunResult RunReplay(const fs::path& folder, const fs::path& script) {
-    RunResult result;
-    fs::path errFile = folder.parent_path() / (folder.filename().string() + ".err");
-    std::string command = Quoted(gReplay) + " --dir " + Quoted(folder) + " " + Quoted(script) +
-                          " 2>" + Quoted(errFile);
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-    int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = ReadFile(errFile);
-    fs::remove(errFile);
-    return result;
+// pellix-replay on the folder with the script.
+pellix::support::ProgramRun RunReplay(const pellix::support::TempFolder& folder,
+                                      const fs::path& script) {
+    using pellix::support::ShellQuoted;
+    return pellix::support::RunShell(
+        ShellQuoted(gReplay) + " --dir " + ShellQuoted(folder.Path()) + " " + ShellQuoted(script),
+        folder);
 }
 
 std::string Where(const fs::path& file, int line) {
@@ -259,7 +238,7 @@ class TranscriptTest : public ::testing::Test {
         ASSERT_FALSE(folder.Path().empty()) << "cannot create a temporary folder";
         for (const auto& [name, content] : transcript->files) folder.Write(name, content);
 
-        RunResult run = RunReplay(folder.Path(), file_);
+        pellix::support::ProgramRun run = RunReplay(folder, file_);
         ASSERT_EQ(0, run.status) << "pellix-replay failed: " << run.err;
 
         std::vector<nlohmann::json> snaps;

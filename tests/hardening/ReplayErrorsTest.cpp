@@ -3,9 +3,7 @@
 // malformed line never sends the line's raw bytes, nor megabytes of them,
 // to the terminal.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <optional>
 #include <sstream>
 #include <streambuf>
@@ -14,6 +12,7 @@
 #include "HardeningSupport.h"
 #include "replay/Replay.h"
 #include "support/Cases.h"
+#include "support/Program.h"
 
 namespace pellix::hardening {
 namespace {
@@ -21,29 +20,14 @@ namespace {
 using support::CaseName;
 using support::PrintTo;
 
-struct ReplayRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 // pellix-replay on a folder of its own with the given arguments, standard
 // input redirected as the shell text says.
-ReplayRun Replay(const TempFolder& folder, const std::string& arguments, const std::string& input) {
-    const fs::path err = folder.Parent() / "stderr";
-    std::string command = std::string(PELLIX_REPLAY_EXE) + " --dir '" + folder.Path().string() +
-                          "' " + arguments + " " + input + " 2>'" + err.string() + "'";
-    ReplayRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, n);
-    int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFile(err);
-    fs::remove(err);
-    return run;
+support::ProgramRun Replay(const TempFolder& folder, const std::string& arguments,
+                           const std::string& input) {
+    return support::RunShell(std::string(PELLIX_REPLAY_EXE) + " --dir " +
+                                 support::ShellQuoted(folder.Path()) + " " + arguments + " " +
+                                 input,
+                             folder);
 }
 
 // ---- A script that cannot be opened or read ----
@@ -71,7 +55,8 @@ TEST_P(UnreadableScripts, EndTheRunWithStatusTwo) {
     TempFolder folder;
     WriteFile(folder.File("locked"), "screen\n");
     fs::permissions(folder.File("locked"), fs::perms::none);
-    ReplayRun run = Replay(folder, Fill(c.arguments, folder.Path()), Fill(c.input, folder.Path()));
+    support::ProgramRun run =
+        Replay(folder, Fill(c.arguments, folder.Path()), Fill(c.input, folder.Path()));
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, Fill(c.err, folder.Path()));
