@@ -12,6 +12,7 @@
 
 #include "console/Sim.h"
 #include "support/Files.h"
+#include "support/Tasks.h"
 #include "support/TempFolder.h"
 #include "support/Typing.h"
 
@@ -20,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using support::Command;
+using support::EntryOf;
 using support::TempFolder;
 
 // A configuration file of the given number of lines: slot 1 "Saved", slot k
@@ -64,7 +66,7 @@ TEST(StartupConfig, ShortOrMissingFileChangesNothing) {
         EXPECT_TRUE(IsStartupError(sim.Lines()[19])) << c.name << ": |" << sim.Lines()[19] << "|";
         EXPECT_EQ("Router#", sim.Lines()[20]) << c.name;
         EXPECT_TRUE(sim.StripNotes().empty()) << c.name;
-        EXPECT_FALSE(sim.Tasks()[12].value_or(0)) << c.name;
+        EXPECT_FALSE(EntryOf(sim.Tasks(), task::StartupConfigLoaded).value_or(0)) << c.name;
         EXPECT_EQ("Router", sim.Slots()[slot::Hostname]) << c.name;
         EXPECT_EQ(c.present, fs::exists(folder.Path() / "router1.cfg")) << c.name;
         if (c.present) {

@@ -30,6 +30,7 @@
 #include "replay/Replay.h"
 #include "state/DataFolder.h"
 #include "support/Files.h"
+#include "support/Tasks.h"
 #include "support/TempFolder.h"
 #include "support/Typing.h"
 
@@ -405,14 +406,14 @@ void WindowsTest::NetworkPlan() {
     Folder folder;
     Program program(folder.Path());
     MainWindow* main = program.main;
-    QVERIFY(!main->Core().Tasks()[50]);
+    QVERIFY(!support::EntryOf(main->Core().Tasks(), task::NetworkPlanShown));
 
     QTest::mouseClick(main->PlanButton(), Qt::LeftButton);
     PlanWindow* plan = main->Plan();
     QVERIFY(plan);
     QVERIFY(plan->isVisible());
     QVERIFY(main->Core().PlanShown());
-    QVERIFY(main->Core().Tasks()[50]);
+    QVERIFY(support::EntryOf(main->Core().Tasks(), task::NetworkPlanShown));
     QCOMPARE(main->Strip()->Printed(), main->Core().Snap().strip);
     QVERIFY(!main->Strip()->Printed().empty());
     QCOMPARE(plan->Picture()->PictureSize(), QSize(629, 405));
@@ -891,7 +892,7 @@ void WindowsTest::FunctionKeys() {
     MainWindow* main = program.main;
     QTest::keyClick(KeyTarget(main), Qt::Key_F2);
     QVERIFY(main->Plan() && main->Plan()->isVisible());
-    QVERIFY(main->Core().Tasks()[50]);
+    QVERIFY(support::EntryOf(main->Core().Tasks(), task::NetworkPlanShown));
     QCOMPARE(main->Strip()->Printed(), main->Core().Snap().strip);
     QTest::keyClick(main->Plan()->CloseButton(), Qt::Key_F2);
     QVERIFY(main->Plan()->isHidden());

@@ -30,9 +30,11 @@ namespace {
 
 constexpr int kKills = 300;
 
-// The tasks the saving commands earn: loading a TFTP copy, and saving.
-constexpr int kDownloadTask = 21;
-constexpr int kSaveTask = 11;
+// Whether the saving commands earn the task: loading a TFTP copy, and
+// saving.
+bool EarnedBySaving(int task) {
+    return task == Number(task::ConfigDownloaded) || task == Number(task::RunningConfigSaved);
+}
 
 // The text that save number g puts into slots 2 to 100: its number and a
 // length that changes from save to save.
@@ -126,7 +128,7 @@ std::optional<std::string> WholeScore(const std::string& text) {
     if (records != 50 || !text.ends_with("\r\n")) return std::nullopt;
     TaskTable tasks = ReadScoreText(text);
     for (int t = 2; t <= kTaskCount; ++t)
-        if (t != kSaveTask && t != kDownloadTask && tasks[static_cast<std::size_t>(t)] != tasks[1])
+        if (!EarnedBySaving(t) && tasks[static_cast<std::size_t>(t)] != tasks[1])
             return std::nullopt;
     return text;
 }
@@ -138,7 +140,7 @@ void PlaceFirstSave(const TempFolder& folder) {
     TaskTable tasks;
     tasks.fill(std::int16_t{5});
     tasks[0].reset();
-    tasks[kSaveTask] = 1;
+    EntryOf(tasks, task::RunningConfigSaved) = 1;
     WriteFile(folder.File("user.dat"), ScoreFileText(tasks));
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/Files.h"
+#include "support/Tasks.h"
 #include "support/TempFolder.h"
 #include "support/Typing.h"
 
@@ -18,6 +19,7 @@ namespace pellix::hardening {
 namespace fs = std::filesystem;
 using support::Command;
 using support::ConfigFile;
+using support::EntryOf;
 using support::ReadFile;
 using support::ScoreFileText;
 using support::TempFolder;

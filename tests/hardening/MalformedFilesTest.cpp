@@ -164,7 +164,7 @@ class ConfigFileCases : public FileCases<ConfigCase> {
     // Saves and checks the outcome the case's folder allows.
     void SaveAndCheck(Sim& sim) {
         std::string prompt = sim.CurrentPrompt();
-        TaskEntry before = sim.Tasks()[11];
+        TaskEntry before = EntryOf(sim.Tasks(), task::RunningConfigSaved);
         Command(sim, "copy running-config startup-config");
         const auto& lines = sim.Lines();
         if (GetParam().save == Save::FailsUnopened) {
@@ -175,14 +175,14 @@ class ConfigFileCases : public FileCases<ConfigCase> {
         }
         if (GetParam().save == Save::Works) {
             EXPECT_EQ(lines[19], "[OK]");
-            EXPECT_EQ(sim.Tasks()[11], 1);
+            EXPECT_EQ(EntryOf(sim.Tasks(), task::RunningConfigSaved), 1);
             std::optional<SavedSlots> saved = ReadConfigText(ReadFile(folder_.File("router1.cfg")));
             ASSERT_TRUE(saved);
             EXPECT_TRUE(std::equal(saved->begin(), saved->end(), sim.Slots().begin() + 1));
         } else {
             EXPECT_TRUE(lines[19].starts_with("%Error")) << lines[19];
             EXPECT_NE(lines[19].find("router1.cfg"), std::string::npos) << lines[19];
-            EXPECT_EQ(sim.Tasks()[11], before);
+            EXPECT_EQ(EntryOf(sim.Tasks(), task::RunningConfigSaved), before);
         }
         EXPECT_EQ(lines[20], prompt);
         EXPECT_TRUE(folder_.TempFiles().empty()) << "a temporary file was left";
@@ -230,13 +230,13 @@ TEST_P(ConfigFileCases, OnCopyStartRun) {
         EXPECT_TRUE(lines[19].starts_with("%Error")) << lines[19];
         EXPECT_NE(lines[19].find("router1.cfg"), std::string::npos) << lines[19];
         EXPECT_EQ(Saved(sim.Slots()), Saved(before.Slots()));
-        EXPECT_FALSE(sim.Tasks()[12]);
+        EXPECT_FALSE(EntryOf(sim.Tasks(), task::StartupConfigLoaded));
         EXPECT_TRUE(sim.StripNotes().empty());
     } else {
         EXPECT_EQ(lines[18], "Before#copy startup-config running-config");
         EXPECT_EQ(lines[19], "");
         EXPECT_EQ(Saved(sim.Slots()), Saved(c.loaded));
-        EXPECT_EQ(sim.Tasks()[12], 1);
+        EXPECT_EQ(EntryOf(sim.Tasks(), task::StartupConfigLoaded), 1);
     }
     SaveAndCheck(sim);
 }
@@ -352,7 +352,7 @@ TEST_P(ScoreFileCases, LoadThenSave) {
     // The first prompt saves the table, and awarding a task saves it again.
     Command(sim, "");
     Command(sim, "show version");
-    ASSERT_EQ(sim.Tasks()[7], 1);
+    ASSERT_EQ(EntryOf(sim.Tasks(), task::VersionShown), 1);
     EXPECT_EQ(sim.InputText(), "Router>");
     if (c.save == Save::Works) {
         ASSERT_TRUE(fs::is_regular_file(file));

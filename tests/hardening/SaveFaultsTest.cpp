@@ -126,11 +126,11 @@ TEST_P(SizeLimit, ASaveNeverWritesAFileTheReaderRefuses) {
         Lines printed = router.Save();
         if (fits) {
             EXPECT_EQ(printed, (Lines{"Building Configuration...", "[OK]"}));
-            EXPECT_EQ(sim.Tasks()[11], 1);
+            EXPECT_EQ(EntryOf(sim.Tasks(), task::RunningConfigSaved), 1);
         } else {
             EXPECT_EQ(printed, (Lines{"Building Configuration...",
                                       "%Error writing router1.cfg (File too large)"}));
-            EXPECT_FALSE(sim.Tasks()[11]);
+            EXPECT_FALSE(EntryOf(sim.Tasks(), task::RunningConfigSaved));
             EXPECT_EQ(ReadFile(router.File("router1.cfg")), before) << "the saved file was lost";
         }
         // What was claimed is what the next start loads.
@@ -153,7 +153,7 @@ TEST_P(SizeLimit, ASaveNeverWritesAFileTheReaderRefuses) {
             EXPECT_EQ(printed, (Lines{"!!", "Unable to write file."}));
             EXPECT_EQ(sim.CurrentMode(), Mode::UploadFile);
             EXPECT_FALSE(fs::exists(router.File("Big")));
-            EXPECT_FALSE(sim.Tasks()[20]);
+            EXPECT_FALSE(EntryOf(sim.Tasks(), task::ConfigUploaded));
         }
     }
     EXPECT_TRUE(router.folder().TempFiles().empty()) << "a temporary file was left";
@@ -247,7 +247,7 @@ TEST_P(LockedFiles, AreNeverReplaced) {
     EXPECT_EQ(ReadFile(file), content) << "the file was changed";
     EXPECT_TRUE(router.folder().TempFiles().empty()) << "a temporary file was left";
     // The run itself goes on with its score in memory.
-    EXPECT_EQ(sim.Tasks()[7], 1);
+    EXPECT_EQ(EntryOf(sim.Tasks(), task::VersionShown), 1);
     EXPECT_EQ(sim.Label().substr(0, 7), "Score: ");
 }
 

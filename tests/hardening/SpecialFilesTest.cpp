@@ -95,7 +95,7 @@ TEST_F(SpecialFiles, SavesReplaceLinksInsteadOfWritingThroughThem) {
     Sim sim(folder_.Path());
     sim.Start();
     EXPECT_EQ(sim.Slots()[slot::Hostname], "Linked");
-    EXPECT_EQ(sim.Tasks()[1], 1);
+    EXPECT_EQ(EntryOf(sim.Tasks(), task::ConfigModeEntered), 1);
     Command(sim, "enable");
     Command(sim, "reset score");
     Command(sim, "disable");

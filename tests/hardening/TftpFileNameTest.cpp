@@ -171,7 +171,7 @@ TEST_F(TftpDialogs, DownloadThatCannotBeReadChangesNoSlot) {
         EXPECT_EQ(sim_.Lines()[19], std::string("Unable to open file: ") + c.name);
         EXPECT_EQ(sim_.CurrentMode(), Mode::DownloadConfirm) << c.name;
         EXPECT_EQ(sim_.Slots(), before) << c.name;
-        EXPECT_FALSE(sim_.Tasks()[21]) << c.name;
+        EXPECT_FALSE(EntryOf(sim_.Tasks(), task::ConfigDownloaded)) << c.name;
         Command(sim_, "n");
         EXPECT_EQ(sim_.CurrentMode(), Mode::PrivilegedExec) << c.name;
     }

@@ -11,11 +11,13 @@
 #include "serve/Scoreboard.h"
 #include "serve/Server.h"
 #include "support/Files.h"
+#include "support/Tasks.h"
 #include "support/TempFolder.h"
 
 namespace pellix::serve::testing {
 
 namespace fs = std::filesystem;
+using support::EntryOf;
 using support::ReadFile;
 using support::TempFolder;
 

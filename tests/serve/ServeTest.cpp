@@ -293,7 +293,7 @@ TEST(ServeRobustness, ClientDroppingMidCommandLosesOnlyItsSession) {
     TaskTable tasks{};
     ASSERT_TRUE(other.WaitFor([&] {
         tasks = SavedTasks(server, "ana");
-        return tasks[7] == 1;
+        return EntryOf(tasks, task::VersionShown) == 1;
     }));
     EXPECT_EQ(SavedHostname(server, "ana"), "Router");
     TelnetClient again(server.Port());
@@ -379,7 +379,7 @@ TEST(ServeShutdown, StopTellsEveryLearnerAndSavesEveryScore) {
         EXPECT_TRUE(client->WaitClosed());
     }
     for (const char* name : {"ana", "ben", "cy"})
-        EXPECT_EQ(SavedTasks(server, name)[50], 1) << name;
+        EXPECT_EQ(EntryOf(SavedTasks(server, name), task::NetworkPlanShown), 1) << name;
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 #include <algorithm>
 
 #include "lessons/Lessons.h"
+#include "support/Tasks.h"
 #include "term/LessonPages.h"
 
 namespace pellix::term {
 namespace {
+
+using support::EntryOf;
 
 bool Shows(const Page& page, const std::string& row) {
     return std::find(page.rows.begin(), page.rows.end(), row) != page.rows.end();
@@ -32,9 +35,9 @@ TEST(LessonPages, FitTheSmallestTerminalAtEveryStep) {
 
 TEST(LessonPages, ProgressMarksDoneAndNextTasksInTwoColumns) {
     TaskTable tasks{};
-    tasks[50] = 1;
-    tasks[13] = 1;
-    tasks[6] = 0;
+    EntryOf(tasks, task::NetworkPlanShown) = 1;
+    EntryOf(tasks, task::HelpListed) = 1;
+    EntryOf(tasks, task::HistoryShown) = 0;
     Page page = ProgressPage(tasks);
     EXPECT_EQ(page.caption, "Progress: 2 of 50 tasks done");
     EXPECT_EQ(page.rows[0].substr(0, 17), "1 The lab network");
