@@ -19,6 +19,7 @@
 
 #include "gui/MainWindow.h"
 #include "state/DataFolder.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -74,9 +75,8 @@ int main(int argc, char** argv) {
     int rounds = argc > 1 ? std::atoi(argv[1]) : 21;
     constexpr int kKeysPerRound = 20;
 
-    auto folder = std::filesystem::temp_directory_path() /
-                  ("pellix-bench-gui-" + std::to_string(QCoreApplication::applicationPid()));
-    std::filesystem::create_directories(folder);
+    const pellix::support::TempFolder temp("pellix-bench-gui");  // removed however the run ends
+    const std::filesystem::path& folder = temp.Path();
     pellix::PrepareLearnerFolder(folder);
 
     QWidget fieldWindow;
@@ -115,6 +115,5 @@ int main(int argc, char** argv) {
                 rounds, kKeysPerRound);
     std::printf("  key to paint  baseline %10.1f us   subject %10.1f us   ratio %6.2f\n", base,
                 subject, subject / base);
-    std::filesystem::remove_all(folder);
     return 0;
 }

@@ -22,10 +22,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/TempFolder.h"
 
 extern char** environ;
 
@@ -53,14 +56,15 @@ std::vector<std::string> ExerciseKeys() {
 struct Server {
     pid_t pid = -1;
     int port = -1;
+    // The server's folder, removed however the run ends.
+    std::shared_ptr<const pellix::support::TempFolder> folder;
     std::filesystem::path dir;
 };
 
 Server Start(const std::string& program, int learners) {
     Server server;
-    server.dir =
-        std::filesystem::temp_directory_path() / ("pellix-serve-load-" + std::to_string(getpid()));
-    std::filesystem::create_directories(server.dir);
+    server.folder = std::make_shared<const pellix::support::TempFolder>("pellix-serve-load");
+    server.dir = server.folder->Path();
     int out[2];
     if (pipe(out) != 0) return server;
     posix_spawn_file_actions_t actions;
@@ -90,8 +94,7 @@ void Stop(Server& server) {
         kill(server.pid, SIGTERM);
         waitpid(server.pid, nullptr, 0);
     }
-    std::error_code ec;
-    std::filesystem::remove_all(server.dir, ec);
+    server.folder.reset();
 }
 
 long RssKiB(pid_t pid) {
