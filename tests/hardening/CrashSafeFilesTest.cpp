@@ -92,9 +92,7 @@ struct SavingRun {
     for (long g = run.firstGeneration;
          g - run.firstGeneration < run.saves && std::chrono::steady_clock::now() < deadline; ++g) {
         WriteFile(folder / copy, Generation(g).Text());
-        for (const std::string& answer : {std::string("copy tftp running-config"),
-                                          std::string("172.10.0.10"), copy, std::string("")})
-            Command(sim, answer);
+        Download(sim, copy);
         if (sim.Slots()[slot::EnableSecret] != GenerationText(g)) ::_exit(5);
         Command(sim, "copy running-config startup-config");
         if (sim.Lines()[19] != "[OK]") ::_exit(4);

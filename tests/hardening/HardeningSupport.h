@@ -1,6 +1,6 @@
 // What the hardening tests share beyond the test support library: a startup
-// configuration with the TFTP server in reach, and whether file permissions
-// stop this process.
+// configuration with the TFTP server in reach, a download from it, and
+// whether file permissions stop this process.
 #pragma once
 
 #include <unistd.h>
@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "support/Files.h"
 #include "support/Tasks.h"
@@ -33,6 +34,14 @@ inline ConfigFile ServerInReach() {
     file.Set(slot::Ethernet0Address, "172.10.0.1");
     file.Set(slot::Ethernet0Up, "no");
     return file;
+}
+
+// "copy tftp running-config" from the server in reach, with the file name
+// given and the load confirmed.
+inline void Download(Sim& sim, std::string_view name) {
+    for (std::string_view answer : {std::string_view("copy tftp running-config"),
+                                    std::string_view("172.10.0.10"), name, std::string_view()})
+        Command(sim, answer);
 }
 
 // Records 1 to n of a score file, each with the entry 1.

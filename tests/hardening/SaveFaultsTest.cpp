@@ -73,12 +73,7 @@ class Router {
         Command(sim_, name);
         return Printed(name);
     }
-    void Download(const std::string& name) {
-        Command(sim_, "copy tftp running-config");
-        Command(sim_, "172.10.0.10");
-        Command(sim_, name);
-        Command(sim_, "");
-    }
+    void Download(const std::string& name) { hardening::Download(sim_, name); }
 
   private:
     TempFolder folder_;

@@ -71,10 +71,7 @@ TEST_F(SpecialFiles, PipeAsDownloadFileChangesNoSlot) {
         sim.Start();
         Command(sim, "enable");
         ConfigSlotTable before = sim.Slots();
-        Command(sim, "copy tftp running-config");
-        Command(sim, "172.10.0.10");
-        Command(sim, "pipe");
-        Command(sim, "");
+        Download(sim, "pipe");
         return sim.Lines()[19] == "Unable to open file: pipe" && sim.Slots() == before;
     }));
 }
