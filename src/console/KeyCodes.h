@@ -7,6 +7,7 @@
 namespace pellix::key {
 
 inline constexpr std::uint16_t CtrlC = 3;
+inline constexpr std::uint16_t CtrlD = 4;
 inline constexpr std::uint16_t Backspace = 8;
 inline constexpr std::uint16_t Tab = 9;
 inline constexpr std::uint16_t LineFeed = 10;

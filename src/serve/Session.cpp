@@ -24,9 +24,6 @@ const telnet_telopt_t kTelnetOptions[] = {
 };
 
 constexpr std::size_t kMaxTerminalType = 40;
-constexpr std::uint16_t kCtrlD = 4;
-constexpr std::uint16_t kBackspace = 8;
-constexpr std::uint16_t kDelete = 127;
 // Bracketed paste on and off: a pasted command arrives as typed keys.
 constexpr std::string_view kPasteOn = "\x1b[?2004h";
 constexpr std::string_view kPasteOff = "\x1b[?2004l";
@@ -202,13 +199,13 @@ void Session::LoginKey(const term::Key& typed) {
     const std::uint16_t key = typed.code;
     if (key == key::Enter) {
         SubmitLine();
-    } else if (key == kBackspace || key == kDelete) {
+    } else if (key == key::Backspace || key == key::Delete) {
         if (line_.empty()) return;
         line_.pop_back();
         if (phase_ == Phase::Name) Send("\b \b");
-    } else if (key == key::CtrlC || (key == kCtrlD && line_.empty())) {
+    } else if (key == key::CtrlC || (key == key::CtrlD && line_.empty())) {
         End("Goodbye.");
-    } else if (key >= 32 && key <= 255 && key != kDelete && line_.size() < kMaxLoginLine) {
+    } else if (key >= 32 && key <= 255 && key != key::Delete && line_.size() < kMaxLoginLine) {
         // Every byte counts, so that a name with a letter outside ASCII is
         // refused rather than shortened.
         line_ += static_cast<char>(key);
