@@ -10,8 +10,8 @@ namespace pellix {
 namespace {
 
 namespace fs = std::filesystem;
-using support::Command;
 using support::TempFolder;
+using support::TypeCommand;
 
 TEST(PrepareLearnerFolder, CreatesANamedFolderOnlyUnderAParentThatExists) {
     struct Case {

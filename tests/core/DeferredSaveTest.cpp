@@ -12,8 +12,8 @@ namespace pellix {
 namespace {
 
 namespace fs = std::filesystem;
-using support::Command;
 using support::TempFolder;
+using support::TypeCommand;
 
 // Commands with more than one prompt between two saves: "?" shows one, and
 // Enter after it another.
@@ -30,8 +30,8 @@ struct SideBySide {
         deferred.Start();
     }
     void Both(const char* command) {
-        Command(immediate, command);
-        Command(deferred, command);
+        TypeCommand(immediate, command);
+        TypeCommand(deferred, command);
     }
 };
 
@@ -50,7 +50,7 @@ TEST(DeferredScoreSaves, WriteNothingUntilTheFrontEndAsks) {
     Sim sim(folder.Path());
     sim.DeferScoreSaves();
     sim.Start();
-    Command(sim, "enable");
+    TypeCommand(sim, "enable");
     EXPECT_FALSE(std::filesystem::exists(folder.Path() / "user.dat"));
     sim.SavePendingScore();
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "user.dat"));

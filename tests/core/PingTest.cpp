@@ -11,8 +11,8 @@ namespace pellix {
 namespace {
 
 namespace fs = std::filesystem;
-using support::Command;
 using support::TempFolder;
+using support::TypeCommand;
 
 const char* const kAddresses[] = {
     "172.10.0.1",   "172.10.0.10",  "172.10.55.20", "210.16.54.1",   "210.16.54.2",
@@ -71,12 +71,12 @@ TEST(Ping, NineAddressesInEveryRouterState) {
         TempFolder folder;
         Sim sim(folder.Path());
         sim.Start();
-        for (const char* command : {"enable", "configure terminal"}) Command(sim, command);
-        for (const std::string& command : state.commands) Command(sim, command);
-        Command(sim, "exit");
+        for (const char* command : {"enable", "configure terminal"}) TypeCommand(sim, command);
+        for (const std::string& command : state.commands) TypeCommand(sim, command);
+        TypeCommand(sim, "exit");
         ASSERT_EQ(sim.CurrentMode(), Mode::PrivilegedExec) << state.name;
         for (int i = 0; i < 9; ++i) {
-            Command(sim, std::string("ping ") + kAddresses[i]);
+            TypeCommand(sim, std::string("ping ") + kAddresses[i]);
             const bool reached = state.reached[i] == 'x';
             // The answer's last line stands just above the next prompt.
             EXPECT_EQ(sim.Lines()[InputLine - 1], reached ? "Success rate is 100 percent (5/5)"

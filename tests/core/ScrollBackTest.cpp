@@ -13,8 +13,8 @@ namespace pellix {
 namespace {
 
 namespace fs = std::filesystem;
-using support::Command;
 using support::TempFolder;
+using support::TypeCommand;
 
 TEST(ScrollBack, KeepsWhatLeavesTheTopInOrder) {
     TempFolder folder;
@@ -23,7 +23,7 @@ TEST(ScrollBack, KeepsWhatLeavesTheTopInOrder) {
     auto welcome = sim.Lines();
     EXPECT_TRUE(sim.ScrollBack().empty());
 
-    Command(sim, "enable");  // one line scrolls off for the new prompt
+    TypeCommand(sim, "enable");  // one line scrolls off for the new prompt
     ASSERT_EQ(sim.ScrollBack().size(), 1u);
     EXPECT_EQ(sim.ScrollBack()[0], welcome[0]);
 
@@ -32,7 +32,7 @@ TEST(ScrollBack, KeepsWhatLeavesTheTopInOrder) {
     for (const char* command : {"show version", "show history", "show running-config"}) {
         auto before = sim.Lines();
         std::size_t kept = sim.ScrollBack().size();
-        Command(sim, command);
+        TypeCommand(sim, command);
         std::size_t gone = sim.ScrollBack().size() - kept;
         ASSERT_GT(gone, 0u) << command;
         for (std::size_t k = 0; k < gone && k < before.size(); ++k)
@@ -44,7 +44,7 @@ TEST(ScrollBack, KeepsOnlyTheLastThousandLines) {
     TempFolder folder;
     Sim sim(folder.Path());
     sim.Start();
-    for (int k = 0; k < 700; ++k) Command(sim, "x" + std::to_string(k));
+    for (int k = 0; k < 700; ++k) TypeCommand(sim, "x" + std::to_string(k));
     const auto& back = sim.ScrollBack();
     ASSERT_EQ(back.size(), kScrollBackLines);
     // Each command leaves two lines: "Router>xK" and the unknown-command line.

@@ -20,9 +20,9 @@ namespace pellix {
 namespace {
 
 namespace fs = std::filesystem;
-using support::Command;
 using support::EntryOf;
 using support::TempFolder;
+using support::TypeCommand;
 
 // A configuration file of the given number of lines: slot 1 "Saved", slot k
 // "sk".
@@ -58,8 +58,8 @@ TEST(StartupConfig, ShortOrMissingFileChangesNothing) {
         EXPECT_EQ("Router", sim.Slots()[slot::Hostname]) << c.name;
         for (int k = 2; k <= 100; ++k) EXPECT_EQ("", sim.Slots()[k]) << c.name << " " << k;
 
-        Command(sim, "enable");
-        Command(sim, "copy start run");
+        TypeCommand(sim, "enable");
+        TypeCommand(sim, "copy start run");
         // the command, its empty line, the error, the prompt
         EXPECT_EQ("Router#copy start run", sim.Lines()[17]) << c.name;
         EXPECT_EQ("", sim.Lines()[18]) << c.name;
@@ -92,11 +92,11 @@ TEST(StartupConfig, SaveWritesEverySlotByteForByte) {
     TempFolder folder;
     Sim sim(folder.Path());
     sim.Start();
-    Command(sim, "enable");
-    Command(sim, "configure terminal");
-    Command(sim, "hostname  \"R, 1\"");
+    TypeCommand(sim, "enable");
+    TypeCommand(sim, "configure terminal");
+    TypeCommand(sim, "hostname  \"R, 1\"");
     sim.KeyPressed(key::CtrlZ);
-    Command(sim, "copy run start");
+    TypeCommand(sim, "copy run start");
     EXPECT_EQ("Building Configuration...", sim.Lines()[18]);
     EXPECT_EQ("[OK]", sim.Lines()[19]);
     std::string expected = " 1             \"R, 1\"\r\n";

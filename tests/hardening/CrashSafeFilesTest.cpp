@@ -84,9 +84,9 @@ struct SavingRun {
     sim.Start();
     // The loaded slots hold an earlier save's texts, an enable password among
     // them.
-    Command(sim, "reset passwords");
-    if (run.resetScore) Command(sim, "reset score");
-    Command(sim, "enable");
+    TypeCommand(sim, "reset passwords");
+    if (run.resetScore) TypeCommand(sim, "reset score");
+    TypeCommand(sim, "enable");
     if (sim.CurrentMode() != Mode::PrivilegedExec) ::_exit(3);
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     for (long g = run.firstGeneration;
@@ -94,7 +94,7 @@ struct SavingRun {
         WriteFile(folder / copy, Generation(g).Text());
         Download(sim, copy);
         if (sim.Slots()[slot::EnableSecret] != GenerationText(g)) ::_exit(5);
-        Command(sim, "copy running-config startup-config");
+        TypeCommand(sim, "copy running-config startup-config");
         if (sim.Lines()[19] != "[OK]") ::_exit(4);
     }
     ::_exit(0);

@@ -18,12 +18,12 @@
 namespace pellix::hardening {
 
 namespace fs = std::filesystem;
-using support::Command;
 using support::ConfigFile;
 using support::EntryOf;
 using support::ReadFile;
 using support::ScoreFileText;
 using support::TempFolder;
+using support::TypeCommand;
 using support::WriteFile;
 
 // A startup configuration whose Ethernet0 is addressed and up, so that the
@@ -41,7 +41,7 @@ inline ConfigFile ServerInReach() {
 inline void Download(Sim& sim, std::string_view name) {
     for (std::string_view answer : {std::string_view("copy tftp running-config"),
                                     std::string_view("172.10.0.10"), name, std::string_view()})
-        Command(sim, answer);
+        TypeCommand(sim, answer);
 }
 
 // Records 1 to n of a score file, each with the entry 1.

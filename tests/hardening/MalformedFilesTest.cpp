@@ -165,7 +165,7 @@ class ConfigFileCases : public FileCases<ConfigCase> {
     void SaveAndCheck(Sim& sim) {
         std::string prompt = sim.CurrentPrompt();
         TaskEntry before = EntryOf(sim.Tasks(), task::RunningConfigSaved);
-        Command(sim, "copy running-config startup-config");
+        TypeCommand(sim, "copy running-config startup-config");
         const auto& lines = sim.Lines();
         if (GetParam().save == Save::FailsUnopened) {
             EXPECT_EQ(lines[18], prompt + "copy running-config startup-config");
@@ -203,7 +203,7 @@ TEST_P(ConfigFileCases, AtStartUp) {
         EXPECT_EQ(Saved(sim.Slots()), Saved(c.loaded));
     }
     EXPECT_EQ(sim.InputText(), sim.Slots()[slot::Hostname] + ">");
-    Command(sim, "enable");
+    TypeCommand(sim, "enable");
     ASSERT_EQ(sim.CurrentMode(), Mode::PrivilegedExec);
     SaveAndCheck(sim);
 }
@@ -216,13 +216,13 @@ TEST_P(ConfigFileCases, OnCopyStartRun) {
     WriteFile(folder_.File("router1.cfg"), before.Text());
     Sim sim(folder_.Path());
     sim.Start();
-    Command(sim, "enable");
+    TypeCommand(sim, "enable");
     ASSERT_EQ(Saved(sim.Slots()), Saved(before.Slots()));
     ASSERT_EQ(sim.CurrentMode(), Mode::PrivilegedExec);
 
     fs::remove(folder_.File("router1.cfg"));
     c.file.make(folder_, folder_.File("router1.cfg"));
-    Command(sim, "copy startup-config running-config");
+    TypeCommand(sim, "copy startup-config running-config");
     const auto& lines = sim.Lines();
     if (c.load == Load::Refused) {
         EXPECT_EQ(lines[17], "Before#copy startup-config running-config");
@@ -350,8 +350,8 @@ TEST_P(ScoreFileCases, LoadThenSave) {
     EXPECT_EQ(sim.Label(), "OK");
 
     // The first prompt saves the table, and awarding a task saves it again.
-    Command(sim, "");
-    Command(sim, "show version");
+    TypeCommand(sim, "");
+    TypeCommand(sim, "show version");
     ASSERT_EQ(EntryOf(sim.Tasks(), task::VersionShown), 1);
     EXPECT_EQ(sim.InputText(), "Router>");
     if (c.save == Save::Works) {

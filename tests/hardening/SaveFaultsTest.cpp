@@ -46,7 +46,7 @@ class Router {
         WriteFile(folder_.File("router1.cfg"), ServerInReach().Text());
         if (place) place(folder_);
         sim_.Start();
-        Command(sim_, "enable");
+        TypeCommand(sim_, "enable");
     }
     Sim& sim() { return sim_; }
     const TempFolder& folder() const { return folder_; }
@@ -63,14 +63,14 @@ class Router {
         return out;
     }
     std::vector<std::string> Save() {
-        Command(sim_, kSave);
+        TypeCommand(sim_, kSave);
         return Printed(kSave);
     }
     // The upload dialog with the given file name; what the last answer printed.
     std::vector<std::string> Upload(const std::string& name) {
-        Command(sim_, "copy running-config tftp");
-        Command(sim_, "172.10.0.10");
-        Command(sim_, name);
+        TypeCommand(sim_, "copy running-config tftp");
+        TypeCommand(sim_, "172.10.0.10");
+        TypeCommand(sim_, name);
         return Printed(name);
     }
     void Download(const std::string& name) { hardening::Download(sim_, name); }
@@ -233,7 +233,7 @@ TEST_P(LockedFiles, AreNeverReplaced) {
     });
     Sim& sim = router.sim();
     EXPECT_EQ(c.act(router), c.printed);
-    Command(sim, "show version");
+    TypeCommand(sim, "show version");
     sim.Finish();
 
     const fs::path file = router.File(c.file);
@@ -300,7 +300,7 @@ TEST_P(ScoreProblems, AreToldOnce) {
         fs::permissions(folder.File("user.dat"), c.mode);
     });
     Sim& sim = router.sim();
-    for (int i = 0; i < 5; ++i) Command(sim, "show version");
+    for (int i = 0; i < 5; ++i) TypeCommand(sim, "show version");
     const ScoreFileProblem& problem = sim.ScoreProblem();
     EXPECT_EQ(problem.action, c.action);
     EXPECT_EQ(problem.serial, 1u) << "told more than once";
@@ -355,7 +355,7 @@ TEST_P(SavedModes, FollowTheFileOrTheUmask) {
         router.Save();
         ASSERT_EQ(sim.Lines()[19], "[OK]");
     } else if (name == "user.dat") {
-        Command(sim, "show version");
+        TypeCommand(sim, "show version");
     } else {
         router.Upload(name);
         ASSERT_EQ(sim.Lines()[19], kCopied);
@@ -462,8 +462,8 @@ TEST_P(SaveFailures, ReportBuildingOnlyOnceTheFileExists) {
         Sim sim(folder.Path());
         sim.Start();
         for (const char* command : {"enable", "configure terminal", "hostname After", "exit"})
-            Command(sim, command);
-        Command(sim, kSave);
+            TypeCommand(sim, command);
+        TypeCommand(sim, kSave);
         Lines out;
         int k = InputLine - 1;
         while (!sim.Lines()[k].ends_with(kSave)) --k;

@@ -69,7 +69,7 @@ TEST_F(SpecialFiles, PipeAsDownloadFileChangesNoSlot) {
     EXPECT_TRUE(FinishesInTime([&] {
         Sim sim(folder_.Path());
         sim.Start();
-        Command(sim, "enable");
+        TypeCommand(sim, "enable");
         ConfigSlotTable before = sim.Slots();
         Download(sim, "pipe");
         return sim.Lines()[19] == "Unable to open file: pipe" && sim.Slots() == before;
@@ -93,11 +93,11 @@ TEST_F(SpecialFiles, SavesReplaceLinksInsteadOfWritingThroughThem) {
     sim.Start();
     EXPECT_EQ(sim.Slots()[slot::Hostname], "Linked");
     EXPECT_EQ(EntryOf(sim.Tasks(), task::ConfigModeEntered), 1);
-    Command(sim, "enable");
-    Command(sim, "reset score");
-    Command(sim, "disable");
-    Command(sim, "enable");
-    Command(sim, "copy running-config startup-config");
+    TypeCommand(sim, "enable");
+    TypeCommand(sim, "reset score");
+    TypeCommand(sim, "disable");
+    TypeCommand(sim, "enable");
+    TypeCommand(sim, "copy running-config startup-config");
     EXPECT_EQ(sim.Lines()[19], "[OK]");
 
     EXPECT_EQ(ReadFile(outside / "router1.cfg"), config);

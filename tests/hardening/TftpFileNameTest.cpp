@@ -46,17 +46,17 @@ class TftpDialogs : public ::testing::Test {
         WriteFile(folder_.File("router1.cfg"),
                   ServerInReach().Set(slot::Hostname, "Keep").Set(60, "kept").Text());
         sim_.Start();
-        Command(sim_, "enable");
+        TypeCommand(sim_, "enable");
         ASSERT_EQ(sim_.CurrentMode(), Mode::PrivilegedExec);
     }
 
     // Answers the upload's file-name question with the name, typed key by
     // key. Returns whether the upload was accepted.
     bool Upload(std::string_view name) {
-        Command(sim_, "copy running-config tftp");
-        Command(sim_, "172.10.0.10");
+        TypeCommand(sim_, "copy running-config tftp");
+        TypeCommand(sim_, "172.10.0.10");
         EXPECT_EQ(sim_.CurrentMode(), Mode::UploadFile);
-        Command(sim_, name);
+        TypeCommand(sim_, name);
         bool accepted = sim_.Lines()[19] == kCopied;
         if (!accepted) {
             EXPECT_EQ(sim_.Lines()[19], "%Error opening tftp://172.10.0.10/typed (Bad Name)")
@@ -161,18 +161,18 @@ TEST_F(TftpDialogs, DownloadThatCannotBeReadChangesNoSlot) {
     for (const Case& c : cases) {
         c.make(folder_.File(c.name));
         ConfigSlotTable before = sim_.Slots();
-        Command(sim_, "copy tftp running-config");
-        Command(sim_, "172.10.0.10");
+        TypeCommand(sim_, "copy tftp running-config");
+        TypeCommand(sim_, "172.10.0.10");
         ASSERT_EQ(sim_.CurrentMode(), Mode::DownloadFile) << c.name;
-        Command(sim_, c.name);
+        TypeCommand(sim_, c.name);
         ASSERT_EQ(sim_.CurrentMode(), Mode::DownloadConfirm) << c.name;
-        Command(sim_, "");
+        TypeCommand(sim_, "");
         EXPECT_EQ(sim_.Lines()[18], "!!") << c.name;
         EXPECT_EQ(sim_.Lines()[19], std::string("Unable to open file: ") + c.name);
         EXPECT_EQ(sim_.CurrentMode(), Mode::DownloadConfirm) << c.name;
         EXPECT_EQ(sim_.Slots(), before) << c.name;
         EXPECT_FALSE(EntryOf(sim_.Tasks(), task::ConfigDownloaded)) << c.name;
-        Command(sim_, "n");
+        TypeCommand(sim_, "n");
         EXPECT_EQ(sim_.CurrentMode(), Mode::PrivilegedExec) << c.name;
     }
 }

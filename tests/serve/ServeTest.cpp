@@ -45,7 +45,7 @@ void GetStarted(TelnetClient& client, std::string_view name) {
 
 // Types a command, waits for its echo, presses Enter and waits until the
 // input line shows the next prompt.
-void Command(TelnetClient& client, std::string_view command, std::string_view nextPrompt) {
+void TypeCommand(TelnetClient& client, std::string_view command, std::string_view nextPrompt) {
     const std::string typed = client.Screen().Row(21) + std::string(command);
     client.Type(command);
     ASSERT_TRUE(client.WaitRow(21, typed)) << client.Screen().Text();
@@ -98,7 +98,7 @@ TEST(ServeTelnet, ClientThatNegotiatesNothingStillGetsTheConsole) {
     ClassroomServer server;
     TelnetClient client(server.Port(), {.negotiates = false});
     GetStarted(client, "raw");
-    Command(client, "enable", "Router#");
+    TypeCommand(client, "enable", "Router#");
 }
 
 // The whole exercise typed key by key over telnet, checked at every step as
@@ -175,12 +175,12 @@ TEST(ServeLearners, TwoLearnersAtOnceKeepTheirOwnFiles) {
     TelnetClient ana(server.Port()), ben(server.Port());
     GetStarted(ana, "ana");
     GetStarted(ben, "ben");
-    Command(ana, "enable", "Router#");
-    Command(ben, "show version", "Router>");
-    Command(ana, "configure terminal", "Router(config)#");
-    Command(ana, "hostname Alpha", "Alpha(config)#");
-    Command(ana, "exit", "Alpha#");
-    Command(ana, "copy running-config startup-config", "Alpha#");
+    TypeCommand(ana, "enable", "Router#");
+    TypeCommand(ben, "show version", "Router>");
+    TypeCommand(ana, "configure terminal", "Router(config)#");
+    TypeCommand(ana, "hostname Alpha", "Alpha(config)#");
+    TypeCommand(ana, "exit", "Alpha#");
+    TypeCommand(ana, "copy running-config startup-config", "Alpha#");
     EXPECT_EQ(ben.Screen().Row(21), "Router>");
 
     const TaskTable anaTasks = SavedTasks(server, "ana");
@@ -262,7 +262,7 @@ TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
     ClassroomServer server;
     TelnetClient first(server.Port());
     GetStarted(first, "ana");
-    Command(first, "enable", "Router#");
+    TypeCommand(first, "enable", "Router#");
     first.Type("show ver");  // half typed when the second login comes
     ASSERT_TRUE(first.WaitRow(21, "Router#show ver")) << first.Screen().Text();
 
@@ -283,11 +283,11 @@ TEST(ServeRobustness, ClientDroppingMidCommandLosesOnlyItsSession) {
     {
         TelnetClient dropping(server.Port());
         GetStarted(dropping, "ana");
-        Command(dropping, "show version", "Router>");
+        TypeCommand(dropping, "show version", "Router>");
         dropping.Type("show hist");            // and the connection is gone
         dropping.SendRaw("\xff\xfa\x1f\x00");  // in the middle of a subnegotiation too
     }
-    Command(other, "enable", "Router#");
+    TypeCommand(other, "enable", "Router#");
     // The dropped learner's files are whole: the score saved with the task
     // earned, the configuration as delivered.
     TaskTable tasks{};
@@ -346,7 +346,7 @@ TEST(ServeRobustness, GarbageEndsOnlyThatConnection) {
     endless += std::string(20000, 'A');
     bad.SendRaw(endless);
     EXPECT_TRUE(bad.WaitClosed()) << bad.Received();
-    Command(good, "enable", "Router#");
+    TypeCommand(good, "enable", "Router#");
 }
 
 TEST(ServeLimits, MaximumSessionsAndIdleTimeout) {

@@ -14,8 +14,8 @@ inline void TypeKeys(Sim& sim, std::string_view text) {
     for (unsigned char c : text) sim.KeyPressed(c);
 }
 
-// Types the command key by key, then Enter.
-inline void Command(Sim& sim, std::string_view command) {
+// Types the command key by key, then Enter: the learner entering a command.
+inline void TypeCommand(Sim& sim, std::string_view command) {
     TypeKeys(sim, command);
     sim.KeyPressed(key::Enter);
 }
