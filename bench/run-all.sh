@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every benchmark of Pellix, each side by side with its yardstick, and
-# prints the ratios: start-up, peak memory, Enter to repainted console, idle
+# prints the ratios: start-up and peak memory (also against Qt's own floor, a
+# window with a focused text field), Enter to repainted console, idle
 # cost of both interactive programs (on a private X server with a window
 # manager and on a terminal of its own), one command through the core, and
 # the scripted driver. Absolute times on a shared machine are noise; compare
@@ -38,6 +39,21 @@ echo "== Desktop program"
   -- "$bin/pellix" --dir "$work/gui" --quit-after-show splash-settled
 "$bin/pellix-bench-compare" --name "Start to main window shown, then quit" --runs "$runs" \
   -- "$bin/pellix-bench-window" empty --quit-after-show first-paint \
+  -- "$bin/pellix" --dir "$work/gui" --quit-after-show main
+# Qt's own floor for the two rows above: a window with a focused text field
+# (text, fonts and the repaint when the window manager gives it the focus)
+# against the empty window, and the two measures against that text field.
+"$bin/pellix-bench-compare" --name "Floor: a focused text field fully painted, against the empty window" \
+  --runs "$runs" --settle-ms 300 \
+  -- "$bin/pellix-bench-window" empty --quit-after-show settled \
+  -- "$bin/pellix-bench-window" lineedit --quit-after-show settled
+"$bin/pellix-bench-compare" --name "Splash fully painted, against the focused text field" \
+  --runs "$runs" --settle-ms 300 \
+  -- "$bin/pellix-bench-window" lineedit --quit-after-show settled \
+  -- "$bin/pellix" --dir "$work/gui" --quit-after-show splash-settled
+"$bin/pellix-bench-compare" --name "Start to main window shown, against the focused text field" \
+  --runs "$runs" \
+  -- "$bin/pellix-bench-window" lineedit --quit-after-show first-paint \
   -- "$bin/pellix" --dir "$work/gui" --quit-after-show main
 "$bin/pellix-bench-gui" "$runs"
 "$bin/pellix-bench-compare" --name "Idle for 20 s, main window focused" --runs "$idle_runs" \
