@@ -13,22 +13,33 @@
 x_session_xvfb=
 x_session_wm=
 
-# Starts the server and the window manager and waits until both answer.
+# Starts the server and the window manager and waits until both answer;
+# fails when the display is taken or either does not come up.
 x_session_start() {
-  local display=$1 size=$2
+  local display=$1 size=$2 _
+  if DISPLAY=$display xdpyinfo >/dev/null 2>&1; then
+    echo "display $display is already in use" >&2
+    return 1
+  fi
   Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
   x_session_xvfb=$!
   export DISPLAY=$display
-  local _
   for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-  xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on $display" >&2; return 1; }
+  if ! kill -0 "$x_session_xvfb" 2>/dev/null || ! xdpyinfo >/dev/null 2>&1; then
+    echo "Xvfb did not start on $display" >&2
+    return 1
+  fi
   openbox >/dev/null 2>&1 &
   x_session_wm=$!
   # openbox is ready once it has named itself on the root window.
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.05
-  done
+  for _ in $(seq 100); do x_session_has_wm && return 0; sleep 0.05; done
+  echo "openbox did not start on $display" >&2
+  return 1
+}
+
+x_session_has_wm() {
+  kill -0 "$x_session_wm" 2>/dev/null &&
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
 # Stops the window manager and the server, if started.
