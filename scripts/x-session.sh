@@ -44,9 +44,8 @@ x_session_has_wm() {
 
 # Stops the window manager and the server, if started.
 x_session_stop() {
-  [ -n "$x_session_wm" ] && kill "$x_session_wm" 2>/dev/null
-  [ -n "$x_session_xvfb" ] && kill "$x_session_xvfb" 2>/dev/null
+  local pid
+  for pid in $x_session_wm $x_session_xvfb; do kill "$pid" 2>/dev/null || true; done
   x_session_wm=
   x_session_xvfb=
-  return 0
 }
