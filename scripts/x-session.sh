@@ -24,8 +24,8 @@ x_session_start() {
   Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
   x_session_xvfb=$!
   export DISPLAY=$display
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-  if ! kill -0 "$x_session_xvfb" 2>/dev/null || ! xdpyinfo >/dev/null 2>&1; then
+  for _ in $(seq 100); do x_session_serving && break; sleep 0.05; done
+  if ! x_session_serving; then
     echo "Xvfb did not start on $display" >&2
     return 1
   fi
@@ -37,15 +37,25 @@ x_session_start() {
   return 1
 }
 
+# Our server answers: its lock file names it (a server still going away on
+# the same display may answer too).
+x_session_serving() {
+  [ "$(tr -d ' ' 2>/dev/null <"/tmp/.X${DISPLAY#:}-lock")" = "$x_session_xvfb" ] &&
+    xdpyinfo >/dev/null 2>&1
+}
+
 x_session_has_wm() {
   kill -0 "$x_session_wm" 2>/dev/null &&
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
-# Stops the window manager and the server, if started.
+# Stops the window manager and the server, if started, and waits for them.
 x_session_stop() {
   local pid
-  for pid in $x_session_wm $x_session_xvfb; do kill "$pid" 2>/dev/null || true; done
+  for pid in $x_session_wm $x_session_xvfb; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   x_session_wm=
   x_session_xvfb=
 }
