@@ -46,7 +46,7 @@ mkdir -p "$work/data"
 cp "$page" "$work/data/readme.htm"
 XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb "$program" --dir "$work/data" --open-main &
 app_pid=$!
-main=$(timeout 10 xdotool search --sync --onlyvisible --name '^Vantric Sim$' | head -n 1)
+main=$(x_session_window "Vantric Sim")
 xdotool windowmove "$main" 20 40
 sleep 0.5
 xdotool windowactivate --sync "$main" 2>/dev/null || true

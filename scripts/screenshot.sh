@@ -37,21 +37,17 @@ click() {
   xdotool mousemove --window "$1" "$2" "$3" click 1
 }
 
-window_named() {
-  timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
-}
-
 XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb "$program" --dir "$work/data" &
 app_pid=$!
 
-splash=$(window_named "Pellix Vantric Practice Lab")
+splash=$(x_session_window "Pellix Vantric Practice Lab")
 sleep 1
 capture "$splash" "$docs/screenshot-splash.png"
 
 # Enter presses "Start".
 xdotool windowactivate --sync "$splash" 2>/dev/null || true
 xdotool key Return
-main=$(window_named "Vantric Sim")
+main=$(x_session_window "Vantric Sim")
 xdotool windowmove "$main" 40 40
 sleep 0.5
 xdotool windowactivate --sync "$main" 2>/dev/null || true
@@ -95,7 +91,7 @@ capture "$main" "$docs/screenshot-scrollback.png"
 xdotool key Return ctrl+0
 sleep 0.5
 xdotool key F2
-plan=$(window_named "Pellix Vantric lab environment diagram")
+plan=$(x_session_window "Pellix Vantric lab environment diagram")
 sleep 1
 capture "$plan" "$docs/screenshot-plan.png"
 

@@ -8,7 +8,10 @@
 #   ...
 #   x_session_stop                     # from the script's EXIT trap
 #
-# Needs the Debian packages xvfb, openbox and x11-utils.
+# x_session_window NAME gives the id of a window by its title (with xdotool).
+#
+# Needs the Debian packages xvfb, openbox and x11-utils (and xdotool for
+# x_session_window).
 
 x_session_xvfb=
 x_session_wm=
@@ -47,6 +50,20 @@ x_session_serving() {
 x_session_has_wm() {
   kill -0 "$x_session_wm" 2>/dev/null &&
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+# The id of the visible window titled exactly NAME, waiting up to 10 s for it.
+# xdotool's search gives up with BadWindow when a window closes while it looks
+# (a splash making way for the main window): the search is then repeated.
+x_session_window() {
+  local name=$1 id _
+  for _ in 1 2 3 4 5; do
+    id=$(timeout 10 xdotool search --sync --onlyvisible --name "^$name\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  echo "no window \"$name\"" >&2
+  return 1
 }
 
 # Stops the window manager and the server, if started, and waits for them.
