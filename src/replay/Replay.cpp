@@ -1,6 +1,7 @@
 #include "replay/Replay.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -190,7 +191,8 @@ struct Word {
 }
 [[gnu::always_inline]] inline Word WordAt(const char* at, const char* end, bool readableAfter) {
     auto left = static_cast<std::size_t>(end - at);
-    if (readableAfter) {
+    // The load puts the first byte lowest on little-endian machines only.
+    if (std::endian::native == std::endian::little && readableAfter) {
         std::uint64_t chunk;
         std::memcpy(&chunk, at, sizeof chunk);
         // The lowest byte that is a blank, found with the usual trick for a
