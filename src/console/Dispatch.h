@@ -170,6 +170,19 @@ struct ModeDef {
     Procedure answer = nullptr;
 };
 
+// A dialog whose answer is handled by plain code: its prompt and that code.
+constexpr ModeDef AnsweredByCode(Mode mode, std::string_view before, bool withHostname,
+                                 std::string_view after, Procedure answer) {
+    return {.mode = mode,
+            .before = before,
+            .withHostname = withHostname,
+            .after = after,
+            .rows = {},
+            .closing = false,
+            .help = {},
+            .answer = answer};
+}
+
 // The shared matching rule: the command begins with the short form and is
 // itself a beginning of the full form.
 bool MatchesAbbreviation(std::string_view command, std::string_view shortForm,

@@ -25,13 +25,7 @@ void CheckEnablePassword(Command& command) {
 
 }  // namespace
 
-constinit const ModeDef kEnablePasswordMode{.mode = Mode::EnablePassword,
-                                            .before = "Password:",
-                                            .withHostname = false,
-                                            .after = "",
-                                            .rows = {},
-                                            .closing = false,
-                                            .help = {},
-                                            .answer = CheckEnablePassword};
+constinit const ModeDef kEnablePasswordMode =
+    AnsweredByCode(Mode::EnablePassword, "Password:", false, "", CheckEnablePassword);
 
 }  // namespace pellix

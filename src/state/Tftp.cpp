@@ -117,14 +117,8 @@ bool TftpFileNameAccepted(std::string_view name) {
 
 constinit const ModeDef kUploadHostMode{
     Mode::UploadHost, "Address or name of remote host []?", false, "", kUploadHost, false, {}};
-constinit const ModeDef kUploadFileMode{.mode = Mode::UploadFile,
-                                        .before = "Destination filename [",
-                                        .withHostname = true,
-                                        .after = "-confg]?",
-                                        .rows = {},
-                                        .closing = false,
-                                        .help = {},
-                                        .answer = UploadRunningConfig};
+constinit const ModeDef kUploadFileMode = AnsweredByCode(Mode::UploadFile, "Destination filename [",
+                                                         true, "-confg]?", UploadRunningConfig);
 constinit const ModeDef kDownloadHostMode{Mode::DownloadHost,
                                           "Address of remote host [255.255.255.255]?",
                                           false,
