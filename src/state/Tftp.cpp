@@ -1,8 +1,8 @@
 // The TFTP copy dialogs: "copy running-config tftp" asks the host and the
 // file name, then writes the slots to the file; "copy tftp running-config"
-// asks the host, the file name and a confirmation, then loads the file. The server is the working
-// folder; the file-name rule admits only letters, digits, "-", "_" and "`", so no accepted name can
-// reach outside the folder.
+// asks the host, the file name and a confirmation, then loads the file. The
+// server is the working folder; the file-name rule admits only letters,
+// digits, "-", "_" and "`", so no accepted name can reach outside the folder.
 #include <string>
 
 #include "console/Modes.h"
@@ -63,7 +63,8 @@ void RememberDownloadFile(Command& command) {
 }
 
 // The confirmation of "copy tftp running-config", then the copy: a refused
-// name ends the dialog with an error; a file that cannot be read asks again.
+// name ends the dialog with an error; a file that cannot be read asks for the
+// confirmation again.
 void DownloadRunningConfig(Command& command) {
     const std::string& name = command.Dialog().downloadFile;
     if (!TftpFileNameAccepted(name)) {
