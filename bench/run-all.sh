@@ -22,11 +22,7 @@ bin=$PWD/build-bench/bin
 
 work=$(mktemp -d)
 source scripts/x-session.sh
-cleanup() {
-  x_session_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap x_session_cleanup EXIT
 x_session_start ":${PELLIX_BENCH_DISPLAY:-95}" 1280x1024
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$work/gui" "$work/term" "$work/replay" "$work/runtime"

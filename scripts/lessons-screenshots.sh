@@ -17,12 +17,7 @@ display=${PELLIX_SCREENSHOT_DISPLAY:-:99}
 work=$(mktemp -d)
 app_pid=
 source "$root/scripts/x-session.sh"
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  x_session_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap x_session_cleanup EXIT
 
 # The page at a phone-to-laptop width, the part from the network plan to the
 # first steps: a tall rendering, cropped.

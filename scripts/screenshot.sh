@@ -17,12 +17,7 @@ mkdir -p "$docs"
 work=$(mktemp -d)
 app_pid=
 source "$root/scripts/x-session.sh"
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  x_session_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap x_session_cleanup EXIT
 
 x_session_start "$display" 1920x1080
 

@@ -8,6 +8,9 @@
 #   ...
 #   x_session_stop                     # from the script's EXIT trap
 #
+# Or, for a script that keeps its files in a scratch folder "$work" and runs
+# the program it photographs as "$app_pid": `trap x_session_cleanup EXIT`.
+#
 # x_session_window NAME gives the id of a window by its title (with xdotool).
 #
 # Needs the Debian packages xvfb, openbox and x11-utils (and xdotool for
@@ -75,4 +78,12 @@ x_session_stop() {
   done
   x_session_wm=
   x_session_xvfb=
+}
+
+# Stops the caller's program ($app_pid) if it still runs, the window manager
+# and the server, and removes the caller's scratch folder ($work).
+x_session_cleanup() {
+  if [ -n "${app_pid:-}" ]; then kill "$app_pid" 2>/dev/null || true; fi
+  x_session_stop
+  if [ -n "${work:-}" ]; then rm -rf "$work"; fi
 }
