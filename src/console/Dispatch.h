@@ -21,6 +21,16 @@ using Procedure = void (*)(Command&);
 // A condition on the configuration: a row's guard, a display line's.
 using SlotTest = bool (*)(const ConfigSlotTable&);
 
+// The two conditions on one slot: it holds some text, it holds this text.
+template <int Slot>
+constexpr bool IsSet(const ConfigSlotTable& slots) {
+    return !slots[Slot].empty();
+}
+template <int Slot, const char* Text>
+constexpr bool SlotIs(const ConfigSlotTable& slots) {
+    return slots[Slot] == Text;
+}
+
 enum class Test : std::uint8_t {
     Equals,      // the whole command is the text
     StartsWith,  // the command's first characters are the text

@@ -8,10 +8,6 @@ namespace pellix {
 
 namespace {
 
-template <int Slot>
-constexpr bool IsSet(const ConfigSlotTable& s) {
-    return !s[Slot].empty();
-}
 constexpr bool EthernetAccessGroup(const ConfigSlotTable& s) {
     return IsSet<slot::Ethernet0Address>(s) && IsSet<slot::AccessGroup3>(s);
 }

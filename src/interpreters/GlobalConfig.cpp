@@ -15,10 +15,6 @@ constexpr Action ClearNetworks(Action act) {
         .Set(slot::FourthNetwork, "");
 }
 
-template <int Slot, const char* Text>
-constexpr bool SlotIs(const ConfigSlotTable& slots) {
-    return slots[Slot] == Text;
-}
 constexpr char kOk[] = "OK";
 constexpr char kEmpty[] = "";
 constexpr SlotTest kList3Denied = SlotIs<slot::List3Deny, kOk>;
