@@ -253,21 +253,36 @@ std::optional<Event> ParseEvent(std::string_view line) {
     return event;
 }
 
+namespace {
+
+// The commonest events, the learner's keys, sent to the router; false for
+// any other event. Inlined where a script's events are run one by one.
+[[gnu::always_inline]] inline bool PressKeys(Sim& sim, const Event& event) {
+    if (event.kind == Event::Type) {
+        for (unsigned char c : event.text) sim.KeyPressed(c);
+        return true;
+    }
+    if (event.kind == Event::Key) {
+        sim.KeyPressed(static_cast<std::uint16_t>(event.number));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool Apply(Sim& sim, const Event& event, std::ostream& out) {
+    if (PressKeys(sim, event)) return true;
     switch (event.kind) {
         case Event::Skip:
-            break;
         case Event::Key:
-            sim.KeyPressed(static_cast<std::uint16_t>(event.number));
+        case Event::Type:
             break;
         case Event::Up:
             sim.RecallOlder();
             break;
         case Event::Down:
             sim.RecallNewer();
-            break;
-        case Event::Type:
-            for (unsigned char c : event.text) sim.KeyPressed(c);
             break;
         case Event::Plan:
             sim.ShowNetworkPlan();
@@ -469,13 +484,7 @@ int RunScript(Sim& sim, std::istream& script, std::ostream& out, std::ostream& e
             err << "\n";
             return 2;
         }
-        bool goOn = true;
-        if (event.kind == Event::Type)  // the commonest events, without a call
-            for (unsigned char c : event.text) sim.KeyPressed(c);
-        else if (event.kind == Event::Key)
-            sim.KeyPressed(static_cast<std::uint16_t>(event.number));
-        else
-            goOn = Apply(sim, event, out);
+        bool goOn = PressKeys(sim, event) || Apply(sim, event, out);
         tellScoreProblem();
         if (!goOn) break;
     }
