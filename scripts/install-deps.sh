@@ -10,7 +10,7 @@ set -euo pipefail
 
 build_packages=(
   cmake ninja-build g++ pkgconf
-  qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-svg-dev libgl-dev libfontconfig-dev fonts-dejavu-core
   libncurses-dev
   libtelnet-dev libcpp-httplib-dev
 )

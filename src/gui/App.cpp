@@ -10,6 +10,7 @@
 
 #include "console/About.h"
 #include "gui/CommandLine.h"
+#include "gui/FontConfiguration.h"
 #include "gui/MainWindow.h"
 #include "gui/PaintWatch.h"
 #include "gui/SplashWindow.h"
@@ -40,6 +41,8 @@ int RunPellix(int argc, char** argv) {
             break;
     }
 
+    // Before the window system asks fontconfig for the first font.
+    StartFontConfiguration();
     // Qt takes its own options (-platform, -style ...) out.
     QApplication app(argc, argv);
 
