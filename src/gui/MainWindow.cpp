@@ -198,6 +198,7 @@ void MainWindow::Place(QWidget* widget, const QRect& base) {
 // Scales every control of the layout to the largest size that the window
 // holds and centres the whole.
 void MainWindow::ApplyScale() {
+    scaledFor_ = size();
     scale_ = FitScale(size());
     QSize used(static_cast<int>(std::lround(kMainWindowSize.width() * scale_)),
                static_cast<int>(std::lround(kMainWindowSize.height() * scale_)));
@@ -222,7 +223,9 @@ void MainWindow::ApplyScale() {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (lines_[kConsoleLines - 1]) ApplyScale();
+    // The layout depends on the size alone: the resize a first show sends
+    // for the size the window was laid out at changes nothing.
+    if (lines_[kConsoleLines - 1] && size() != scaledFor_) ApplyScale();
 }
 
 // Ctrl+= and Ctrl+- make the window a zoom step larger or smaller, as far

@@ -151,6 +151,7 @@ class MainWindow : public QWidget {
 
     std::vector<Placed> placed_;
     double scale_ = 1;
+    QSize scaledFor_;  // the window size the layout was last scaled for
     ConsoleView view_;
     QLabel* scrollMarker_ = nullptr;
     bool mouseSelecting_ = false;
