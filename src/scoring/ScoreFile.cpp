@@ -37,14 +37,27 @@ std::pair<int, int> DrawFillers(FillerSource& fillers) {
 }
 
 std::string WriteScoreText(const TaskTable& tasks, FillerSource& fillers) {
-    std::string out;
+    // Written at every prompt: put together in place in one string made
+    // large enough at once, without a string for each number. The longest
+    // record, "50,-32768,99,1\r\n", is 16 bytes.
+    std::string out(kTaskCount * 16, '\0');
+    char* at = out.data();
+    char* const end = at + out.size();
+    auto put = [&](int number) { at = std::to_chars(at, end, number).ptr; };
     for (int task = 1; task <= kTaskCount; ++task) {
         const TaskEntry& entry = tasks[static_cast<std::size_t>(task)];
         auto [filler3, filler4] = DrawFillers(fillers);
-        out += std::to_string(task) + ",";
-        if (entry) out += std::to_string(*entry);
-        out += "," + std::to_string(filler3) + "," + std::to_string(filler4) + "\r\n";
+        put(task);
+        *at++ = ',';
+        if (entry) put(*entry);
+        *at++ = ',';
+        put(filler3);
+        *at++ = ',';
+        put(filler4);
+        *at++ = '\r';
+        *at++ = '\n';
     }
+    out.resize(static_cast<std::size_t>(at - out.data()));
     return out;
 }
 
