@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace pellix {
@@ -22,17 +23,25 @@ constexpr std::size_t kTempRandom = 8;
 constexpr std::string_view kTempAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
 
 std::string TemporaryName() {
-    unsigned char bytes[kTempRandom] = {};
-    // getentropy (the kernel's randomness, as getrandom, and also in the
-    // WebAssembly build's C library) fills all or nothing; without it the
-    // bytes stay zero, and O_EXCL still refuses a name that is taken.
-    if (::getentropy(bytes, sizeof bytes) != 0) std::fill(std::begin(bytes), std::end(bytes), 0);
-    static std::atomic<unsigned> tries{0};  // names differ even without getentropy
-    unsigned salt = tries++;
+    // One draw of the kernel's randomness a process (getentropy, as getrandom,
+    // and also in the WebAssembly build's C library), stirred with a count for
+    // each name: a save costs no call for it. Without getentropy the seed stays
+    // zero, and O_EXCL still refuses a name that is taken.
+    static const std::uint64_t seed = [] {
+        std::uint64_t drawn = 0;
+        if (::getentropy(&drawn, sizeof drawn) != 0) drawn = 0;
+        return drawn;
+    }();
+    static std::atomic<std::uint64_t> names{0};
+    // splitmix64: every count gives a different, well-mixed value.
+    std::uint64_t mixed = seed + (names++ + 1) * 0x9e3779b97f4a7c15ULL;
+    mixed = (mixed ^ (mixed >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    mixed = (mixed ^ (mixed >> 27)) * 0x94d049bb133111ebULL;
+    mixed ^= mixed >> 31;
     std::string name(kTempPrefix);
-    for (unsigned char b : bytes) {
-        name += kTempAlphabet[(b + salt) % kTempAlphabet.size()];
-        salt /= kTempAlphabet.size();
+    for (std::size_t k = 0; k < kTempRandom; ++k) {
+        name += kTempAlphabet[mixed % kTempAlphabet.size()];
+        mixed /= kTempAlphabet.size();
     }
     return name;
 }
@@ -180,14 +189,20 @@ FileWrite ReplaceFileAtomically(const std::filesystem::path& file, std::string_v
     } else {
         if (replacing && S_ISREG(old.st_mode)) {
             struct stat made {};
-            // The owner and group only where this process may set them
-            // (root, or a group the learner belongs to); never an error.
-            if (::fstat(out.fd, &made) == 0 &&
-                (made.st_uid != old.st_uid || made.st_gid != old.st_gid)) {
-                int ignored = ::fchown(out.fd, old.st_uid, old.st_gid);
-                static_cast<void>(ignored);
+            bool sameMode = false;
+            if (::fstat(out.fd, &made) == 0) {
+                sameMode = (made.st_mode & 07777) == (old.st_mode & 07777);
+                // The owner and group only where this process may set them
+                // (root, or a group the learner belongs to); never an error.
+                // A change of owner may clear set-id bits: the mode is then
+                // set again.
+                if (made.st_uid != old.st_uid || made.st_gid != old.st_gid) {
+                    int ignored = ::fchown(out.fd, old.st_uid, old.st_gid);
+                    static_cast<void>(ignored);
+                    sameMode = false;
+                }
             }
-            if (::fchmod(out.fd, old.st_mode & 07777) != 0) err = errno;
+            if (!sameMode && ::fchmod(out.fd, old.st_mode & 07777) != 0) err = errno;
         }
         if (err == 0 && !WriteAll(out.fd, data)) err = errno;
         if (err == 0 && ::fsync(out.fd) != 0) err = errno;
