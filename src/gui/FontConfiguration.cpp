@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "state/Files.h"
 
 namespace pellix::gui {
 
@@ -73,9 +73,8 @@ std::optional<std::string> LeanConfigurationText(const std::string& mainText,
 
 FcConfig* MakeLeanConfiguration() {
     const std::filesystem::path machine(kMachineFolder);
-    std::ifstream mainFile(machine / "fonts.conf", std::ios::binary);
-    if (!mainFile) return nullptr;
-    const std::string mainText{std::istreambuf_iterator<char>(mainFile), std::istreambuf_iterator<char>()};
+    const FileRead mainFile = ReadWholeFile(machine / "fonts.conf");
+    if (!mainFile.data) return nullptr;
 
     const std::filesystem::path folder = machine / "conf.d";
     std::vector<std::string> names;
@@ -85,7 +84,7 @@ FcConfig* MakeLeanConfiguration() {
         names.push_back(entry->path().filename().string());
     if (error) return nullptr;
 
-    const std::optional<std::string> text = LeanConfigurationText(mainText, folder.string(), names);
+    const std::optional<std::string> text = LeanConfigurationText(*mainFile.data, folder.string(), names);
     if (!text) return nullptr;
     FcConfig* config = FcConfigCreate();
     if (!config) return nullptr;
