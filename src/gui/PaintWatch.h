@@ -51,6 +51,9 @@ inline void AfterPaintSettles(QWidget* window, int quietMs, std::function<void()
             : QObject(window), window_(window), then_(std::move(then)) {
             quiet_.setSingleShot(true);
             quiet_.setInterval(quietMs);
+            // A coarse timer may fire 5% early or late, which would add up to
+            // 30 ms of noise to a 300 ms wait that is subtracted as exact.
+            quiet_.setTimerType(Qt::PreciseTimer);
             connect(&quiet_, &QTimer::timeout, this, [this] {
                 qApp->removeEventFilter(this);
                 then_();
