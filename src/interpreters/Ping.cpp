@@ -12,17 +12,11 @@ namespace {
 
 using Reach = bool (*)(const ConfigSlotTable&);
 
-bool EthernetUp(const ConfigSlotTable& s) {
-    return !s[slot::Ethernet0Address].empty() && s[slot::Ethernet0Up] == "no";
-}
-bool SerialUp(const ConfigSlotTable& s) {
-    return !s[slot::Serial0Address].empty() && s[slot::Serial0Up] == "no";
-}
 bool StaticTo50(const ConfigSlotTable& s) {
-    return SerialUp(s) && s[slot::RouteTo50] == "OK";
+    return Serial0Passes(s) && s[slot::RouteTo50] == "OK";
 }
 bool StaticTo10(const ConfigSlotTable& s) {
-    return SerialUp(s) && s[slot::RouteTo10] == "OK";
+    return Serial0Passes(s) && s[slot::RouteTo10] == "OK";
 }
 bool Routed(const ConfigSlotTable& s) {
     return (!s[slot::Rip].empty() || !s[slot::Igrp].empty()) && s[slot::Serial0Up] == "no";
@@ -37,11 +31,11 @@ struct PingRule {
 using enum Task;
 
 constexpr PingRule kRules[] = {
-    {"ping 172.10.0.1", EthernetUp, None},
-    {"ping 172.10.0.10", EthernetUp, None},
-    {"ping 172.10.55.20", EthernetUp, None},
-    {"ping 210.16.54.1", SerialUp, None},
-    {"ping 210.16.54.2", SerialUp, None},
+    {"ping 172.10.0.1", Ethernet0Passes, None},
+    {"ping 172.10.0.10", Ethernet0Passes, None},
+    {"ping 172.10.55.20", Ethernet0Passes, None},
+    {"ping 210.16.54.1", Serial0Passes, None},
+    {"ping 210.16.54.2", Serial0Passes, None},
     {"ping 192.168.50.1", StaticTo50, Host50_1Reached},
     {"ping 192.168.50.8", StaticTo50, Host50_8Reached},
     {"ping 192.168.10.1", StaticTo10, Host10_1Reached},

@@ -47,4 +47,14 @@ inline constexpr int List101Deny = 46;
 inline constexpr int List101Permit = 47;
 }  // namespace slot
 
+// An interface passes traffic once it has its address and is out of shutdown
+// ("no shutdown" sets its up slot to "no"): pings through it are answered,
+// and through Ethernet0 the TFTP server is reached.
+inline bool Ethernet0Passes(const ConfigSlotTable& table) {
+    return !table[slot::Ethernet0Address].empty() && table[slot::Ethernet0Up] == "no";
+}
+inline bool Serial0Passes(const ConfigSlotTable& table) {
+    return !table[slot::Serial0Address].empty() && table[slot::Serial0Up] == "no";
+}
+
 }  // namespace pellix

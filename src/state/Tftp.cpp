@@ -15,11 +15,6 @@ namespace {
 constexpr std::string_view kServer = "172.10.0.10";
 constexpr std::string_view kCopied = "1299 bytes copied in 1.132 secs (1299 bytes/sec)";
 
-// The TFTP server answers when Ethernet0 has its address and is up.
-bool ServerReachable(const ConfigSlotTable& slots) {
-    return !slots[slot::Ethernet0Address].empty() && slots[slot::Ethernet0Up] == "no";
-}
-
 // The file name answered; no answer takes the default name (which ends in
 // "-config").
 std::string FileNameAnswered(const Command& command) {
@@ -84,17 +79,18 @@ void DownloadRunningConfig(Command& command) {
 }
 
 // The host: "exit" leaves; any other answer goes on to the file name,
-// remembering whether it was the server.
+// remembering whether it was the server (which answers once Ethernet0 passes
+// traffic).
 constexpr Row kUploadHost[] = {
     Eq("exit", ToMode(Mode::PrivilegedExec)),
-    Eq(kServer, Call(UploadHostReached).ToMode(Mode::UploadFile), ServerReachable),
+    Eq(kServer, Call(UploadHostReached).ToMode(Mode::UploadFile), Ethernet0Passes),
     AnyCommand(Call(UploadHostNotReached).ToMode(Mode::UploadFile)),
 };
 // The host: "exit" leaves, the server goes on to the file name, and any
 // other answer is asked again.
 constexpr Row kDownloadHost[] = {
     Eq("exit", ToMode(Mode::PrivilegedExec)),
-    Eq(kServer, ToMode(Mode::DownloadFile), ServerReachable),
+    Eq(kServer, ToMode(Mode::DownloadFile), Ethernet0Passes),
 };
 constexpr Row kDownloadFile[] = {
     AnyCommand(Call(RememberDownloadFile).ToMode(Mode::DownloadConfirm)),
