@@ -67,8 +67,7 @@ void Sim::KeyPressed(std::uint16_t code) {
     if (code == key::Enter || code == key::LineFeed) RunCommand();
     if (code == key::CtrlZ && LeftByCtrlZ(mode_)) HandleCtrlZ();
     if (code == key::Help) ShowHelp();
-    if (code == key::Backspace && lines_[InputLine].size() > prompt_.size())
-        lines_[InputLine].pop_back();
+    if (code == key::Backspace && input.size() > prompt_.size()) input.pop_back();
 }
 
 void Sim::LineClicked(int) {}

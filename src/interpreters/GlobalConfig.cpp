@@ -1,6 +1,7 @@
-// Global configuration: its commands and its help listing. Rows overlap ("en pass" before the password
-// checks, the two networks before "network ", the permit entries gated by
-// their deny flags), so their order is part of the behaviour.
+// Global configuration: its commands and its help listing. Rows overlap
+// ("en pass" before the password checks, the two networks before "network ",
+// the permit entries gated by their deny flags), so their order is part of
+// the behaviour.
 #include "console/Modes.h"
 
 namespace pellix {
