@@ -1,6 +1,10 @@
 // A process that saves "router1.cfg" and "user.dat" over and over is killed
 // with SIGKILL at random moments; after every kill both files must be whole:
-// the content of one complete save, never torn, never missing.
+// the content of one complete save, never torn, never missing. The process
+// tells over a pipe when each save is done, and is killed only after it has
+// saved again since the last kill, at a moment drawn within the time its
+// last save took: so every kill lands in a run that is saving, however fast
+// or slow the machine is.
 //
 // A kill between creating a save's temporary file and renaming it leaves
 // that temporary file behind (".pellix-" and eight letters or digits). That
@@ -19,6 +23,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "HardeningSupport.h"
 #include "scoring/ScoreFile.h"
@@ -64,18 +69,20 @@ bool IsGenerationFile(const std::string& name) {
 }
 
 // The child: starts the router on the folder, enters privileged mode and
-// saves the given number of times (at most for a minute), changing every
-// slot before each save by loading a TFTP copy of the next generation.
-// Saves go through the console: "copy running-config startup-config" writes
-// "router1.cfg", and the prompt after it writes "user.dat". With
-// resetScore, the run zeroes the score first, so that its score files
-// differ from those of a run that does not. Ends with status 0 when every
-// load and save worked.
+// saves the given number of times, changing every slot before each save by
+// loading a TFTP copy of the next generation. Saves go through the console:
+// "copy running-config startup-config" writes "router1.cfg", and the prompt
+// after it writes "user.dat". With resetScore, the run zeroes the score
+// first, so that its score files differ from those of a run that does not.
+// With a report pipe, it writes one byte there after each save (and ends
+// when nobody reads the pipe any more). Ends with status 0 when every load
+// and save worked.
 struct SavingRun {
     long firstGeneration;
     long saves = LONG_MAX;
     bool resetScore = false;
     std::string copy = "generation";  // the TFTP copy it loads from
+    int report = -1;                  // the pipe's writing end, or -1
 };
 
 [[noreturn]] void SaveRepeatedly(const fs::path& folder, const SavingRun& run) {
@@ -88,17 +95,45 @@ struct SavingRun {
     if (run.resetScore) TypeCommand(sim, "reset score");
     TypeCommand(sim, "enable");
     if (sim.CurrentMode() != Mode::PrivilegedExec) ::_exit(3);
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (long g = run.firstGeneration;
-         g - run.firstGeneration < run.saves && std::chrono::steady_clock::now() < deadline; ++g) {
+    for (long g = run.firstGeneration; g - run.firstGeneration < run.saves; ++g) {
         WriteFile(folder / copy, Generation(g).Text());
         Download(sim, copy);
         if (sim.Slots()[slot::EnableSecret] != GenerationText(g)) ::_exit(5);
         TypeCommand(sim, "copy running-config startup-config");
         if (sim.Lines()[19] != "[OK]") ::_exit(4);
+        const char saved = 1;
+        if (run.report >= 0 && ::write(run.report, &saved, 1) != 1) ::_exit(0);
     }
     ::_exit(0);
 }
+
+// The parent's end of a saving run's report pipe.
+class SaveReports {
+  public:
+    SaveReports() {
+        if (::pipe(ends_) != 0) ends_[0] = ends_[1] = -1;
+    }
+    ~SaveReports() {
+        for (int end : ends_)
+            if (end >= 0) ::close(end);
+    }
+    bool Open() const { return ends_[0] >= 0; }
+    int WritingEnd() const { return ends_[1]; }
+    // In the parent after the fork: only the child writes.
+    void KeepReadingEnd() {
+        ::close(ends_[1]);
+        ends_[1] = -1;
+    }
+    // Waits for the next save to be done; false when the run ended without
+    // one.
+    bool NextSave() {
+        char saved = 0;
+        return ::read(ends_[0], &saved, 1) == 1;
+    }
+
+  private:
+    int ends_[2];
+};
 
 // Slot 2's text when "router1.cfg" is one complete save (100 lines in the
 // router's layout, the slots of one generation), else nothing.
@@ -143,25 +178,48 @@ void PlaceFirstSave(const TempFolder& folder) {
 }
 
 TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
+    using Clock = std::chrono::steady_clock;
     TempFolder folder;
     PlaceFirstSave(folder);
 
     std::mt19937 random(20240601);
-    std::uniform_int_distribution<int> delayMicros(0, 15000);
+    std::uniform_int_distribution<int> savesBeforeKill(2, 3);
+    std::uniform_real_distribution<double> intoTheNextSave(0.0, 1.0);
     std::set<std::string> configsSeen;
     std::set<std::string> scoresSeen;
     int staleTemps = 0;
 
     for (int kill = 0; kill < kKills; ++kill) {
+        SaveReports reports;
+        ASSERT_TRUE(reports.Open()) << "pipe failed";
         pid_t child = ::fork();
         ASSERT_GE(child, 0) << "fork failed";
-        if (child == 0) SaveRepeatedly(folder.Path(), {.firstGeneration = 1000L * kill});
-        std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
+        if (child == 0)
+            SaveRepeatedly(folder.Path(),
+                           {.firstGeneration = 1000L * kill, .report = reports.WritingEnd()});
+        reports.KeepReadingEnd();
+        // A few saves done, then the kill somewhere in the next one: a moment
+        // drawn within the time the last save took.
+        Clock::time_point lastSave = Clock::now();
+        Clock::duration saveTime{};
+        for (int saves = savesBeforeKill(random); saves > 0; --saves) {
+            if (!reports.NextSave()) {
+                int status = 0;
+                ::waitpid(child, &status, 0);
+                FAIL() << "the saving process ended (status " << status << ") before kill "
+                       << kill;
+            }
+            saveTime = Clock::now() - lastSave;
+            lastSave = Clock::now();
+        }
+        std::this_thread::sleep_for(
+            std::chrono::duration_cast<Clock::duration>(saveTime * intoTheNextSave(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-            << "the saving process ended by itself before kill " << kill;
+            << "the saving process ended by itself before kill " << kill << " (status " << status
+            << ")";
 
         ASSERT_TRUE(fs::is_regular_file(folder.File("router1.cfg"))) << "kill " << kill;
         ASSERT_TRUE(fs::is_regular_file(folder.File("user.dat"))) << "kill " << kill;
@@ -183,7 +241,7 @@ TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
         }
         ASSERT_TRUE(folder.StrayOutside().empty());
     }
-    // The kills hit running saves: the files moved on between kills.
+    // Every run saved before its kill: the files moved on between kills.
     EXPECT_GT(configsSeen.size(), 1u);
     EXPECT_GT(scoresSeen.size(), 1u);
     std::cout << kKills << " kills, " << configsSeen.size() << " distinct router1.cfg and "

@@ -17,7 +17,7 @@ failures=0
 check() {
   local status=$1 stream=$2 text=$3 program=$4
   shift 4
-  timeout 20 "$bin/$program" "$@" </dev/null >"$work/out" 2>"$work/err"
+  timeout 300 "$bin/$program" "$@" </dev/null >"$work/out" 2>"$work/err"
   local got=$?
   local ok=1
   [ "$got" -eq "$status" ] || ok=0
@@ -63,7 +63,7 @@ done
 
 # pellix-replay: "--" lets a script name start with a dash; one script only.
 check 0 out "" pellix-replay -- /dev/null
-[ "$(timeout 20 "$bin/pellix-replay" -- -script | grep -c '"lines"')" -eq 1 ] ||
+[ "$(timeout 300 "$bin/pellix-replay" -- -script | grep -c '"lines"')" -eq 1 ] ||
   { echo "FAIL: pellix-replay -- -script did not run the script"; failures=$((failures + 1)); }
 check 2 err "pellix-replay: more than one script" pellix-replay a b
 check 2 err "pellix-replay: no such folder: $work/none" pellix-replay --dir "$work/none"
