@@ -61,10 +61,18 @@
     return syncChain;
   }
 
+  // The body's data-saved says whether every change has reached IndexedDB
+  // ("yes") or a save is still to come or under way ("no").
   let saveTimer = 0;
   function saveSoon() {
     clearTimeout(saveTimer);
-    saveTimer = setTimeout(() => syncFiles(false), 150);
+    document.body.dataset.saved = 'no';
+    saveTimer = setTimeout(() => {
+      saveTimer = 0;
+      syncFiles(false).then(() => {
+        if (!saveTimer) document.body.dataset.saved = 'yes';
+      });
+    }, 150);
   }
 
   function learnerFiles() {

@@ -39,6 +39,11 @@ using namespace pellix::gui;
 
 namespace {
 
+// How long a wait for a window to settle may take before it counts as never
+// settling: a safety net far above what a sanitizer build on a busy machine
+// needs (each wait ends as soon as its condition holds).
+constexpr int kPatienceMs = 120000;
+
 using support::ReadFile;
 
 // A data folder as a learner's first start leaves it, optionally with a
@@ -116,7 +121,7 @@ struct Program {
         main = splash.Main();
         QVERIFY(main);
         QApplication::setActiveWindow(main);
-        QVERIFY(QTest::qWaitForWindowActive(main));
+        QVERIFY(QTest::qWaitForWindowActive(main, kPatienceMs));
     }
 };
 
@@ -240,7 +245,7 @@ void WindowsTest::StartShowsWelcomeScreen() {
     QCOMPARE(main->ScoreLabel()->text(), "OK");
     QVERIFY(main->Strip()->Printed().empty());
     QApplication::setActiveWindow(main);
-    QVERIFY(QTest::qWaitForWindowActive(main));
+    QVERIFY(QTest::qWaitForWindowActive(main, kPatienceMs));
     QVERIFY(CaretAtEndOfInputLine(main));
 }
 
@@ -689,7 +694,7 @@ void RunOnCore(Sim& core, const std::string& script) {
 }
 
 void WaitForPaste(MainWindow* main) {
-    QTRY_VERIFY_WITH_TIMEOUT(!main->Pasting(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!main->Pasting(), kPatienceMs);
 }
 
 }  // namespace
@@ -706,7 +711,7 @@ void WindowsTest::ScoreLabelShowsEveryScoreWhole() {
     for (double scale : {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0}) {
         QSize size(qRound(626 * scale), qRound(424 * scale));
         main->resize(size);
-        QTRY_COMPARE(main->size(), size);
+        QTRY_COMPARE_WITH_TIMEOUT(main->size(), size, kPatienceMs);
         QFontMetrics metrics(label->font());
         QRect room = label->contentsRect();
         for (const QString& caption : captions) {
@@ -742,7 +747,7 @@ void WindowsTest::LayoutScalesAsOne() {
     int firstConsolePixels = QFontInfo(main->Line(0)->font()).pixelSize();
     int firstNamePixels = QFontInfo(main->findChild<QLabel*>("Label1")->font()).pixelSize();
     main->resize(window);
-    QTRY_COMPARE(main->size(), window);
+    QTRY_COMPARE_WITH_TIMEOUT(main->size(), window, kPatienceMs);
     QCOMPARE(main->Scale(), scale);
 
     for (const auto& control : kMainLayout) {
@@ -772,17 +777,17 @@ void WindowsTest::ZoomKeys() {
     MainWindow* main = program.main;
     QWidget* input = main->Line(InputLine);
     QTest::keyClick(input, Qt::Key_Equal, Qt::ControlModifier);
-    QTRY_COMPARE(main->size(), QSize(783, 530));
+    QTRY_COMPARE_WITH_TIMEOUT(main->size(), QSize(783, 530), kPatienceMs);
     QCOMPARE(main->Scale(), 1.25);
     QTest::keyClick(input, Qt::Key_Minus, Qt::ControlModifier);
-    QTRY_COMPARE(main->size(), QSize(626, 424));
+    QTRY_COMPARE_WITH_TIMEOUT(main->size(), QSize(626, 424), kPatienceMs);
     // Ctrl+- goes no smaller than the first size.
     QTest::keyClick(input, Qt::Key_Minus, Qt::ControlModifier);
     QCOMPARE(main->size(), QSize(626, 424));
     QTest::keyClick(input, Qt::Key_Plus, Qt::ControlModifier);
-    QTRY_COMPARE(main->size(), QSize(783, 530));
+    QTRY_COMPARE_WITH_TIMEOUT(main->size(), QSize(783, 530), kPatienceMs);
     QTest::keyClick(input, Qt::Key_0, Qt::ControlModifier);
-    QTRY_COMPARE(main->size(), QSize(626, 424));
+    QTRY_COMPARE_WITH_TIMEOUT(main->size(), QSize(626, 424), kPatienceMs);
     // The zoom keys type nothing.
     QCOMPARE(main->Line(InputLine)->text(), "Router>");
     QCOMPARE(main->Core().Snap().lines, main->Core().Lines());
@@ -793,7 +798,7 @@ void WindowsTest::SizeIsRemembered() {
     {
         Program program(folder.Path());
         program.main->resize(700, 500);
-        QTRY_COMPARE(program.main->size(), QSize(700, 500));
+        QTRY_COMPARE_WITH_TIMEOUT(program.main->size(), QSize(700, 500), kPatienceMs);
         QTest::keyClick(program.main->Line(InputLine), Qt::Key_F10);
     }
     {
@@ -819,7 +824,7 @@ void WindowsTest::SplashKeysPressStart() {
     SplashWindow splash(folder.Path());
     splash.show();
     QApplication::setActiveWindow(&splash);
-    QVERIFY(QTest::qWaitForWindowActive(&splash));
+    QVERIFY(QTest::qWaitForWindowActive(&splash, kPatienceMs));
     QCOMPARE(splash.focusWidget(), splash.StartButton());
     QTest::keyClick(splash.focusWidget(), Qt::Key(key));
     QVERIFY(splash.Main());
@@ -864,7 +869,7 @@ void WindowsTest::LessonsAndProgressKeys() {
     QVERIFY(progress->TaskLabel(50)->font().bold());
     QVERIFY(!progress->frameGeometry().intersects(main->frameGeometry()) ||
             !progress->geometry().contains(main->Line(InputLine)->mapToGlobal(QPoint(0, 0))));
-    QVERIFY(QTest::qWaitForWindowExposed(progress));
+    QVERIFY(QTest::qWaitForWindowExposed(progress, kPatienceMs));
     QCOMPARE(QApplication::activeWindow(), main);
     QVERIFY(CaretAtEndOfInputLine(main));
 
@@ -1135,7 +1140,7 @@ void WindowsTest::PlanLeavesTheInputLineFree() {
     QVERIFY(screen.contains(plan->frameGeometry()));
 
     QApplication::setActiveWindow(plan);
-    QVERIFY(QTest::qWaitForWindowActive(plan));
+    QVERIFY(QTest::qWaitForWindowActive(plan, kPatienceMs));
     QWidget* target = plan->focusWidget() ? plan->focusWidget() : plan;
     for (char c : std::string("enable")) PressKey(target, c);
     PressKey(target, key::Enter);

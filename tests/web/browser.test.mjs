@@ -16,7 +16,21 @@ const shotsAt = args.indexOf('--shots');
 const shots = shotsAt >= 0 ? args.splice(shotsAt, 2)[1] : null;
 const site = args[0] || 'build-web/site';
 
+// How long a wait may last before it counts as never ending: a safety net far
+// above what a busy machine needs; every wait ends as soon as its condition
+// holds.
+const kPatienceMs = 120000;
+
 const snapshot = (page) => page.evaluate(() => window.pellixLab.snapshot());
+
+// Polls a condition of the files on disk until it holds.
+async function eventually(condition, what) {
+  const deadline = Date.now() + kPatienceMs;
+  while (!condition()) {
+    if (Date.now() > deadline) throw new Error(`waited in vain for ${what}`);
+    await new Promise((r) => setTimeout(r, 50));
+  }
+}
 const scoreOf = (label) => Number(/Score:\s*(-?\d+)/.exec(label)?.[1]);
 
 async function typeLine(page, text) {
@@ -41,6 +55,7 @@ let browser = await launch(profile);
 let failed = false;
 try {
   const page = await browser.newPage();
+  page.setDefaultTimeout(kPatienceMs);
   const foreign = [];
   page.on('request', (request) => {
     if (!request.url().startsWith(server.url) && !request.url().startsWith('data:')) foreign.push(request.url());
@@ -137,8 +152,10 @@ try {
   assert.ok((await lessonsPage.$$('[id^="task-"]')).length >= 50, 'the lessons name every task');
   await lessonsPage.close();
 
-  // Reload: the score is kept in the browser.
+  // Reload, once the page says the files are saved: the score is kept in the
+  // browser.
   const kept = scoreOf((await snapshot(page)).label);
+  await page.waitForSelector('body[data-saved="yes"]');
   await page.reload({ waitUntil: 'load' });
   await startLab(page);
   await page.keyboard.press('Enter');
@@ -158,9 +175,8 @@ try {
   const cdp = await page.createCDPSession();
   await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   await page.click('#export');
-  for (let i = 0; i < 50 && !(existsSync(join(downloads, 'user.dat')) && existsSync(join(downloads, 'router1.cfg'))); ++i) {
-    await new Promise((r) => setTimeout(r, 100));
-  }
+  await eventually(() => existsSync(join(downloads, 'user.dat')) && existsSync(join(downloads, 'router1.cfg')),
+    'the exported files');
   assert.deepEqual(readdirSync(downloads).sort(), ['router1.cfg', 'user.dat']);
   const exportedScore = readFileSync(join(downloads, 'user.dat'), 'latin1');
   assert.match(exportedScore, /^1,[01],\d+,[01]\r\n/);
