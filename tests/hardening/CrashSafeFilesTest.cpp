@@ -148,7 +148,7 @@ std::optional<std::string> WholeConfig(const std::string& text) {
         const std::string& expected = KeepsItsValue(k) ? kKept[k] : generation;
         if (table[static_cast<std::size_t>(k)] != expected) return std::nullopt;
     }
-    if (WriteConfigText(table) != text) return std::nullopt;
+    if (ConfigFile(table).Text() != text) return std::nullopt;
     return generation;
 }
 

@@ -3,7 +3,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "scoring/ScoreFile.h"
 #include "state/ConfigFile.h"
 
 namespace pellix::support {
@@ -19,23 +18,22 @@ void WriteFile(const std::filesystem::path& file, std::string_view content) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
 }
 
+// Both files are written here by the tests' own hand, never with the
+// router's writers, so that a fault in a writer (a lost CR, a wrong column)
+// shows wherever a test compares a file the router wrote.
+
 std::string ConfigFile::Text() const {
-    return WriteConfigText(slots_);
+    return Text(kConfigLines, "\r\n");
 }
 
+// Line k: a blank and k, blanks up to column 14, then slot k's text or "-=-"
+// for an empty slot (every line past the 100th holds an empty slot).
 std::string ConfigFile::Text(int lines, std::string_view end) const {
-    const std::string written = Text();
     std::string out;
-    std::size_t at = 0;
     for (int k = 1; k <= lines; ++k) {
-        if (k <= kConfigLines) {
-            std::size_t crlf = written.find("\r\n", at);
-            out.append(written, at, crlf - at);
-            at = crlf + 2;
-        } else {  // in the writer's layout, as an empty slot
-            std::string number = " " + std::to_string(k);
-            out += number + std::string(14 - number.size(), ' ') + std::string(kEmptySlotMarker);
-        }
+        const std::string number = " " + std::to_string(k);
+        const std::string text = k <= kConfigLines ? slots_[static_cast<std::size_t>(k)] : "";
+        out += number + std::string(14 - number.size(), ' ') + (text.empty() ? "-=-" : text);
         out += end;
     }
     return out;
@@ -48,9 +46,15 @@ std::string ScoreFileText(const std::map<int, std::string>& fields, std::string_
     return out;
 }
 
+// Every record's last two fields are 0: the router draws them at random and
+// reads nothing from them.
 std::string ScoreFileText(const TaskTable& tasks) {
-    FillerSource fillers;
-    return WriteScoreText(tasks, fillers);
+    std::map<int, std::string> fields;
+    for (int task = 1; task <= kTaskCount; ++task) {
+        const TaskEntry& entry = tasks[static_cast<std::size_t>(task)];
+        fields[task] = entry ? std::to_string(*entry) : "";
+    }
+    return ScoreFileText(fields);
 }
 
 }  // namespace pellix::support

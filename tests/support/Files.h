@@ -1,7 +1,8 @@
 // The files of the router's working folder as tests, fuzzers and benchmarks
 // make and read them: any file read or written whole, a configuration file
-// built from named slots with the router's own writer (and the malformed
-// shapes the hardening tests need), and a score file.
+// built from named slots (and the malformed shapes the hardening tests
+// need), and a score file. Both formats are written here by the tests' own
+// hand, not with the router's writers.
 #pragma once
 
 #include <filesystem>
@@ -20,7 +21,7 @@ std::string ReadFile(const std::filesystem::path& file);
 void WriteFile(const std::filesystem::path& file, std::string_view content);
 
 // A configuration file ("router1.cfg" or a TFTP copy): every slot empty until
-// set, written as the router writes it.
+// set, written in the router's layout.
 class ConfigFile {
   public:
     ConfigFile() = default;
@@ -45,7 +46,8 @@ class ConfigFile {
 // task order, every line ending as given: the fields as they stand, so that
 // a test can put any text there and leave records out.
 std::string ScoreFileText(const std::map<int, std::string>& fields, std::string_view end = "\r\n");
-// "user.dat" as the router saves this table.
+// "user.dat" holding this table, each record "task,entry,0,0" (an empty
+// entry as nothing) and CR LF.
 std::string ScoreFileText(const TaskTable& tasks);
 
 }  // namespace pellix::support
