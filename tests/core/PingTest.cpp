@@ -1,9 +1,14 @@
 // Ping of the exercise's nine addresses in the router states that the
-// configuration commands produce: each answers all five echoes or none.
+// configuration commands produce: each answers all five echoes or none, and
+// an answered ping earns the task of the host it reached (a remote one) and
+// the task of an answered ping, nothing else.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "scoring/TaskTable.h"
 #include "support/TempFolder.h"
 #include "support/Typing.h"
 
@@ -14,10 +19,44 @@ namespace fs = std::filesystem;
 using support::TempFolder;
 using support::TypeCommand;
 
-const char* const kAddresses[] = {
-    "172.10.0.1",   "172.10.0.10",  "172.10.55.20", "210.16.54.1",   "210.16.54.2",
-    "192.168.50.1", "192.168.50.8", "192.168.10.1", "192.168.10.20",
+// Each address with the task that reaching it earns besides an answered
+// ping's.
+struct Address {
+    const char* address;
+    Task reachedTask;
 };
+const Address kAddresses[] = {
+    {"172.10.0.1", Task::None},
+    {"172.10.0.10", Task::None},
+    {"172.10.55.20", Task::None},
+    {"210.16.54.1", Task::None},
+    {"210.16.54.2", Task::None},
+    {"192.168.50.1", Task::Host50_1Reached},
+    {"192.168.50.8", Task::Host50_8Reached},
+    {"192.168.10.1", Task::Host10_1Reached},
+    {"192.168.10.20", Task::Host10_20Reached},
+};
+
+// The tasks an answered ping to the address earns, in the order earned.
+std::vector<Task> TasksOfReaching(const Address& to) {
+    if (to.reachedTask == Task::None) return {Task::PingAnswered};
+    return {to.reachedTask, Task::PingAnswered};
+}
+
+std::vector<std::string> NotesOf(const std::vector<Task>& tasks) {
+    std::vector<std::string> notes;
+    for (Task task : tasks) notes.emplace_back(TaskMessage(task));
+    return notes;
+}
+
+// The tasks whose entries a command changed: set, or set where they were not.
+std::vector<int> Changed(const TaskTable& before, const TaskTable& after) {
+    std::vector<int> changed;
+    for (int task = 1; task <= kTaskCount; ++task)
+        if (before[static_cast<std::size_t>(task)] != after[static_cast<std::size_t>(task)])
+            changed.push_back(task);
+    return changed;
+}
 
 // Commands typed in global configuration mode.
 const std::vector<std::string> kEthernetUp = {"int e0", "ip address 172.10.0.1 255.255.0.0",
@@ -76,16 +115,33 @@ TEST(Ping, NineAddressesInEveryRouterState) {
         TypeCommand(sim, "exit");
         ASSERT_EQ(sim.CurrentMode(), Mode::PrivilegedExec) << state.name;
         for (int i = 0; i < 9; ++i) {
-            TypeCommand(sim, std::string("ping ") + kAddresses[i]);
+            const Address& to = kAddresses[i];
+            const TaskTable before = sim.Tasks();
+            TypeCommand(sim, std::string("ping ") + to.address);
             const bool reached = state.reached[i] == 'x';
+            const std::vector<Task> earned = reached ? TasksOfReaching(to) : std::vector<Task>{};
             // The answer's last line stands just above the next prompt.
             EXPECT_EQ(sim.Lines()[InputLine - 1], reached ? "Success rate is 100 percent (5/5)"
                                                           : "Success rate is 0 percent (0/5)")
-                << state.name << ", ping " << kAddresses[i];
+                << state.name << ", ping " << to.address;
             EXPECT_EQ(sim.Lines()[InputLine - 3],
-                      std::string("Sending 5, 100-byte ICMP Echoes to ") + kAddresses[i] +
+                      std::string("Sending 5, 100-byte ICMP Echoes to ") + to.address +
                           ", timeout is 2 seconds:")
                 << state.name;
+            // The notes of the tasks earned, and the entries of those not
+            // earned before set to 1, no other.
+            EXPECT_EQ(sim.StripNotes(), NotesOf(earned))
+                << state.name << ", ping " << to.address << ": the tasks' notes";
+            std::vector<int> newlyEarned;
+            for (Task task : earned) {
+                EXPECT_EQ(sim.Tasks()[static_cast<std::size_t>(Number(task))], 1)
+                    << state.name << ", ping " << to.address << ": task " << Number(task);
+                if (before[static_cast<std::size_t>(Number(task))] != 1)
+                    newlyEarned.push_back(Number(task));
+            }
+            std::sort(newlyEarned.begin(), newlyEarned.end());
+            EXPECT_EQ(Changed(before, sim.Tasks()), newlyEarned)
+                << state.name << ", ping " << to.address << ": the task entries changed";
         }
     }
 }
