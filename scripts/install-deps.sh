@@ -20,7 +20,7 @@ web_packages=(
 )
 test_packages=(
   libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev
-  tmux tidy telnet
+  tmux tidy telnet strace
   clang libclang-rt-dev
   chromium
   debhelper dpkg-dev lintian appstream desktop-file-utils man-db
