@@ -4,6 +4,8 @@
 // to the terminal.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <streambuf>
@@ -115,6 +117,29 @@ struct LineCase {
     bool wellFormed;
 };
 
+// The line spelt out for a test's name: letters and digits as they are,
+// every other byte by its name ("key  65535 " is keyBlankBlank65535Blank).
+std::string SpeltOut(const std::string& line) {
+    static const std::map<char, const char*> kNames = {
+        {' ', "Blank"}, {'\t', "Tab"}, {'\0', "Nul"}, {'-', "Dash"}, {'#', "Hash"}};
+    if (line.empty()) return "Empty";
+    std::string name;
+    for (char c : line) {
+        if (std::isalnum(static_cast<unsigned char>(c))) {
+            name += c;
+        } else if (auto it = kNames.find(c); it != kNames.end()) {
+            name += it->second;
+        } else {
+            name += "Byte" + std::to_string(static_cast<unsigned char>(c));
+        }
+    }
+    return name;
+}
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(c.line) << (c.wellFormed ? " (well formed)" : " (malformed)");
+}
+
 class ScriptLine : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(ScriptLine, IsReadAsParsedAlone) {
@@ -167,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"click 21", false}, LineCase{"# bs x", true}, LineCase{"", true},
                       LineCase{" \t ", true}, LineCase{"abcdefgh", false},
                       LineCase{"abcdefghi x", false}, LineCase{std::string("bs\0", 3), false}),
-    [](const auto& info) { return "Line" + std::to_string(info.index); });
+    [](const auto& info) { return SpeltOut(info.param.line); });
 
 struct EchoCase {
     const char* name;

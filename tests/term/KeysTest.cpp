@@ -6,6 +6,25 @@
 #include <gtest/gtest.h>
 
 namespace pellix::term {
+
+// A key as a failure message shows it: its name, its code as a character or
+// a number, and whether it was pasted.
+void PrintTo(const Key& key, std::ostream* os) {
+    static constexpr const char* kNames[] = {"Character", "F",        "Up",        "Down",
+                                             "PageUp",    "PageDown", "WheelUp",   "WheelDown",
+                                             "Ignored"};
+    *os << kNames[static_cast<int>(key.name)];
+    if (key.name == KeyName::Character) {
+        if (key.code > 32 && key.code < 127)
+            *os << " '" << static_cast<char>(key.code) << "'";
+        else
+            *os << " " << key.code;
+    } else if (key.name == KeyName::Function) {
+        *os << key.code;
+    }
+    if (key.pasted) *os << " (pasted)";
+}
+
 namespace {
 
 Key Char(int code, bool pasted = false) {
