@@ -42,7 +42,9 @@ run_one() {
     local inputs=("$corpus" "$regressions")
     [ -d "$seeds" ] && inputs+=("$seeds")
     [ -d "$work/$fuzzer.seeds" ] && inputs+=("$work/$fuzzer.seeds")
-    local options=(-seed="$seed" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048
+    # -timeout finds hangs only: far above what one input takes on a busy
+    # machine, so that a slow machine never turns an input into a finding.
+    local options=(-seed="$seed" -max_total_time="$seconds" -timeout=120 -rss_limit_mb=2048
         -interrupted_exitcode=72
         -max_len=4096 -print_final_stats=1 -artifact_prefix="$regressions/")
     [ -f "$dict" ] && options+=(-dict="$dict")
