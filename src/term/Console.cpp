@@ -39,9 +39,17 @@ bool Console::ShowScoreProblem() {
     if (problem.action == ScoreFileProblem::Action::None || problem.serial == scoreProblemShown_)
         return false;
     scoreProblemShown_ = problem.serial;
-    page_ = OpenPage{Page{std::string(kScoreProblemCaption), WrapText(problem.Text(), kFrameCols),
-                          std::string(kScoreProblemHint)}};
     return true;
+}
+
+// The one-line notice: a first Ctrl-C's, else a standing score-file
+// problem's, else none.
+std::string Console::Notice() const {
+    if (ctrlCUntil_) return std::string(kCtrlCNotice);
+    const ScoreFileProblem& problem = sim_.ScoreProblem();
+    if (problem.action != ScoreFileProblem::Action::None && problem.serial == scoreProblemShown_)
+        return std::string(kScoreProblemNotice) + problem.Text();
+    return {};
 }
 
 void Console::OnResize(int rows, int cols) {
@@ -62,7 +70,7 @@ void Console::ScrollBy(int lines) {
     scrolledBack_ = std::clamp(scrolledBack_ + lines, 0, kept);
 }
 
-// Keys that move a page over the console; any other key closes it.
+// Keys that move a page over the console.
 bool Console::ScrollPage(const Key& key) {
     const int shown = PageRowsShown(rows_);
     const std::optional<int> step = LinesMoved(key, shown, true);
@@ -83,9 +91,38 @@ void Console::FunctionKey(int number) {
             sim_.Finish();
             break;
         case FunctionRole::Page:
-            if (use->page) page_ = OpenPage{use->page(sim_), 0};
+            if (use->page) page_ = OpenPage{use->page(sim_), 0, number};
             break;
     }
+}
+
+void Console::ClosePages() {
+    if (sim_.PlanShown()) sim_.CloseNetworkPlan();
+    page_.reset();
+}
+
+// A key on a page the learner opened (a lesson's steps, the progress, the
+// network plan): q, Escape or the page's own function key closes it; the
+// arrows and page keys scroll it; any other function key closes it and acts
+// as in the console (opens its page, the plan, or finishes), as does pasted
+// text, which is typed there whole. Other typed keys do nothing: a page
+// never takes a key meant for the router without saying so. Returns whether
+// the page took the key.
+bool Console::PageKey(const Key& key) {
+    const bool plan = sim_.PlanShown();
+    int ownKey = page_ ? page_->functionKey : 0;
+    for (const FunctionKeyUse& use : functionKeys_)
+        if (plan && use.role == FunctionRole::NetworkPlan) ownKey = use.number;
+    const bool closing =
+        (key.name == KeyName::Function && key.code == ownKey) ||
+        (key.name == KeyName::Character && !key.pasted &&
+         (key.code == 'q' || key.code == 'Q' || key.code == key::Escape));
+    if (closing || key.pasted || key.name == KeyName::Function) {
+        ClosePages();
+        return closing;
+    }
+    if (!plan) ScrollPage(key);
+    return true;
 }
 
 Outcome Console::OnKey(const Key& key, Clock::time_point now) {
@@ -111,14 +148,9 @@ Outcome Console::OnKey(const Key& key, Clock::time_point now) {
         FunctionKey(key.code);
         return Outcome::Finished;
     }
-    if (sim_.PlanShown()) {
-        // Any key closes the plan (Ctrl-C aside) and is not typed.
-        if (!ctrlC) sim_.CloseNetworkPlan();
-        return Outcome::Continue;
-    }
-    if (page_) {
-        if (!ScrollPage(key) && !ctrlC) page_.reset();
-        return Outcome::Continue;
+    if (sim_.PlanShown() || page_) {
+        // A first Ctrl-C leaves the page as it is and shows its notice there.
+        if (ctrlC || PageKey(key)) return Outcome::Continue;
     }
 
     // In the console the arrows recall commands; the other keys that move
@@ -152,12 +184,12 @@ Outcome Console::OnKey(const Key& key, Clock::time_point now) {
 }
 
 Screen Console::Draw() const {
-    if (sim_.PlanShown()) return PageScreen(NetworkPlanPage(), 0, rows_, cols_);
-    if (page_) return PageScreen(page_->page, page_->top, rows_, cols_);
+    if (sim_.PlanShown()) return PageScreen(NetworkPlanPage(), 0, rows_, cols_, Notice());
+    if (page_) return PageScreen(page_->page, page_->top, rows_, cols_, Notice());
     ConsoleView view;
     view.scrollBack = &sim_.ScrollBack();
     view.scrolledBack = scrolledBack_;
-    if (ctrlCUntil_) view.notice = kCtrlCNotice;
+    view.notice = Notice();
     view.hint = KeyHint(functionKeys_);
     return ConsoleScreen(sim_.Snap(), view, rows_, cols_);
 }

@@ -22,8 +22,8 @@ using Clock = std::chrono::steady_clock;
 inline constexpr auto kSecondCtrlCWait = std::chrono::seconds(2);
 inline constexpr std::string_view kCtrlCNotice =
     "Ctrl-C again within 2 seconds to finish (your score is saved)";
-inline constexpr std::string_view kScoreProblemCaption = "A problem with the score file";
-inline constexpr std::string_view kScoreProblemHint = "Press any key to go on.";
+// The notice line while the score file has a problem; F3 shows the whole text.
+inline constexpr std::string_view kScoreProblemNotice = "Score file (F3 tells more): ";
 
 // How many lines PgUp/PgDn and one wheel step move the scroll-back view.
 inline constexpr int kPageLines = kConsoleLines - 1;
@@ -43,9 +43,11 @@ class Console {
     std::optional<Clock::time_point> Deadline() const { return ctrlCUntil_; }
     void OnTime(Clock::time_point now);
 
-    // Opens a page telling a new problem with the score file, once; returns
-    // whether it did. Keys check by themselves; a front end that defers the
-    // router's saves checks after each one.
+    // Whether a new problem with the score file has come up since the last
+    // call: the notice line tells it (never a page, which would take the
+    // learner's next key) for as long as it stands. Keys check by
+    // themselves; a front end that defers the router's saves checks after
+    // each one, and draws again when this says so.
     bool ShowScoreProblem();
 
     Screen Draw() const;
@@ -56,10 +58,14 @@ class Console {
     struct OpenPage {
         Page page;
         int top = 0;
+        int functionKey = 0;  // the key that opened it, which closes it too
     };
     void ScrollBy(int lines);
     bool ScrollPage(const Key& key);
     void FunctionKey(int number);
+    bool PageKey(const Key& key);
+    void ClosePages();
+    std::string Notice() const;
 
     Sim& sim_;
     const FunctionKeyTable& functionKeys_;

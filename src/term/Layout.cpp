@@ -9,7 +9,7 @@ namespace pellix::term {
 namespace {
 
 constexpr std::string_view kPlanCaption = "Pellix Vantric lab environment diagram";
-constexpr std::string_view kPlanHint = "Press any key to close the network plan.";
+constexpr std::string_view kPlanHint = "q, Escape or F2 closes the network plan.";
 
 // Adds a text at a row and column of the frame, cut at the frame's width.
 void Put(Screen& screen, const Frame& frame, int row, int col, std::string_view text, Look look) {
@@ -153,7 +153,7 @@ int PageRowsShown(int rows) {
     return FrameFor(rows, kFrameCols).rows - 2;  // the caption above, the hint below
 }
 
-Screen PageScreen(const Page& page, int top, int rows, int cols) {
+Screen PageScreen(const Page& page, int top, int rows, int cols, std::string_view notice) {
     if (!Fits(rows, cols)) return TooSmallScreen(rows, cols);
     Screen screen;
     const Frame frame = FrameFor(rows, cols);
@@ -164,7 +164,10 @@ Screen PageScreen(const Page& page, int top, int rows, int cols) {
         if (top + k < 0 || at >= page.rows.size()) continue;
         PutLine(screen, frame, 1 + k, page.rows[at]);
     }
-    Put(screen, frame, frame.rows - 1, 0, page.hint, Look::Hint);
+    if (notice.empty())
+        Put(screen, frame, frame.rows - 1, 0, page.hint, Look::Hint);
+    else
+        Put(screen, frame, frame.rows - 1, 0, notice, Look::Notice);
     return screen;
 }
 

@@ -96,8 +96,9 @@ bool Fits(int rows, int cols);
 
 // The console lines, the score label, the strip and the hint row.
 Screen ConsoleScreen(const Snapshot& snap, const ConsoleView& view, int rows, int cols);
-// A page over the console, from row `top` of the page on.
-Screen PageScreen(const Page& page, int top, int rows, int cols);
+// A page over the console, from row `top` of the page on; a notice, when
+// there is one, stands in the hint's place.
+Screen PageScreen(const Page& page, int top, int rows, int cols, std::string_view notice = {});
 // How many rows of a page the terminal shows at once.
 int PageRowsShown(int rows);
 Screen TooSmallScreen(int rows, int cols);

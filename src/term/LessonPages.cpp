@@ -12,8 +12,8 @@ namespace pellix::term {
 namespace {
 
 constexpr std::size_t kColumnWidth = kFrameCols / 2;
-constexpr std::string_view kLessonHint = "Up/Down/PgUp/PgDn scroll; any other key closes";
-constexpr std::string_view kProgressHint = "F1 after this shows the next lesson; any key closes";
+constexpr std::string_view kLessonHint = "Up/Down/PgUp/PgDn scroll; q, Escape or F1 closes";
+constexpr std::string_view kProgressHint = "F1 shows the next lesson; q, Escape or F3 closes";
 
 std::vector<std::string> Wrap(std::string_view text, std::size_t width) {
     std::vector<std::string> lines;
@@ -130,8 +130,16 @@ Page LessonPageOf(const Sim& sim) {
     return LessonPage(sim.Tasks(), sim.Folder() / kLessonsPageFile);
 }
 
+// The progress, after the whole text of a standing problem with the score
+// file (the notice line has room for its start only).
 Page ProgressPageOf(const Sim& sim) {
-    return ProgressPage(sim.Tasks());
+    Page shown = ProgressPage(sim.Tasks());
+    const ScoreFileProblem& problem = sim.ScoreProblem();
+    if (problem.action == ScoreFileProblem::Action::None) return shown;
+    std::vector<std::string> rows = WrapText(problem.Text(), kFrameCols);
+    rows.emplace_back();
+    shown.rows.insert(shown.rows.begin(), rows.begin(), rows.end());
+    return shown;
 }
 
 }  // namespace pellix::term

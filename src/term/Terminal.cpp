@@ -2,12 +2,15 @@
 
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <exception>
 #include <optional>
 #include <string_view>
 
@@ -27,6 +30,8 @@ using namespace std::chrono_literals;
 
 volatile std::sig_atomic_t gEndingSignal = 0;
 volatile std::sig_atomic_t gResized = 0;
+volatile std::sig_atomic_t gSuspend = 0;
+volatile std::sig_atomic_t gContinued = 0;
 
 extern "C" void OnEndingSignal(int signal) {
     gEndingSignal = signal;
@@ -34,8 +39,18 @@ extern "C" void OnEndingSignal(int signal) {
 extern "C" void OnSizeChanged(int) {
     gResized = 1;
 }
+extern "C" void OnSuspend(int) {
+    gSuspend = 1;
+}
+extern "C" void OnContinued(int) {
+    gContinued = 1;
+}
 
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals the loop takes in turn: the ending ones, a resize, a request to
+// stop (SIGTSTP from outside: the keyboard's Ctrl-Z is a key here) and the
+// continue after any stop.
+constexpr int kLoopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGWINCH, SIGTSTP, SIGCONT};
 constexpr auto kTickPeriod = 1000ms;
 // How long the start of an escape sequence waits for its rest; a lone Escape
 // is the Escape key after that.
@@ -48,30 +63,37 @@ constexpr std::string_view kPasteOff = "\x1b[?2004l";
 constexpr std::string_view kMouseOn = "\x1b[?1000h\x1b[?1006h";
 constexpr std::string_view kMouseOff = "\x1b[?1006l\x1b[?1000l";
 
-// The ending signals and SIGWINCH are caught for the run and blocked except
-// while the loop waits, so that they wake the wait and never interrupt a
-// command half done. The previous handlers and mask come back at the end.
+// The loop's signals are caught for the run and blocked except while the
+// loop waits, so that they wake the wait and never interrupt a command half
+// done. The previous handlers and mask come back at the end.
 class CaughtSignals {
   public:
     CaughtSignals() {
         gEndingSignal = 0;
         gResized = 0;
+        gSuspend = 0;
+        gContinued = 0;
         sigset_t caught;
         sigemptyset(&caught);
-        for (int signal : kEndingSignals) sigaddset(&caught, signal);
-        sigaddset(&caught, SIGWINCH);
+        for (int signal : kLoopSignals) sigaddset(&caught, signal);
         sigprocmask(SIG_BLOCK, &caught, &previousMask_);
         waitMask_ = previousMask_;
-        for (int signal : kEndingSignals) sigdelset(&waitMask_, signal);
-        sigdelset(&waitMask_, SIGWINCH);
-        Catch(SIGINT, OnEndingSignal, 0);
-        Catch(SIGTERM, OnEndingSignal, 1);
-        Catch(SIGHUP, OnEndingSignal, 2);
-        Catch(SIGWINCH, OnSizeChanged, 3);
+        for (int signal : kLoopSignals) sigdelset(&waitMask_, signal);
+        for (std::size_t k = 0; k < std::size(kLoopSignals); ++k) {
+            const int signal = kLoopSignals[k];
+            void (*handler)(int) = signal == SIGWINCH  ? OnSizeChanged
+                                   : signal == SIGTSTP ? OnSuspend
+                                   : signal == SIGCONT ? OnContinued
+                                                       : OnEndingSignal;
+            struct sigaction action {};
+            action.sa_handler = handler;
+            sigemptyset(&action.sa_mask);
+            sigaction(signal, &action, &previous_[k]);
+        }
     }
     ~CaughtSignals() {
-        const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGWINCH};
-        for (int k = 0; k < 4; ++k) sigaction(signals[k], &previous_[k], nullptr);
+        for (std::size_t k = 0; k < std::size(kLoopSignals); ++k)
+            sigaction(kLoopSignals[k], &previous_[k], nullptr);
         sigprocmask(SIG_SETMASK, &previousMask_, nullptr);
     }
     CaughtSignals(const CaughtSignals&) = delete;
@@ -79,15 +101,79 @@ class CaughtSignals {
     const sigset_t& WaitMask() const { return waitMask_; }
 
   private:
-    void Catch(int signal, void (*handler)(int), int slot) {
-        struct sigaction action {};
-        action.sa_handler = handler;
-        sigemptyset(&action.sa_mask);
-        sigaction(signal, &action, &previous_[slot]);
-    }
     sigset_t previousMask_{};
     sigset_t waitMask_{};
-    struct sigaction previous_[4]{};
+    struct sigaction previous_[std::size(kLoopSignals)]{};
+};
+
+// What a crash must undo so that the learner's terminal works again: the
+// settings it had before the run, and the reset sequences (mouse reports,
+// bracketed paste, the alternate screen, the cursor). Kept in plain memory
+// for the handlers, which may only make async-signal-safe calls.
+struct CrashUndo {
+    int in = -1;
+    int out = -1;
+    termios settings{};
+    bool haveSettings = false;
+    char reset[256] = {};
+    std::size_t resetSize = 0;
+};
+CrashUndo gUndo;
+
+constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT, SIGTRAP};
+
+void UndoTerminal() {
+    if (gUndo.out >= 0 && gUndo.resetSize > 0) {
+        ssize_t written = write(gUndo.out, gUndo.reset, gUndo.resetSize);
+        static_cast<void>(written);
+    }
+    if (gUndo.haveSettings) tcsetattr(gUndo.in, TCSANOW, &gUndo.settings);
+}
+
+// A fatal signal: the terminal given back, then the signal's own end (the
+// handler was reset on entry), so that the exit status stays true.
+extern "C" void OnFatalSignal(int signal) {
+    UndoTerminal();
+    raise(signal);
+}
+
+[[noreturn]] void OnTerminate() {
+    UndoTerminal();
+    std::abort();
+}
+
+// Gives the terminal back however the program ends while it is installed:
+// on the fatal signals and on an uncaught exception.
+class CrashGuard {
+  public:
+    CrashGuard(int in, int out, const std::optional<termios>& settings, std::string_view reset) {
+        gUndo.in = in;
+        gUndo.out = out;
+        gUndo.haveSettings = settings.has_value();
+        if (settings) gUndo.settings = *settings;
+        gUndo.resetSize = std::min(reset.size(), sizeof gUndo.reset);
+        std::memcpy(gUndo.reset, reset.data(), gUndo.resetSize);
+        for (std::size_t k = 0; k < std::size(kFatalSignals); ++k) {
+            struct sigaction action {};
+            action.sa_handler = OnFatalSignal;
+            action.sa_flags = SA_RESETHAND;
+            sigemptyset(&action.sa_mask);
+            sigaction(kFatalSignals[k], &action, &previous_[k]);
+        }
+        previousTerminate_ = std::set_terminate(OnTerminate);
+    }
+    ~CrashGuard() {
+        std::set_terminate(previousTerminate_);
+        for (std::size_t k = 0; k < std::size(kFatalSignals); ++k)
+            sigaction(kFatalSignals[k], &previous_[k], nullptr);
+        gUndo = CrashUndo{};
+    }
+    CrashGuard(const CrashGuard&) = delete;
+    CrashGuard& operator=(const CrashGuard&) = delete;
+
+  private:
+    struct sigaction previous_[std::size(kFatalSignals)]{};
+    std::terminate_handler previousTerminate_ = nullptr;
 };
 
 void Write(int out, std::string_view bytes) {
@@ -151,6 +237,44 @@ void Draw(const Screen& screen, bool colours) {
     wrefresh(stdscr);
 }
 
+// The bytes that undo what the run turned on: mouse reports, bracketed
+// paste, and the terminal's own alternate screen, cursor and attributes.
+std::string ResetSequences() {
+    std::string reset = std::string(kMouseOff) + std::string(kPasteOff);
+    for (const char* name : {"rmcup", "cnorm", "sgr0"}) {
+        const char* sequence = tigetstr(const_cast<char*>(name));
+        if (Described(sequence)) reset += sequence;
+    }
+    return reset;
+}
+
+// A stop asked from outside (SIGTSTP): the terminal given back as at the
+// end, then stopped for real; once continued, the modes are back.
+void Suspend(int out, bool mouse) {
+    if (mouse) Write(out, kMouseOff);
+    Write(out, kPasteOff);
+    endwin();
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    struct sigaction ours {}, plain {};
+    plain.sa_handler = SIG_DFL;
+    sigemptyset(&plain.sa_mask);
+    sigaction(SIGTSTP, &plain, &ours);
+    raise(SIGTSTP);  // pending while blocked: the unblocking stops the process
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+    sigprocmask(SIG_BLOCK, &stop, nullptr);
+    sigaction(SIGTSTP, &ours, nullptr);
+}
+
+// After a continue (from a stop of ours or anybody's): the modes back on and
+// the whole screen drawn anew.
+void Resume(int out, bool mouse) {
+    Write(out, kPasteOn);
+    if (mouse) Write(out, kMouseOn);
+    clearok(curscr, TRUE);
+}
+
 timespec Until(Clock::time_point when, Clock::time_point now) {
     const auto wait = std::max(Clock::duration::zero(), when - now);
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
@@ -193,6 +317,9 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
     }
     // Caught before curses starts, so that curses leaves them to the loop.
     CaughtSignals signals;
+    // The terminal's settings as the shell left them, for a crash to give back.
+    std::optional<termios> shellSettings;
+    if (termios settings{}; tcgetattr(streams.in, &settings) == 0) shellSettings = settings;
     FILE* outFile = fdopen(dup(streams.out), "w");
     FILE* inFile = fdopen(dup(streams.in), "r");
     SCREEN* terminal = outFile && inFile ? newterm(streams.type.c_str(), outFile, inFile) : nullptr;
@@ -204,6 +331,7 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
         return ending;
     }
     set_term(terminal);
+    CrashGuard crashGuard(streams.in, streams.out, shellSettings, ResetSequences());
     raw();  // Ctrl-Z, Ctrl-C, Ctrl-S and Ctrl-Q arrive as keys
     noecho();
     nonl();  // Enter arrives as 13, line feed as 10
@@ -243,6 +371,15 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
             break;
         }
         bool redraw = false;
+        if (gSuspend != 0) {
+            gSuspend = 0;
+            Suspend(streams.out, mouse);
+        }
+        if (gContinued != 0) {
+            gContinued = 0;
+            Resume(streams.out, mouse);
+            redraw = true;
+        }
         if (gResized != 0) {
             gResized = 0;
             winsize size{};
@@ -293,6 +430,10 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
         sim.SavePendingScore();
         if (console.ShowScoreProblem()) Draw(console.Draw(), colours);
     }
+    // A hang-up (the terminal window closed) or a request to stop ends the
+    // run as F10 does, the score saved, before anything else (a second
+    // hang-up may end the program once its signals are given back).
+    if (ending.signal == SIGHUP || ending.signal == SIGTERM) sim.Finish();
     if (mouse) Write(streams.out, kMouseOff);
     Write(streams.out, kPasteOff);
     // On a terminal without an alternate screen the last row stays after the

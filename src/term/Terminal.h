@@ -22,7 +22,8 @@ struct TerminalStreams {
 struct Ending {
     bool started = true;    // false when the terminal could not be used
     bool finished = false;  // F10 or a second Ctrl-C: the score file is saved
-    int signal = 0;         // the signal (SIGHUP for a terminal gone) that ended the run
+    int signal = 0;         // the signal (SIGHUP for a terminal gone) that ended the run;
+                            // after SIGHUP and SIGTERM the run is finished, the score saved
     std::string error;
 };
 

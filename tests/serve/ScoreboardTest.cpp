@@ -37,7 +37,7 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
     ana.Enter();
     ASSERT_TRUE(ana.WaitText("Vantric Sim"));
     ana.Press("f2");  // task 50
-    ASSERT_TRUE(ana.WaitText("Press any key to close the network plan."));
+    ASSERT_TRUE(ana.WaitText("q, Escape or F2 closes the network plan."));
 
     httplib::Client http("127.0.0.1", server.WebPort());
     for (const std::string path :
@@ -129,7 +129,7 @@ TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
         client.Enter();
         ASSERT_TRUE(client.WaitText("Vantric Sim"));
         client.Press("f2");  // task 50: saved only when the session ends
-        ASSERT_TRUE(client.WaitText("Press any key to close the network plan."));
+        ASSERT_TRUE(client.WaitText("q, Escape or F2 closes the network plan."));
     }
     TelnetClient waiting(port);  // not logged in yet
     ASSERT_TRUE(waiting.WaitText("Learner name: "));

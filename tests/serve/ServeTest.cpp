@@ -126,7 +126,7 @@ TEST(ServeExercise, WholeExerciseThenReconnectFindsScoreAndConfiguration) {
                 ASSERT_LT(screenIndex, transcript->screens.size());
                 const auto& expect = transcript->screens[screenIndex++];
                 if (planShown) {
-                    ASSERT_TRUE(client.WaitText("Press any key to close the network plan."));
+                    ASSERT_TRUE(client.WaitText("q, Escape or F2 closes the network plan."));
                     continue;
                 }
                 if (expect.label) {
@@ -370,7 +370,7 @@ TEST(ServeShutdown, StopTellsEveryLearnerAndSavesEveryScore) {
         LogIn(*clients.back(), name);
         // The network plan earns a task that only the session's end saves.
         clients.back()->Press("f2");
-        ASSERT_TRUE(clients.back()->WaitText("Press any key to close the network plan."));
+        ASSERT_TRUE(clients.back()->WaitText("q, Escape or F2 closes the network plan."));
     }
     server.Stop();
     for (auto& client : clients) {

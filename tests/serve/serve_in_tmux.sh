@@ -73,7 +73,7 @@ type_text "enable"
 press Enter
 wait_for "Router#"
 press F2
-wait_for "Press any key to close the network plan."
+wait_for "q, Escape or F2 closes the network plan."
 type_text "q"
 wait_for "Router#"
 press F10

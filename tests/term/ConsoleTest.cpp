@@ -88,28 +88,35 @@ TEST_F(ConsoleInFolder, TypedKeysReachTheRouter) {
     EXPECT_EQ(R().InputText(), "Router#a");
 }
 
-TEST_F(ConsoleInFolder, F2ShowsThePlanAndTheNextKeyOnlyClosesIt) {
+TEST_F(ConsoleInFolder, F2ShowsThePlanUntilItsOwnKeysCloseIt) {
     Press(F(2));
     EXPECT_TRUE(R().PlanShown());
     EXPECT_EQ(Rows()[0], "Pellix Vantric lab environment diagram");
     ASSERT_FALSE(R().Snap().strip.empty());
     EXPECT_EQ(R().Snap().strip.front(), "Network Plan displayed");
-    for (Key closing : {Char('x'), Char(key::Enter), F(10), F(2), Key{KeyName::PageUp}}) {
+    for (Key kept : {Char('x'), Char(key::Enter), Key{KeyName::PageUp}}) {
+        EXPECT_EQ(Press(kept), Outcome::Continue);
+        EXPECT_TRUE(R().PlanShown());
+    }
+    for (Key closing : {Char('q'), Char(key::Escape), F(2)}) {
         if (!R().PlanShown()) Press(F(2));
         EXPECT_EQ(Press(closing), Outcome::Continue);
         EXPECT_FALSE(R().PlanShown());
-        EXPECT_FALSE(R().Finished());
         EXPECT_EQ(R().InputText(), "Router>");
     }
+    // F10 on the plan closes it and finishes.
+    Press(F(2));
+    EXPECT_EQ(Press(F(10)), Outcome::Finished);
+    EXPECT_FALSE(R().PlanShown());
 }
 
 Page FortyRows(const Sim& sim) {
-    Page page{"Forty rows for " + sim.Snap().prompt, {}, "Any other key closes"};
+    Page page{"Forty rows for " + sim.Snap().prompt, {}, "q closes"};
     for (int k = 0; k < 40; ++k) page.rows.push_back("row " + std::to_string(k));
     return page;
 }
 
-TEST_F(ConsoleInFolder, APageKeyOpensAPageThatScrollsAndAnyOtherKeyCloses) {
+TEST_F(ConsoleInFolder, APageKeyOpensAPageThatScrolls) {
     const FunctionKeyTable uses = {
         {2, "Network Plan", FunctionRole::NetworkPlan},
         {4, "Rows", FunctionRole::Page, FortyRows},
@@ -121,7 +128,7 @@ TEST_F(ConsoleInFolder, APageKeyOpensAPageThatScrollsAndAnyOtherKeyCloses) {
     auto rows = Rows();
     EXPECT_EQ(rows[0], "Forty rows for Router>");
     EXPECT_EQ(rows[1], "row 0");
-    EXPECT_EQ(rows[kFrameRows - 1], "Any other key closes");
+    EXPECT_EQ(rows[kFrameRows - 1], "q closes");
     Press({KeyName::Down});
     EXPECT_EQ(Rows()[1], "row 1");
     // 22 rows are shown: a page down stops where the last row is at the bottom.
@@ -132,9 +139,9 @@ TEST_F(ConsoleInFolder, APageKeyOpensAPageThatScrollsAndAnyOtherKeyCloses) {
     Press({KeyName::PageUp});
     Press({KeyName::Up});
     EXPECT_EQ(Rows()[1], "row 0");
-    Press(Char(key::CtrlC));  // Ctrl-C leaves the page up
+    Press(Char('x'));  // neither typed nor closing
     EXPECT_EQ(Rows()[1], "row 0");
-    Press(Char('x'));
+    Press(F(4));
     EXPECT_EQ(Rows()[kInputRow], "Router>");
     Press(F(10));
     EXPECT_TRUE(R().Finished());
@@ -227,26 +234,25 @@ TEST_F(ConsoleInFolder, PageUpScrollsBackAndATypedKeyReturns) {
     EXPECT_FALSE(C().ScrolledBack());
 }
 
-TEST_F(ConsoleInFolder, AScoreFileProblemIsToldOnceOnAPageAndInTheFinishedLine) {
+TEST_F(ConsoleInFolder, AScoreFileProblemIsANoticeThatTakesNoKey) {
     // A folder in place of user.dat: it can be neither read nor replaced.
     fs::create_directory(folder_ / "user.dat");
     Restart();
     const std::string told = R().ScoreProblem().Text();
     ASSERT_NE(told, "");
-    auto rows = Rows();
-    EXPECT_EQ(rows[0], kScoreProblemCaption);
-    std::string shown;
-    for (int k = 1; k < kFrameRows - 1 && !rows[k].empty(); ++k) {
-        EXPECT_LE(rows[k].size(), std::size_t{kFrameCols});
-        shown += (shown.empty() ? "" : " ") + rows[k];
-    }
-    EXPECT_EQ(shown, told);
-    EXPECT_EQ(rows[kFrameRows - 1], kScoreProblemHint);
-    // The key that closes the page is not typed; the same problem is not told again.
-    Type("e");
-    EXPECT_EQ(Rows()[kInputRow], "Router>");
+    EXPECT_FALSE(C().ShowScoreProblem()) << "told once, when the console starts";
+    EXPECT_EQ(Rows()[kHintRow], FitText(std::string(kScoreProblemNotice) + told, kFrameCols));
+    // Keys typed at once reach the router, the first included.
     Type("enable\r");
+    EXPECT_EQ(Rows()[kInputRow - 1], "Router>enable");
     EXPECT_EQ(Rows()[kInputRow], "Router#");
+    EXPECT_EQ(Rows()[kHintRow].find(kScoreProblemNotice), 0u) << "the problem still stands";
+    // F3 tells the whole text.
+    Press(F(3));
+    std::string shown;
+    for (int k = 1; k < kFrameRows - 1 && !Rows()[k].empty(); ++k)
+        shown += (shown.empty() ? "" : " ") + Rows()[k];
+    EXPECT_EQ(shown, told);
     EXPECT_EQ(FinishedLine(R()), "Score: 0 of 50, not saved: " + told);
 }
 
@@ -264,7 +270,7 @@ TEST_F(ConsoleInFolder, TooSmallTerminalDropsTypingButFinishes) {
     EXPECT_TRUE(ScoreFileSaved());
 }
 
-TEST_F(ConsoleInFolder, F1ShowsTheNextLessonAndF3TheProgressUntilAnyKey) {
+TEST_F(ConsoleInFolder, F1ShowsTheNextLessonAndF3TheProgress) {
     Type("?");  // task 13
     Press(F(1));
     std::vector<std::string> rows = Rows();
@@ -278,8 +284,65 @@ TEST_F(ConsoleInFolder, F1ShowsTheNextLessonAndF3TheProgressUntilAnyKey) {
     EXPECT_EQ(rows[0], "Progress: 1 of 50 tasks done");
     EXPECT_NE(std::find(rows.begin(), rows.end(), "Next: task 50, Look at the network plan"),
               rows.end());
-    Press(Char(key::Enter));
+    Press(Char(key::Escape));
     EXPECT_EQ(Rows()[kInputRow], "Router>");
+}
+
+// What a key does on each page the learner opens: which keys close it, which
+// open another, and that a typed key is neither typed nor lost in a page's
+// closing.
+TEST_F(ConsoleInFolder, APageClosesOnlyOnItsOwnKeys) {
+    struct Case {
+        const char* what;
+        int opening;            // the function key that opens the page
+        Key key;                // pressed on it
+        const char* caption;    // row 0 afterwards; "" for the console
+        const char* inputLine;  // the input line afterwards
+    };
+    const Case cases[] = {
+        {"a typed letter on the lesson", 1, Char('x'), "Lesson 1 of 15: The lab network", "Router>"},
+        {"Enter on the progress", 3, Char(key::Enter), "Progress: 0 of 50 tasks done", "Router>"},
+        {"q on the lesson", 1, Char('q'), "", "Router>"},
+        {"Escape on the progress", 3, Char(key::Escape), "", "Router>"},
+        {"the lesson's own key", 1, F(1), "", "Router>"},
+        {"F3 on the lesson", 1, F(3), "Progress: 0 of 50 tasks done", "Router>"},
+        {"F1 on the progress", 3, F(1), "Lesson 1 of 15: The lab network", "Router>"},
+        {"F2 on the lesson", 1, F(2), "Pellix Vantric lab environment diagram", "Router>"},
+        {"a typed letter on the plan", 2, Char('x'), "Pellix Vantric lab environment diagram",
+         "Router>"},
+        {"the plan's own key", 2, F(2), "", "Router>"},
+        {"Escape on the plan", 2, Char(key::Escape), "", "Router>"},
+        {"F1 on the plan", 2, F(1), "Lesson 2 of 15: Getting around: modes, help, history",
+         "Router>"},
+        {"a pasted q on the lesson", 1, Char('q', true), "", "Router>q"},
+        {"a pasted Escape on the plan", 2, Char(key::Escape, true), "", "Router>"},
+        {"pasted text on the progress", 3, Char('e', true), "", "Router>e"},
+    };
+    for (const Case& c : cases) {
+        Restart();
+        Press(F(c.opening));
+        Press(c.key);
+        const std::string caption = Rows()[0];
+        if (*c.caption)
+            EXPECT_EQ(caption, c.caption) << c.what;
+        else
+            EXPECT_EQ(caption.find("Vantric Sim"), 0u) << c.what << ": the console is shown";
+        EXPECT_EQ(R().InputText(), c.inputLine) << c.what;
+    }
+}
+
+TEST_F(ConsoleInFolder, CtrlCOnAPageTellsThereAndTwiceFinishes) {
+    for (int page : {1, 2, 3}) {
+        Restart();
+        Press(F(page));
+        const std::string caption = Rows()[0];
+        EXPECT_EQ(Press(Char(key::CtrlC)), Outcome::Continue);
+        EXPECT_EQ(Rows()[0], caption) << "F" << page << ": the page stays";
+        EXPECT_EQ(Rows()[kFrameRows - 1], kCtrlCNotice) << "F" << page;
+        EXPECT_EQ(Press(Char(key::CtrlC)), Outcome::Finished) << "F" << page;
+        EXPECT_TRUE(ScoreFileSaved());
+        fs::remove(folder_ / "user.dat");
+    }
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 #
 # Scenarios: welcome, big, plan, lessons, finish, sigint, sigterm, sighup, ctrl-c,
 # closed-terminal, too-small, vt100-keys, refused-terminals, folder,
-# long-line, recall, scroll-back, paste, no-color, score-problem, and exercise (the
+# long-line, recall, scroll-back, paste, no-color, score-problem, crash, suspend,
+# plan-then-closed, pages, and exercise (the
 # EVENT_SCRIPT, a whole exercise in the replay format, typed into the
 # terminal at 80x23).
 set -uo pipefail
@@ -183,17 +184,45 @@ expect_no_score_file() {
   [ ! -e "$dir/user.dat" ] || fail "user.dat was written"
 }
 
+# The terminal's modes as tmux sees them: the alternate screen and the three
+# kinds of mouse reporting, each 0 or 1.
+modes() { tmuxp display -p -t "$pane" '#{alternate_on}#{mouse_any_flag}#{mouse_button_flag}#{mouse_sgr_flag}'; }
+modes_are() { [ "$(modes)" = "$1" ]; }
+
+# Ended by a signal from outside with something typed but not entered: the
+# program's end is the signal's, the terminal restored; a hang-up or a
+# request to stop saves the score as F10 does (SAVES yes), an interrupt
+# does not.
 end_by_signal() {
-  local signal=$1 number=$2
+  local signal=$1 number=$2 saves=$3
   start_shell 80 24
   start_term
   expect_welcome
-  # Typed but not entered: nothing is saved.
+  # Typed but not entered: not a command.
   type_text "enab"
   expect_row 21 "Router>enab"
   kill "-$signal" "$term_pid"
   expect_ended $((128 + number))
-  expect_no_score_file
+  poll modes_are 0000 || fail "the terminal's modes after SIG$signal: $(modes)"
+  if [ "$saves" = yes ]; then
+    expect_score_file
+    [ -z "$(joined | grep '^pellix-term')" ] || fail "SIG$signal printed: $(joined | grep '^pellix-term')"
+  else
+    expect_no_score_file
+  fi
+}
+
+# A crash (a fatal signal): the terminal given back all the same, and the
+# exit status the signal's.
+crash_by_signal() {
+  local signal=$1 number=$2
+  start_shell 80 24
+  start_term
+  expect_welcome
+  poll modes_are 1101 || fail "the run's modes: $(modes)"
+  kill "-$signal" "$term_pid"
+  expect_ended $((128 + number))
+  poll modes_are 0000 || fail "the terminal's modes after SIG$signal: $(modes)"
 }
 
 case "$scenario" in
@@ -260,7 +289,7 @@ case "$scenario" in
     wait_for -x "Pellix Vantric lab environment diagram"
     for text in Router1 Router2 Switch1 HostA ServerA "TFTP Server" "Token Ring" ServerX HostZ 56K \
       172.10.0.1 210.16.54.1 210.16.54.2 192.168.50.1 192.168.10.1 172.10.55.20 172.10.0.10 \
-      192.168.50.8 192.168.10.20 "Press any key to close the network plan."; do
+      192.168.50.8 192.168.10.20 "q, Escape or F2 closes the network plan."; do
       wait_for -F "$text"
     done
     wait_gone "Router>"
@@ -287,7 +316,7 @@ case "$scenario" in
     expect_row 1 "Next: task 50, Look at the network plan"
     wait_for -F "$dir/readme.htm#task-50"
     wait_for -F "    [F2]  (Show Network Plan)"
-    # Any other key closes it and is not typed.
+    # q closes it and is not typed.
     type_text "q"
     expect_row 21 "Router>"
     type_text "?"
@@ -298,7 +327,7 @@ case "$scenario" in
     wait_for -F "   x13 .7 .6"
     wait_for -x "Next: task 50, Look at the network plan"
     wait_for -F "Marks: x done"
-    press Enter
+    press F3
     expect_row 21 "Router>"
     press F10
     expect_ended 0
@@ -318,23 +347,105 @@ case "$scenario" in
     expect_score_file
     ;;
   score-problem)
-    # A folder in place of user.dat: told once on a page, then on finishing
-    # the score is said to be not saved, with exit status 1.
+    # A folder in place of user.dat: told on the notice line, which takes no
+    # key (a command typed at once runs whole), the whole text on F3; on
+    # finishing the score is said to be not saved, with exit status 1.
     start_shell 80 24
     mkdir -p "$dir/user.dat"
     start_term
-    wait_for -x "A problem with the score file"
-    wait_for -x "Press any key to go on."
-    type_text "x"
-    expect_welcome
+    type_text "enable"
+    press Enter
+    wait_for -x "Router>enable"
+    expect_row 21 "Router#"
+    wait_for -E "^Score file \(F3 tells more\): The score file "
+    press F3
+    wait_for -E "^The score file "
+    wait_for -F "left as it is."
+    type_text "q"
+    expect_row 21 "Router#"
     press F10
     expect_ended 1
     joined | grep -qxF "pellix-term: Score: 0 of 50, not saved: The score file $dir/user.dat cannot be read (Is a directory). Your score is kept for this run only; the file is left as it is." ||
       fail "no line saying the score was not saved"
     ;;
-  sigint) end_by_signal INT 2 ;;
-  sigterm) end_by_signal TERM 15 ;;
-  sighup) end_by_signal HUP 1 ;;
+  sigint) end_by_signal INT 2 no ;;
+  sigterm) end_by_signal TERM 15 yes ;;
+  sighup) end_by_signal HUP 1 yes ;;
+  crash)
+    crash_by_signal SEGV 11
+    tmuxp kill-server >/dev/null 2>&1
+    socket="$socket-abrt"
+    crash_by_signal ABRT 6
+    tmuxp kill-server >/dev/null 2>&1
+    socket="$socket-quit"
+    crash_by_signal QUIT 3
+    ;;
+  suspend)
+    # Stopped from outside: the terminal given back while stopped; continued,
+    # the console is drawn again with its modes.
+    start_shell 80 24
+    start_term
+    expect_welcome
+    kill -TSTP "$term_pid"
+    stopped() { [ "$(awk '{print $3}' "/proc/$term_pid/stat")" = T ]; }
+    poll stopped || fail "pellix-term did not stop"
+    poll modes_are 0000 || fail "the terminal's modes while stopped: $(modes)"
+    kill -CONT "$term_pid"
+    poll modes_are 1101 || fail "the modes after continuing: $(modes)"
+    expect_welcome
+    type_text "enable"
+    press Enter
+    expect_row 21 "Router#"
+    press F10
+    expect_ended 0
+    ;;
+  plan-then-closed)
+    # The plan's task, earned and then the terminal window closed: kept.
+    start_shell 80 24
+    start_term
+    expect_welcome
+    press Enter
+    press F2
+    wait_for -x "Pellix Vantric lab environment diagram"
+    type_text "q"
+    expect_row 22 "Network Plan displayed"
+    tmuxp kill-server >/dev/null 2>&1
+    term_gone() { [ ! -d "/proc/$term_pid" ]; }
+    poll term_gone || { kill -KILL "$term_pid"; fail "pellix-term outlived its terminal"; }
+    expect_score_file
+    grep -q "^50,1," "$dir/user.dat" || fail "the plan's task is not saved"
+    ;;
+  pages)
+    # A page the learner opened closes on its own keys only; typed keys do
+    # nothing there, pasted text closes it and is typed whole, and Ctrl-C
+    # tells on the page itself.
+    start_shell 80 24
+    start_term
+    expect_welcome
+    press F1
+    expect_row 0 "Lesson 1 of 15: The lab network"
+    type_text "x"
+    wait_for -F "q, Escape or F1 closes"
+    expect_row 0 "Lesson 1 of 15: The lab network"
+    printf 'enable\r' >"$work/paste.txt"
+    tmuxp load-buffer -b line "$work/paste.txt"
+    tmuxp paste-buffer -p -r -b line -t "$pane"
+    wait_for -x "Router>enable"
+    expect_row 21 "Router#"
+    press F3
+    expect_row 0 "Progress: 0 of 50 tasks done"
+    press F1
+    expect_row 0 "Lesson 1 of 15: The lab network"
+    press Escape
+    expect_row 21 "Router#"
+    press F3
+    press C-c
+    wait_for -x "Ctrl-C again within 2 seconds to finish (your score is saved)"
+    expect_row 0 "Progress: 0 of 50 tasks done"
+    press C-c
+    expect_ended 0
+    expect_finished_line 0
+    ;;
   ctrl-c)
     start_shell 80 24
     start_term
@@ -359,14 +470,15 @@ case "$scenario" in
     expect_score_file
     ;;
   closed-terminal)
-    # The terminal itself goes away: the program ends instead of lingering.
+    # The terminal itself goes away: the program ends instead of lingering,
+    # its run finished as F10 finishes it (the score saved).
     start_shell 80 24
     start_term
     expect_welcome
     tmuxp kill-server >/dev/null 2>&1
     term_gone() { [ ! -d "/proc/$term_pid" ]; }
     poll term_gone || { kill -KILL "$term_pid"; fail "pellix-term outlived its terminal"; }
-    expect_no_score_file
+    expect_score_file
     ;;
   too-small)
     start_shell 60 20
