@@ -113,10 +113,9 @@ bool Console::PageKey(const Key& key) {
     int ownKey = page_ ? page_->functionKey : 0;
     for (const FunctionKeyUse& use : functionKeys_)
         if (plan && use.role == FunctionRole::NetworkPlan) ownKey = use.number;
-    const bool closing =
-        (key.name == KeyName::Function && key.code == ownKey) ||
-        (key.name == KeyName::Character && !key.pasted &&
-         (key.code == 'q' || key.code == 'Q' || key.code == key::Escape));
+    const bool closing = (key.name == KeyName::Function && key.code == ownKey) ||
+                         (key.name == KeyName::Character && !key.pasted &&
+                          (key.code == 'q' || key.code == 'Q' || key.code == key::Escape));
     if (closing || key.pasted || key.name == KeyName::Function) {
         ClosePages();
         return closing;

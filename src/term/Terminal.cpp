@@ -257,7 +257,8 @@ void Suspend(int out, bool mouse) {
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTSTP);
-    struct sigaction ours {}, plain {};
+    struct sigaction ours {
+    }, plain{};
     plain.sa_handler = SIG_DFL;
     sigemptyset(&plain.sa_mask);
     sigaction(SIGTSTP, &plain, &ours);

@@ -206,8 +206,7 @@ TEST(CrashSafeFiles, SigkillDuringSavesLeavesWholeFiles) {
             if (!reports.NextSave()) {
                 int status = 0;
                 ::waitpid(child, &status, 0);
-                FAIL() << "the saving process ended (status " << status << ") before kill "
-                       << kill;
+                FAIL() << "the saving process ended (status " << status << ") before kill " << kill;
             }
             saveTime = Clock::now() - lastSave;
             lastSave = Clock::now();

@@ -1,5 +1,6 @@
 // Tests and fuzzers leave no folder behind, however they end: normally,
 // without running destructors, on a trap, or killed at their time limit.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -101,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Owner, TempFolders,
 // The event fuzzer's body, run over the transcripts, ends normally or is
 // killed at its time limit: either way its folders go. The run to be killed
 // takes a transcript, then a named pipe that nobody ever writes to: it is
-// still running, waiting for that input, whenever the kill comes.
+// still running, waiting for that input, when the kill comes.
 class EventFuzzerFolders : public ::testing::TestWithParam<EndCase> {};
 
 TEST_P(EventFuzzerFolders, AreRemoved) {
@@ -120,11 +121,18 @@ TEST_P(EventFuzzerFolders, AreRemoved) {
                 killed ? endless.c_str() : nullptr, nullptr);
         ::_exit(127);
     }
+    int writer = -1;
     if (killed) {
-        // Killed once it works in its folder.
-        bool working = Eventually([&] { return !fs::is_empty(base.Path()); });
+        // Killed once it has run the transcript in its folder and waits for
+        // the next input: a writer can open the pipe only once the fuzzer
+        // opens it for reading. The writer then stays open and silent.
+        bool waiting = Eventually([&] {
+            writer = ::open(endless.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            return writer >= 0;
+        });
         ::kill(child, SIGKILL);
-        EXPECT_TRUE(working) << "the fuzzer never made its folder";
+        EXPECT_TRUE(waiting) << "the fuzzer never came to its second input";
+        EXPECT_FALSE(fs::is_empty(base.Path())) << "the fuzzer made no folder";
     }
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -135,6 +143,7 @@ TEST_P(EventFuzzerFolders, AreRemoved) {
     }
     EXPECT_TRUE(Eventually([&] { return fs::is_empty(base.Path()); }))
         << "the fuzzer left its folder";
+    if (writer >= 0) ::close(writer);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzzer, EventFuzzerFolders,

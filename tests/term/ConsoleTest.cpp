@@ -300,7 +300,8 @@ TEST_F(ConsoleInFolder, APageClosesOnlyOnItsOwnKeys) {
         const char* inputLine;  // the input line afterwards
     };
     const Case cases[] = {
-        {"a typed letter on the lesson", 1, Char('x'), "Lesson 1 of 15: The lab network", "Router>"},
+        {"a typed letter on the lesson", 1, Char('x'), "Lesson 1 of 15: The lab network",
+         "Router>"},
         {"Enter on the progress", 3, Char(key::Enter), "Progress: 0 of 50 tasks done", "Router>"},
         {"q on the lesson", 1, Char('q'), "", "Router>"},
         {"Escape on the progress", 3, Char(key::Escape), "", "Router>"},

@@ -10,9 +10,8 @@ namespace pellix::term {
 // A key as a failure message shows it: its name, its code as a character or
 // a number, and whether it was pasted.
 void PrintTo(const Key& key, std::ostream* os) {
-    static constexpr const char* kNames[] = {"Character", "F",        "Up",        "Down",
-                                             "PageUp",    "PageDown", "WheelUp",   "WheelDown",
-                                             "Ignored"};
+    static constexpr const char* kNames[] = {
+        "Character", "F", "Up", "Down", "PageUp", "PageDown", "WheelUp", "WheelDown", "Ignored"};
     *os << kNames[static_cast<int>(key.name)];
     if (key.name == KeyName::Character) {
         if (key.code > 32 && key.code < 127)
