@@ -53,6 +53,9 @@ int RunPellix(int argc, char** argv) {
     std::filesystem::path folder = LearnerFolder(line.dir);
     std::string error = PrepareLearnerFolder(folder, CreationFor(line.dir));
     if (!error.empty()) {
+        // On standard error for a shell or a script, in a dialog for a
+        // learner who started it from the menu.
+        fprintf(stderr, "pellix: %s\n", error.c_str());
         QMessageBox::critical(
             nullptr, "Pellix",
             "Pellix cannot prepare its data folder:\n" + QString::fromStdString(error));

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -25,8 +26,36 @@ QString ForwardFolder() {
 
 }  // namespace
 
+OpenFailed& LessonsOpenFailed() {
+    static OpenFailed failed = [] {};
+    return failed;
+}
+
+// The desktop's opener, xdg-open, watched to its end: it fails late (no
+// browser, no handler for files) with an exit status. The process is never
+// killed with the program: a browser it started in the foreground lives on.
 UrlOpener& LessonsUrlOpener() {
-    static UrlOpener opener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    static UrlOpener opener = [](const QUrl& url) {
+        const QString tool = QStandardPaths::findExecutable("xdg-open");
+        if (tool.isEmpty()) return QDesktopServices::openUrl(url);
+        auto* process = new QProcess();
+        auto ended = [process](bool worked) {
+            if (!worked) LessonsOpenFailed()();
+            process->deleteLater();
+        };
+        QObject::connect(process, &QProcess::finished, process,
+                         [ended](int code, QProcess::ExitStatus status) {
+                             ended(status == QProcess::NormalExit && code == 0);
+                         });
+        QObject::connect(process, &QProcess::errorOccurred, process,
+                         [ended](QProcess::ProcessError error) {
+                             if (error == QProcess::FailedToStart) ended(false);
+                         });
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        process->start(tool, {url.toString()});
+        return true;
+    };
     return opener;
 }
 

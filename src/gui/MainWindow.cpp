@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "gui/PlanWindow.h"
 #include "gui/FrmProgress.h"
 #include "gui/LessonsBrowser.h"
 #include "gui/PlanPlacement.h"
@@ -27,6 +26,7 @@
 #include "gui/Widgets.h"
 #include "lessons/Lessons.h"
 #include "scoring/TaskTable.h"
+#include "state/LessonsCopy.h"
 
 namespace pellix::gui {
 
@@ -306,18 +306,24 @@ void MainWindow::TellScoreProblem() {
     if (problem.action == ScoreFileProblem::Action::None || problem.serial == toldProblem_) return;
     if (!isVisible() || ended_) return;  // told once the window shows
     toldProblem_ = problem.serial;
+    ShowNotice("Pellix: score file", QString::fromStdString(problem.Text()));
+}
+
+// A notice beside the console, never in it, that leaves the keyboard to the
+// console: Escape closes it. It stands over the console's middle lines, clear
+// of the score and of the input line.
+void MainWindow::ShowNotice(const QString& title, const QString& text) {
     if (notice_) notice_->close();
-    notice_ = new QMessageBox(QMessageBox::Warning, "Pellix: score file",
-                              QString::fromStdString(problem.Text()), QMessageBox::Ok, this);
-    notice_->setObjectName("scoreNotice");
+    notice_ = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    notice_->setInformativeText("Escape closes this notice.");
+    notice_->setObjectName("notice");
     notice_->setWindowModality(Qt::NonModal);
     notice_->setAttribute(Qt::WA_DeleteOnClose);
     notice_->setAttribute(Qt::WA_ShowWithoutActivating);
     notice_->show();
-    // Over the console's upper lines, clear of the input line.
     notice_->adjustSize();
-    QPoint top = panel_->mapToGlobal(QPoint(panel_->width() / 2, 0));
-    notice_->move(top.x() - notice_->width() / 2, top.y());
+    QPoint middle = panel_->mapToGlobal(QPoint(panel_->width() / 2, panel_->height() / 2));
+    notice_->move(middle.x() - notice_->width() / 2, middle.y() - notice_->height() / 2);
 }
 
 bool MainWindow::ScoreSaved() const {
@@ -376,6 +382,11 @@ bool MainWindow::KeyPressed(QObject* watched, QKeyEvent* event) {
     constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
     constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
     constexpr Qt::KeyboardModifiers kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+
+    if (notice_ && notice_->isVisible() && Is(key, Qt::Key_Escape, kNone)) {
+        notice_->close();  // the notice's key, not the router's
+        return true;
+    }
 
     if (Is(key, Qt::Key_Equal, kCtrl) || Is(key, Qt::Key_Plus, kCtrl) ||
         Is(key, Qt::Key_Plus, kCtrlShift)) {
@@ -656,11 +667,19 @@ void MainWindow::OpenLessonAtNextTask() {
 }
 
 void MainWindow::OpenLesson(int task) {
-    if (OpenLessons(sim_.Folder(), task)) return;
-    QToolTip::showText(scoreLabel_->mapToGlobal(QPoint(0, scoreLabel_->height())),
-                       "The lessons (readme.htm) could not be opened from " +
-                           QString::fromStdString(sim_.Folder().string()),
-                       scoreLabel_);
+    QPointer<MainWindow> self(this);
+    LessonsOpenFailed() = [self] {
+        if (self) self->TellLessonsNotOpened();
+    };
+    if (!OpenLessons(sim_.Folder(), task)) TellLessonsNotOpened();
+}
+
+// The lessons could not be shown in a browser: where to open them by hand.
+void MainWindow::TellLessonsNotOpened() {
+    if (ended_) return;
+    ShowNotice("Pellix: lessons",
+               "No web browser could open the lessons. Open this file in one yourself:\n" +
+                   QString::fromStdString((sim_.Folder() / kLessonsPageFile).string()));
 }
 
 // F3: the Progress window beside the main window, or away again. It is never

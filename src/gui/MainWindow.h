@@ -119,6 +119,8 @@ class MainWindow : public QWidget {
     void Copy();
     int LineAt(QPoint inPanel) const;
     void TellScoreProblem();
+    void ShowNotice(const QString& title, const QString& text);
+    void TellLessonsNotOpened();
     void TogglePlan();
     void OpenLessonAtNextTask();
     void OpenLesson(int task);

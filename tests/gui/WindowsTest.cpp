@@ -192,6 +192,7 @@ class WindowsTest : public QObject {
     void SplashKeysPressStart();
     void FunctionKeys();
     void LessonsAndProgressKeys();
+    void LessonsWithoutABrowser();
     void ScrollBackAndBackOnAKey();
     void SelectionIsKeptAndCopied();
     void PasteIsTypedKeyByKey_data();
@@ -891,6 +892,34 @@ void WindowsTest::LessonsAndProgressKeys() {
     LessonsUrlOpener() = kept;
 }
 
+// F1 where no web browser opens the page (the desktop's opener ends with an
+// error, or the page is missing): the window says so, with the file to open
+// by hand.
+void WindowsTest::LessonsWithoutABrowser() {
+    Folder folder, tools;
+    tools.Write("xdg-open", "#!/bin/sh\necho 'no browser' >&2\nexit 3\n");
+    std::filesystem::permissions(tools.Path() / "xdg-open", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(tools.Path().string()) + ":" + path);
+    const QString page = QString::fromStdString((folder.Path() / "readme.htm").string());
+    for (bool pageThere : {true, false}) {
+        if (pageThere)
+            folder.Write("readme.htm", "<!DOCTYPE html><title>lessons</title>");
+        else
+            std::filesystem::remove(folder.Path() / "readme.htm");
+        Program program(folder.Path());
+        MainWindow* main = program.main;
+        QTest::keyClick(KeyTarget(main), Qt::Key_F1);
+        QTRY_VERIFY_WITH_TIMEOUT(main->Notice() && main->Notice()->isVisible(), kPatienceMs);
+        QVERIFY2(main->Notice()->text().contains("No web browser could open the lessons"),
+                 qPrintable(main->Notice()->text()));
+        QVERIFY(main->Notice()->text().contains(page));
+        QCOMPARE(main->Line(InputLine)->text(), "Router>");
+        QTest::mouseClick(main->FinishButton(), Qt::LeftButton);
+    }
+    qputenv("PATH", path);
+}
+
 void WindowsTest::FunctionKeys() {
     Folder folder;
     Program program(folder.Path());
@@ -1208,6 +1237,17 @@ void WindowsTest::ScoreFileNotice() {
     QCoreApplication::processEvents();
     QCOMPARE(main->findChildren<QMessageBox*>().size(), 1);
     QCOMPARE(main->Notice(), notice);
+
+    // It covers neither the score nor the input line, and Escape closes it
+    // without reaching the router.
+    const QRect shown(notice->mapToGlobal(QPoint(0, 0)), notice->size());
+    for (QWidget* kept :
+         {static_cast<QWidget*>(main->ScoreLabel()), static_cast<QWidget*>(main->Line(InputLine))})
+        QVERIFY(!shown.intersects(QRect(kept->mapToGlobal(QPoint(0, 0)), kept->size())));
+    QVERIFY(notice->informativeText().contains("Escape"));
+    QTest::keyClick(KeyTarget(main), Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!main->Notice() || !main->Notice()->isVisible(), kPatienceMs);
+    QCOMPARE(main->Line(InputLine)->text(), "Router#");
 
     QSignalSpy ended(&program.splash, &SplashWindow::finished);
     QTest::mouseClick(main->FinishButton(), Qt::LeftButton);

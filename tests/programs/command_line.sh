@@ -59,6 +59,19 @@ done
   # Qt's own options reach Qt: the window opens offscreen.
   check 0 err "" pellix -platform offscreen --dir "$work/gui" --quit-after-show splash
   check 2 err "pellix: unknown option --platform=offscreen" pellix --platform=offscreen
+  # A folder that cannot be made: the reason on standard error too, while the
+  # dialog (which would wait for a click) is up; the program is then stopped.
+  "$bin/pellix" -platform offscreen --dir /nonexistent/x </dev/null >"$work/out" 2>"$work/err" &
+  gui=$!
+  said="pellix: cannot create the folder /nonexistent/x: its parent folder /nonexistent does not exist"
+  deadline=$((SECONDS + 300))
+  until grep -qxF -- "$said" "$work/err" || ! kill -0 "$gui" 2>/dev/null || ((SECONDS > deadline)); do
+    sleep 0.05
+  done
+  grep -qxF -- "$said" "$work/err" ||
+    { echo "FAIL: pellix --dir /nonexistent/x said on stderr: $(cat "$work/err")"; failures=$((failures + 1)); }
+  kill "$gui" 2>/dev/null
+  wait "$gui" 2>/dev/null
 }
 
 # pellix-replay: "--" lets a script name start with a dash; one script only.
