@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 
 echo "== Transcripts through pellix-replay.js (WebAssembly)"
 PELLIX_REPLAY="$PWD/build-web/bin/pellix-replay.js" build/bin/pellix_transcript_tests --gtest_brief=1
+echo "== The same from standard input"
+PELLIX_REPLAY_STDIN=1 PELLIX_REPLAY="$PWD/build-web/bin/pellix-replay.js" \
+  build/bin/pellix_transcript_tests --gtest_brief=1
 
 echo "== Random event scripts: native and WebAssembly drivers agree"
 node tests/web/differential.mjs build/bin/pellix-replay build-web/bin/pellix-replay.js \

@@ -6,6 +6,12 @@
 #include <fstream>
 #include <iostream>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include <streambuf>
+#endif
+
 #include "console/About.h"
 #include "console/Sim.h"
 #include "replay/Replay.h"
@@ -35,6 +41,51 @@ int Fail(const std::string& problem) {
     std::cerr << "pellix-replay: " << problem << "\n";
     return 2;
 }
+
+#ifdef __EMSCRIPTEN__
+// Node's standard input (a pipe, a file, a terminal), read with Node's own
+// file system: the C++ standard input sees nothing of it there. A pipe with
+// nothing in it yet is waited for. Returns the bytes read, 0 at its end, -1
+// on an error (a closed standard input).
+// clang-format off
+EM_JS(int, ReadStandardInput, (char* buffer, int size), {
+    const fs = require('fs');
+    for (;;) {
+        try {
+            return fs.readSync(0, HEAPU8.subarray(buffer, buffer + size), 0, size, null);
+        } catch (error) {
+            if (error.code == 'EAGAIN') {
+                Atomics.wait(new Int32Array(new SharedArrayBuffer(4)), 0, 0, 10);
+                continue;
+            }
+            if (error.code == 'EOF') return 0;
+            return -1;
+        }
+    }
+});
+// clang-format on
+
+// Standard input as the script's stream; a read error fails the stream (its
+// bad bit, as on the native standard input: the WebAssembly build has no
+// exceptions to report it with).
+class NodeStandardInput : public std::streambuf {
+  public:
+    void Feeds(std::istream& stream) { stream_ = &stream; }
+
+  protected:
+    int_type underflow() override {
+        const int got = ReadStandardInput(buffer_, sizeof buffer_);
+        if (got < 0 && stream_) stream_->setstate(std::ios::badbit);
+        if (got <= 0) return traits_type::eof();
+        setg(buffer_, buffer_, buffer_ + got);
+        return traits_type::to_int_type(buffer_[0]);
+    }
+
+  private:
+    std::istream* stream_ = nullptr;
+    char buffer_[1 << 16];
+};
+#endif
 
 }  // namespace
 
@@ -79,7 +130,14 @@ int main(int argc, char** argv) {
         if (std::filesystem::is_directory(script, ec))
             return Fail("cannot read script " + script + " (Is a directory)");
     }
+#ifdef __EMSCRIPTEN__
+    NodeStandardInput standardInput;
+    std::istream nodeIn(&standardInput);
+    standardInput.Feeds(nodeIn);
+    std::istream& in = file.is_open() ? static_cast<std::istream&>(file) : nodeIn;
+#else
     std::istream& in = file.is_open() ? static_cast<std::istream&>(file) : std::cin;
+#endif
 
     std::ios::sync_with_stdio(false);
     pellix::Sim sim(dir);

@@ -46,13 +46,17 @@ std::string Show(const std::string& text) {
     return "|" + text + "|";
 }
 
+// Whether the driver reads each transcript from its standard input
+// (PELLIX_REPLAY_STDIN=1) rather than as a named script.
+bool gFromStandardInput = false;
+
 // pellix-replay on the folder with the script.
 pellix::support::ProgramRun RunReplay(const pellix::support::TempFolder& folder,
                                       const fs::path& script) {
     using pellix::support::ShellQuoted;
-    return pellix::support::RunShell(
-        ShellQuoted(gReplay) + " --dir " + ShellQuoted(folder.Path()) + " " + ShellQuoted(script),
-        folder);
+    return pellix::support::RunShell(ShellQuoted(gReplay) + " --dir " + ShellQuoted(folder.Path()) +
+                                         (gFromStandardInput ? " < " : " ") + ShellQuoted(script),
+                                     folder);
 }
 
 std::string Where(const fs::path& file, int line) {
@@ -265,6 +269,7 @@ class TranscriptTest : public ::testing::Test {
 void RegisterTranscripts() {
     if (const char* dir = std::getenv("PELLIX_TRANSCRIPTS")) gTranscripts = dir;
     if (const char* exe = std::getenv("PELLIX_REPLAY")) gReplay = exe;
+    if (const char* how = std::getenv("PELLIX_REPLAY_STDIN")) gFromStandardInput = *how == '1';
     std::vector<fs::path> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(gTranscripts, ec))
