@@ -16,6 +16,9 @@ echo "== Random event scripts: native and WebAssembly drivers agree"
 node tests/web/differential.mjs build/bin/pellix-replay build-web/bin/pellix-replay.js \
   "${PELLIX_DIFFERENTIAL_SCRIPTS:-40}"
 
+echo "== The development server"
+node tests/web/serve.test.mjs
+
 echo "== The lab in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
 node tests/web/browser.test.mjs build-web/site "$@"

@@ -2,8 +2,8 @@
 // only: `node web/serve.mjs build-web/site [PORT]` (scripts/web.sh builds and
 // serves). The web tests use it too. Not part of the site.
 import { createServer } from 'node:http';
-import { readFile } from 'node:fs/promises';
-import { extname, join, normalize, resolve } from 'node:path';
+import { readFile, stat } from 'node:fs/promises';
+import { extname, isAbsolute, relative, resolve } from 'node:path';
 import { gzipSync } from 'node:zlib';
 import { fileURLToPath } from 'node:url';
 
@@ -16,24 +16,63 @@ const kTypes = {
   '.png': 'image/png',
 };
 
+// The file a request's path names inside root, or null when the path cannot
+// be read (a malformed escape) or leaves root (a "..", an encoded "/", a
+// sibling folder whose name starts with root's).
+export function fileFor(root, urlPath) {
+  let path;
+  try {
+    path = decodeURIComponent(urlPath);
+  } catch {
+    return null;
+  }
+  if (path.includes('\0')) return null;
+  const file = resolve(root, '.' + (path.endsWith('/') ? path + 'index.html' : path));
+  const inside = relative(root, file);
+  if (inside === '' || inside.startsWith('..') || isAbsolute(inside)) return null;
+  return file;
+}
+
 // Serves the folder; every request is recorded in requests. Replies are gzip
 // compressed when the browser accepts it, as an ordinary web server does, so
-// that sent counts the bytes of a real transfer.
+// that sent counts the bytes of a real transfer. Each reply carries
+// Last-Modified and an ETag, and a request that names them is answered 304.
 export function serveSite(folder, port = 0) {
   const root = resolve(folder);
   const requests = [];
   const stats = { sent: 0 };
   const server = createServer(async (request, reply) => {
-    const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    requests.push(path);
-    const file = normalize(join(root, path.endsWith('/') ? path + 'index.html' : path));
-    if (!file.startsWith(root)) {
-      reply.writeHead(403).end();
+    let urlPath;
+    try {
+      urlPath = new URL(request.url, 'http://localhost').pathname;
+    } catch {
+      reply.writeHead(400).end();
+      return;
+    }
+    requests.push(urlPath);
+    const file = fileFor(root, urlPath);
+    if (file === null) {
+      reply.writeHead(400).end();
       return;
     }
     try {
+      const info = await stat(file);
+      if (!info.isFile()) throw new Error('not a file');
+      const tag = `"${info.size.toString(16)}-${Math.floor(info.mtimeMs).toString(16)}"`;
+      const modified = info.mtime.toUTCString();
+      const headers = {
+        'Content-Type': kTypes[extname(file)] || 'application/octet-stream',
+        ETag: tag,
+        'Last-Modified': modified,
+        'Cache-Control': 'no-cache',
+      };
+      const since = request.headers['if-modified-since'];
+      if (request.headers['if-none-match'] === tag ||
+          (!request.headers['if-none-match'] && since && Date.parse(since) >= Math.floor(info.mtimeMs / 1000) * 1000)) {
+        reply.writeHead(304, headers).end();
+        return;
+      }
       let body = await readFile(file);
-      const headers = { 'Content-Type': kTypes[extname(file)] || 'application/octet-stream' };
       if (/\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
         body = gzipSync(body, { level: 9 });
         headers['Content-Encoding'] = 'gzip';
