@@ -22,3 +22,6 @@ node tests/web/serve.test.mjs
 echo "== The lab in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
 node tests/web/browser.test.mjs build-web/site "$@"
+
+echo "== The learner's files in the browser: blocked, refused, two tabs, a kill, two sites"
+node tests/web/storage.test.mjs build-web/site

@@ -42,39 +42,219 @@
   }
 
   // ---- The learner's files in the browser ----
+  //
+  // The folder lives in the core's memory; after every event that can change
+  // a file, the files that changed are written to an IndexedDB database of
+  // this copy of the site (named by its path, so that two copies on one host
+  // keep apart), in one transaction whose end is awaited: complete, error,
+  // abort, or a time limit. A failure is told once on the page's status line
+  // (never in the router's lines) with Export offered, and the next change
+  // tries again. One tab at a time works on the files (Web Locks): another
+  // tab says so and offers to take the lab over.
 
-  let syncChain = Promise.resolve();
-  let syncFailed = false;
+  const SITE = location.pathname.replace(/[^/]*$/, '') || '/';
+  const DATABASE = 'pellix-lab:' + SITE;
+  const LEGACY_DATABASE = FOLDER;  // where earlier versions kept the files, one per host
+  const STORE = 'files';
+  const SAVE_LIMIT_MS = 15000;
 
-  // Moves the folder between memory and IndexedDB (populate: from IndexedDB),
-  // one move at a time.
-  function syncFiles(populate) {
-    syncChain = syncChain.then(() => new Promise((resolve) => {
-      core.FS.syncfs(populate, (error) => {
-        if (error && !syncFailed) {
-          syncFailed = true;
-          say('This browser does not keep your files: they are lost when the page closes.');
+  // Storage a browser may refuse outright (site data blocked): every access
+  // is guarded, and the lab goes on without it.
+  const store = {
+    get(kind, key) {
+      try { return window[kind].getItem(key); } catch { return null; }
+    },
+    set(kind, key, value) {
+      try { window[kind].setItem(key, value); } catch { /* not kept */ }
+    },
+    remove(kind, key) {
+      try { window[kind].removeItem(key); } catch { /* not kept */ }
+    },
+  };
+
+  let db = null;            // the open database, or null when files are not kept
+  let savedFiles = new Map();  // name -> bytes as last written to the database
+  let saveChain = Promise.resolve();
+  let saveFailed = false;
+  let ownsFiles = true;     // false once another tab took the lab over
+
+  function setSaved(state) {
+    document.body.dataset.saved = state;
+  }
+
+  function request(req) {
+    return new Promise((done, fail) => {
+      req.onsuccess = () => done(req.result);
+      req.onerror = () => fail(req.error);
+    });
+  }
+
+  function openDatabase(name, create) {
+    return new Promise((done, fail) => {
+      let req;
+      try {
+        req = indexedDB.open(name, 1);
+      } catch (error) {
+        fail(error);
+        return;
+      }
+      req.onupgradeneeded = () => {
+        if (create) req.result.createObjectStore(STORE);
+        else req.transaction.abort();
+      };
+      req.onsuccess = () => done(req.result);
+      req.onerror = () => fail(req.error);
+      req.onblocked = () => fail(new Error('the database is blocked'));
+    });
+  }
+
+  // The files an earlier version kept (IDBFS, one database per host).
+  async function legacyFiles() {
+    try {
+      if (indexedDB.databases && !(await indexedDB.databases()).some((d) => d.name === LEGACY_DATABASE)) return [];
+      const legacy = await openDatabase(LEGACY_DATABASE, false);
+      const tx = legacy.transaction('FILE_DATA', 'readonly');
+      const keys = await request(tx.objectStore('FILE_DATA').getAllKeys());
+      const values = await request(tx.objectStore('FILE_DATA').getAll());
+      legacy.close();
+      return keys.map((key, k) => [String(key), values[k]])
+        .filter(([key, value]) => key.startsWith(FOLDER + '/') && value && value.contents)
+        .map(([key, value]) => [key.slice(FOLDER.length + 1), new Uint8Array(value.contents)]);
+    } catch {
+      return [];
+    }
+  }
+
+  // Opens the database and puts its files into the folder.
+  async function loadFiles() {
+    try {
+      db = await openDatabase(DATABASE, true);
+    } catch (error) {
+      db = null;
+      say('This browser keeps no files for the lab (' + (error && error.name || 'site data refused') +
+        '): your work lasts until the page closes. Export keeps a copy.');
+      setSaved('off');
+      return;
+    }
+    db.onversionchange = () => db.close();
+    const tx = db.transaction(STORE, 'readonly');
+    const names = await request(tx.objectStore(STORE).getAllKeys());
+    const contents = await request(tx.objectStore(STORE).getAll());
+    let files = names.map((name, k) => [String(name), new Uint8Array(contents[k])]);
+    const migrate = !files.length && !store.get('localStorage', 'pellix.migrated:' + SITE);
+    if (migrate) files = await legacyFiles();
+    savedFiles = new Map();
+    for (const [name, bytes] of files) {
+      core.FS.writeFile(FOLDER + '/' + name, bytes);
+      if (!migrate) savedFiles.set(name, bytes);
+    }
+    store.set('localStorage', 'pellix.migrated:' + SITE, '1');
+    setSaved('yes');
+  }
+
+  function sameBytes(a, b) {
+    if (!a || !b || a.length !== b.length) return false;
+    for (let i = 0; i < a.length; ++i) if (a[i] !== b[i]) return false;
+    return true;
+  }
+
+  // One transaction with every change of the folder since the last save;
+  // resolves true once it is complete, false on an error, an abort or the
+  // time limit.
+  function writeChanges() {
+    const now = new Map(learnerFiles().map((name) => [name, core.FS.readFile(FOLDER + '/' + name)]));
+    const changed = [...now].filter(([name, bytes]) => !sameBytes(savedFiles.get(name), bytes));
+    const removed = [...savedFiles.keys()].filter((name) => !now.has(name));
+    if (!changed.length && !removed.length) return Promise.resolve(true);
+    return new Promise((done) => {
+      let settled = false;
+      const end = (worked, why) => {
+        if (settled) return;
+        settled = true;
+        clearTimeout(limit);
+        if (worked) savedFiles = now;
+        done(worked ? true : why);
+      };
+      const limit = setTimeout(() => end(false, 'no answer from the browser\'s storage'), SAVE_LIMIT_MS);
+      try {
+        const tx = db.transaction(STORE, 'readwrite');
+        for (const [name, bytes] of changed) tx.objectStore(STORE).put(bytes, name);
+        for (const name of removed) tx.objectStore(STORE).delete(name);
+        tx.oncomplete = () => end(true);
+        tx.onerror = () => end(false, tx.error && tx.error.name);
+        tx.onabort = () => end(false, (tx.error && tx.error.name) || 'the write was aborted');
+      } catch (error) {
+        end(false, error && error.name);
+      }
+    });
+  }
+
+  // Saves the folder's changes, one save at a time; resolves once this save
+  // has ended, whatever its outcome.
+  function saveFiles() {
+    if (!db || !ownsFiles) return saveChain;
+    setSaved('no');
+    saveChain = saveChain.then(writeChanges).then((result) => {
+      if (result === true) {
+        if (saveFailed) say('Your files are saved in this browser again.');
+        saveFailed = false;
+        setSaved('yes');
+      } else {
+        if (!saveFailed) {
+          say('Your progress could not be saved in this browser (' + (result || 'storage refused') +
+            '). Export your files to keep them; the lab tries again at your next command.');
         }
-        resolve();
-      });
-    }));
-    return syncChain;
+        saveFailed = true;
+        setSaved('failed');
+      }
+    });
+    return saveChain;
   }
 
-  // The body's data-saved says whether every change has reached IndexedDB
-  // ("yes") or a save is still to come or under way ("no").
-  let saveTimer = 0;
-  function saveSoon() {
-    clearTimeout(saveTimer);
-    document.body.dataset.saved = 'no';
-    saveTimer = setTimeout(() => {
-      saveTimer = 0;
-      syncFiles(false).then(() => {
-        if (!saveTimer) document.body.dataset.saved = 'yes';
-      });
-    }, 150);
+  // One live lab per copy of the site: this tab holds the lock while it works
+  // on the files. Resolves true when it may work on them.
+  function lockName() {
+    return DATABASE;
   }
-
+  function holdLock(options) {
+    if (!navigator.locks) return Promise.resolve(true);
+    return new Promise((granted) => {
+      let answered = false;
+      const answer = (held) => {
+        answered = true;
+        granted(held);
+      };
+      try {
+        navigator.locks.request(lockName(), options, (lock) => {
+          answer(Boolean(lock));
+          if (!lock) return undefined;
+          return new Promise(() => {});  // held as long as the page lives
+        }).catch(() => (answered ? lostLock() : answer(true)));
+      } catch {
+        answer(true);  // no locks here (site data blocked): one tab is all there can be
+      }
+    });
+  }
+  function lostLock() {
+    ownsFiles = false;
+    running = false;
+    clearInterval(timer);
+    setSaved('off');
+    say('The lab was opened in another tab, which now keeps your files. This tab no longer saves; reload it to work here again.');
+    setState('elsewhere');
+  }
+  async function waitForOtherTab() {
+    setState('elsewhere');
+    say('The lab is open in another tab of this browser. ');
+    const take = document.createElement('button');
+    take.type = 'button';
+    take.id = 'takeOver';
+    take.textContent = 'Use the lab in this tab';
+    el.status.appendChild(take);
+    await new Promise((clicked) => take.addEventListener('click', clicked, { once: true }));
+    take.remove();
+    await holdLock({ steal: true });
+  }
   function learnerFiles() {
     return core.FS.readdir(FOLDER)
       .filter((name) => !name.startsWith('.'))
@@ -95,6 +275,10 @@
 
   function exportFiles() {
     const names = learnerFiles();
+    if (!names.length) {
+      say('Nothing to export yet: the lab makes your files once it has started.');
+      return;
+    }
     for (const name of names) download(name, core.FS.readFile(FOLDER + '/' + name));
     say('Exported: ' + names.join(', '));
   }
@@ -131,8 +315,8 @@
       return false;
     }
     for (const { name, bytes } of files) core.FS.writeFile(FOLDER + '/' + name, bytes);
-    await syncFiles(false);
-    sessionStorage.setItem('pellix.imported', names);
+    await saveFiles();
+    store.set('sessionStorage', 'pellix.imported', names);
     window.location.reload();
     return true;
   }
@@ -207,7 +391,9 @@
   // One event line as pellix-replay reads it ("key 13", "up", "plan", ...).
   function deliver(line) {
     const result = api.event(line);
-    if (/^(key (10|13)|plan|finish)$/.test(line)) saveSoon();
+    // Every event but the timer's may change a file (a command, Ctrl-Z, "?",
+    // the plan shown or closed, Finish): what changed is saved at once.
+    if (line !== 'tick') saveFiles();
     return result;
   }
 
@@ -321,7 +507,7 @@
       say('The lab cannot start: ' + error);
       return;
     }
-    saveSoon();
+    saveFiles();
     el.splash.hidden = true;
     el.main.hidden = false;
     running = true;
@@ -351,7 +537,7 @@
     deliver('finish');
     running = false;
     clearInterval(timer);
-    await syncFiles(false);
+    await saveFiles();  // ends however the save ends (a time limit included)
     el.main.hidden = true;
     el.plan.hidden = true;
     el.progress.hidden = true;
@@ -399,7 +585,7 @@
 
   // ---- Scale ----
 
-  let zoom = Number(localStorage.getItem(ZOOM_KEY)) || 1;
+  let zoom = Number(store.get('localStorage', ZOOM_KEY)) || 1;
 
   function fit() {
     const fitted = Math.min(window.innerWidth / DESK_WIDTH, window.innerHeight / DESK_HEIGHT);
@@ -414,7 +600,7 @@
   function zoomBy(factor, event) {
     if (event) event.preventDefault();
     zoom = factor ? Math.max(0.5, Math.min(3, zoom * factor)) : 1;
-    localStorage.setItem(ZOOM_KEY, String(zoom));
+    store.set('localStorage', ZOOM_KEY, String(zoom));
     fit();
   }
 
@@ -453,7 +639,10 @@
     }, { passive: false });
     document.addEventListener('paste', onPaste);
     window.addEventListener('resize', fit);
-    window.addEventListener('pagehide', () => core && syncFiles(false));
+    window.addEventListener('pagehide', () => core && running && saveFiles());
+    document.addEventListener('visibilitychange', () => {
+      if (document.visibilityState === 'hidden' && core && running) saveFiles();
+    });
   }
 
   async function load() {
@@ -475,12 +664,18 @@
         core.UTF8ToString(core.ccall('pellix_check_file', 'number', ['string', 'number', 'number'], [name, data, size])),
     };
     core.FS.mkdir(FOLDER);
-    core.FS.mount(core.IDBFS, {}, FOLDER);
-    await syncFiles(true);
-    if (navigator.storage && navigator.storage.persist) navigator.storage.persist().catch(() => {});
-    const imported = sessionStorage.getItem('pellix.imported');
+    if (!(await holdLock({ ifAvailable: true }))) await waitForOtherTab();
+    await loadFiles();
+    if (db && navigator.storage && navigator.storage.persist) {
+      navigator.storage.persist().then((kept) => {
+        if (!kept && !el.status.textContent) {
+          say('Your files are kept in this browser, which may clear them with its site data (a private window does when it closes). Export keeps a copy.');
+        }
+      }).catch(() => {});
+    }
+    const imported = store.get('sessionStorage', 'pellix.imported');
     if (imported) {
-      sessionStorage.removeItem('pellix.imported');
+      store.remove('sessionStorage', 'pellix.imported');
       say('Imported: ' + imported);
     }
     el.start.disabled = false;

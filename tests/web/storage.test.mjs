@@ -1,0 +1,214 @@
+// The learner's files in the browser under the faults learners meet: site
+// data blocked, the storage refusing writes and then taking them, two tabs on one
+// lab, the browser killed right after a task, and two copies of the site on
+// one host. Each case checks what the learner is told and that nothing the
+// page said was saved is lost. Every wait is for something the page shows.
+//   node tests/web/storage.test.mjs [SITE]
+import assert from 'node:assert/strict';
+import { mkdirSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import { launch } from './chromium.mjs';
+import { serveSite } from '../../web/serve.mjs';
+
+const site = resolve(process.argv[2] || 'build-web/site');
+const kPatienceMs = 120000;
+
+// Two copies of the site on one host, at /lab/ and /other-class/.
+const top = mkdtempSync(join(tmpdir(), 'pellix-storage-'));
+symlinkSync(site, join(top, 'lab'));
+symlinkSync(site, join(top, 'other-class'));
+const server = await serveSite(top);
+const lab = server.url + 'lab/';
+const otherClass = server.url + 'other-class/';
+
+const snapshot = (page) => page.evaluate(() => window.pellixLab.snapshot());
+const status = (page) => page.$eval('#status', (e) => e.textContent);
+const taskDone = (snap, task) => snap.tasks[task] === 1;
+
+async function open(browser, url) {
+  const page = await browser.newPage();
+  page.setDefaultTimeout(kPatienceMs);
+  await page.goto(url, { waitUntil: 'load' });
+  return page;
+}
+
+async function startLab(page) {
+  await page.waitForSelector('body[data-state="splash"]');
+  await page.click('#Command1');
+  await page.waitForSelector('body[data-state="running"]');
+}
+
+async function typeLine(page, text) {
+  await page.keyboard.type(text);
+  await page.keyboard.press('Enter');
+}
+
+const saved = (page) => page.waitForSelector('body[data-saved="yes"]');
+
+// A fresh browser profile, with the Chromium preferences given.
+function profileWith(preferences) {
+  const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
+  if (preferences) {
+    mkdirSync(join(profile, 'Default'));
+    writeFileSync(join(profile, 'Default', 'Preferences'), JSON.stringify(preferences));
+  }
+  return profile;
+}
+
+const cases = {
+  // Cookies and site data blocked: the lab starts all the same and says that
+  // its files last only as long as the page.
+  async siteDataBlocked() {
+    const profile = profileWith({ profile: { default_content_setting_values: { cookies: 2 } } });
+    const browser = await launch(profile);
+    try {
+      const page = await open(browser, lab);
+      await startLab(page);
+      assert.match(await status(page), /keeps no files for the lab/);
+      await typeLine(page, 'enable');
+      assert.equal((await snapshot(page)).prompt, 'Router#');
+    } finally {
+      await browser.close();
+      rmSync(profile, { recursive: true, force: true });
+    }
+  },
+
+  // The browser's storage refusing writes mid-run (as with its quota used
+  // up: every write transaction aborted, made so here at the IndexedDB
+  // interface since this Chromium does not enforce a quota override on small
+  // writes): the failed save is told, the lab goes on, and once writes work
+  // again the next command saves everything, the earlier task included.
+  // Finish finishes even while saves fail.
+  async writesRefusedThenAllowed() {
+    const profile = profileWith();
+    const browser = await launch(profile);
+    try {
+      const page = await browser.newPage();
+      page.setDefaultTimeout(kPatienceMs);
+      await page.evaluateOnNewDocument(() => {
+        const real = IDBDatabase.prototype.transaction;
+        IDBDatabase.prototype.transaction = function (...args) {
+          const tx = real.apply(this, args);
+          if (window.refuseWrites && args[1] === 'readwrite') queueMicrotask(() => tx.abort());
+          return tx;
+        };
+      });
+      await page.goto(lab, { waitUntil: 'load' });
+      await startLab(page);
+      await saved(page);
+      await page.evaluate(() => { window.refuseWrites = true; });
+      await page.keyboard.type('?');  // task 13
+      await page.waitForSelector('body[data-saved="failed"]');
+      assert.match(await status(page), /could not be saved in this browser/);
+      await page.evaluate(() => { window.refuseWrites = false; });
+      await typeLine(page, 'enable');
+      await saved(page);
+      assert.match(await status(page), /saved in this browser again/);
+      await page.reload({ waitUntil: 'load' });
+      await startLab(page);
+      assert.ok(taskDone(await snapshot(page), 13), 'task 13 kept once writes worked again');
+      await page.evaluate(() => { window.refuseWrites = true; });
+      await page.click('#cmdexit');
+      await page.waitForSelector('body[data-state="ended"]');
+    } finally {
+      await browser.close();
+      rmSync(profile, { recursive: true, force: true });
+    }
+  },
+
+  // Two tabs: the second says the lab is open elsewhere and takes it over
+  // only when asked; the first then stops saving, and a later tab finds the
+  // tasks of both, in order, nothing overwritten.
+  async twoTabs() {
+    const profile = profileWith();
+    const browser = await launch(profile);
+    try {
+      const first = await open(browser, lab);
+      await startLab(first);
+      await first.keyboard.type('?');  // task 13
+      await saved(first);
+      const second = await open(browser, lab);
+      await second.waitForSelector('body[data-state="elsewhere"]');
+      assert.match(await status(second), /open in another tab/);
+      await second.click('#takeOver');
+      await startLab(second);
+      assert.ok(taskDone(await snapshot(second), 13), 'the second tab has the first one\'s task');
+      await first.waitForSelector('body[data-state="elsewhere"]');
+      assert.match(await status(first), /opened in another tab/);
+      await first.keyboard.type('enable\n');  // ignored: the first tab no longer works
+      await typeLine(second, 'enable');
+      await typeLine(second, 'show running-config');  // task 32
+      await saved(second);
+      await second.close();
+      const third = await open(browser, lab);
+      await startLab(third);
+      const snap = await snapshot(third);
+      assert.ok(taskDone(snap, 13) && taskDone(snap, 32), 'both tabs\' tasks kept');
+    } finally {
+      await browser.close();
+      rmSync(profile, { recursive: true, force: true });
+    }
+  },
+
+  // The browser killed right after Ctrl-Z, once the page said it had saved:
+  // the task is there at the next start.
+  async killedAfterCtrlZ() {
+    const profile = profileWith();
+    let browser = await launch(profile);
+    try {
+      const page = await open(browser, lab);
+      await startLab(page);
+      await typeLine(page, 'enable');
+      await typeLine(page, 'config t');
+      await page.keyboard.down('Control');
+      await page.keyboard.press('z');  // task 45
+      await page.keyboard.up('Control');
+      await saved(page);
+      browser.process().kill('SIGKILL');
+      await new Promise((ended) => browser.process().once('exit', ended));
+      browser = await launch(profile);
+      const again = await open(browser, lab);
+      await startLab(again);
+      assert.ok(taskDone(await snapshot(again), 45), 'task 45 kept over the kill');
+    } finally {
+      await browser.close().catch(() => {});
+      rmSync(profile, { recursive: true, force: true });
+    }
+  },
+
+  // Two copies of the site on one host keep their own files.
+  async twoSitePaths() {
+    const profile = profileWith();
+    const browser = await launch(profile);
+    try {
+      const one = await open(browser, lab);
+      await startLab(one);
+      await one.keyboard.type('?');  // task 13
+      await saved(one);
+      await one.close();
+      const other = await open(browser, otherClass);
+      await startLab(other);
+      assert.ok(!taskDone(await snapshot(other), 13), '/other-class/ has /lab/\'s task');
+    } finally {
+      await browser.close();
+      rmSync(profile, { recursive: true, force: true });
+    }
+  },
+};
+
+let failures = 0;
+for (const [name, run] of Object.entries(cases)) {
+  try {
+    await run();
+    console.log('ok   ' + name);
+  } catch (error) {
+    ++failures;
+    console.log('FAIL ' + name);
+    console.error(error);
+  }
+}
+server.close();
+rmSync(top, { recursive: true, force: true });
+console.log(`storage test: ${Object.keys(cases).length - failures} passed, ${failures} failed`);
+process.exit(failures ? 1 : 0);
