@@ -56,22 +56,30 @@ function profileWith(preferences) {
   return profile;
 }
 
+// Runs body with a browser on a fresh profile (holder.browser, which body
+// may replace), closing it and removing the profile however body ends.
+async function inBrowser(preferences, body) {
+  const profile = profileWith(preferences);
+  const holder = { profile, browser: await launch(profile) };
+  try {
+    await body(holder);
+  } finally {
+    await holder.browser.close().catch(() => {});
+    rmSync(profile, { recursive: true, force: true });
+  }
+}
+
 const cases = {
   // Cookies and site data blocked: the lab starts all the same and says that
   // its files last only as long as the page.
   async siteDataBlocked() {
-    const profile = profileWith({ profile: { default_content_setting_values: { cookies: 2 } } });
-    const browser = await launch(profile);
-    try {
+    await inBrowser({ profile: { default_content_setting_values: { cookies: 2 } } }, async ({ browser }) => {
       const page = await open(browser, lab);
       await startLab(page);
       assert.match(await status(page), /keeps no files for the lab/);
       await typeLine(page, 'enable');
       assert.equal((await snapshot(page)).prompt, 'Router#');
-    } finally {
-      await browser.close();
-      rmSync(profile, { recursive: true, force: true });
-    }
+    });
   },
 
   // The browser's storage refusing writes mid-run (as with its quota used
@@ -81,9 +89,7 @@ const cases = {
   // again the next command saves everything, the earlier task included.
   // Finish finishes even while saves fail.
   async writesRefusedThenAllowed() {
-    const profile = profileWith();
-    const browser = await launch(profile);
-    try {
+    await inBrowser(null, async ({ browser }) => {
       const page = await browser.newPage();
       page.setDefaultTimeout(kPatienceMs);
       await page.evaluateOnNewDocument(() => {
@@ -111,19 +117,14 @@ const cases = {
       await page.evaluate(() => { window.refuseWrites = true; });
       await page.click('#cmdexit');
       await page.waitForSelector('body[data-state="ended"]');
-    } finally {
-      await browser.close();
-      rmSync(profile, { recursive: true, force: true });
-    }
+    });
   },
 
   // Two tabs: the second says the lab is open elsewhere and takes it over
   // only when asked; the first then stops saving, and a later tab finds the
   // tasks of both, in order, nothing overwritten.
   async twoTabs() {
-    const profile = profileWith();
-    const browser = await launch(profile);
-    try {
+    await inBrowser(null, async ({ browser }) => {
       const first = await open(browser, lab);
       await startLab(first);
       await first.keyboard.type('?');  // task 13
@@ -145,18 +146,14 @@ const cases = {
       await startLab(third);
       const snap = await snapshot(third);
       assert.ok(taskDone(snap, 13) && taskDone(snap, 32), 'both tabs\' tasks kept');
-    } finally {
-      await browser.close();
-      rmSync(profile, { recursive: true, force: true });
-    }
+    });
   },
 
   // The browser killed right after Ctrl-Z, once the page said it had saved:
   // the task is there at the next start.
   async killedAfterCtrlZ() {
-    const profile = profileWith();
-    let browser = await launch(profile);
-    try {
+    await inBrowser(null, async (holder) => {
+      const { browser } = holder;
       const page = await open(browser, lab);
       await startLab(page);
       await typeLine(page, 'enable');
@@ -167,21 +164,16 @@ const cases = {
       await saved(page);
       browser.process().kill('SIGKILL');
       await new Promise((ended) => browser.process().once('exit', ended));
-      browser = await launch(profile);
-      const again = await open(browser, lab);
+      holder.browser = await launch(holder.profile);
+      const again = await open(holder.browser, lab);
       await startLab(again);
       assert.ok(taskDone(await snapshot(again), 45), 'task 45 kept over the kill');
-    } finally {
-      await browser.close().catch(() => {});
-      rmSync(profile, { recursive: true, force: true });
-    }
+    });
   },
 
   // Two copies of the site on one host keep their own files.
   async twoSitePaths() {
-    const profile = profileWith();
-    const browser = await launch(profile);
-    try {
+    await inBrowser(null, async ({ browser }) => {
       const one = await open(browser, lab);
       await startLab(one);
       await one.keyboard.type('?');  // task 13
@@ -190,10 +182,7 @@ const cases = {
       const other = await open(browser, otherClass);
       await startLab(other);
       assert.ok(!taskDone(await snapshot(other), 13), '/other-class/ has /lab/\'s task');
-    } finally {
-      await browser.close();
-      rmSync(profile, { recursive: true, force: true });
-    }
+    });
   },
 };
 
