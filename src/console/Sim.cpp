@@ -130,8 +130,12 @@ void Sim::RunCommand() {
     }
     strip_.Cls();
     hint_.clear();
+    hintBrief_.clear();
     if (const ModeDef* def = FindMode(mode_)) Interpret(command, *def);
-    if (command.AnsweredUnknown()) hint_ = CoachHint(mode_, command.Text());
+    if (command.AnsweredUnknown()) {
+        hint_ = CoachHint(mode_, command.Text());
+        hintBrief_ = CoachHintBrief(mode_, command.Text());
+    }
     if (command.next_) mode_ = *command.next_;
     NewLine();
     ShowPrompt();

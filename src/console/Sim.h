@@ -108,6 +108,8 @@ class Sim {
     // outside the router's lines, or not at all when the learner turned the
     // coach off.
     const std::string& Hint() const { return hint_; }
+    // Its second half alone ("This lab takes ..."), for one short line.
+    const std::string& HintBrief() const { return hintBrief_; }
     bool Finished() const { return finished_; }
     const std::filesystem::path& Folder() const { return folder_; }
     // What went wrong with "user.dat", if anything: a front end tells the
@@ -146,6 +148,7 @@ class Sim {
     Mode mode_ = Mode::NotStarted;
     std::string prompt_;
     std::string hint_;
+    std::string hintBrief_;
     CommandHistory history_;
     ConfigSlotTable slots_;
     TaskTable tasks_{};

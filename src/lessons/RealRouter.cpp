@@ -183,9 +183,27 @@ bool MatchesRealForm(const RealRouterForm& form, std::string_view command) {
     return false;
 }
 
+namespace {
+
+const RealRouterForm* FindForm(Mode mode, std::string_view command) {
+    for (const RealRouterForm& form : kForms)
+        if (InModes(form.modes, mode) && MatchesRealForm(form, command)) return &form;
+    return nullptr;
+}
+
+}  // namespace
+
+std::string CoachHintBrief(Mode mode, std::string_view command) {
+    const RealRouterForm* form = FindForm(mode, command);
+    if (!form) return {};
+    std::string brief(form->lab);
+    if (!brief.empty() && brief[0] >= 'a' && brief[0] <= 'z') brief[0] = char(brief[0] - 'a' + 'A');
+    return brief + '.';
+}
+
 std::string CoachHint(Mode mode, std::string_view command) {
-    for (const RealRouterForm& form : kForms) {
-        if (!InModes(form.modes, mode) || !MatchesRealForm(form, command)) continue;
+    if (const RealRouterForm* found = FindForm(mode, command)) {
+        const RealRouterForm& form = *found;
         std::string hint = "A real router ";
         std::string_view does = form.realDoes;
         std::size_t at = does.find("{}");

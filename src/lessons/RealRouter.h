@@ -51,5 +51,8 @@ bool MatchesRealForm(const RealRouterForm& form, std::string_view command);
 // "A real router takes `conf t` ...; this lab takes ...". Empty when no row
 // knows the command.
 std::string CoachHint(Mode mode, std::string_view command);
+// The same hint's second half alone, for a front end with one short line:
+// "This lab takes `config t` or `configure terminal`.".
+std::string CoachHintBrief(Mode mode, std::string_view command);
 
 }  // namespace pellix
