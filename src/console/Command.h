@@ -73,6 +73,11 @@ class Command {
     std::filesystem::path File(std::string_view name) const;
     DialogState& Dialog();
 
+    // The mode's answer to a command it does not know (the "%Unknown
+    // command" line) marks the command, so that the coach may hint.
+    void MarkUnknown() { unknown_ = true; }
+    bool AnsweredUnknown() const { return unknown_; }
+
   private:
     friend class Sim;
     Command(Sim& sim, std::string text) : sim_(sim), text_(std::move(text)) {}
@@ -80,6 +85,7 @@ class Command {
     Sim& sim_;
     std::string text_;
     std::optional<Mode> next_;
+    bool unknown_ = false;
 };
 
 }  // namespace pellix

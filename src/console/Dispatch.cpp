@@ -52,6 +52,7 @@ void ShowHistory(Command& command) {
 
 void PrintUnknownCommand(Command& command) {
     command.PrintLine("Translating '" + command.Text() + "'... %Unknown command or computer name.");
+    command.MarkUnknown();
 }
 
 }  // namespace pellix

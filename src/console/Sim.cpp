@@ -4,6 +4,7 @@
 
 #include "console/Dispatch.h"
 #include "console/KeyCodes.h"
+#include "lessons/RealRouter.h"
 #include "state/Files.h"
 #include "state/StartupConfig.h"
 
@@ -113,7 +114,7 @@ void Sim::Finish() {
 }
 
 Snapshot Sim::Snap() const {
-    return {lines_, strip_.Printed(), label_, mode_, prompt_, planShown_};
+    return {lines_, strip_.Printed(), label_, mode_, prompt_, planShown_, hint_};
 }
 
 // ---- Dispatch ----
@@ -128,7 +129,13 @@ void Sim::RunCommand() {
         history_.back() = command.Text();
     }
     strip_.Cls();
+    hint_.clear();
+    hintBrief_.clear();
     if (const ModeDef* def = FindMode(mode_)) Interpret(command, *def);
+    if (command.AnsweredUnknown()) {
+        hint_ = CoachHint(mode_, command.Text());
+        hintBrief_ = CoachHintBrief(mode_, command.Text());
+    }
     if (command.next_) mode_ = *command.next_;
     NewLine();
     ShowPrompt();

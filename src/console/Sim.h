@@ -54,6 +54,9 @@ struct Snapshot {
     Mode mode = Mode::NotStarted;
     std::string prompt;
     bool planShown = false;
+    // The coach's hint about the last command, outside the console (empty
+    // when there is none): see CoachHint.
+    std::string hint;
 };
 
 class Sim {
@@ -99,6 +102,14 @@ class Sim {
     Mode CurrentMode() const { return mode_; }
     const std::string& CurrentPrompt() const { return prompt_; }
     bool PlanShown() const { return planShown_; }
+    // The coach's hint about the last command: what a real router does with a
+    // command this lab answered as unknown, and what this lab takes instead.
+    // Empty when there is none; the next command clears it. Front ends show it
+    // outside the router's lines, or not at all when the learner turned the
+    // coach off.
+    const std::string& Hint() const { return hint_; }
+    // Its second half alone ("This lab takes ..."), for one short line.
+    const std::string& HintBrief() const { return hintBrief_; }
     bool Finished() const { return finished_; }
     const std::filesystem::path& Folder() const { return folder_; }
     // What went wrong with "user.dat", if anything: a front end tells the
@@ -136,6 +147,8 @@ class Sim {
     std::string label_;
     Mode mode_ = Mode::NotStarted;
     std::string prompt_;
+    std::string hint_;
+    std::string hintBrief_;
     CommandHistory history_;
     ConfigSlotTable slots_;
     TaskTable tasks_{};

@@ -328,6 +328,8 @@ std::string SnapshotJson(const Sim& sim) {
     QuoteAll(out, sim.History());
     out += ",\"plan\":";
     out += snap.planShown ? "true" : "false";
+    out += ",\"hint\":";
+    Quote(out, snap.hint);
     out += '}';
     return out;
 }

@@ -43,13 +43,16 @@ bool Console::ShowScoreProblem() {
 }
 
 // The one-line notice: a first Ctrl-C's, else a standing score-file
-// problem's, else none.
+// problem's, else the coach's hint about the last command (whole when it
+// fits the line, else its second half, what this lab takes), else none.
 std::string Console::Notice() const {
     if (ctrlCUntil_) return std::string(kCtrlCNotice);
     const ScoreFileProblem& problem = sim_.ScoreProblem();
     if (problem.action != ScoreFileProblem::Action::None && problem.serial == scoreProblemShown_)
         return std::string(kScoreProblemNotice) + problem.Text();
-    return {};
+    if (!hints_) return {};
+    if (sim_.Hint().size() <= static_cast<std::size_t>(kFrameCols)) return sim_.Hint();
+    return sim_.HintBrief();
 }
 
 void Console::OnResize(int rows, int cols) {

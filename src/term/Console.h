@@ -50,6 +50,10 @@ class Console {
     // each one, and draws again when this says so.
     bool ShowScoreProblem();
 
+    // Whether the notice line shows the coach's hint after a command this
+    // lab does not know (on unless the learner turned the coach off).
+    void ShowHints(bool on) { hints_ = on; }
+
     Screen Draw() const;
     bool ScrolledBack() const { return scrolledBack_ > 0; }
     const Sim& Router() const { return sim_; }
@@ -75,6 +79,7 @@ class Console {
     std::optional<OpenPage> page_;
     std::optional<Clock::time_point> ctrlCUntil_;
     unsigned scoreProblemShown_ = 0;  // the serial of the problem told last
+    bool hints_ = true;
 };
 
 // The line the shell shows after the learner finished: the score and where

@@ -9,6 +9,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
         {"dir", required_argument, nullptr, 'd'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
+        {"no-hints", no_argument, nullptr, 'H'},
         {nullptr, 0, nullptr, 0},
     };
     std::vector<std::string> words{"pellix-term"};
@@ -37,6 +38,9 @@ Options ParseOptions(const std::vector<std::string>& args) {
                 break;
             case 'V':
                 options.version = true;
+                break;
+            case 'H':
+                options.hints = false;
                 break;
             case ':':
                 options.error = "--dir needs a folder";

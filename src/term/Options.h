@@ -9,13 +9,14 @@
 namespace pellix::term {
 
 inline constexpr char kName[] = "pellix-term";
-inline constexpr char kSynopsis[] = "pellix-term [--dir DIR]";
+inline constexpr char kSynopsis[] = "pellix-term [--dir DIR] [--no-hints]";
 inline constexpr char kUsage[] =
-    "Usage: pellix-term [--dir DIR]\n"
+    "Usage: pellix-term [--dir DIR] [--no-hints]\n"
     "The router console in this terminal. F1 shows the steps of the next lesson\n"
     "(the lessons are readme.htm in the data folder), F2 the network plan, F3\n"
     "your progress through the 50 tasks, and F10 finishes; on terminals without\n"
-    "function keys, Alt+1 to Alt+0 (or Escape, then the digit) do the same. Up and Down recall commands, PgUp and PgDn\n"
+    "function keys, Alt+1 to Alt+0 (or Escape, then the digit) do the same. Up and Down recall "
+    "commands, PgUp and PgDn\n"
     "scroll back. Ctrl-C twice within 2 seconds finishes as F10 does.\n"
     "\n"
     "Your score (user.dat) is saved at every prompt and when you finish. The\n"
@@ -26,6 +27,8 @@ inline constexpr char kUsage[] =
     "  -d, --dir DIR   keep router1.cfg, user.dat and TFTP files in DIR, which is\n"
     "                  created if missing (its parent folder must exist)\n"
     "                  (default: $XDG_DATA_HOME/pellix or ~/.local/share/pellix)\n"
+    "  --no-hints      no hint below the console after a command this lab does not\n"
+    "                  know but a real router takes (for exam practice)\n"
     "  -h, --help      show this help and exit\n"
     "  -V, --version   show the version and exit\n"
     "  --              end of options\n"
@@ -36,6 +39,7 @@ struct Options {
     std::optional<std::filesystem::path> dir;
     bool help = false;
     bool version = false;
+    bool hints = true;  // --no-hints: the coach stays silent
     std::string error;  // what is wrong with the command line, or ""
 };
 

@@ -349,6 +349,7 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
     getmaxyx(stdscr, rows, cols);
     sim.DeferScoreSaves();
     Console console(sim, rows, cols);
+    console.ShowHints(streams.hints);
     Draw(console.Draw(), colours);
     Write(streams.out, kPasteOn);
     if (mouse) Write(streams.out, kMouseOn);

@@ -17,6 +17,7 @@ struct TerminalStreams {
     int out = STDOUT_FILENO;  // the screen
     std::string type;         // the terminal type (TERM)
     bool colour = true;       // false where NO_COLOR asks for none
+    bool hints = true;        // the coach's hints on the notice line (--no-hints: none)
 };
 
 struct Ending {

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     const char* type = std::getenv("TERM");
     streams.type = type ? type : "";
     streams.colour = ColourWanted();
+    streams.hints = options.hints;
     // Refused before anything is drawn or created.
     if (std::string refusal = RefusalFor(streams.type, streams.out); !refusal.empty()) {
         std::cerr << "pellix-term: " << refusal << "\n";

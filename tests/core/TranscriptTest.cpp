@@ -116,6 +116,9 @@ void CheckScreen(const fs::path& file, const ScreenExpectation& expect,
             ADD_FAILURE() << where << ": task entry " << k << " expected " << want << ", actual "
                           << have;
     }
+    if (expect.hint && Bytes(snap.at("hint")) != *expect.hint)
+        ADD_FAILURE() << where << ": hint\n  expected " << Show(*expect.hint) << "\n  actual   "
+                      << Show(Bytes(snap.at("hint")));
     if (expect.plan && snap.at("plan").get<bool>() != *expect.plan)
         ADD_FAILURE() << where << ": plan shown expected " << *expect.plan;
     if (!expect.history.empty()) {

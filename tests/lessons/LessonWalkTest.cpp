@@ -151,6 +151,8 @@ TEST_F(LessonsPageTest, WalkEarnsEveryTaskAndShowsEveryQuotedAnswer) {
                 << where << ": the quoted answer\n"
                 << Screen(quoted) << "is not on the console\n"
                 << Screen(console);
+        // The lessons teach this lab's forms: none of them draws the coach's hint.
+        EXPECT_EQ(snapshot["hint"].get<std::string>(), "") << where << ": a hint";
         label = snapshot["label"].get<std::string>();
     }
     EXPECT_EQ(label, "Score:  50");

@@ -122,6 +122,8 @@ class Parser {
             current_->label = text;
         } else if (keyword == "prompt" && Barred(rest, text)) {
             current_->prompt = text;
+        } else if (keyword == "hint" && Barred(rest, text)) {
+            current_->hint = text;
         } else if (keyword == "history" && Barred(rest, text)) {
             current_->history.push_back(text);
         } else if (keyword == "mode" && Number(rest, v)) {

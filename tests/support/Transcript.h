@@ -24,6 +24,7 @@ struct ScreenExpectation {
     std::map<int, std::string> slots;
     std::map<int, std::optional<int>> tasks;  // nullopt: an empty entry
     std::optional<bool> plan;
+    std::optional<std::string> hint;   // the coach's hint; not checked when absent
     std::vector<std::string> history;  // empty: not checked; else all 10
 };
 

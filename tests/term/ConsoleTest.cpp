@@ -256,6 +256,31 @@ TEST_F(ConsoleInFolder, AScoreFileProblemIsANoticeThatTakesNoKey) {
     EXPECT_EQ(FinishedLine(R()), "Score: 0 of 50, not saved: " + told);
 }
 
+// The coach's hint after a command this lab does not know stands on the
+// notice line (its second half when the whole is wider than the console),
+// below a Ctrl-C's notice, until the next command; the router's rows are the
+// same with the coach on or off.
+TEST_F(ConsoleInFolder, TheCoachsHintIsANoticeBelowTheOthers) {
+    Type("enable\r");
+    const std::string keyHint = Rows()[kHintRow];
+    Type("conf t\r");
+    ASSERT_GT(R().Hint().size(), static_cast<std::size_t>(kFrameCols));
+    EXPECT_EQ(Rows()[kHintRow], "This lab takes `config t` or `configure terminal`.");
+    std::vector<std::string> withHint = Rows();
+    C().ShowHints(false);
+    EXPECT_EQ(Rows()[kHintRow], keyHint);
+    withHint[kHintRow] = keyHint;
+    EXPECT_EQ(Rows(), withHint) << "the coach changes nothing but the notice line";
+    C().ShowHints(true);
+    Press(Char(key::CtrlC));
+    EXPECT_EQ(Rows()[kHintRow], kCtrlCNotice);
+    now_ += kSecondCtrlCWait;
+    C().OnTime(now_);
+    EXPECT_EQ(Rows()[kHintRow], "This lab takes `config t` or `configure terminal`.");
+    Type("show history\r");
+    EXPECT_EQ(Rows()[kHintRow], keyHint);
+}
+
 TEST_F(ConsoleInFolder, TooSmallTerminalDropsTypingButFinishes) {
     C().OnResize(kMinRows - 1, kMinCols);
     Type("enable\r");

@@ -39,11 +39,21 @@ TEST(ParseOptions, AcceptsTheFolderHelpAndVersion) {
     };
     for (const Case& c : cases) {
         const Options options = ParseOptions(c.args);
+        EXPECT_TRUE(options.hints) << testing::PrintToString(c.args);
         const std::string shown = testing::PrintToString(c.args);
         EXPECT_EQ(options.dir, c.dir) << shown;
         EXPECT_EQ(options.help, c.help) << shown;
         EXPECT_EQ(options.version, c.version) << shown;
         EXPECT_EQ(options.error, c.error) << shown;
+    }
+}
+
+TEST(ParseOptions, NoHintsTurnsTheCoachOff) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--no-hints"}, {"--dir", "d", "--no-hints"}, {"--no-hints", "-d", "d"}}) {
+        const Options options = ParseOptions(args);
+        EXPECT_FALSE(options.hints) << testing::PrintToString(args);
+        EXPECT_EQ(options.error, "") << testing::PrintToString(args);
     }
 }
 
