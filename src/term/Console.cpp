@@ -43,14 +43,20 @@ bool Console::ShowScoreProblem() {
 }
 
 // The one-line notice: a first Ctrl-C's, else a standing score-file
-// problem's, else the coach's hint about the last command (whole when it
-// fits the line, else its second half, what this lab takes), else none.
+// problem's, else none.
 std::string Console::Notice() const {
     if (ctrlCUntil_) return std::string(kCtrlCNotice);
     const ScoreFileProblem& problem = sim_.ScoreProblem();
     if (problem.action != ScoreFileProblem::Action::None && problem.serial == scoreProblemShown_)
         return std::string(kScoreProblemNotice) + problem.Text();
-    if (!hints_) return {};
+    return {};
+}
+
+// The coach's hint about the last command, on the console's notice line
+// when no other notice stands and the view is live: whole when it fits the
+// line, else its second half, what this lab takes.
+std::string Console::CoachNotice() const {
+    if (!hints_ || scrolledBack_ > 0) return {};
     if (sim_.Hint().size() <= static_cast<std::size_t>(kFrameCols)) return sim_.Hint();
     return sim_.HintBrief();
 }
@@ -192,6 +198,7 @@ Screen Console::Draw() const {
     view.scrollBack = &sim_.ScrollBack();
     view.scrolledBack = scrolledBack_;
     view.notice = Notice();
+    if (view.notice.empty()) view.notice = CoachNotice();
     view.hint = KeyHint(functionKeys_);
     return ConsoleScreen(sim_.Snap(), view, rows_, cols_);
 }
