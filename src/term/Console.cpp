@@ -54,11 +54,17 @@ std::string Console::Notice() const {
 
 // The coach's hint about the last command, on the console's notice line
 // when no other notice stands and the view is live: whole when it fits the
-// line, else its second half, what this lab takes.
+// line, else its second half, what this lab takes (up to the last clause
+// that fits, when even that is too wide).
 std::string Console::CoachNotice() const {
+    constexpr auto kWidth = static_cast<std::size_t>(kFrameCols);
     if (!hints_ || scrolledBack_ > 0) return {};
-    if (sim_.Hint().size() <= static_cast<std::size_t>(kFrameCols)) return sim_.Hint();
-    return sim_.HintBrief();
+    if (sim_.Hint().size() <= kWidth) return sim_.Hint();
+    std::string brief = sim_.HintBrief();
+    if (brief.size() <= kWidth) return brief;
+    std::size_t cut = brief.find_last_of(",:;", kWidth - 2);
+    if (cut != std::string::npos && cut > 0) brief = brief.substr(0, cut) + '.';
+    return brief;
 }
 
 void Console::OnResize(int rows, int cols) {

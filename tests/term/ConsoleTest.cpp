@@ -287,6 +287,10 @@ TEST_F(ConsoleInFolder, TheCoachsHintIsANoticeBelowTheOthers) {
     EXPECT_EQ(Rows()[kHintRow], "This lab takes `config t` or `configure terminal`.");
     Type("show history\r");
     EXPECT_EQ(Rows()[kHintRow], keyHint);
+    // Too wide even for what this lab takes: up to its last clause that fits.
+    Type("config t\rip route 192.168.50.0 255.255.255.0 210.16.54.2\r");
+    EXPECT_EQ(Rows()[kHintRow],
+              "This lab's exercise takes `ip route 192.168.50.0 255.255.255.0 210.16.54.1`.");
 }
 
 TEST_F(ConsoleInFolder, TooSmallTerminalDropsTypingButFinishes) {
