@@ -16,7 +16,8 @@
   const $ = (id) => document.getElementById(id);
   const el = {
     desk: $('desk'), splash: $('frmstart'), start: $('Command1'), main: $('FrmSim'),
-    console: $('Picture1'), strip: $('pic'), label: $('Lbllevel'), notice: $('notice'),
+    console: $('Picture1'), strip: $('pic'), label: $('Lbllevel'), notice: $('notice'), hint: $('hint'),
+    hints: $('hints'),
     finish: $('cmdexit'), showPlan: $('cmdsave'), plan: $('frmnetwork'), closePlan: $('planClose'),
     ended: $('ended'), finalScore: $('finalScore'), again: $('again'),
     progress: $('progress'), progressScore: $('progressScore'), taskList: $('taskList'), nextTask: $('nextTask'),
@@ -372,9 +373,30 @@
       ? 'Earlier lines (' + scrolledBack + ' up): Page Down or any key returns to the console'
       : '';
     el.strip.textContent = snap.pic.length ? snap.pic[0] : '';
+    showHint();
     el.label.textContent = snap.label;
     el.plan.hidden = !snap.plan;
     tellScoreProblem();
+  }
+
+  // The coach's hint about the last command, outside the router's lines:
+  // whole when it fits its line, else what this lab takes; the whole text is
+  // its title. The Hints button (or F4) turns the coach off for exam practice.
+  const HINTS_KEY = 'pellix.hints';
+  let hintsOn = store.get('localStorage', HINTS_KEY) !== 'off';
+  function showHint() {
+    const whole = hintsOn && snap ? snap.hint : '';
+    el.hint.title = whole;
+    el.hint.textContent = whole;
+    if (whole && el.hint.scrollWidth > el.hint.clientWidth)
+      el.hint.textContent = core.UTF8ToString(api.hintBrief());
+    el.hints.textContent = hintsOn ? 'Hints on' : 'Hints off';
+    el.hints.setAttribute('aria-pressed', hintsOn ? 'true' : 'false');
+  }
+  function toggleHints() {
+    hintsOn = !hintsOn;
+    store.set('localStorage', HINTS_KEY, hintsOn ? 'on' : 'off');
+    showHint();
   }
 
   // A score file that cannot be read or written is told once, under the
@@ -453,6 +475,10 @@
     if (ctrl && !event.altKey && (event.key === '+' || event.key === '=')) return zoomBy(1.1, event);
     if (ctrl && !event.altKey && event.key === '-') return zoomBy(1 / 1.1, event);
     if (ctrl && !event.altKey && event.key === '0') return zoomBy(0, event);
+    if (event.key === 'F4' && !ctrl && !event.altKey && !event.shiftKey) {
+      event.preventDefault();
+      return toggleHints();
+    }
     if (event.key === 'PageUp' || event.key === 'PageDown' || (event.shiftKey && (event.key === 'Home' || event.key === 'End'))) {
       event.preventDefault();
       if (event.key === 'PageUp') scrollView(CONSOLE_LINES - 1);
@@ -616,6 +642,7 @@
     el.plan.addEventListener('keydown', onKey);
     el.again.addEventListener('click', () => window.location.reload());
     el.showProgress.addEventListener('click', showProgress);
+    el.hints.addEventListener('click', () => { toggleHints(); el.console.focus({ preventScroll: true }); });
     el.progressClose.addEventListener('click', closeProgress);
     el.exportFiles.addEventListener('click', () => {
       exportFiles();
@@ -659,6 +686,7 @@
       score: core.cwrap('pellix_score', 'number', []),
       scoreProblem: core.cwrap('pellix_score_problem', 'number', ['number']),
       scoreProblemSerial: core.cwrap('pellix_score_problem_serial', 'number', []),
+      hintBrief: core.cwrap('pellix_hint_brief', 'number', []),
       progress: core.cwrap('pellix_progress', 'number', []),
       checkFile: (name, data, size) =>
         core.UTF8ToString(core.ccall('pellix_check_file', 'number', ['string', 'number', 'number'], [name, data, size])),

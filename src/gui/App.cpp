@@ -68,6 +68,7 @@ int RunPellix(int argc, char** argv) {
                 fprintf(stderr, "pellix: %s\n", problem.c_str());
 
     SplashWindow splash(folder);
+    splash.SetHints(line.hints);
     // Ends the event loop at once, without asking the windows to close again.
     auto end = [] { QCoreApplication::exit(0); };
     QObject::connect(&splash, &SplashWindow::finished, &app, end, Qt::QueuedConnection);

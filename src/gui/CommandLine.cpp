@@ -40,7 +40,7 @@ struct OwnOption {
 };
 constexpr OwnOption kOwnOptions[] = {
     {'d', "dir", true},           {'h', "help", false},    {'V', "version", false},
-    {0, "quit-after-show", true}, {0, "open-main", false},
+    {0, "quit-after-show", true}, {0, "open-main", false}, {0, "no-hints", false},
 };
 
 CommandLine Bad(std::string problem) {
@@ -87,6 +87,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (own->name == "help") help = true;
             if (own->name == "version") version = true;
             if (own->name == "open-main") line.openMain = true;
+            if (own->name == "no-hints") line.hints = false;
             if (own->name == "dir") {
                 if (value->empty()) return Bad("--dir needs a folder");
                 line.dir = *value;

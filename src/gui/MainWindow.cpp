@@ -143,6 +143,16 @@ MainWindow::MainWindow(std::filesystem::path folder) : sim_(std::move(folder)) {
     navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
     productName_->setPalette(navy);
 
+    // The coach's hint: one small line in the gap under the strip, outside
+    // the router's console, strip and label.
+    hintLabel_ = new QLabel(this);
+    hintLabel_->setObjectName("coachHint");
+    hintLabel_->setFont(SansFont(7.5, false));
+    Place(hintLabel_, QRect(Px(120), Px(5490), Px(9135), Px(165)));
+    QPalette hintColours = hintLabel_->palette();
+    hintColours.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    hintLabel_->setPalette(hintColours);
+
     // Over the console's top right corner while it is scrolled back.
     scrollMarker_ = new QLabel(panel_);
     scrollMarker_->setObjectName("scrollMarker");
@@ -295,7 +305,25 @@ void MainWindow::Redraw() {
     } else {
         scrollMarker_->hide();
     }
+    ShowHint();
     TellScoreProblem();
+}
+
+// The whole hint when it fits the line, else what this lab takes, cut to the
+// line; the whole text is the label's tool tip.
+void MainWindow::ShowHint() {
+    const QString whole = hints_ ? FromRouter(sim_.Hint()) : QString();
+    const QFontMetrics metrics(hintLabel_->font());
+    const int width = hintLabel_->width();
+    QString shown = whole;
+    if (hints_ && metrics.horizontalAdvance(shown) > width) shown = FromRouter(sim_.HintBrief());
+    hintLabel_->setText(metrics.elidedText(shown, Qt::ElideRight, width));
+    hintLabel_->setToolTip(whole);
+}
+
+void MainWindow::SetHints(bool on) {
+    hints_ = on;
+    ShowHint();
 }
 
 // A score file that cannot be read or written is said once, in a notice of
@@ -410,6 +438,8 @@ bool MainWindow::KeyPressed(QObject* watched, QKeyEvent* event) {
         ToggleProgress();
     } else if (Is(key, Qt::Key_F2, kNone)) {
         TogglePlan();
+    } else if (Is(key, Qt::Key_F4, kNone)) {
+        SetHints(!hints_);
     } else if (Is(key, Qt::Key_F10, kNone)) {
         FinishPressed();
     } else if (Is(key, Qt::Key_Up, kNone)) {

@@ -68,6 +68,12 @@ class MainWindow : public QWidget {
     const ConsoleView& View() const { return view_; }
     // Shown while the console is scrolled back.
     QLabel* ScrollMarker() const { return scrollMarker_; }
+    // The coach's hint after a command this lab does not know, between the
+    // strip and the buttons (empty while there is none or the coach is off).
+    QLabel* HintLabel() const { return hintLabel_; }
+    // The coach on or off (F4 toggles it; pellix --no-hints starts it off).
+    void SetHints(bool on);
+    bool HintsOn() const { return hints_; }
     // Whether pasted keys are still waiting to be typed.
     bool Pasting() const { return !pending_.empty(); }
     // The notice that the score file could not be read or written, while it
@@ -110,6 +116,7 @@ class MainWindow : public QWidget {
     void SaveSize();
 
     bool KeyPressed(QObject* watched, QKeyEvent* event);
+    void ShowHint();
     bool MouseEvent(QObject* watched, QEvent* event);
     void TypeKey(RouterKey key);
     void Deliver(RouterKey key);
@@ -156,6 +163,8 @@ class MainWindow : public QWidget {
     QSize scaledFor_;  // the window size the layout was last scaled for
     ConsoleView view_;
     QLabel* scrollMarker_ = nullptr;
+    QLabel* hintLabel_ = nullptr;
+    bool hints_ = true;
     bool mouseSelecting_ = false;
     std::deque<RouterKey> pending_;
     QTimer pasteTimer_;

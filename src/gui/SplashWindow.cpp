@@ -75,6 +75,7 @@ void SplashWindow::StartPressed() {
     hide();
     if (!main_) {
         main_ = std::make_unique<MainWindow>(folder_);
+        main_->SetHints(hints_);
         connect(main_.get(), &MainWindow::finished, this, &SplashWindow::finished);
     }
     main_->show();

@@ -23,6 +23,8 @@ class SplashWindow : public QWidget {
     QPushButton* StartButton() const { return startButton_; }
     // The main window, once "Start" has loaded it.
     MainWindow* Main() const { return main_.get(); }
+    // Whether the main window starts with the coach's hints on.
+    void SetHints(bool on) { hints_ = on; }
 
   public slots:
     void StartPressed();
@@ -41,6 +43,7 @@ class SplashWindow : public QWidget {
     std::filesystem::path folder_;
     QPushButton* startButton_ = nullptr;
     std::unique_ptr<MainWindow> main_;
+    bool hints_ = true;
 };
 
 }  // namespace pellix::gui

@@ -4,6 +4,8 @@
 // every form and every lab command through the router.
 #include "lessons/RealRouter.h"
 
+#include "lessons/Lessons.h"
+
 namespace pellix {
 
 namespace {
@@ -20,15 +22,16 @@ constexpr ModeSet kConfig = kGlobal | kInterfaces | kLines;
 constexpr RealRouterForm kForms[] = {
     {kUser, "conf t|config t|configure terminal|configure|config|conf|conf term",
      "refuses {} in user EXEC too: configuration starts from privileged EXEC",
-     "type `enable` first, here as there", "enable"},
+     "type `enable` first, here as there", "enable", Mode::NotStarted, false},
     {kUser,
      "show running-config|show run|sh run|show startup-config|copy run start|"
      "copy running-config startup-config|wr|write|write memory",
-     "takes {} only in privileged EXEC", "so does this lab: type `enable` first", "enable"},
+     "takes {} only in privileged EXEC", "so does this lab: type `enable` first", "enable",
+     Mode::NotStarted, false},
     {kUser,
      "show ip route|sh ip route|show interface*|sh int*|show ip interface brief|sh ip int br",
      "shows {} in user EXEC too", "this lab shows it in privileged EXEC only: type `enable` first",
-     "enable"},
+     "enable", Mode::NotStarted, false},
     {kPrivileged, "conf t|conf term|conf terminal", "takes {} to configure from the terminal",
      "this lab takes `config t` or `configure terminal`", "config t|configure terminal"},
     {kPrivileged, "enable|en", "takes {} in privileged EXEC too and stays there",
@@ -220,6 +223,48 @@ std::string CoachHint(Mode mode, std::string_view command) {
         return hint;
     }
     return {};
+}
+
+namespace {
+
+bool Types(const LessonBlock& block, std::string_view labForms) {
+    for (const LessonInput& input : BlockInputs(block)) {
+        if (input.kind != LessonInput::Kind::Command) continue;
+        std::string_view forms = labForms;
+        while (!forms.empty()) {
+            std::size_t bar = forms.find('|');
+            if (input.text == forms.substr(0, bar)) return true;
+            forms = bar == std::string_view::npos ? std::string_view{} : forms.substr(bar + 1);
+        }
+    }
+    return false;
+}
+
+const LessonBlock* FirstBlockTyping(std::string_view labForms) {
+    for (const Lesson& lesson : Lessons())
+        for (const LessonBlock& block : lesson.blocks)
+            if (Types(block, labForms)) return &block;
+    return nullptr;
+}
+
+Mode FirstMode(ModeSet modes) {
+    for (int k = 0; k < 64; ++k)
+        if ((modes >> k) & 1) return static_cast<Mode>(k);
+    return Mode::NotStarted;
+}
+
+}  // namespace
+
+std::vector<std::string> RealRouterNotes(const LessonBlock& block) {
+    std::vector<std::string> notes;
+    for (const RealRouterForm& form : kForms) {
+        if (!form.lessonNote || form.labForms.empty() || FirstBlockTyping(form.labForms) != &block)
+            continue;
+        std::string_view first = form.real.substr(0, form.real.find('|'));
+        if (first.ends_with('*')) continue;  // no one command to quote
+        notes.push_back(CoachHint(FirstMode(form.modes), first));
+    }
+    return notes;
 }
 
 }  // namespace pellix

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/Mode.h"
 
@@ -38,10 +39,19 @@ struct RealRouterForm {
     // labMode (NotStarted: in the modes above); empty when it names none.
     std::string_view labForms;
     Mode labMode = Mode::NotStarted;
+    // Whether the lessons show the row as a note at the first step that
+    // types one of the lab's commands.
+    bool lessonNote = true;
 };
 
 // Every row, in the order a learner meets them in the lessons.
 std::span<const RealRouterForm> RealRouterForms();
+
+struct LessonBlock;
+
+// The "On a real router" notes of a lesson step: the hint of each row whose
+// lab command the lessons type first at this step.
+std::vector<std::string> RealRouterNotes(const LessonBlock& block);
 
 // Whether the command (without blanks at either end) is one of the row's
 // real forms.

@@ -43,16 +43,28 @@ bool Console::ShowScoreProblem() {
 }
 
 // The one-line notice: a first Ctrl-C's, else a standing score-file
-// problem's, else the coach's hint about the last command (whole when it
-// fits the line, else its second half, what this lab takes), else none.
+// problem's, else none.
 std::string Console::Notice() const {
     if (ctrlCUntil_) return std::string(kCtrlCNotice);
     const ScoreFileProblem& problem = sim_.ScoreProblem();
     if (problem.action != ScoreFileProblem::Action::None && problem.serial == scoreProblemShown_)
         return std::string(kScoreProblemNotice) + problem.Text();
-    if (!hints_) return {};
-    if (sim_.Hint().size() <= static_cast<std::size_t>(kFrameCols)) return sim_.Hint();
-    return sim_.HintBrief();
+    return {};
+}
+
+// The coach's hint about the last command, on the console's notice line
+// when no other notice stands and the view is live: whole when it fits the
+// line, else its second half, what this lab takes (up to the last clause
+// that fits, when even that is too wide).
+std::string Console::CoachNotice() const {
+    constexpr auto kWidth = static_cast<std::size_t>(kFrameCols);
+    if (!hints_ || scrolledBack_ > 0) return {};
+    if (sim_.Hint().size() <= kWidth) return sim_.Hint();
+    std::string brief = sim_.HintBrief();
+    if (brief.size() <= kWidth) return brief;
+    std::size_t cut = brief.find_last_of(",:;", kWidth - 2);
+    if (cut != std::string::npos && cut > 0) brief = brief.substr(0, cut) + '.';
+    return brief;
 }
 
 void Console::OnResize(int rows, int cols) {
@@ -192,6 +204,7 @@ Screen Console::Draw() const {
     view.scrollBack = &sim_.ScrollBack();
     view.scrolledBack = scrolledBack_;
     view.notice = Notice();
+    if (view.notice.empty()) view.notice = CoachNotice();
     view.hint = KeyHint(functionKeys_);
     return ConsoleScreen(sim_.Snap(), view, rows_, cols_);
 }

@@ -70,6 +70,7 @@ class Console {
     bool PageKey(const Key& key);
     void ClosePages();
     std::string Notice() const;
+    std::string CoachNotice() const;
 
     Sim& sim_;
     const FunctionKeyTable& functionKeys_;

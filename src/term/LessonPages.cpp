@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lessons/Lessons.h"
+#include "lessons/RealRouter.h"
 #include "state/LessonsCopy.h"
 
 namespace pellix::term {
@@ -85,6 +86,9 @@ Page LessonPage(const TaskTable& tasks, const std::filesystem::path& page) {
             shown.rows.push_back(line);
         for (const LessonInput& input : BlockInputs(block))
             shown.rows.push_back("    " + Typed(input));
+        for (const std::string& note : RealRouterNotes(block))
+            for (const std::string& line : Wrap("  " + PlainText(note), kFrameCols - 1))
+                shown.rows.push_back(line);
     }
     return shown;
 }

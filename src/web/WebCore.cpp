@@ -52,6 +52,10 @@ const char* pellix_scroll_back() {
     return Hand(ScrollBackJson(*gSim));
 }
 
+const char* pellix_hint_brief() {
+    return Hand(gSim ? gSim->HintBrief() : std::string());
+}
+
 const char* pellix_score_problem(unsigned shown) {
     if (!gSim) return Hand({});
     const ScoreFileProblem& problem = gSim->ScoreProblem();

@@ -21,6 +21,9 @@ const char* pellix_scroll_back();
 const char* pellix_score_problem(unsigned shown);
 // The problem's serial number (see ScoreFileProblem).
 unsigned pellix_score_problem_serial();
+// The coach's hint's second half alone ("This lab takes ..."), for a line too
+// narrow for the whole hint (the snapshot's "hint").
+const char* pellix_hint_brief();
 // The score: the sum of the task table's entries.
 long pellix_score();
 // The progress view's table as JSON: {"next": the first task in the lessons'

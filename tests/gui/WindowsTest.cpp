@@ -191,6 +191,7 @@ class WindowsTest : public QObject {
     void SplashKeysPressStart_data();
     void SplashKeysPressStart();
     void FunctionKeys();
+    void CoachHintBesideTheConsole();
     void LessonsAndProgressKeys();
     void LessonsWithoutABrowser();
     void ScrollBackAndBackOnAKey();
@@ -268,6 +269,8 @@ void WindowsTest::WindowLayout_data() {
                            << "Picture1" << QRect(8, 16, 609, 321) << "";
     QTest::newRow("strip") << "main"
                            << "pic" << QRect(8, 344, 609, 22) << "";
+    QTest::newRow("coach hint") << "main"
+                                << "coachHint" << QRect(8, 366, 609, 11) << "";
     QTest::newRow("score") << "main"
                            << "Lbllevel" << QRect(560, 0, 57, 17) << "OK";
     QTest::newRow("finish") << "main"
@@ -918,6 +921,34 @@ void WindowsTest::LessonsWithoutABrowser() {
         QTest::mouseClick(main->FinishButton(), Qt::LeftButton);
     }
     qputenv("PATH", path);
+}
+
+// The coach's hint after a command this lab does not know stands under the
+// strip, whole or as what this lab takes, with the whole text as its tool
+// tip, until the next command; F4 turns it off and on; the console, the strip
+// and the label are the router's whatever the coach does.
+void WindowsTest::CoachHintBesideTheConsole() {
+    Folder folder;
+    Program program(folder.Path());
+    MainWindow* main = program.main;
+    Type(main, "enable\rconf t\r");
+    const QString whole = FromRouter(main->Core().Hint());
+    QVERIFY(!whole.isEmpty());
+    QCOMPARE(main->HintLabel()->toolTip(), whole);
+    const QString shown = main->HintLabel()->text();
+    QVERIFY(shown == whole || shown == FromRouter(main->Core().HintBrief()));
+    QVERIFY(shown.contains("`config t`"));
+    QCOMPARE(main->Line(InputLine - 1)->text(),
+             "Translating 'conf t'... %Unknown command or computer name.");
+    QCOMPARE(main->Strip()->Printed(), main->Core().Snap().strip);
+    QTest::keyClick(KeyTarget(main), Qt::Key_F4);
+    QVERIFY(!main->HintsOn());
+    QCOMPARE(main->HintLabel()->text(), QString());
+    QCOMPARE(main->Line(InputLine)->text(), "Router#");
+    QTest::keyClick(KeyTarget(main), Qt::Key_F4);
+    QCOMPARE(main->HintLabel()->text(), shown);
+    Type(main, "config t\r");
+    QCOMPARE(main->HintLabel()->text(), QString());
 }
 
 void WindowsTest::FunctionKeys() {

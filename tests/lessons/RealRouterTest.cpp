@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "console/Sim.h"
+#include "lessons/Lessons.h"
 #include "lessons/RealRouter.h"
 #include "support/TempFolder.h"
 #include "support/Typing.h"
@@ -158,6 +159,43 @@ TEST(RealRouterForms, TheNextCommandClearsTheHint) {
     EXPECT_NE(sim.Hint(), "");
     TypeCommand(sim, "config t");
     EXPECT_EQ(sim.Hint(), "");
+}
+
+// The lessons say where a real router differs at the step that types the
+// lab's form, once in the whole page.
+TEST(RealRouterNotes, StandOnceAtTheFirstStepTypingTheLabsForm) {
+    struct Case {
+        const char* typed;  // a command of the step
+        const char* told;   // what its note says
+    } cases[] = {
+        {"config t", "`conf t`"},
+        {"ip route 192.168.50.0 255.255.255.0 210.16.54.1",
+         "`ip route 192.168.50.0 255.255.255.0 210.16.54.2`"},
+        {"copy startup-config running-config", "merge"},
+        {"access-list 101 deny ip 172.10.0.0 0.0.255.255 eq 80", "deny tcp"},
+        {"ip access-group 101", "`ip access-group 101 out`"},
+        {"show access-list", "`show access-lists`"},
+    };
+    std::vector<std::string> all;
+    for (const Lesson& lesson : Lessons())
+        for (const LessonBlock& block : lesson.blocks)
+            for (std::string& note : RealRouterNotes(block)) all.push_back(std::move(note));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const LessonBlock* first = nullptr;
+        for (const Lesson& lesson : Lessons())
+            for (const LessonBlock& block : lesson.blocks)
+                for (const LessonInput& input : BlockInputs(block))
+                    if (!first && input.text == c.typed) first = &block;
+        ASSERT_TRUE(first);
+        int found = 0;
+        for (const std::string& note : RealRouterNotes(*first))
+            found += note.find(c.told) != std::string::npos;
+        EXPECT_EQ(found, 1);
+        int everywhere = 0;
+        for (const std::string& note : all) everywhere += note.find(c.told) != std::string::npos;
+        EXPECT_EQ(everywhere, 1);
+    }
 }
 
 }  // namespace

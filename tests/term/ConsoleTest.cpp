@@ -277,8 +277,20 @@ TEST_F(ConsoleInFolder, TheCoachsHintIsANoticeBelowTheOthers) {
     now_ += kSecondCtrlCWait;
     C().OnTime(now_);
     EXPECT_EQ(Rows()[kHintRow], "This lab takes `config t` or `configure terminal`.");
+    // Scrolled back, the view's own notice; on a page, the page's keys.
+    Press({KeyName::PageUp});
+    EXPECT_EQ(Rows()[kHintRow].find("This lab"), std::string::npos);
+    Press({KeyName::PageDown});
+    Press(F(2));
+    EXPECT_EQ(Rows()[kFrameRows - 1].find("This lab"), std::string::npos);
+    Press(F(2));
+    EXPECT_EQ(Rows()[kHintRow], "This lab takes `config t` or `configure terminal`.");
     Type("show history\r");
     EXPECT_EQ(Rows()[kHintRow], keyHint);
+    // Too wide even for what this lab takes: up to its last clause that fits.
+    Type("config t\rip route 192.168.50.0 255.255.255.0 210.16.54.2\r");
+    EXPECT_EQ(Rows()[kHintRow],
+              "This lab's exercise takes `ip route 192.168.50.0 255.255.255.0 210.16.54.1`.");
 }
 
 TEST_F(ConsoleInFolder, TooSmallTerminalDropsTypingButFinishes) {

@@ -106,6 +106,24 @@ try {
   assert.equal((await snapshot(page)).lines[20], 'R1#');
   await shot(page, 'web-main.png');
 
+  // The coach: after a command a real router takes and this lab answers as
+  // unknown, a hint under the strip; the Hints button and F4 turn it off and on.
+  await typeLine(page, 'wr');
+  snap = await snapshot(page);
+  assert.match(snap.hint, /^A real router takes `wr`/);
+  assert.equal(snap.lines[19], "Translating 'wr'... %Unknown command or computer name.");
+  const hintText = () => page.$eval('#hint', (e) => e.textContent);
+  assert.equal(await page.$eval('#hint', (e) => e.title), snap.hint);
+  assert.match(await hintText(), /`copy run start`/);
+  await shot(page, 'web-hint.png');
+  await page.click('#hints');
+  assert.equal(await hintText(), '');
+  assert.equal(await page.$eval('#hints', (e) => e.getAttribute('aria-pressed')), 'false');
+  await page.keyboard.press('F4');
+  assert.match(await hintText(), /`copy run start`/);
+  await typeLine(page, 'show history');
+  assert.equal(await hintText(), '');
+
   // Scroll-back shows the lines that left the console; a key returns.
   for (let i = 0; i < 12; ++i) await page.keyboard.press('Enter');
   await page.keyboard.press('PageUp');

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "lessons/Lessons.h"
+#include "lessons/RealRouter.h"
 #include "scoring/TaskTable.h"
 
 namespace pellix {
@@ -43,6 +44,7 @@ kbd {
 }
 pre { overflow-x: auto; padding: 0.6rem 0.8rem; border-radius: 6px; margin: 0.4rem 0; }
 pre.type { color: var(--type); background: var(--type-bg); border-left: 4px solid #3c9a55; }
+p.real { border-left: 4px solid var(--line); padding-left: 0.6em; }
 pre.router { color: var(--router); background: var(--router-bg); border-left: 4px solid var(--line); }
 pre.type::before, pre.router::before {
   display: block; font: 0.75rem/1.4 system-ui, sans-serif; color: var(--muted);
@@ -168,6 +170,11 @@ void Block(std::string& out, const LessonBlock& block) {
         out += "</pre>\n";
     }
     Paragraphs(out, block.after);
+    for (const std::string& note : RealRouterNotes(block)) {
+        out += "<p class=\"real\"><strong>On a real router.</strong> ";
+        Inline(out, note);
+        out += "</p>\n";
+    }
     out += "</div>\n";
 }
 
