@@ -23,6 +23,8 @@ constexpr int kSendBuffer = 64 * 1024;
 // The longest a session's thread sleeps: the idle timeout is checked then.
 constexpr auto kLongestWait = std::chrono::milliseconds(1000);
 constexpr auto kAcceptPause = std::chrono::milliseconds(1000);
+// A session's output buffer kept for the next screen; a larger one is freed.
+constexpr std::size_t kKeptCapacity = 16 * 1024;
 
 void Signal(int eventFd) {
     const std::uint64_t one = 1;
@@ -140,26 +142,72 @@ void Server::Accept() {
     }
 }
 
-// One connection's life, in its own thread.
+namespace {
+
+// Sends what the client takes of the session's output; false when the
+// connection is broken (the session is then abandoned).
+bool SendOutput(int fd, Session& session, std::size_t& sent) {
+    std::string& out = session.Output();
+    while (sent < out.size()) {
+        const ssize_t n =
+            send(fd, out.data() + sent, out.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EINTR) return true;
+            session.Abandon();  // output cleared
+            sent = 0;
+            return false;
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Drops what has been sent; a buffer grown for a burst of output is given
+// back once it is all sent.
+void Compact(std::string& out, std::size_t& sent) {
+    if (sent == out.size()) {
+        if (out.capacity() > kKeptCapacity)
+            std::string().swap(out);
+        else
+            out.clear();
+        sent = 0;
+    } else if (sent > out.size() / 2) {
+        out.erase(0, sent);
+        sent = 0;
+    }
+}
+
+}  // namespace
+
+// One connection's life, in its own thread. Once the session has ended, the
+// client is no longer read (only its hang-up is watched for) and the thread
+// sleeps until the last words leave, the client hangs up, or the farewell's
+// time is up.
 void Server::Serve(Connection& connection) {
     Session& session = *connection.session;
     std::size_t sent = 0;  // bytes of the session's output already sent
     bool told = false;     // of the server's stop
-    Clock::time_point deadline{};
+    Clock::time_point deadline = Clock::time_point::max();
     for (;;) {
         bool wantsWrite = false;
+        bool closed = false;
         Clock::time_point wake;
         {
             std::lock_guard lock(session.Mutex());
             wantsWrite = sent < session.Output().size();
-            wake = session.NextTick();
+            closed = session.Closed();
+            wake = std::min(session.NextTick(), deadline);
         }
         const auto wait =
-            std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
-                           std::chrono::milliseconds(1),
-                       std::chrono::milliseconds(0), kLongestWait);
+            wake == Clock::time_point::max()
+                ? kLongestWait
+                : std::clamp(
+                      std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
+                          std::chrono::milliseconds(1),
+                      std::chrono::milliseconds(0), kLongestWait);
+        const short reading = closed ? POLLRDHUP : POLLIN;
         pollfd fds[2] = {
-            {connection.fd, static_cast<short>(POLLIN | (wantsWrite ? POLLOUT : 0)), 0},
+            {connection.fd, static_cast<short>(reading | (wantsWrite ? POLLOUT : 0)), 0},
             {connection.wakeFd, POLLIN, 0}};
         poll(fds, 2, static_cast<int>(wait.count()));
         const auto now = Clock::now();
@@ -168,9 +216,13 @@ void Server::Serve(Connection& connection) {
         if (stopping_ && !told) {
             told = true;
             session.Shutdown();
-            deadline = now + limits_.shutdownGrace;
+            deadline = std::min(deadline, now + limits_.shutdownGrace);
         }
-        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+        if (closed && (fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR))) {
+            session.Abandon();  // the client has gone before the last words
+            break;
+        }
+        if (!closed && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
             char buffer[kReadChunk];
             const ssize_t got = recv(connection.fd, buffer, sizeof buffer, MSG_DONTWAIT);
             if (got > 0)
@@ -180,33 +232,18 @@ void Server::Serve(Connection& connection) {
         }
         session.Tick(now);
         std::string& out = session.Output();
-        while (sent < out.size()) {
-            const ssize_t n = send(connection.fd, out.data() + sent, out.size() - sent,
-                                   MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (n < 0) {
-                if (errno != EAGAIN && errno != EINTR) {
-                    session.Abandon();  // output cleared
-                    sent = 0;
-                }
-                break;
-            }
-            sent += static_cast<std::size_t>(n);
-        }
+        SendOutput(connection.fd, session, sent);
         session.SaveAfterSending();
         if (session.Closed() && (out.empty() || sent == out.size())) break;
-        if (sent == out.size()) {
-            out.clear();
-            sent = 0;
-        } else if (sent > out.size() / 2) {
-            out.erase(0, sent);
-            sent = 0;
-        }
+        Compact(out, sent);
         if (out.size() - sent > limits_.maxBuffered) {
             std::cerr << "pellix-serve: a client stopped reading; its session is closed\n";
             session.Abandon();
             break;
         }
-        if (told && now >= deadline) {
+        if (session.Closed() && deadline == Clock::time_point::max())
+            deadline = now + limits_.farewellGrace;
+        if (now >= deadline) {
             session.Abandon();
             break;
         }

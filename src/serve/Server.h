@@ -26,6 +26,9 @@ struct ServerLimits {
     std::size_t maxBuffered = 256 * 1024;
     // How long the goodbyes may take to leave when the server stops.
     std::chrono::milliseconds shutdownGrace{3000};
+    // How long an ended session's last words may take to leave for a client
+    // that does not read them.
+    std::chrono::milliseconds farewellGrace{10000};
 };
 
 class Server {

@@ -154,6 +154,8 @@ void Session::Data(std::string_view bytes) {
 }
 
 Clock::time_point Session::NextTick() const {
+    // An ended session has nothing more to do in time.
+    if (phase_ == Phase::Closed) return Clock::time_point::max();
     Clock::time_point next = std::min(escapeUntil_, nextTimerTick_);
     if (console_ && console_->Deadline()) next = std::min(next, *console_->Deadline());
     return next;

@@ -2,7 +2,11 @@
 // telnet negotiation, logging in, the whole exercise, reconnecting, several
 // learners, bad names, the class password, and the clients that misbehave.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+
+#include <iostream>
+#include <thread>
 
 #include <sstream>
 
@@ -347,6 +351,63 @@ TEST(ServeRobustness, GarbageEndsOnlyThatConnection) {
     bad.SendRaw(endless);
     EXPECT_TRUE(bad.WaitClosed()) << bad.Received();
     TypeCommand(good, "enable", "Router#");
+}
+
+// The processor time this process has used, the server's threads included.
+std::chrono::duration<double> ProcessorTime() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return std::chrono::duration<double>(seconds(usage.ru_utime) + seconds(usage.ru_stime));
+}
+
+// Telnet option requests the server refuses, each answered with a refusal:
+// what a client that never reads lets pile up on the server's side.
+std::string OptionFlood() {
+    std::string flood;
+    for (int i = 0; i < 70000; ++i) flood += "\xff\xfd\xc8";  // DO option 200
+    return flood;
+}
+
+// Clients that read nothing after their first screen and end their session
+// with its output unsent; the server must then wait for them without
+// using the processor, and so while silent connections sit at the prompt.
+TEST(ServeRobustness, HostileClientsCostNoProcessorTime) {
+    ClassroomServer server({.classPassword = "pw"});
+    struct Hostile {
+        const char* what;
+        std::string login;  // typed before the flood, the console awaited
+        std::string ending;
+    };
+    const std::string enter("\r\0", 2);
+    const std::vector<Hostile> table = {
+        {"endless subnegotiation", "", "\xff\xfa\x18" + std::string(20000, 'A')},
+        {"three wrong passwords", "", "x" + enter + "y" + enter + "z" + enter},
+        {"F10 after logging in", "pw" + enter + "flood" + enter, KeyBytes("f10")},
+    };
+    std::vector<std::unique_ptr<TelnetClient>> clients;
+    for (const Hostile& hostile : table) {
+        auto& client = *clients.emplace_back(
+            std::make_unique<TelnetClient>(server.Port(), ClientSetup{.receiveBuffer = 4096}));
+        ASSERT_TRUE(client.WaitText("Class password: ")) << hostile.what;
+        if (!hostile.login.empty()) {
+            client.SendRaw(hostile.login);
+            ASSERT_TRUE(client.WaitFor([&] { return ShowsConsole(client); })) << hostile.what;
+        }
+        client.SendRaw(OptionFlood());
+        client.SendRaw(hostile.ending);
+    }
+    for (int i = 0; i < 4; ++i) clients.push_back(std::make_unique<TelnetClient>(server.Port()));
+    // The learner who pressed F10 has left: that session has ended.
+    ASSERT_TRUE(clients.back()->WaitFor([&] { return !Connected(server, "flood"); }, 20s));
+    const auto cpuBefore = ProcessorTime();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(3s);  // the window measured, not a wait for an event
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallBefore;
+    const auto used = ProcessorTime() - cpuBefore;
+    std::cout << "processor time with hostile clients: " << used.count() << " s in " << wall.count()
+              << " s\n";
+    EXPECT_LT(used.count(), 0.2 * wall.count()) << "a session's thread spins";
 }
 
 TEST(ServeLimits, MaximumSessionsAndIdleTimeout) {
