@@ -10,12 +10,14 @@ namespace pellix::serve {
 
 inline constexpr char kSynopsis[] =
     "pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N] [--class-password FILE] "
-    "[--max-sessions N] [--idle-timeout SECONDS]";
+    "[--max-sessions N] [--idle-timeout SECONDS] [--login-timeout SECONDS] [--max-logins N] "
+    "[--max-logins-per-address N]";
 
 inline constexpr char kUsage[] =
     "Usage: pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]\n"
     "                    [--class-password FILE] [--max-sessions N]\n"
-    "                    [--idle-timeout SECONDS]\n"
+    "                    [--idle-timeout SECONDS] [--login-timeout SECONDS]\n"
+    "                    [--max-logins N] [--max-logins-per-address N]\n"
     "The router console for a whole classroom over telnet, with a scoreboard\n"
     "for the instructor over HTTP.\n"
     "  --dir DIR               one folder per learner in DIR (default:\n"
@@ -25,9 +27,14 @@ inline constexpr char kUsage[] =
     "  --port N                the telnet port (default 2323)\n"
     "  --web-port N            the scoreboard's HTTP port (default 8023)\n"
     "  --class-password FILE   ask for the password on FILE's first line first\n"
-    "  --max-sessions N        connections served at once (default 200)\n"
+    "  --max-sessions N        learners logged in at once (default 200)\n"
     "  --idle-timeout SECONDS  end a session after so long without a key\n"
     "                          (default 1800; 0: never)\n"
+    "  --login-timeout SECONDS close a connection not logged in so long after it\n"
+    "                          came, whatever it types (default 30)\n"
+    "  --max-logins N          connections logging in at once (default 50)\n"
+    "  --max-logins-per-address N\n"
+    "                          of those, from one client address (default 10)\n"
     "  -h, --help              show this help\n"
     "  -V, --version           show the version\n";
 
@@ -35,6 +42,9 @@ inline constexpr int kDefaultPort = 2323;
 inline constexpr int kDefaultWebPort = 8023;
 inline constexpr int kDefaultMaxSessions = 200;
 inline constexpr int kDefaultIdleTimeout = 1800;
+inline constexpr int kDefaultLoginTimeout = 30;
+inline constexpr int kDefaultMaxLogins = 50;
+inline constexpr int kDefaultMaxLoginsPerAddress = 10;
 
 struct Options {
     std::optional<std::filesystem::path> dir;
@@ -44,6 +54,9 @@ struct Options {
     std::optional<std::filesystem::path> classPassword;
     int maxSessions = kDefaultMaxSessions;
     int idleTimeout = kDefaultIdleTimeout;
+    int loginTimeout = kDefaultLoginTimeout;
+    int maxLogins = kDefaultMaxLogins;
+    int maxLoginsPerAddress = kDefaultMaxLoginsPerAddress;
     bool help = false;
     bool version = false;
     std::string error;  // what is wrong with the command line, or ""

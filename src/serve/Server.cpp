@@ -40,6 +40,9 @@ void Consume(int eventFd) {
 
 struct Server::Connection {
     int fd = -1;
+    std::string client;     // the client's address
+    bool loggingIn = true;  // counted among the connections logging in
+    bool learner = false;   // counted among the learners
     int wakeFd = -1;
     std::shared_ptr<Session> session;
     std::thread thread;
@@ -97,9 +100,22 @@ void Server::Stop() {
     Signal(wakeFd_);
 }
 
+// The client's address as the log shows it.
+std::string ClientAddress(const sockaddr_storage& peer, socklen_t length) {
+    char host[NI_MAXHOST] = "?";
+    getnameinfo(reinterpret_cast<const sockaddr*>(&peer), length, host, sizeof host, nullptr, 0,
+                NI_NUMERICHOST);
+    std::string address = host;
+    if (address.starts_with("::ffff:")) address.erase(0, 7);
+    return address;
+}
+
 void Server::Accept() {
     for (;;) {
-        int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        sockaddr_storage peer{};
+        socklen_t length = sizeof peer;
+        int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &length,
+                         SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
                 // Out of descriptors or memory: wait a moment instead of
@@ -110,36 +126,90 @@ void Server::Accept() {
             }
             return;
         }
-        if (static_cast<int>(connections_.size()) >= limits_.maxSessions) {
-            const std::string full = "The classroom is full (" +
-                                     std::to_string(limits_.maxSessions) +
-                                     " connections); please try again later.\r\n";
-            [[maybe_unused]] auto sent = send(fd, full.data(), full.size(), MSG_NOSIGNAL);
+        const std::string client = ClientAddress(peer, length);
+        if (!CountLogin(client)) {
+            const std::string busy =
+                "Too many connections are logging in; please try again later.\r\n";
+            [[maybe_unused]] auto sent = send(fd, busy.data(), busy.size(), MSG_NOSIGNAL);
             close(fd);
+            room_.Log("a connection from " + client + " refused: too many logging in");
             continue;
         }
-        int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
-        auto connection = std::make_unique<Connection>();
-        connection->fd = fd;
-        connection->wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        if (connection->wakeFd < 0) {
-            close(fd);
-            continue;
-        }
-        connection->session = std::make_shared<Session>(room_, Clock::now(), limits_.idleTimeout);
-        const int wakeFd = connection->wakeFd;
-        connection->session->SetWaker([wakeFd] { Signal(wakeFd); });
-        Connection& started = *connections_.emplace_back(std::move(connection));
-        try {
-            started.thread = std::thread([this, &started] { Serve(started); });
-        } catch (const std::system_error&) {
-            std::cerr << "pellix-serve: cannot start a session's thread\n";
-            started.ended = true;
-            close(started.fd);
-        }
+        Start(fd, client);
     }
+}
+
+// Counts a connection from the client among those logging in, unless there
+// are too many.
+bool Server::CountLogin(const std::string& client) {
+    std::lock_guard lock(countsMutex_);
+    auto found = loggingInFrom_.find(client);
+    const int fromClient = found == loggingInFrom_.end() ? 0 : found->second;
+    if (loggingIn_ >= limits_.maxLoggingIn || fromClient >= limits_.maxLoggingInPerAddress)
+        return false;
+    ++loggingIn_;
+    ++loggingInFrom_[client];
+    return true;
+}
+
+void Server::Start(int fd, const std::string& client) {
+    int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
+    auto connection = std::make_unique<Connection>();
+    connection->fd = fd;
+    connection->client = client;
+    connection->wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (connection->wakeFd < 0) {
+        Left(*connection);
+        close(fd);
+        return;
+    }
+    connection->session = std::make_shared<Session>(room_, Clock::now(), limits_.idleTimeout,
+                                                    client, limits_.loginTimeout);
+    const int wakeFd = connection->wakeFd;
+    connection->session->SetWaker([wakeFd] { Signal(wakeFd); });
+    Connection* admitted = connection.get();
+    connection->session->SetAdmission([this, admitted] { return Admit(*admitted); });
+    Connection& started = *connections_.emplace_back(std::move(connection));
+    try {
+        started.thread = std::thread([this, &started] { Serve(started); });
+    } catch (const std::system_error&) {
+        std::cerr << "pellix-serve: cannot start a session's thread\n";
+        Left(started);
+        started.ended = true;
+        close(started.fd);
+    }
+}
+
+// A learner logs in: a seat, unless the class is full.
+std::string Server::Admit(Connection& connection) {
+    std::lock_guard lock(countsMutex_);
+    if (connection.learner) return {};
+    if (learners_ >= limits_.maxSessions)
+        return "The classroom is full (" + std::to_string(limits_.maxSessions) +
+               " learners); please try again later.";
+    ++learners_;
+    connection.learner = true;
+    return {};
+}
+
+// The connection no longer logs in (logged in or ended).
+void Server::LoggedIn(Connection& connection) {
+    std::lock_guard lock(countsMutex_);
+    if (!connection.loggingIn) return;
+    connection.loggingIn = false;
+    --loggingIn_;
+    if (auto found = loggingInFrom_.find(connection.client);
+        found != loggingInFrom_.end() && --found->second <= 0)
+        loggingInFrom_.erase(found);
+}
+
+void Server::Left(Connection& connection) {
+    LoggedIn(connection);
+    std::lock_guard lock(countsMutex_);
+    if (connection.learner) --learners_;
+    connection.learner = false;
 }
 
 namespace {
@@ -231,13 +301,18 @@ void Server::Serve(Connection& connection) {
                 session.Abandon();  // the client has gone; the score is saved
         }
         session.Tick(now);
+        // Counted as logged in before the client sees the console.
+        if (session.CurrentPhase() != Session::Phase::Password &&
+            session.CurrentPhase() != Session::Phase::Name)
+            LoggedIn(connection);
         std::string& out = session.Output();
         SendOutput(connection.fd, session, sent);
         session.SaveAfterSending();
         if (session.Closed() && (out.empty() || sent == out.size())) break;
         Compact(out, sent);
         if (out.size() - sent > limits_.maxBuffered) {
-            std::cerr << "pellix-serve: a client stopped reading; its session is closed\n";
+            room_.Log("the client at " + connection.client +
+                      " stopped reading; its session is closed");
             session.Abandon();
             break;
         }
@@ -250,6 +325,7 @@ void Server::Serve(Connection& connection) {
     }
     // The learner is released (the score saved) while the connection is
     // still counted, so that a stop waits for it.
+    Left(connection);
     close(connection.fd);
     connection.ended = true;
     Signal(endedFd_);

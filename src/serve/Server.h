@@ -10,7 +10,9 @@
 #include <atomic>
 #include <chrono>
 #include <list>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -20,7 +22,13 @@
 namespace pellix::serve {
 
 struct ServerLimits {
+    // Learners logged in at once.
     int maxSessions = 200;
+    // Connections not yet logged in, in all and from one client address.
+    int maxLoggingIn = 50;
+    int maxLoggingInPerAddress = 10;
+    // From the connection to the learner's name, keys or not.
+    std::chrono::seconds loginTimeout = kLoginTimeout;
     std::chrono::seconds idleTimeout{1800};
     // Bytes kept for a client that does not read: about a hundred screens.
     std::size_t maxBuffered = 256 * 1024;
@@ -54,6 +62,11 @@ class Server {
     void Accept();
     void Serve(Connection& connection);
     void Reap(bool all);
+    bool CountLogin(const std::string& client);
+    void Start(int fd, const std::string& client);
+    std::string Admit(Connection& connection);
+    void LoggedIn(Connection& connection);
+    void Left(Connection& connection);
 
     Classroom& room_;
     ServerLimits limits_;
@@ -62,6 +75,11 @@ class Server {
     int endedFd_ = -1;  // a session's thread has ended
     std::atomic<bool> stopping_{false};
     std::list<std::unique_ptr<Connection>> connections_;
+    // Counted by the sessions' threads and the accepting one.
+    std::mutex countsMutex_;
+    int learners_ = 0;
+    int loggingIn_ = 0;
+    std::map<std::string, int> loggingInFrom_;
 };
 
 }  // namespace pellix::serve

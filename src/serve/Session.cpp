@@ -49,8 +49,11 @@ std::string Printable(std::string_view text) {
 
 }  // namespace
 
-Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout)
-    : room_(room),
+Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout,
+                 std::string client, std::chrono::seconds loginTimeout)
+    : client_(std::move(client)),
+      loginDeadline_(now + loginTimeout),
+      room_(room),
       idleTimeout_(idleTimeout),
       lastKey_(now),
       lastInput_(now),
@@ -156,7 +159,7 @@ void Session::Data(std::string_view bytes) {
 Clock::time_point Session::NextTick() const {
     // An ended session has nothing more to do in time.
     if (phase_ == Phase::Closed) return Clock::time_point::max();
-    Clock::time_point next = std::min(escapeUntil_, nextTimerTick_);
+    Clock::time_point next = std::min({escapeUntil_, nextTimerTick_, answerAt_});
     if (console_ && console_->Deadline()) next = std::min(next, *console_->Deadline());
     return next;
 }
@@ -175,8 +178,9 @@ void Session::Tick(Clock::time_point now) {
         nextTimerTick_ = now + kTickPeriod;
         if (console_) console_->OnTick();
     }
+    if (now >= answerAt_) AnswerPassword();
     if (phase_ == Phase::Password || phase_ == Phase::Name) {
-        if (now - lastKey_ >= kLoginTimeout) End("No learner name came in time; goodbye.");
+        if (now >= loginDeadline_) End("No learner name came in time; goodbye.");
     } else if (phase_ == Phase::Console && idleTimeout_.count() > 0 &&
                now - lastKey_ >= idleTimeout_) {
         End("This session was idle for " + std::to_string(idleTimeout_.count()) +
@@ -197,7 +201,7 @@ void Session::Keys(const std::vector<term::Key>& keys) {
 }
 
 void Session::LoginKey(const term::Key& typed) {
-    if (typed.name != term::KeyName::Character) return;
+    if (typed.name != term::KeyName::Character || answerAt_ != Clock::time_point::max()) return;
     const std::uint16_t key = typed.code;
     if (key == key::Enter) {
         SubmitLine();
@@ -223,13 +227,11 @@ void Session::SubmitLine() {
     Send("\r\n");
     if (phase_ == Phase::Password) {
         if (room_.PasswordMatches(line)) {
+            room_.RightPassword(client_);
             phase_ = Phase::Name;
             Send(kNamePrompt);
-        } else if (++passwordTries_ >= kMaxPasswordTries) {
-            End("Wrong class password; goodbye.");
         } else {
-            Send("Wrong class password.\r\n");
-            Send(kPasswordPrompt);
+            WrongPassword();
         }
         return;
     }
@@ -242,7 +244,30 @@ void Session::SubmitLine() {
     Login(line);
 }
 
+// The answer to a wrong password waits, longer with each wrong one from the
+// same address.
+void Session::WrongPassword() {
+    ++passwordTries_;
+    answerAt_ = lastInput_ + room_.WrongPassword(client_, passwordTries_);
+}
+
+void Session::AnswerPassword() {
+    answerAt_ = Clock::time_point::max();
+    if (passwordTries_ >= kMaxPasswordTries) {
+        End("Wrong class password; goodbye.");
+        return;
+    }
+    Send("Wrong class password.\r\n");
+    Send(kPasswordPrompt);
+}
+
 void Session::Login(const std::string& name) {
+    if (admit_) {
+        if (const std::string refusal = admit_(); !refusal.empty()) {
+            End(refusal);
+            return;
+        }
+    }
     std::unique_ptr<Sim> sim;
     if (std::shared_ptr<Session> previous = room_.Claim(name, shared_from_this())) {
         std::lock_guard lock(previous->Mutex());
@@ -264,8 +289,8 @@ void Session::Login(const std::string& name) {
         sim->DeferScoreSaves();
         sim->Start();
     }
-    room_.Log(name + (tookOver ? " logged in, taking the router over from another connection"
-                               : " logged in"));
+    room_.Log(name + " logged in from " + client_ +
+              (tookOver ? ", taking the router over from another connection" : ""));
     sim_ = std::move(sim);
     console_.emplace(*sim_, screen_.Rows(), screen_.Cols());
     name_ = name;
@@ -314,7 +339,8 @@ void Session::Publish() {
 void Session::ReleaseLearner() {
     if (!sim_) return;
     sim_->Finish();  // saves the score file
-    room_.Log(name_ + " left; score " + std::to_string(SumTasks(sim_->Tasks())) + " saved");
+    room_.Log(name_ + " left (" + client_ + "); score " + std::to_string(SumTasks(sim_->Tasks())) +
+              " saved");
     Publish();
     room_.Detach(name_, this);
     room_.Unpublish(name_);

@@ -1,5 +1,6 @@
 // pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]
 //              [--class-password FILE] [--max-sessions N] [--idle-timeout SECONDS]
+//              [--login-timeout SECONDS] [--max-logins N] [--max-logins-per-address N]
 #include <sys/resource.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -104,6 +105,9 @@ int main(int argc, char** argv) {
     ServerLimits limits;
     limits.maxSessions = options.maxSessions;
     limits.idleTimeout = std::chrono::seconds(options.idleTimeout);
+    limits.loginTimeout = std::chrono::seconds(options.loginTimeout);
+    limits.maxLoggingIn = options.maxLogins;
+    limits.maxLoggingInPerAddress = options.maxLoginsPerAddress;
     Server server(room, limits);
     const int port = server.Bind(options.listen, options.port, error);
     if (port < 0) return Fail(error);

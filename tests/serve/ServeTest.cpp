@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 
 #include <iostream>
+#include <mutex>
 #include <thread>
 
 #include <sstream>
@@ -410,17 +411,94 @@ TEST(ServeRobustness, HostileClientsCostNoProcessorTime) {
     EXPECT_LT(used.count(), 0.2 * wall.count()) << "a session's thread spins";
 }
 
-TEST(ServeLimits, MaximumSessionsAndIdleTimeout) {
+TEST(ServeLimits, MaximumSessionsCountsLearnersNotConnectionsLoggingIn) {
     ClassroomServer server({.limits = {.maxSessions = 2, .idleTimeout = std::chrono::seconds(1)}});
+    // Sockets that say nothing take no learner's seat.
+    std::vector<std::unique_ptr<TelnetClient>> silent;
+    for (int i = 0; i < 3; ++i) {
+        silent.push_back(
+            std::make_unique<TelnetClient>(server.Port(), ClientSetup{.negotiates = false}));
+        ASSERT_TRUE(silent.back()->WaitText("Learner name: "));
+    }
+    TelnetClient one(server.Port()), two(server.Port());
+    LogIn(one, "one");
+    LogIn(two, "two");
+    TelnetClient three(server.Port(), {.negotiates = false});
+    ASSERT_TRUE(three.WaitText("Learner name: ")) << three.Received();
+    three.Type("three");
+    three.Type(std::string_view("\r\n", 2));
+    EXPECT_TRUE(three.WaitText("The classroom is full (2 learners)")) << three.Received();
+    EXPECT_TRUE(three.WaitClosed());
+    EXPECT_TRUE(one.WaitText("idle for 1 s", 5s)) << one.Received();
+    EXPECT_TRUE(one.WaitClosed());
+}
+
+TEST(ServeLimits, LoginEndsByItsDeadlineWhateverIsTyped) {
+    ClassroomServer server({.limits = {.loginTimeout = std::chrono::seconds(1)}});
+    TelnetClient typist(server.Port());
+    ASSERT_TRUE(typist.WaitText("Learner name: "));
+    // A key now and then kept the old limit from ever running out.
+    for (int key = 0; key < 400 && !typist.WaitClosed(50ms); ++key) {
+        typist.Type("a");
+        typist.Press("bs");
+    }
+    EXPECT_TRUE(typist.ClosedByServer());
+    EXPECT_NE(typist.Received().find("No learner name came in time"), std::string::npos)
+        << typist.Received();
+}
+
+TEST(ServeLimits, ConnectionsLoggingInAreCappedPerAddress) {
+    ClassroomServer server({.limits = {.maxLoggingInPerAddress = 2}});
     TelnetClient one(server.Port()), two(server.Port());
     ASSERT_TRUE(one.WaitText("Learner name: "));
     ASSERT_TRUE(two.WaitText("Learner name: "));
     TelnetClient three(server.Port(), {.negotiates = false});
-    EXPECT_TRUE(three.WaitText("The classroom is full (2 connections)")) << three.Received();
+    EXPECT_TRUE(three.WaitText("Too many connections are logging in")) << three.Received();
     EXPECT_TRUE(three.WaitClosed());
-    LogIn(one, "idle");
-    EXPECT_TRUE(one.WaitText("idle for 1 s", 5s)) << one.Received();
-    EXPECT_TRUE(one.WaitClosed());
+    // Once one has logged in, another may try.
+    LogIn(one, "one");
+    TelnetClient four(server.Port());
+    EXPECT_TRUE(four.WaitText("Learner name: ")) << four.Received();
+}
+
+// The server's log lines, as the instructor's terminal shows them.
+class LogLines {
+  public:
+    explicit LogLines(Classroom& room) {
+        room.CopyLog([this](const std::string& line) {
+            std::lock_guard lock(mutex_);
+            lines_ += line + "\n";
+        });
+    }
+    std::string Text() {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::string lines_;
+};
+
+TEST(ServeLearners, WrongPasswordsAndLoginsAreLoggedWithTheClientAddress) {
+    ClassroomServer server({.classPassword = "pw"});
+    LogLines log(server.Room());
+    TelnetClient client(server.Port());
+    ASSERT_TRUE(client.WaitText("Class password: "));
+    client.Type("guess");
+    client.Enter();
+    // The answer comes after a wait, and comes.
+    ASSERT_TRUE(client.WaitText("Wrong class password.", 20s)) << client.Received();
+    EXPECT_NE(log.Text().find("wrong class password from 127.0.0.1 (1 on this connection, 1 in "
+                              "a row from this address)"),
+              std::string::npos)
+        << log.Text();
+    client.Type("pw");
+    client.Enter();
+    LogIn(client, "ana");
+    EXPECT_TRUE(client.WaitFor([&] {
+        return log.Text().find("ana logged in from 127.0.0.1") != std::string::npos;
+    })) << log.Text();
 }
 
 TEST(ServeShutdown, StopTellsEveryLearnerAndSavesEveryScore) {
