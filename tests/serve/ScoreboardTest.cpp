@@ -2,10 +2,15 @@
 // itself: its start-up lines and its stop on SIGTERM.
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -89,6 +94,46 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
 
 // The program as an instructor starts it: the lines it prints, learners
 // working, SIGTERM, every score saved and exit status 0.
+// A socket to the scoreboard that sends a request's header a byte at a time
+// and never finishes it.
+int SlowHeaderSocket(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    const std::string start = "GET /scoreboard.json HTTP/1.1\r\nHost: x\r\n";
+    [[maybe_unused]] auto sent = send(fd, start.data(), start.size(), MSG_NOSIGNAL);
+    return fd;
+}
+
+TEST(Scoreboard, SlowHeadersDoNotKeepTheInstructorWaiting) {
+    ClassroomServer server({.scoreboard = true});
+    std::vector<int> slow;
+    for (int i = 0; i < 16; ++i) slow.push_back(SlowHeaderSocket(server.WebPort()));
+    // They keep their headers coming, a byte now and then, as long as the
+    // instructor waits.
+    std::atomic<bool> answered{false};
+    std::thread dribble([&] {
+        while (!answered) {
+            for (int fd : slow) [[maybe_unused]] auto sent = send(fd, "X", 1, MSG_NOSIGNAL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+    });
+    httplib::Client http("127.0.0.1", server.WebPort());
+    http.set_read_timeout(std::chrono::seconds(30));
+    auto response = http.Get("/scoreboard.json?token=" + server.Token());
+    answered = true;
+    dribble.join();
+    for (int fd : slow) close(fd);
+    ASSERT_TRUE(response) << httplib::to_string(response.error());
+    EXPECT_EQ(response->status, 200);
+}
+
 TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
     TempFolder dir;
     int out[2];
