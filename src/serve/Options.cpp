@@ -60,7 +60,34 @@ std::string Store(Options& options, std::string_view name, const std::string& va
 
 }  // namespace
 
+bool LoopbackOnly(const std::string& listen) {
+    return listen == "localhost" || listen == "::1" || listen.starts_with("127.");
+}
+
+namespace {
+
+// Others let in need a class password, or the instructor's word.
+void CheckOpen(Options& options) {
+    if (options.error.empty() && !options.help && !options.version &&
+        !LoopbackOnly(options.listen) && !options.classPassword && !options.allowOpen)
+        options.error = "--listen " + options.listen +
+                        " lets others in without a password: give --class-password FILE, or "
+                        "--allow-open for a class without one";
+}
+
+Options Parse(const std::vector<std::string>& args);
+
+}  // namespace
+
 Options ParseOptions(const std::vector<std::string>& args) {
+    Options options = Parse(args);
+    CheckOpen(options);
+    return options;
+}
+
+namespace {
+
+Options Parse(const std::vector<std::string>& args) {
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -74,6 +101,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
         }
         if (arg == "-V" || arg == "--version") {
             options.version = true;
+            continue;
+        }
+        if (arg == "--allow-open") {
+            options.allowOpen = true;
             continue;
         }
         std::string_view name;
@@ -107,6 +138,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
     }
     return options;
 }
+
+}  // namespace
 
 std::filesystem::path ClassroomFolder(const std::optional<std::filesystem::path>& dir) {
     if (dir) return *dir;

@@ -164,6 +164,12 @@ WebServer::WebServer(Classroom& room, std::string token)
     // Enough workers that clients holding some with unfinished requests
     // leave others for the instructor; more wait in the pool's queue.
     http_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+    // SO_REUSEADDR only: cpp-httplib's own options share a port in use with
+    // another server (SO_REUSEPORT), which must fail instead.
+    http_->set_socket_options([](socket_t fd) {
+        int on = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    });
     http_->set_payload_max_length(4096);
     http_->set_read_timeout(std::chrono::seconds(5));
     http_->set_write_timeout(std::chrono::seconds(5));

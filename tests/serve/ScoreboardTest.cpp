@@ -18,6 +18,7 @@
 #include "TelnetClient.h"
 #include "lessons/Lessons.h"
 #include "scoring/ScoreFile.h"
+#include "serve/ClassLock.h"
 
 extern char** environ;
 
@@ -132,6 +133,24 @@ TEST(Scoreboard, SlowHeadersDoNotKeepTheInstructorWaiting) {
     for (int fd : slow) close(fd);
     ASSERT_TRUE(response) << httplib::to_string(response.error());
     EXPECT_EQ(response->status, 200);
+}
+
+TEST(ServeStart, BusyPortsAndAClassFolderInUseAreRefused) {
+    ClassroomServer server({.scoreboard = true});
+    // The scoreboard's port and the telnet port, each taken by the first.
+    WebServer web(server.Room(), "another-token");
+    EXPECT_EQ(web.Bind("127.0.0.1", server.WebPort()), -1);
+    Server telnet(server.Room(), {});
+    std::string error;
+    EXPECT_EQ(telnet.Bind("127.0.0.1", server.Port(), error), -1);
+    EXPECT_NE(error.find("Address already in use"), std::string::npos) << error;
+    // The class folder, locked by one server at a time.
+    ClassLock first, second;
+    EXPECT_EQ(first.Take(server.Dir().Path()), "");
+    EXPECT_NE(second.Take(server.Dir().Path()).find("another pellix-serve serves this class"),
+              std::string::npos);
+    first = ClassLock();
+    EXPECT_EQ(second.Take(server.Dir().Path()), "");
 }
 
 TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {

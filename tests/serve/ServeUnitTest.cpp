@@ -91,6 +91,23 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
         {{"--", "folder"}, "unexpected argument folder"},
     };
     for (const auto& [args, error] : errors) EXPECT_EQ(ParseOptions(args).error, error) << args[0];
+    // Others let in only with a class password, or when the instructor says so.
+    const std::pair<std::vector<std::string>, bool> listens[] = {
+        {{"--listen", "127.0.0.1"}, true},
+        {{"--listen", "127.0.0.5"}, true},
+        {{"--listen", "::1"}, true},
+        {{"--listen", "localhost"}, true},
+        {{"--listen", "0.0.0.0"}, false},
+        {{"--listen", "192.168.1.10"}, false},
+        {{"--listen", "::"}, false},
+        {{"--listen", "0.0.0.0", "--class-password", "pw.txt"}, true},
+        {{"--listen", "0.0.0.0", "--allow-open"}, true},
+    };
+    for (const auto& [args, allowed] : listens)
+        EXPECT_EQ(ParseOptions(args).error.empty(), allowed) << args[1] << " " << args.size();
+    EXPECT_EQ(ParseOptions({"--listen=0.0.0.0"}).error,
+              "--listen 0.0.0.0 lets others in without a password: give --class-password FILE, "
+              "or --allow-open for a class without one");
     EXPECT_TRUE(ParseOptions({"-h"}).help);
     EXPECT_TRUE(ParseOptions({"--version"}).version);
     EXPECT_TRUE(ParseOptions({"-V"}).version);
