@@ -143,14 +143,16 @@ void Session::Receive(std::string_view bytes, Clock::time_point now) {
 
 // Enter comes as CR LF or CR NUL in the telnet protocol, or as a bare CR
 // from some clients: each is one Enter, and the byte after the CR is dropped.
+// While logging in, a bare LF is Enter too (a line from nc).
 void Session::Data(std::string_view bytes) {
+    const bool loggingIn = phase_ == Phase::Password || phase_ == Phase::Name;
     std::string kept;
     kept.reserve(bytes.size());
     for (char c : bytes) {
         const bool afterReturn = afterCarriageReturn_;
         afterCarriageReturn_ = c == '\r';
         if (afterReturn && (c == '\n' || c == '\0')) continue;
-        kept += c;
+        kept += loggingIn && c == '\n' ? '\r' : c;
     }
     Keys(decoder_.Feed(kept));
     escapeUntil_ = decoder_.Waiting() ? lastInput_ + kEscapeWait : Clock::time_point::max();

@@ -263,6 +263,17 @@ TEST(ServeLearners, ClassPasswordIsAskedBeforeTheName) {
     EXPECT_TRUE(guesser.WaitClosed());
 }
 
+TEST(ServeLearners, ClientEndingLinesWithLineFeedsOnlyLogsIn) {
+    // As nc sends what is typed: a line at a time, each ended by LF alone.
+    ClassroomServer server({.classPassword = "pw"});
+    TelnetClient raw(server.Port(), {.negotiates = false});
+    ASSERT_TRUE(raw.WaitText("Class password: "));
+    raw.SendRaw("pw\n");
+    ASSERT_TRUE(raw.WaitText("Learner name: ")) << raw.Received();
+    raw.SendRaw("ana\n");
+    EXPECT_TRUE(raw.WaitFor([&] { return ShowsConsole(raw); })) << raw.Received();
+}
+
 TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
     ClassroomServer server;
     TelnetClient first(server.Port());

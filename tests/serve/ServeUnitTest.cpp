@@ -29,6 +29,9 @@ TEST(LearnerName, AcceptsOnlyShortNamesOfLettersDigitsDashAndUnderscore) {
         {std::string("a\0b", 3), false},
         {"caf\xc3\xa9", false},
         {"~", false},
+        {"-rf", false},
+        {"-", false},
+        {"a-", true},
     };
     for (const auto& [name, valid] : cases) EXPECT_EQ(ValidLearnerName(name), valid) << name;
 }
