@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
+#include "state/Files.h"
 #include "term/Keys.h"
 
 namespace pellix::serve {
@@ -32,6 +34,7 @@ constexpr std::string_view kGreeting =
     "Pellix classroom: your own router console of the exercise network.\r\n";
 constexpr std::string_view kPasswordPrompt = "Class password: ";
 constexpr std::string_view kNamePrompt = "Learner name: ";
+constexpr std::string_view kScoreSaved = "Your score is saved.";
 
 // Terminals known to show no colours; every other gets the coloured strip.
 bool ColourTerminal(std::string_view type) {
@@ -186,7 +189,7 @@ void Session::Tick(Clock::time_point now) {
     } else if (phase_ == Phase::Console && idleTimeout_.count() > 0 &&
                now - lastKey_ >= idleTimeout_) {
         End("This session was idle for " + std::to_string(idleTimeout_.count()) +
-            " s and ends now. Your score is saved.");
+            " s and ends now. " + std::string(kScoreSaved));
     }
     if (phase_ == Phase::Console) Draw();
 }
@@ -318,7 +321,7 @@ void Session::ConsoleKey(const term::Key& key) {
     dirty_ = true;
     // F10, or Ctrl-C twice: the learner finishes, the score is saved.
     if (console_->OnKey(key, lastInput_) == term::Outcome::Finished)
-        End("Your score is saved. Goodbye.");
+        End(std::string(kScoreSaved) + " Goodbye.");
 }
 
 void Session::Draw() {
@@ -329,7 +332,32 @@ void Session::Draw() {
 }
 
 void Session::SaveAfterSending() {
-    if (sim_) sim_->SavePendingScore();
+    if (!sim_) return;
+    sim_->SavePendingScore();
+    LogScoreProblem();
+}
+
+// Each new problem with the learner's score file, once, for the instructor.
+void Session::LogScoreProblem() {
+    const ScoreFileProblem& problem = sim_->ScoreProblem();
+    if (problem.serial == loggedProblem_) return;
+    loggedProblem_ = problem.serial;
+    const std::string reason(Describe(problem.error));
+    if (problem.action == ScoreFileProblem::Action::Write)
+        room_.Log(name_ + " (" + client_ + "): score not saved: " + reason);
+    else if (problem.action == ScoreFileProblem::Action::Read)
+        room_.Log(name_ + " (" + client_ + "): score file cannot be read (" + reason +
+                  "); this run's score is not saved");
+}
+
+// The last words, saying the score is saved only when it is.
+std::string Session::Farewell(std::string_view text) const {
+    std::string said(text);
+    if (notSaved_.empty()) return said;
+    if (auto at = said.find(kScoreSaved); at != std::string::npos)
+        said.replace(at, kScoreSaved.size(),
+                     "Your score could not be saved (" + notSaved_ + "); tell your instructor.");
+    return said;
 }
 
 void Session::Publish() {
@@ -341,8 +369,12 @@ void Session::Publish() {
 void Session::ReleaseLearner() {
     if (!sim_) return;
     sim_->Finish();  // saves the score file
+    LogScoreProblem();
+    const ScoreFileProblem& problem = sim_->ScoreProblem();
+    if (problem.action != ScoreFileProblem::Action::None)
+        notSaved_ = std::string(Describe(problem.error));
     room_.Log(name_ + " left (" + client_ + "); score " + std::to_string(SumTasks(sim_->Tasks())) +
-              " saved");
+              (notSaved_.empty() ? " saved" : " NOT saved: " + notSaved_));
     Publish();
     room_.Detach(name_, this);
     room_.Unpublish(name_);
@@ -361,13 +393,13 @@ void Session::End(std::string_view farewell) {
         Send("\r\n");
     }
     ReleaseLearner();
-    Send(farewell);
+    Send(Farewell(farewell));
     Send("\r\n");
     phase_ = Phase::Closed;
 }
 
 void Session::Shutdown() {
-    End("The classroom server is shutting down. Your score is saved. Goodbye.");
+    End("The classroom server is shutting down. " + std::string(kScoreSaved) + " Goodbye.");
 }
 
 void Session::Abandon() {

@@ -107,6 +107,8 @@ class Session : public std::enable_shared_from_this<Session> {
     void Publish();
     void End(std::string_view farewell);
     void ReleaseLearner();
+    void LogScoreProblem();
+    std::string Farewell(std::string_view text) const;
 
     std::mutex mutex_;
     std::function<void()> waker_;
@@ -135,6 +137,10 @@ class Session : public std::enable_shared_from_this<Session> {
     std::optional<term::Console> console_;
     TaskTable published_{};
     bool dirty_ = false;
+    // The score problems logged so far (their serial), and why the last
+    // save at the end failed ("" when it worked).
+    unsigned loggedProblem_ = 0;
+    std::string notSaved_;
 };
 
 }  // namespace pellix::serve

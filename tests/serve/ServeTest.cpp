@@ -274,6 +274,47 @@ TEST(ServeLearners, ClientEndingLinesWithLineFeedsOnlyLogsIn) {
     EXPECT_TRUE(raw.WaitFor([&] { return ShowsConsole(raw); })) << raw.Received();
 }
 
+// The server's log lines, as the instructor's terminal shows them.
+class LogLines {
+  public:
+    explicit LogLines(Classroom& room) {
+        room.CopyLog([this](const std::string& line) {
+            std::lock_guard lock(mutex_);
+            lines_ += line + "\n";
+        });
+    }
+    std::string Text() {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::string lines_;
+};
+
+TEST(ServeLearners, ScoreThatCannotBeSavedIsNeverCalledSaved) {
+    ClassroomServer server;
+    LogLines log(server.Room());
+    TelnetClient client(server.Port());
+    LogIn(client, "ana");
+    // A folder where the score file goes: every save of it fails, as on a
+    // full disk.
+    const fs::path score = server.Dir().Path() / "ana" / "user.dat";
+    fs::remove(score);
+    fs::create_directories(score / "blocked");
+    client.Press("f10");
+    ASSERT_TRUE(client.WaitClosed()) << client.Received();
+    EXPECT_EQ(client.Received().find("Your score is saved."), std::string::npos)
+        << client.Received();
+    EXPECT_NE(client.Received().find("Your score could not be saved ("), std::string::npos)
+        << client.Received();
+    EXPECT_TRUE(client.WaitFor([&] {
+        return log.Text().find("ana left (127.0.0.1); score 0 NOT saved: ") != std::string::npos;
+    })) << log.Text();
+    EXPECT_EQ(log.Text().find(" saved\n"), std::string::npos) << log.Text();
+}
+
 TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
     ClassroomServer server;
     TelnetClient first(server.Port());
@@ -471,25 +512,6 @@ TEST(ServeLimits, ConnectionsLoggingInAreCappedPerAddress) {
     TelnetClient four(server.Port());
     EXPECT_TRUE(four.WaitText("Learner name: ")) << four.Received();
 }
-
-// The server's log lines, as the instructor's terminal shows them.
-class LogLines {
-  public:
-    explicit LogLines(Classroom& room) {
-        room.CopyLog([this](const std::string& line) {
-            std::lock_guard lock(mutex_);
-            lines_ += line + "\n";
-        });
-    }
-    std::string Text() {
-        std::lock_guard lock(mutex_);
-        return lines_;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::string lines_;
-};
 
 TEST(ServeLearners, WrongPasswordsAndLoginsAreLoggedWithTheClientAddress) {
     ClassroomServer server({.classPassword = "pw"});
