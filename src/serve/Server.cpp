@@ -247,6 +247,24 @@ void Compact(std::string& out, std::size_t& sent) {
     }
 }
 
+// How long to sleep until `wake`: at most kLongestWait.
+std::chrono::milliseconds WaitUntil(Clock::time_point wake) {
+    if (wake == Clock::time_point::max()) return kLongestWait;
+    return std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
+                          std::chrono::milliseconds(1),
+                      std::chrono::milliseconds(0), kLongestWait);
+}
+
+// Reads what the client has sent and gives it to the session.
+void ReceiveInput(int fd, Session& session, Clock::time_point now) {
+    char buffer[kReadChunk];
+    const ssize_t got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (got > 0)
+        session.Receive(std::string_view(buffer, static_cast<std::size_t>(got)), now);
+    else if (got == 0 || (errno != EAGAIN && errno != EINTR))
+        session.Abandon();  // the client has gone; the score is saved
+}
+
 }  // namespace
 
 // One connection's life, in its own thread. Once the session has ended, the
@@ -268,13 +286,7 @@ void Server::Serve(Connection& connection) {
             closed = session.Closed();
             wake = std::min(session.NextTick(), deadline);
         }
-        const auto wait =
-            wake == Clock::time_point::max()
-                ? kLongestWait
-                : std::clamp(
-                      std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
-                          std::chrono::milliseconds(1),
-                      std::chrono::milliseconds(0), kLongestWait);
+        const auto wait = WaitUntil(wake);
         const short reading = closed ? POLLRDHUP : POLLIN;
         pollfd fds[2] = {
             {connection.fd, static_cast<short>(reading | (wantsWrite ? POLLOUT : 0)), 0},
@@ -292,14 +304,8 @@ void Server::Serve(Connection& connection) {
             session.Abandon();  // the client has gone before the last words
             break;
         }
-        if (!closed && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
-            char buffer[kReadChunk];
-            const ssize_t got = recv(connection.fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (got > 0)
-                session.Receive(std::string_view(buffer, static_cast<std::size_t>(got)), now);
-            else if (got == 0 || (errno != EAGAIN && errno != EINTR))
-                session.Abandon();  // the client has gone; the score is saved
-        }
+        if (!closed && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
+            ReceiveInput(connection.fd, session, now);
         session.Tick(now);
         // Counted as logged in before the client sees the console.
         if (session.CurrentPhase() != Session::Phase::Password &&
