@@ -274,23 +274,27 @@ TEST(ServeLearners, ClientEndingLinesWithLineFeedsOnlyLogsIn) {
     EXPECT_TRUE(raw.WaitFor([&] { return ShowsConsole(raw); })) << raw.Received();
 }
 
-// The server's log lines, as the instructor's terminal shows them.
+// The server's log lines, as the instructor's terminal shows them; kept for
+// as long as the server may log, which can outlast this object.
 class LogLines {
   public:
     explicit LogLines(Classroom& room) {
-        room.CopyLog([this](const std::string& line) {
-            std::lock_guard lock(mutex_);
-            lines_ += line + "\n";
+        room.CopyLog([lines = lines_](const std::string& line) {
+            std::lock_guard lock(lines->mutex);
+            lines->text += line + "\n";
         });
     }
     std::string Text() {
-        std::lock_guard lock(mutex_);
-        return lines_;
+        std::lock_guard lock(lines_->mutex);
+        return lines_->text;
     }
 
   private:
-    std::mutex mutex_;
-    std::string lines_;
+    struct Lines {
+        std::mutex mutex;
+        std::string text;
+    };
+    std::shared_ptr<Lines> lines_ = std::make_shared<Lines>();
 };
 
 TEST(ServeLearners, ScoreThatCannotBeSavedIsNeverCalledSaved) {
