@@ -72,9 +72,19 @@ std::string Classroom::OpenFolder(const std::string& name, std::filesystem::path
     folder = dir_ / name;
     std::error_code ec;
     const auto status = std::filesystem::symlink_status(folder, ec);
-    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status))
+    const bool existed = !ec && std::filesystem::exists(status);
+    if (existed && !std::filesystem::is_directory(status))
         return "the learner's folder is not a plain folder";
-    return PrepareLearnerFolder(folder);
+    std::string problem = PrepareLearnerFolder(folder);
+    if (problem.empty()) return problem;
+    Log("cannot prepare the folder of " + name + ": " + problem);
+    // No empty folder stays behind to look like a learner's.
+    if (!existed) std::filesystem::remove(folder, ec);
+    // The learner sees the folder as the class names it, not the server's path.
+    const std::string prefix = dir_.string() + "/";
+    for (auto at = problem.find(prefix); at != std::string::npos; at = problem.find(prefix, at))
+        problem.erase(at, prefix.size());
+    return problem;
 }
 
 std::shared_ptr<Session> Classroom::Claim(const std::string& name,

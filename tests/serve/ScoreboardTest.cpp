@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -151,6 +152,49 @@ TEST(ServeStart, BusyPortsAndAClassFolderInUseAreRefused) {
               std::string::npos);
     first = ClassLock();
     EXPECT_EQ(second.Take(server.Dir().Path()), "");
+}
+
+// As on a full disk: the server may create folders and empty files but can
+// write no byte into a file.
+TEST(ServeProgram, NameRefusedOnAFullDiskLeavesNoFolderAndShowsNoServerPath) {
+    TempFolder dir;
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const std::string dirText = dir.Path().string();
+    std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dirText, "--port", "0",
+                                     "--web-port",     "0"};
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_FSIZE, &none);
+        execv(PELLIX_SERVE_EXE, argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    FILE* lines = fdopen(out[0], "r");
+    int port = -1;
+    char line[512];
+    while (port < 0 && fgets(line, sizeof line, lines))
+        sscanf(line, "pellix-serve: learners connect with: telnet 127.0.0.1 %d", &port);
+    ASSERT_GT(port, 0);
+    TelnetClient client(port);
+    ASSERT_TRUE(client.WaitText("Learner name: "));
+    client.Type("ana");
+    client.Enter();
+    EXPECT_TRUE(client.WaitText("This name cannot be used here (")) << client.Received();
+    EXPECT_EQ(client.Received().find(dirText), std::string::npos) << client.Received();
+    EXPECT_FALSE(fs::exists(dir.Path() / "ana"));
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    fclose(lines);
 }
 
 TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
