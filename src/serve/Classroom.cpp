@@ -14,6 +14,12 @@ namespace pellix::serve {
 namespace {
 
 constexpr char kScoreFileName[] = "user.dat";
+// The wait after a first wrong password, doubled with each further one, up
+// to the longest; an address quiet for a while starts again.
+constexpr auto kFirstMissDelay = std::chrono::milliseconds(500);
+constexpr auto kLongestMissDelay = std::chrono::milliseconds(30000);
+constexpr auto kMissesForgotten = std::chrono::minutes(15);
+constexpr std::size_t kMostAddressesKept = 4096;
 
 }  // namespace
 
@@ -23,6 +29,33 @@ Classroom::Classroom(std::filesystem::path dir, std::optional<std::string> class
 void Classroom::Log(const std::string& line) const {
     // One write per line, so that the sessions' lines never mix.
     if (!quiet_) std::fprintf(stderr, "pellix-serve: %s\n", line.c_str());
+    if (sink_) sink_(line);
+}
+
+std::chrono::milliseconds Classroom::WrongPassword(const std::string& client, int tries) {
+    const auto now = std::chrono::steady_clock::now();
+    int count = 0;
+    {
+        std::lock_guard lock(missesMutex_);
+        if (misses_.size() > kMostAddressesKept)
+            std::erase_if(misses_, [&](const auto& entry) {
+                return now - entry.second.last > kMissesForgotten;
+            });
+        Misses& misses = misses_[client];
+        if (now - misses.last > kMissesForgotten) misses.count = 0;
+        misses.last = now;
+        count = ++misses.count;
+    }
+    Log("wrong class password from " + client + " (" + std::to_string(tries) +
+        " on this connection, " + std::to_string(count) + " in a row from this address)");
+    auto delay = kFirstMissDelay;
+    for (int i = 1; i < count && delay < kLongestMissDelay; ++i) delay *= 2;
+    return std::min(delay, kLongestMissDelay);
+}
+
+void Classroom::RightPassword(const std::string& client) {
+    std::lock_guard lock(missesMutex_);
+    misses_.erase(client);
 }
 
 bool Classroom::PasswordMatches(std::string_view typed) const {
@@ -39,9 +72,19 @@ std::string Classroom::OpenFolder(const std::string& name, std::filesystem::path
     folder = dir_ / name;
     std::error_code ec;
     const auto status = std::filesystem::symlink_status(folder, ec);
-    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status))
+    const bool existed = !ec && std::filesystem::exists(status);
+    if (existed && !std::filesystem::is_directory(status))
         return "the learner's folder is not a plain folder";
-    return PrepareLearnerFolder(folder);
+    std::string problem = PrepareLearnerFolder(folder);
+    if (problem.empty()) return problem;
+    Log("cannot prepare the folder of " + name + ": " + problem);
+    // No empty folder stays behind to look like a learner's.
+    if (!existed) std::filesystem::remove(folder, ec);
+    // The learner sees the folder as the class names it, not the server's path.
+    const std::string prefix = dir_.string() + "/";
+    for (auto at = problem.find(prefix); at != std::string::npos; at = problem.find(prefix, at))
+        problem.erase(at, prefix.size());
+    return problem;
 }
 
 std::shared_ptr<Session> Classroom::Claim(const std::string& name,

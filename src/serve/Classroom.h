@@ -3,7 +3,9 @@
 // the live scores the scoreboard shows.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -34,6 +36,15 @@ class Classroom {
     // who logged in and who left with which score. Quiet() turns it off.
     void Log(const std::string& line) const;
     void Quiet() { quiet_ = true; }
+    // Every line logged goes to `sink` as well (the tests read it).
+    void CopyLog(std::function<void(const std::string&)> sink) { sink_ = std::move(sink); }
+
+    // A wrong class password from the client's address (the connection's
+    // `tries`th): logged; returns how long its answer waits, twice as long
+    // with each wrong one from that address in a row, up to half a minute.
+    std::chrono::milliseconds WrongPassword(const std::string& client, int tries);
+    // The right password from the address: its wrong ones are forgotten.
+    void RightPassword(const std::string& client);
 
     // Whether `typed` is the class password, compared in constant time.
     bool PasswordMatches(std::string_view typed) const;
@@ -60,6 +71,13 @@ class Classroom {
     std::filesystem::path dir_;
     std::optional<std::string> classPassword_;
     bool quiet_ = false;
+    std::function<void(const std::string&)> sink_;
+    struct Misses {
+        int count = 0;
+        std::chrono::steady_clock::time_point last;
+    };
+    std::mutex missesMutex_;
+    std::map<std::string, Misses> misses_;
     std::mutex holdersMutex_;
     std::map<std::string, std::weak_ptr<Session>> holders_;
     mutable std::mutex mutex_;

@@ -3,7 +3,9 @@
 namespace pellix::serve {
 
 bool ValidLearnerName(std::string_view name) {
-    if (name.empty() || name.size() > kMaxNameLength) return false;
+    // Not "-": a folder named "-rf" would be an option to a shell command
+    // run in the class folder.
+    if (name.empty() || name.size() > kMaxNameLength || name.front() == '-') return false;
     for (char c : name) {
         const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
         const bool digit = c >= '0' && c <= '9';

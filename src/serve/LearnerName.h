@@ -9,9 +9,10 @@ inline constexpr std::size_t kMaxNameLength = 32;
 
 // What a learner is told when a name is refused.
 inline constexpr std::string_view kNameRule =
-    "A learner name is 1 to 32 letters, digits, - or _ (no blanks, no other signs).";
+    "A learner name is 1 to 32 letters, digits, - or _ (no blanks, no other signs), "
+    "not beginning with -.";
 
-// True for 1 to 32 ASCII letters, digits, '-' and '_'. Such a name has no '/'
+// True for 1 to 32 ASCII letters, digits, '-' and '_', the first not '-'. Such a name has no '/'
 // and no '.', so the folder named by it always lies directly inside the
 // server's folder.
 bool ValidLearnerName(std::string_view name);

@@ -10,8 +10,10 @@ namespace {
 
 // The options that take a value, as "--name VALUE" or "--name=VALUE".
 constexpr std::string_view kValued[] = {
-    "--dir",          "--listen",       "--port", "--web-port", "--class-password",
-    "--max-sessions", "--idle-timeout",
+    "--dir",          "--listen",         "--port",
+    "--web-port",     "--class-password", "--max-sessions",
+    "--idle-timeout", "--login-timeout",  "--max-logins-per-address",
+    "--max-logins",
 };
 
 std::optional<int> Number(std::string_view text, int low, int high) {
@@ -40,6 +42,14 @@ std::string Store(Options& options, std::string_view name, const std::string& va
         auto count = Number(value, 1, 100000);
         if (!count) return "--max-sessions needs a number from 1 to 100000";
         options.maxSessions = *count;
+    } else if (name == "--max-logins" || name == "--max-logins-per-address") {
+        auto count = Number(value, 1, 100000);
+        if (!count) return std::string(name) + " needs a number from 1 to 100000";
+        (name == "--max-logins" ? options.maxLogins : options.maxLoginsPerAddress) = *count;
+    } else if (name == "--login-timeout") {
+        auto seconds = Number(value, 1, 3600);
+        if (!seconds) return "--login-timeout needs seconds from 1 to 3600";
+        options.loginTimeout = *seconds;
     } else if (name == "--idle-timeout") {
         auto seconds = Number(value, 0, 7 * 24 * 3600);
         if (!seconds) return "--idle-timeout needs seconds from 0 to 604800";
@@ -50,7 +60,34 @@ std::string Store(Options& options, std::string_view name, const std::string& va
 
 }  // namespace
 
+bool LoopbackOnly(const std::string& listen) {
+    return listen == "localhost" || listen == "::1" || listen.starts_with("127.");
+}
+
+namespace {
+
+// Others let in need a class password, or the instructor's word.
+void CheckOpen(Options& options) {
+    if (options.error.empty() && !options.help && !options.version &&
+        !LoopbackOnly(options.listen) && !options.classPassword && !options.allowOpen)
+        options.error = "--listen " + options.listen +
+                        " lets others in without a password: give --class-password FILE, or "
+                        "--allow-open for a class without one";
+}
+
+Options Parse(const std::vector<std::string>& args);
+
+}  // namespace
+
 Options ParseOptions(const std::vector<std::string>& args) {
+    Options options = Parse(args);
+    CheckOpen(options);
+    return options;
+}
+
+namespace {
+
+Options Parse(const std::vector<std::string>& args) {
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -64,6 +101,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
         }
         if (arg == "-V" || arg == "--version") {
             options.version = true;
+            continue;
+        }
+        if (arg == "--allow-open") {
+            options.allowOpen = true;
             continue;
         }
         std::string_view name;
@@ -97,6 +138,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
     }
     return options;
 }
+
+}  // namespace
 
 std::filesystem::path ClassroomFolder(const std::optional<std::filesystem::path>& dir) {
     if (dir) return *dir;

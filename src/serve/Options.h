@@ -10,24 +10,35 @@ namespace pellix::serve {
 
 inline constexpr char kSynopsis[] =
     "pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N] [--class-password FILE] "
-    "[--max-sessions N] [--idle-timeout SECONDS]";
+    "[--max-sessions N] [--idle-timeout SECONDS] [--login-timeout SECONDS] [--max-logins N] "
+    "[--max-logins-per-address N] [--allow-open]";
 
 inline constexpr char kUsage[] =
     "Usage: pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]\n"
     "                    [--class-password FILE] [--max-sessions N]\n"
-    "                    [--idle-timeout SECONDS]\n"
+    "                    [--idle-timeout SECONDS] [--login-timeout SECONDS]\n"
+    "                    [--max-logins N] [--max-logins-per-address N]\n"
+    "                    [--allow-open]\n"
     "The router console for a whole classroom over telnet, with a scoreboard\n"
     "for the instructor over HTTP.\n"
     "  --dir DIR               one folder per learner in DIR (default:\n"
     "                          $XDG_DATA_HOME/pellix/classroom or\n"
     "                          ~/.local/share/pellix/classroom)\n"
-    "  --listen ADDR           the address both listeners bind to (default 127.0.0.1)\n"
+    "  --listen ADDR           the address both listeners bind to (default 127.0.0.1);\n"
+    "                          another than this machine's own needs --class-password\n"
+    "                          or --allow-open\n"
     "  --port N                the telnet port (default 2323)\n"
     "  --web-port N            the scoreboard's HTTP port (default 8023)\n"
     "  --class-password FILE   ask for the password on FILE's first line first\n"
-    "  --max-sessions N        connections served at once (default 200)\n"
+    "  --max-sessions N        learners logged in at once (default 200)\n"
     "  --idle-timeout SECONDS  end a session after so long without a key\n"
     "                          (default 1800; 0: never)\n"
+    "  --login-timeout SECONDS close a connection not logged in so long after it\n"
+    "                          came, whatever it types (default 30)\n"
+    "  --max-logins N          connections logging in at once (default 50)\n"
+    "  --max-logins-per-address N\n"
+    "                          of those, from one client address (default 10)\n"
+    "  --allow-open            let others in without a class password\n"
     "  -h, --help              show this help\n"
     "  -V, --version           show the version\n";
 
@@ -35,6 +46,9 @@ inline constexpr int kDefaultPort = 2323;
 inline constexpr int kDefaultWebPort = 8023;
 inline constexpr int kDefaultMaxSessions = 200;
 inline constexpr int kDefaultIdleTimeout = 1800;
+inline constexpr int kDefaultLoginTimeout = 30;
+inline constexpr int kDefaultMaxLogins = 50;
+inline constexpr int kDefaultMaxLoginsPerAddress = 10;
 
 struct Options {
     std::optional<std::filesystem::path> dir;
@@ -44,12 +58,19 @@ struct Options {
     std::optional<std::filesystem::path> classPassword;
     int maxSessions = kDefaultMaxSessions;
     int idleTimeout = kDefaultIdleTimeout;
+    int loginTimeout = kDefaultLoginTimeout;
+    int maxLogins = kDefaultMaxLogins;
+    int maxLoginsPerAddress = kDefaultMaxLoginsPerAddress;
+    bool allowOpen = false;
     bool help = false;
     bool version = false;
     std::string error;  // what is wrong with the command line, or ""
 };
 
 Options ParseOptions(const std::vector<std::string>& args);
+
+// Whether the address reaches this machine only (127.0.0.0/8, ::1, localhost).
+bool LoopbackOnly(const std::string& listen);
 
 // DIR's default: the "classroom" folder in the XDG data folder of pellix.
 std::filesystem::path ClassroomFolder(const std::optional<std::filesystem::path>& dir);

@@ -52,6 +52,9 @@ bool SameToken(std::string_view given, std::string_view token) {
 }
 
 // The token from "?token=..." or an "Authorization: Bearer ..." header.
+// The scoreboard's HTTP workers.
+constexpr std::size_t kWorkers = 64;
+
 bool Authorised(const httplib::Request& request, std::string_view token) {
     if (request.has_param("token") && SameToken(request.get_param_value("token"), token))
         return true;
@@ -158,6 +161,15 @@ std::string ScoreboardToken(const std::filesystem::path& dir, bool& fromFile, st
 
 WebServer::WebServer(Classroom& room, std::string token)
     : room_(room), token_(std::move(token)), http_(std::make_unique<httplib::Server>()) {
+    // Enough workers that clients holding some with unfinished requests
+    // leave others for the instructor; more wait in the pool's queue.
+    http_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+    // SO_REUSEADDR only: cpp-httplib's own options share a port in use with
+    // another server (SO_REUSEPORT), which must fail instead.
+    http_->set_socket_options([](socket_t fd) {
+        int on = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    });
     http_->set_payload_max_length(4096);
     http_->set_read_timeout(std::chrono::seconds(5));
     http_->set_write_timeout(std::chrono::seconds(5));

@@ -23,6 +23,8 @@ constexpr int kSendBuffer = 64 * 1024;
 // The longest a session's thread sleeps: the idle timeout is checked then.
 constexpr auto kLongestWait = std::chrono::milliseconds(1000);
 constexpr auto kAcceptPause = std::chrono::milliseconds(1000);
+// A session's output buffer kept for the next screen; a larger one is freed.
+constexpr std::size_t kKeptCapacity = 16 * 1024;
 
 void Signal(int eventFd) {
     const std::uint64_t one = 1;
@@ -38,6 +40,9 @@ void Consume(int eventFd) {
 
 struct Server::Connection {
     int fd = -1;
+    std::string client;     // the client's address
+    bool loggingIn = true;  // counted among the connections logging in
+    bool learner = false;   // counted among the learners
     int wakeFd = -1;
     std::shared_ptr<Session> session;
     std::thread thread;
@@ -95,9 +100,22 @@ void Server::Stop() {
     Signal(wakeFd_);
 }
 
+// The client's address as the log shows it.
+std::string ClientAddress(const sockaddr_storage& peer, socklen_t length) {
+    char host[NI_MAXHOST] = "?";
+    getnameinfo(reinterpret_cast<const sockaddr*>(&peer), length, host, sizeof host, nullptr, 0,
+                NI_NUMERICHOST);
+    std::string address = host;
+    if (address.starts_with("::ffff:")) address.erase(0, 7);
+    return address;
+}
+
 void Server::Accept() {
     for (;;) {
-        int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        sockaddr_storage peer{};
+        socklen_t length = sizeof peer;
+        int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &length,
+                         SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
                 // Out of descriptors or memory: wait a moment instead of
@@ -108,58 +126,170 @@ void Server::Accept() {
             }
             return;
         }
-        if (static_cast<int>(connections_.size()) >= limits_.maxSessions) {
-            const std::string full = "The classroom is full (" +
-                                     std::to_string(limits_.maxSessions) +
-                                     " connections); please try again later.\r\n";
-            [[maybe_unused]] auto sent = send(fd, full.data(), full.size(), MSG_NOSIGNAL);
+        const std::string client = ClientAddress(peer, length);
+        if (!CountLogin(client)) {
+            const std::string busy =
+                "Too many connections are logging in; please try again later.\r\n";
+            [[maybe_unused]] auto sent = send(fd, busy.data(), busy.size(), MSG_NOSIGNAL);
             close(fd);
+            room_.Log("a connection from " + client + " refused: too many logging in");
             continue;
         }
-        int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
-        auto connection = std::make_unique<Connection>();
-        connection->fd = fd;
-        connection->wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        if (connection->wakeFd < 0) {
-            close(fd);
-            continue;
-        }
-        connection->session = std::make_shared<Session>(room_, Clock::now(), limits_.idleTimeout);
-        const int wakeFd = connection->wakeFd;
-        connection->session->SetWaker([wakeFd] { Signal(wakeFd); });
-        Connection& started = *connections_.emplace_back(std::move(connection));
-        try {
-            started.thread = std::thread([this, &started] { Serve(started); });
-        } catch (const std::system_error&) {
-            std::cerr << "pellix-serve: cannot start a session's thread\n";
-            started.ended = true;
-            close(started.fd);
-        }
+        Start(fd, client);
     }
 }
 
-// One connection's life, in its own thread.
+// Counts a connection from the client among those logging in, unless there
+// are too many.
+bool Server::CountLogin(const std::string& client) {
+    std::lock_guard lock(countsMutex_);
+    auto found = loggingInFrom_.find(client);
+    const int fromClient = found == loggingInFrom_.end() ? 0 : found->second;
+    if (loggingIn_ >= limits_.maxLoggingIn || fromClient >= limits_.maxLoggingInPerAddress)
+        return false;
+    ++loggingIn_;
+    ++loggingInFrom_[client];
+    return true;
+}
+
+void Server::Start(int fd, const std::string& client) {
+    int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
+    auto connection = std::make_unique<Connection>();
+    connection->fd = fd;
+    connection->client = client;
+    connection->wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (connection->wakeFd < 0) {
+        Left(*connection);
+        close(fd);
+        return;
+    }
+    connection->session = std::make_shared<Session>(room_, Clock::now(), limits_.idleTimeout,
+                                                    client, limits_.loginTimeout);
+    const int wakeFd = connection->wakeFd;
+    connection->session->SetWaker([wakeFd] { Signal(wakeFd); });
+    Connection* admitted = connection.get();
+    connection->session->SetAdmission([this, admitted] { return Admit(*admitted); });
+    Connection& started = *connections_.emplace_back(std::move(connection));
+    try {
+        started.thread = std::thread([this, &started] { Serve(started); });
+    } catch (const std::system_error&) {
+        std::cerr << "pellix-serve: cannot start a session's thread\n";
+        Left(started);
+        started.ended = true;
+        close(started.fd);
+    }
+}
+
+// A learner logs in: a seat, unless the class is full.
+std::string Server::Admit(Connection& connection) {
+    std::lock_guard lock(countsMutex_);
+    if (connection.learner) return {};
+    if (learners_ >= limits_.maxSessions)
+        return "The classroom is full (" + std::to_string(limits_.maxSessions) +
+               " learners); please try again later.";
+    ++learners_;
+    connection.learner = true;
+    return {};
+}
+
+// The connection no longer logs in (logged in or ended).
+void Server::LoggedIn(Connection& connection) {
+    std::lock_guard lock(countsMutex_);
+    if (!connection.loggingIn) return;
+    connection.loggingIn = false;
+    --loggingIn_;
+    if (auto found = loggingInFrom_.find(connection.client);
+        found != loggingInFrom_.end() && --found->second <= 0)
+        loggingInFrom_.erase(found);
+}
+
+void Server::Left(Connection& connection) {
+    LoggedIn(connection);
+    std::lock_guard lock(countsMutex_);
+    if (connection.learner) --learners_;
+    connection.learner = false;
+}
+
+namespace {
+
+// Sends what the client takes of the session's output; false when the
+// connection is broken (the session is then abandoned).
+bool SendOutput(int fd, Session& session, std::size_t& sent) {
+    std::string& out = session.Output();
+    while (sent < out.size()) {
+        const ssize_t n =
+            send(fd, out.data() + sent, out.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EINTR) return true;
+            session.Abandon();  // output cleared
+            sent = 0;
+            return false;
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Drops what has been sent; a buffer grown for a burst of output is given
+// back once it is all sent.
+void Compact(std::string& out, std::size_t& sent) {
+    if (sent == out.size()) {
+        if (out.capacity() > kKeptCapacity)
+            std::string().swap(out);
+        else
+            out.clear();
+        sent = 0;
+    } else if (sent > out.size() / 2) {
+        out.erase(0, sent);
+        sent = 0;
+    }
+}
+
+// How long to sleep until `wake`: at most kLongestWait.
+std::chrono::milliseconds WaitUntil(Clock::time_point wake) {
+    if (wake == Clock::time_point::max()) return kLongestWait;
+    return std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
+                          std::chrono::milliseconds(1),
+                      std::chrono::milliseconds(0), kLongestWait);
+}
+
+// Reads what the client has sent and gives it to the session.
+void ReceiveInput(int fd, Session& session, Clock::time_point now) {
+    char buffer[kReadChunk];
+    const ssize_t got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (got > 0)
+        session.Receive(std::string_view(buffer, static_cast<std::size_t>(got)), now);
+    else if (got == 0 || (errno != EAGAIN && errno != EINTR))
+        session.Abandon();  // the client has gone; the score is saved
+}
+
+}  // namespace
+
+// One connection's life, in its own thread. Once the session has ended, the
+// client is no longer read (only its hang-up is watched for) and the thread
+// sleeps until the last words leave, the client hangs up, or the farewell's
+// time is up.
 void Server::Serve(Connection& connection) {
     Session& session = *connection.session;
     std::size_t sent = 0;  // bytes of the session's output already sent
     bool told = false;     // of the server's stop
-    Clock::time_point deadline{};
+    Clock::time_point deadline = Clock::time_point::max();
     for (;;) {
         bool wantsWrite = false;
+        bool closed = false;
         Clock::time_point wake;
         {
             std::lock_guard lock(session.Mutex());
             wantsWrite = sent < session.Output().size();
-            wake = session.NextTick();
+            closed = session.Closed();
+            wake = std::min(session.NextTick(), deadline);
         }
-        const auto wait =
-            std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
-                           std::chrono::milliseconds(1),
-                       std::chrono::milliseconds(0), kLongestWait);
+        const auto wait = WaitUntil(wake);
+        const short reading = closed ? POLLRDHUP : POLLIN;
         pollfd fds[2] = {
-            {connection.fd, static_cast<short>(POLLIN | (wantsWrite ? POLLOUT : 0)), 0},
+            {connection.fd, static_cast<short>(reading | (wantsWrite ? POLLOUT : 0)), 0},
             {connection.wakeFd, POLLIN, 0}};
         poll(fds, 2, static_cast<int>(wait.count()));
         const auto now = Clock::now();
@@ -168,51 +298,40 @@ void Server::Serve(Connection& connection) {
         if (stopping_ && !told) {
             told = true;
             session.Shutdown();
-            deadline = now + limits_.shutdownGrace;
+            deadline = std::min(deadline, now + limits_.shutdownGrace);
         }
-        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            char buffer[kReadChunk];
-            const ssize_t got = recv(connection.fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (got > 0)
-                session.Receive(std::string_view(buffer, static_cast<std::size_t>(got)), now);
-            else if (got == 0 || (errno != EAGAIN && errno != EINTR))
-                session.Abandon();  // the client has gone; the score is saved
+        if (closed && (fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR))) {
+            session.Abandon();  // the client has gone before the last words
+            break;
         }
+        if (!closed && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
+            ReceiveInput(connection.fd, session, now);
         session.Tick(now);
+        // Counted as logged in before the client sees the console.
+        if (session.CurrentPhase() != Session::Phase::Password &&
+            session.CurrentPhase() != Session::Phase::Name)
+            LoggedIn(connection);
         std::string& out = session.Output();
-        while (sent < out.size()) {
-            const ssize_t n = send(connection.fd, out.data() + sent, out.size() - sent,
-                                   MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (n < 0) {
-                if (errno != EAGAIN && errno != EINTR) {
-                    session.Abandon();  // output cleared
-                    sent = 0;
-                }
-                break;
-            }
-            sent += static_cast<std::size_t>(n);
-        }
+        SendOutput(connection.fd, session, sent);
         session.SaveAfterSending();
         if (session.Closed() && (out.empty() || sent == out.size())) break;
-        if (sent == out.size()) {
-            out.clear();
-            sent = 0;
-        } else if (sent > out.size() / 2) {
-            out.erase(0, sent);
-            sent = 0;
-        }
+        Compact(out, sent);
         if (out.size() - sent > limits_.maxBuffered) {
-            std::cerr << "pellix-serve: a client stopped reading; its session is closed\n";
+            room_.Log("the client at " + connection.client +
+                      " stopped reading; its session is closed");
             session.Abandon();
             break;
         }
-        if (told && now >= deadline) {
+        if (session.Closed() && deadline == Clock::time_point::max())
+            deadline = now + limits_.farewellGrace;
+        if (now >= deadline) {
             session.Abandon();
             break;
         }
     }
     // The learner is released (the score saved) while the connection is
     // still counted, so that a stop waits for it.
+    Left(connection);
     close(connection.fd);
     connection.ended = true;
     Signal(endedFd_);

@@ -10,7 +10,9 @@
 #include <atomic>
 #include <chrono>
 #include <list>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -20,12 +22,21 @@
 namespace pellix::serve {
 
 struct ServerLimits {
+    // Learners logged in at once.
     int maxSessions = 200;
+    // Connections not yet logged in, in all and from one client address.
+    int maxLoggingIn = 50;
+    int maxLoggingInPerAddress = 10;
+    // From the connection to the learner's name, keys or not.
+    std::chrono::seconds loginTimeout = kLoginTimeout;
     std::chrono::seconds idleTimeout{1800};
     // Bytes kept for a client that does not read: about a hundred screens.
     std::size_t maxBuffered = 256 * 1024;
     // How long the goodbyes may take to leave when the server stops.
     std::chrono::milliseconds shutdownGrace{3000};
+    // How long an ended session's last words may take to leave for a client
+    // that does not read them.
+    std::chrono::milliseconds farewellGrace{10000};
 };
 
 class Server {
@@ -51,6 +62,11 @@ class Server {
     void Accept();
     void Serve(Connection& connection);
     void Reap(bool all);
+    bool CountLogin(const std::string& client);
+    void Start(int fd, const std::string& client);
+    std::string Admit(Connection& connection);
+    void LoggedIn(Connection& connection);
+    void Left(Connection& connection);
 
     Classroom& room_;
     ServerLimits limits_;
@@ -59,6 +75,11 @@ class Server {
     int endedFd_ = -1;  // a session's thread has ended
     std::atomic<bool> stopping_{false};
     std::list<std::unique_ptr<Connection>> connections_;
+    // Counted by the sessions' threads and the accepting one.
+    std::mutex countsMutex_;
+    int learners_ = 0;
+    int loggingIn_ = 0;
+    std::map<std::string, int> loggingInFrom_;
 };
 
 }  // namespace pellix::serve

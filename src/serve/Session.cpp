@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
+#include "state/Files.h"
 #include "term/Keys.h"
 
 namespace pellix::serve {
@@ -32,6 +34,7 @@ constexpr std::string_view kGreeting =
     "Pellix classroom: your own router console of the exercise network.\r\n";
 constexpr std::string_view kPasswordPrompt = "Class password: ";
 constexpr std::string_view kNamePrompt = "Learner name: ";
+constexpr std::string_view kScoreSaved = "Your score is saved.";
 
 // Terminals known to show no colours; every other gets the coloured strip.
 bool ColourTerminal(std::string_view type) {
@@ -49,8 +52,11 @@ std::string Printable(std::string_view text) {
 
 }  // namespace
 
-Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout)
-    : room_(room),
+Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout,
+                 std::string client, std::chrono::seconds loginTimeout)
+    : client_(std::move(client)),
+      loginDeadline_(now + loginTimeout),
+      room_(room),
       idleTimeout_(idleTimeout),
       lastKey_(now),
       lastInput_(now),
@@ -140,21 +146,25 @@ void Session::Receive(std::string_view bytes, Clock::time_point now) {
 
 // Enter comes as CR LF or CR NUL in the telnet protocol, or as a bare CR
 // from some clients: each is one Enter, and the byte after the CR is dropped.
+// While logging in, a bare LF is Enter too (a line from nc).
 void Session::Data(std::string_view bytes) {
+    const bool loggingIn = phase_ == Phase::Password || phase_ == Phase::Name;
     std::string kept;
     kept.reserve(bytes.size());
     for (char c : bytes) {
         const bool afterReturn = afterCarriageReturn_;
         afterCarriageReturn_ = c == '\r';
         if (afterReturn && (c == '\n' || c == '\0')) continue;
-        kept += c;
+        kept += loggingIn && c == '\n' ? '\r' : c;
     }
     Keys(decoder_.Feed(kept));
     escapeUntil_ = decoder_.Waiting() ? lastInput_ + kEscapeWait : Clock::time_point::max();
 }
 
 Clock::time_point Session::NextTick() const {
-    Clock::time_point next = std::min(escapeUntil_, nextTimerTick_);
+    // An ended session has nothing more to do in time.
+    if (phase_ == Phase::Closed) return Clock::time_point::max();
+    Clock::time_point next = std::min({escapeUntil_, nextTimerTick_, answerAt_});
     if (console_ && console_->Deadline()) next = std::min(next, *console_->Deadline());
     return next;
 }
@@ -173,12 +183,13 @@ void Session::Tick(Clock::time_point now) {
         nextTimerTick_ = now + kTickPeriod;
         if (console_) console_->OnTick();
     }
+    if (now >= answerAt_) AnswerPassword();
     if (phase_ == Phase::Password || phase_ == Phase::Name) {
-        if (now - lastKey_ >= kLoginTimeout) End("No learner name came in time; goodbye.");
+        if (now >= loginDeadline_) End("No learner name came in time; goodbye.");
     } else if (phase_ == Phase::Console && idleTimeout_.count() > 0 &&
                now - lastKey_ >= idleTimeout_) {
         End("This session was idle for " + std::to_string(idleTimeout_.count()) +
-            " s and ends now. Your score is saved.");
+            " s and ends now. " + std::string(kScoreSaved));
     }
     if (phase_ == Phase::Console) Draw();
 }
@@ -195,7 +206,7 @@ void Session::Keys(const std::vector<term::Key>& keys) {
 }
 
 void Session::LoginKey(const term::Key& typed) {
-    if (typed.name != term::KeyName::Character) return;
+    if (typed.name != term::KeyName::Character || answerAt_ != Clock::time_point::max()) return;
     const std::uint16_t key = typed.code;
     if (key == key::Enter) {
         SubmitLine();
@@ -221,13 +232,11 @@ void Session::SubmitLine() {
     Send("\r\n");
     if (phase_ == Phase::Password) {
         if (room_.PasswordMatches(line)) {
+            room_.RightPassword(client_);
             phase_ = Phase::Name;
             Send(kNamePrompt);
-        } else if (++passwordTries_ >= kMaxPasswordTries) {
-            End("Wrong class password; goodbye.");
         } else {
-            Send("Wrong class password.\r\n");
-            Send(kPasswordPrompt);
+            WrongPassword();
         }
         return;
     }
@@ -240,7 +249,30 @@ void Session::SubmitLine() {
     Login(line);
 }
 
+// The answer to a wrong password waits, longer with each wrong one from the
+// same address.
+void Session::WrongPassword() {
+    ++passwordTries_;
+    answerAt_ = lastInput_ + room_.WrongPassword(client_, passwordTries_);
+}
+
+void Session::AnswerPassword() {
+    answerAt_ = Clock::time_point::max();
+    if (passwordTries_ >= kMaxPasswordTries) {
+        End("Wrong class password; goodbye.");
+        return;
+    }
+    Send("Wrong class password.\r\n");
+    Send(kPasswordPrompt);
+}
+
 void Session::Login(const std::string& name) {
+    if (admit_) {
+        if (const std::string refusal = admit_(); !refusal.empty()) {
+            End(refusal);
+            return;
+        }
+    }
     std::unique_ptr<Sim> sim;
     if (std::shared_ptr<Session> previous = room_.Claim(name, shared_from_this())) {
         std::lock_guard lock(previous->Mutex());
@@ -262,8 +294,8 @@ void Session::Login(const std::string& name) {
         sim->DeferScoreSaves();
         sim->Start();
     }
-    room_.Log(name + (tookOver ? " logged in, taking the router over from another connection"
-                               : " logged in"));
+    room_.Log(name + " logged in from " + client_ +
+              (tookOver ? ", taking the router over from another connection" : ""));
     sim_ = std::move(sim);
     console_.emplace(*sim_, screen_.Rows(), screen_.Cols());
     name_ = name;
@@ -289,7 +321,7 @@ void Session::ConsoleKey(const term::Key& key) {
     dirty_ = true;
     // F10, or Ctrl-C twice: the learner finishes, the score is saved.
     if (console_->OnKey(key, lastInput_) == term::Outcome::Finished)
-        End("Your score is saved. Goodbye.");
+        End(std::string(kScoreSaved) + " Goodbye.");
 }
 
 void Session::Draw() {
@@ -300,7 +332,32 @@ void Session::Draw() {
 }
 
 void Session::SaveAfterSending() {
-    if (sim_) sim_->SavePendingScore();
+    if (!sim_) return;
+    sim_->SavePendingScore();
+    LogScoreProblem();
+}
+
+// Each new problem with the learner's score file, once, for the instructor.
+void Session::LogScoreProblem() {
+    const ScoreFileProblem& problem = sim_->ScoreProblem();
+    if (problem.serial == loggedProblem_) return;
+    loggedProblem_ = problem.serial;
+    const std::string reason(Describe(problem.error));
+    if (problem.action == ScoreFileProblem::Action::Write)
+        room_.Log(name_ + " (" + client_ + "): score not saved: " + reason);
+    else if (problem.action == ScoreFileProblem::Action::Read)
+        room_.Log(name_ + " (" + client_ + "): score file cannot be read (" + reason +
+                  "); this run's score is not saved");
+}
+
+// The last words, saying the score is saved only when it is.
+std::string Session::Farewell(std::string_view text) const {
+    std::string said(text);
+    if (notSaved_.empty()) return said;
+    if (auto at = said.find(kScoreSaved); at != std::string::npos)
+        said.replace(at, kScoreSaved.size(),
+                     "Your score could not be saved (" + notSaved_ + "); tell your instructor.");
+    return said;
 }
 
 void Session::Publish() {
@@ -312,7 +369,12 @@ void Session::Publish() {
 void Session::ReleaseLearner() {
     if (!sim_) return;
     sim_->Finish();  // saves the score file
-    room_.Log(name_ + " left; score " + std::to_string(SumTasks(sim_->Tasks())) + " saved");
+    LogScoreProblem();
+    const ScoreFileProblem& problem = sim_->ScoreProblem();
+    if (problem.action != ScoreFileProblem::Action::None)
+        notSaved_ = std::string(Describe(problem.error));
+    room_.Log(name_ + " left (" + client_ + "); score " + std::to_string(SumTasks(sim_->Tasks())) +
+              (notSaved_.empty() ? " saved" : " NOT saved: " + notSaved_));
     Publish();
     room_.Detach(name_, this);
     room_.Unpublish(name_);
@@ -331,13 +393,13 @@ void Session::End(std::string_view farewell) {
         Send("\r\n");
     }
     ReleaseLearner();
-    Send(farewell);
+    Send(Farewell(farewell));
     Send("\r\n");
     phase_ = Phase::Closed;
 }
 
 void Session::Shutdown() {
-    End("The classroom server is shutting down. Your score is saved. Goodbye.");
+    End("The classroom server is shutting down. " + std::string(kScoreSaved) + " Goodbye.");
 }
 
 void Session::Abandon() {

@@ -26,8 +26,9 @@ namespace pellix::serve {
 
 using Clock = std::chrono::steady_clock;
 
-// How long a connection may take to log in, whatever the idle timeout.
-inline constexpr auto kLoginTimeout = std::chrono::seconds(120);
+// How long a connection may take to log in from its start, whatever it
+// types meanwhile.
+inline constexpr auto kLoginTimeout = std::chrono::seconds(30);
 // How long an Esc waits for the rest of a function or arrow key's sequence.
 inline constexpr auto kEscapeWait = std::chrono::milliseconds(50);
 // The router's focus timer.
@@ -41,7 +42,10 @@ class Session : public std::enable_shared_from_this<Session> {
   public:
     enum class Phase { Password, Name, Console, Closed };
 
-    Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout);
+    // `client` is the client's address, for the log and the wrong password's
+    // delay.
+    Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout,
+            std::string client = "", std::chrono::seconds loginTimeout = kLoginTimeout);
     ~Session();  // the learner's run ends: the score file is saved
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -76,6 +80,10 @@ class Session : public std::enable_shared_from_this<Session> {
     // Called (its mutex held) when the session has output or has ended
     // because of another session: its connection's thread wakes up.
     void SetWaker(std::function<void()> waker) { waker_ = std::move(waker); }
+    // Asked (its mutex held) before a learner logs in: why the learner cannot
+    // (the class is full), or "". A refused connection is told and closed.
+    void SetAdmission(std::function<std::string()> admit) { admit_ = std::move(admit); }
+    const std::string& Client() const { return client_; }
 
     // Another connection logs in with this learner's name: it takes the
     // router over as it stands; this connection is told and closed. Nothing
@@ -93,13 +101,22 @@ class Session : public std::enable_shared_from_this<Session> {
     void Login(const std::string& name);
     void ConsoleKey(const term::Key& key);
     void AskAgain();
+    void WrongPassword();
+    void AnswerPassword();
     void Draw();
     void Publish();
     void End(std::string_view farewell);
     void ReleaseLearner();
+    void LogScoreProblem();
+    std::string Farewell(std::string_view text) const;
 
     std::mutex mutex_;
     std::function<void()> waker_;
+    std::function<std::string()> admit_;
+    std::string client_;
+    Clock::time_point loginDeadline_;
+    // A wrong password is answered then; keys typed meanwhile are dropped.
+    Clock::time_point answerAt_ = Clock::time_point::max();
     Classroom& room_;
     telnet_t* telnet_ = nullptr;
     std::chrono::seconds idleTimeout_;
@@ -120,6 +137,10 @@ class Session : public std::enable_shared_from_this<Session> {
     std::optional<term::Console> console_;
     TaskTable published_{};
     bool dirty_ = false;
+    // The score problems logged so far (their serial), and why the last
+    // save at the end failed ("" when it worked).
+    unsigned loggedProblem_ = 0;
+    std::string notSaved_;
 };
 
 }  // namespace pellix::serve

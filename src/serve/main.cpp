@@ -1,5 +1,7 @@
 // pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]
 //              [--class-password FILE] [--max-sessions N] [--idle-timeout SECONDS]
+//              [--login-timeout SECONDS] [--max-logins N] [--max-logins-per-address N]
+//              [--allow-open]
 #include <sys/resource.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -8,6 +10,7 @@
 #include <iostream>
 
 #include "console/About.h"
+#include "serve/ClassLock.h"
 #include "serve/Classroom.h"
 #include "serve/Options.h"
 #include "serve/Scoreboard.h"
@@ -75,6 +78,11 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir, ec);
     if (!std::filesystem::is_directory(dir, ec))
         return Fail("cannot create the folder " + dir.string());
+    ClassLock lock;
+    if (std::string problem = lock.Take(dir); !problem.empty()) return Fail(problem);
+    if (geteuid() == 0)
+        std::cerr << "pellix-serve: warning: running as root; a user of its own is safer "
+                     "(the systemd unit has one)\n";
     std::optional<std::string> password;
     if (options.classPassword) {
         std::string error;
@@ -104,6 +112,9 @@ int main(int argc, char** argv) {
     ServerLimits limits;
     limits.maxSessions = options.maxSessions;
     limits.idleTimeout = std::chrono::seconds(options.idleTimeout);
+    limits.loginTimeout = std::chrono::seconds(options.loginTimeout);
+    limits.maxLoggingIn = options.maxLogins;
+    limits.maxLoggingInPerAddress = options.maxLoginsPerAddress;
     Server server(room, limits);
     const int port = server.Bind(options.listen, options.port, error);
     if (port < 0) return Fail(error);

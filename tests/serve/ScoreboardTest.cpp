@@ -2,10 +2,16 @@
 // itself: its start-up lines and its stop on SIGTERM.
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -13,6 +19,7 @@
 #include "TelnetClient.h"
 #include "lessons/Lessons.h"
 #include "scoring/ScoreFile.h"
+#include "serve/ClassLock.h"
 
 extern char** environ;
 
@@ -89,6 +96,107 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
 
 // The program as an instructor starts it: the lines it prints, learners
 // working, SIGTERM, every score saved and exit status 0.
+// A socket to the scoreboard that sends a request's header a byte at a time
+// and never finishes it.
+int SlowHeaderSocket(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    const std::string start = "GET /scoreboard.json HTTP/1.1\r\nHost: x\r\n";
+    [[maybe_unused]] auto sent = send(fd, start.data(), start.size(), MSG_NOSIGNAL);
+    return fd;
+}
+
+TEST(Scoreboard, SlowHeadersDoNotKeepTheInstructorWaiting) {
+    ClassroomServer server({.scoreboard = true});
+    std::vector<int> slow;
+    for (int i = 0; i < 16; ++i) slow.push_back(SlowHeaderSocket(server.WebPort()));
+    // They keep their headers coming, a byte now and then, as long as the
+    // instructor waits.
+    std::atomic<bool> answered{false};
+    std::thread dribble([&] {
+        while (!answered) {
+            for (int fd : slow) [[maybe_unused]] auto sent = send(fd, "X", 1, MSG_NOSIGNAL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+    });
+    httplib::Client http("127.0.0.1", server.WebPort());
+    http.set_read_timeout(std::chrono::seconds(30));
+    auto response = http.Get("/scoreboard.json?token=" + server.Token());
+    answered = true;
+    dribble.join();
+    for (int fd : slow) close(fd);
+    ASSERT_TRUE(response) << httplib::to_string(response.error());
+    EXPECT_EQ(response->status, 200);
+}
+
+TEST(ServeStart, BusyPortsAndAClassFolderInUseAreRefused) {
+    ClassroomServer server({.scoreboard = true});
+    // The scoreboard's port and the telnet port, each taken by the first.
+    WebServer web(server.Room(), "another-token");
+    EXPECT_EQ(web.Bind("127.0.0.1", server.WebPort()), -1);
+    Server telnet(server.Room(), {});
+    std::string error;
+    EXPECT_EQ(telnet.Bind("127.0.0.1", server.Port(), error), -1);
+    EXPECT_NE(error.find("Address already in use"), std::string::npos) << error;
+    // The class folder, locked by one server at a time.
+    ClassLock first, second;
+    EXPECT_EQ(first.Take(server.Dir().Path()), "");
+    EXPECT_NE(second.Take(server.Dir().Path()).find("another pellix-serve serves this class"),
+              std::string::npos);
+    first = ClassLock();
+    EXPECT_EQ(second.Take(server.Dir().Path()), "");
+}
+
+// As on a full disk: the server may create folders and empty files but can
+// write no byte into a file.
+TEST(ServeProgram, NameRefusedOnAFullDiskLeavesNoFolderAndShowsNoServerPath) {
+    TempFolder dir;
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const std::string dirText = dir.Path().string();
+    std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dirText, "--port", "0",
+                                     "--web-port",     "0"};
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_FSIZE, &none);
+        execv(PELLIX_SERVE_EXE, argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    FILE* lines = fdopen(out[0], "r");
+    int port = -1;
+    char line[512];
+    while (port < 0 && fgets(line, sizeof line, lines))
+        sscanf(line, "pellix-serve: learners connect with: telnet 127.0.0.1 %d", &port);
+    ASSERT_GT(port, 0);
+    TelnetClient client(port);
+    ASSERT_TRUE(client.WaitText("Learner name: "));
+    client.Type("ana");
+    client.Enter();
+    EXPECT_TRUE(client.WaitText("This name cannot be used here (")) << client.Received();
+    EXPECT_EQ(client.Received().find(dirText), std::string::npos) << client.Received();
+    EXPECT_FALSE(fs::exists(dir.Path() / "ana"));
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    fclose(lines);
+}
+
 TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
     TempFolder dir;
     int out[2];

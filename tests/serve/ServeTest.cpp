@@ -2,7 +2,12 @@
 // telnet negotiation, logging in, the whole exercise, reconnecting, several
 // learners, bad names, the class password, and the clients that misbehave.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+
+#include <iostream>
+#include <mutex>
+#include <thread>
 
 #include <sstream>
 
@@ -258,6 +263,62 @@ TEST(ServeLearners, ClassPasswordIsAskedBeforeTheName) {
     EXPECT_TRUE(guesser.WaitClosed());
 }
 
+TEST(ServeLearners, ClientEndingLinesWithLineFeedsOnlyLogsIn) {
+    // As nc sends what is typed: a line at a time, each ended by LF alone.
+    ClassroomServer server({.classPassword = "pw"});
+    TelnetClient raw(server.Port(), {.negotiates = false});
+    ASSERT_TRUE(raw.WaitText("Class password: "));
+    raw.SendRaw("pw\n");
+    ASSERT_TRUE(raw.WaitText("Learner name: ")) << raw.Received();
+    raw.SendRaw("ana\n");
+    EXPECT_TRUE(raw.WaitFor([&] { return ShowsConsole(raw); })) << raw.Received();
+}
+
+// The server's log lines, as the instructor's terminal shows them; kept for
+// as long as the server may log, which can outlast this object.
+class LogLines {
+  public:
+    explicit LogLines(Classroom& room) {
+        room.CopyLog([lines = lines_](const std::string& line) {
+            std::lock_guard lock(lines->mutex);
+            lines->text += line + "\n";
+        });
+    }
+    std::string Text() {
+        std::lock_guard lock(lines_->mutex);
+        return lines_->text;
+    }
+
+  private:
+    struct Lines {
+        std::mutex mutex;
+        std::string text;
+    };
+    std::shared_ptr<Lines> lines_ = std::make_shared<Lines>();
+};
+
+TEST(ServeLearners, ScoreThatCannotBeSavedIsNeverCalledSaved) {
+    ClassroomServer server;
+    LogLines log(server.Room());
+    TelnetClient client(server.Port());
+    LogIn(client, "ana");
+    // A folder where the score file goes: every save of it fails, as on a
+    // full disk.
+    const fs::path score = server.Dir().Path() / "ana" / "user.dat";
+    fs::remove(score);
+    fs::create_directories(score / "blocked");
+    client.Press("f10");
+    ASSERT_TRUE(client.WaitClosed()) << client.Received();
+    EXPECT_EQ(client.Received().find("Your score is saved."), std::string::npos)
+        << client.Received();
+    EXPECT_NE(client.Received().find("Your score could not be saved ("), std::string::npos)
+        << client.Received();
+    EXPECT_TRUE(client.WaitFor([&] {
+        return log.Text().find("ana left (127.0.0.1); score 0 NOT saved: ") != std::string::npos;
+    })) << log.Text();
+    EXPECT_EQ(log.Text().find(" saved\n"), std::string::npos) << log.Text();
+}
+
 TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
     ClassroomServer server;
     TelnetClient first(server.Port());
@@ -349,17 +410,132 @@ TEST(ServeRobustness, GarbageEndsOnlyThatConnection) {
     TypeCommand(good, "enable", "Router#");
 }
 
-TEST(ServeLimits, MaximumSessionsAndIdleTimeout) {
+// The processor time this process has used, the server's threads included.
+std::chrono::duration<double> ProcessorTime() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return std::chrono::duration<double>(seconds(usage.ru_utime) + seconds(usage.ru_stime));
+}
+
+// Telnet option requests the server refuses, each answered with a refusal:
+// what a client that never reads lets pile up on the server's side.
+std::string OptionFlood() {
+    std::string flood;
+    for (int i = 0; i < 70000; ++i) flood += "\xff\xfd\xc8";  // DO option 200
+    return flood;
+}
+
+// Clients that read nothing after their first screen and end their session
+// with its output unsent; the server must then wait for them without
+// using the processor, and so while silent connections sit at the prompt.
+TEST(ServeRobustness, HostileClientsCostNoProcessorTime) {
+    ClassroomServer server({.classPassword = "pw"});
+    struct Hostile {
+        const char* what;
+        std::string login;  // typed before the flood, the console awaited
+        std::string ending;
+    };
+    const std::string enter("\r\0", 2);
+    const std::vector<Hostile> table = {
+        {"endless subnegotiation", "", "\xff\xfa\x18" + std::string(20000, 'A')},
+        {"three wrong passwords", "", "x" + enter + "y" + enter + "z" + enter},
+        {"F10 after logging in", "pw" + enter + "flood" + enter, KeyBytes("f10")},
+    };
+    std::vector<std::unique_ptr<TelnetClient>> clients;
+    for (const Hostile& hostile : table) {
+        auto& client = *clients.emplace_back(
+            std::make_unique<TelnetClient>(server.Port(), ClientSetup{.receiveBuffer = 4096}));
+        ASSERT_TRUE(client.WaitText("Class password: ")) << hostile.what;
+        if (!hostile.login.empty()) {
+            client.SendRaw(hostile.login);
+            ASSERT_TRUE(client.WaitFor([&] { return ShowsConsole(client); })) << hostile.what;
+        }
+        client.SendRaw(OptionFlood());
+        client.SendRaw(hostile.ending);
+    }
+    for (int i = 0; i < 4; ++i) clients.push_back(std::make_unique<TelnetClient>(server.Port()));
+    // The learner who pressed F10 has left: that session has ended.
+    ASSERT_TRUE(clients.back()->WaitFor([&] { return !Connected(server, "flood"); }, 20s));
+    const auto cpuBefore = ProcessorTime();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(3s);  // the window measured, not a wait for an event
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallBefore;
+    const auto used = ProcessorTime() - cpuBefore;
+    std::cout << "processor time with hostile clients: " << used.count() << " s in " << wall.count()
+              << " s\n";
+    EXPECT_LT(used.count(), 0.2 * wall.count()) << "a session's thread spins";
+}
+
+TEST(ServeLimits, MaximumSessionsCountsLearnersNotConnectionsLoggingIn) {
     ClassroomServer server({.limits = {.maxSessions = 2, .idleTimeout = std::chrono::seconds(1)}});
+    // Sockets that say nothing take no learner's seat.
+    std::vector<std::unique_ptr<TelnetClient>> silent;
+    for (int i = 0; i < 3; ++i) {
+        silent.push_back(
+            std::make_unique<TelnetClient>(server.Port(), ClientSetup{.negotiates = false}));
+        ASSERT_TRUE(silent.back()->WaitText("Learner name: "));
+    }
+    TelnetClient one(server.Port()), two(server.Port());
+    LogIn(one, "one");
+    LogIn(two, "two");
+    TelnetClient three(server.Port(), {.negotiates = false});
+    ASSERT_TRUE(three.WaitText("Learner name: ")) << three.Received();
+    three.Type("three");
+    three.Type(std::string_view("\r\n", 2));
+    EXPECT_TRUE(three.WaitText("The classroom is full (2 learners)")) << three.Received();
+    EXPECT_TRUE(three.WaitClosed());
+    EXPECT_TRUE(one.WaitText("idle for 1 s", 5s)) << one.Received();
+    EXPECT_TRUE(one.WaitClosed());
+}
+
+TEST(ServeLimits, LoginEndsByItsDeadlineWhateverIsTyped) {
+    ClassroomServer server({.limits = {.loginTimeout = std::chrono::seconds(1)}});
+    TelnetClient typist(server.Port());
+    ASSERT_TRUE(typist.WaitText("Learner name: "));
+    // A key now and then kept the old limit from ever running out.
+    for (int key = 0; key < 400 && !typist.WaitClosed(50ms); ++key) {
+        typist.Type("a");
+        typist.Press("bs");
+    }
+    EXPECT_TRUE(typist.ClosedByServer());
+    EXPECT_NE(typist.Received().find("No learner name came in time"), std::string::npos)
+        << typist.Received();
+}
+
+TEST(ServeLimits, ConnectionsLoggingInAreCappedPerAddress) {
+    ClassroomServer server({.limits = {.maxLoggingInPerAddress = 2}});
     TelnetClient one(server.Port()), two(server.Port());
     ASSERT_TRUE(one.WaitText("Learner name: "));
     ASSERT_TRUE(two.WaitText("Learner name: "));
     TelnetClient three(server.Port(), {.negotiates = false});
-    EXPECT_TRUE(three.WaitText("The classroom is full (2 connections)")) << three.Received();
+    EXPECT_TRUE(three.WaitText("Too many connections are logging in")) << three.Received();
     EXPECT_TRUE(three.WaitClosed());
-    LogIn(one, "idle");
-    EXPECT_TRUE(one.WaitText("idle for 1 s", 5s)) << one.Received();
-    EXPECT_TRUE(one.WaitClosed());
+    // Once one has logged in, another may try.
+    LogIn(one, "one");
+    TelnetClient four(server.Port());
+    EXPECT_TRUE(four.WaitText("Learner name: ")) << four.Received();
+}
+
+TEST(ServeLearners, WrongPasswordsAndLoginsAreLoggedWithTheClientAddress) {
+    ClassroomServer server({.classPassword = "pw"});
+    LogLines log(server.Room());
+    TelnetClient client(server.Port());
+    ASSERT_TRUE(client.WaitText("Class password: "));
+    client.Type("guess");
+    client.Enter();
+    // The answer comes after a wait, and comes.
+    ASSERT_TRUE(client.WaitText("Wrong class password.", 20s)) << client.Received();
+    EXPECT_NE(log.Text().find("wrong class password from 127.0.0.1 (1 on this connection, 1 in "
+                              "a row from this address)"),
+              std::string::npos)
+        << log.Text();
+    client.Type("pw");
+    client.Enter();
+    LogIn(client, "ana");
+    EXPECT_TRUE(client.WaitFor([&] {
+        return log.Text().find("ana logged in from 127.0.0.1") != std::string::npos;
+    })) << log.Text();
 }
 
 TEST(ServeShutdown, StopTellsEveryLearnerAndSavesEveryScore) {

@@ -4,6 +4,7 @@
 
 #include "VtScreen.h"
 #include "serve/AnsiScreen.h"
+#include "serve/Classroom.h"
 #include "serve/LearnerName.h"
 #include "serve/Options.h"
 
@@ -28,8 +29,28 @@ TEST(LearnerName, AcceptsOnlyShortNamesOfLettersDigitsDashAndUnderscore) {
         {std::string("a\0b", 3), false},
         {"caf\xc3\xa9", false},
         {"~", false},
+        {"-rf", false},
+        {"-", false},
+        {"a-", true},
     };
     for (const auto& [name, valid] : cases) EXPECT_EQ(ValidLearnerName(name), valid) << name;
+}
+
+TEST(Classroom, WrongPasswordsWaitLongerFromTheSameAddressUntilTheRightOne) {
+    Classroom room("/nonexistent-class", "pw");
+    room.Quiet();
+    using std::chrono::milliseconds;
+    const std::pair<const char*, milliseconds> misses[] = {
+        {"10.0.0.1", milliseconds(500)},  {"10.0.0.1", milliseconds(1000)},
+        {"10.0.0.1", milliseconds(2000)}, {"10.0.0.2", milliseconds(500)},
+        {"10.0.0.1", milliseconds(4000)},
+    };
+    for (const auto& [client, wait] : misses)
+        EXPECT_EQ(room.WrongPassword(client, 1), wait) << client;
+    for (int i = 0; i < 20; ++i) room.WrongPassword("10.0.0.3", 1);
+    EXPECT_EQ(room.WrongPassword("10.0.0.3", 1), milliseconds(30000));
+    room.RightPassword("10.0.0.1");
+    EXPECT_EQ(room.WrongPassword("10.0.0.1", 1), milliseconds(500));
 }
 
 TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
@@ -43,7 +64,8 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
 
     const Options all =
         ParseOptions({"--dir", "/srv/class", "--listen=0.0.0.0", "--port", "0", "--web-port=8080",
-                      "--class-password", "pw.txt", "--max-sessions", "30", "--idle-timeout=0"});
+                      "--class-password", "pw.txt", "--max-sessions", "30", "--idle-timeout=0",
+                      "--login-timeout", "5", "--max-logins=7", "--max-logins-per-address", "3"});
     EXPECT_EQ(all.error, "");
     EXPECT_EQ(all.dir, "/srv/class");
     EXPECT_EQ(all.listen, "0.0.0.0");
@@ -52,6 +74,10 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
     EXPECT_EQ(all.classPassword, "pw.txt");
     EXPECT_EQ(all.maxSessions, 30);
     EXPECT_EQ(all.idleTimeout, 0);
+    EXPECT_EQ(all.loginTimeout, 5);
+    EXPECT_EQ(all.maxLogins, 7);
+    EXPECT_EQ(all.maxLoginsPerAddress, 3);
+    EXPECT_EQ(defaults.loginTimeout, 30);
 
     const std::pair<std::vector<std::string>, std::string> errors[] = {
         {{"--port"}, "--port needs a value"},
@@ -60,11 +86,31 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
         {{"--max-sessions", "0"}, "--max-sessions needs a number from 1 to 100000"},
         {{"--idle-timeout", "-1"}, "--idle-timeout needs seconds from 0 to 604800"},
         {{"--dir="}, "--dir needs a value"},
+        {{"--login-timeout", "0"}, "--login-timeout needs seconds from 1 to 3600"},
+        {{"--max-logins-per-address=0"},
+         "--max-logins-per-address needs a number from 1 to 100000"},
         {{"--bogus"}, "unknown option --bogus"},
         {{"folder"}, "unexpected argument folder"},
         {{"--", "folder"}, "unexpected argument folder"},
     };
     for (const auto& [args, error] : errors) EXPECT_EQ(ParseOptions(args).error, error) << args[0];
+    // Others let in only with a class password, or when the instructor says so.
+    const std::pair<std::vector<std::string>, bool> listens[] = {
+        {{"--listen", "127.0.0.1"}, true},
+        {{"--listen", "127.0.0.5"}, true},
+        {{"--listen", "::1"}, true},
+        {{"--listen", "localhost"}, true},
+        {{"--listen", "0.0.0.0"}, false},
+        {{"--listen", "192.168.1.10"}, false},
+        {{"--listen", "::"}, false},
+        {{"--listen", "0.0.0.0", "--class-password", "pw.txt"}, true},
+        {{"--listen", "0.0.0.0", "--allow-open"}, true},
+    };
+    for (const auto& [args, allowed] : listens)
+        EXPECT_EQ(ParseOptions(args).error.empty(), allowed) << args[1] << " " << args.size();
+    EXPECT_EQ(ParseOptions({"--listen=0.0.0.0"}).error,
+              "--listen 0.0.0.0 lets others in without a password: give --class-password FILE, "
+              "or --allow-open for a class without one");
     EXPECT_TRUE(ParseOptions({"-h"}).help);
     EXPECT_TRUE(ParseOptions({"--version"}).version);
     EXPECT_TRUE(ParseOptions({"-V"}).version);
