@@ -254,6 +254,7 @@
     el.status.appendChild(take);
     await new Promise((clicked) => take.addEventListener('click', clicked, { once: true }));
     take.remove();
+    say('');
     await holdLock({ steal: true });
   }
   function learnerFiles() {
