@@ -23,7 +23,7 @@ test_packages=(
   tmux tidy telnet strace
   clang libclang-rt-dev
   chromium
-  debhelper dpkg-dev lintian appstream desktop-file-utils man-db
+  build-essential debhelper dpkg-dev lintian appstream desktop-file-utils man-db
 )
 
 wanted=("${build_packages[@]}")
