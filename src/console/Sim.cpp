@@ -41,6 +41,7 @@ void Sim::PrintLine(std::string_view text) {
 void Sim::Start() {
     RemoveStaleTemporaries(folder_);
     LoadScoreFile();
+    scoreCounted_ = SumTasks(tasks_);  // the label shows no count before the first prompt
     mode_ = Mode::UserExec;
     label_ = "OK";
     Command startUp(*this, "");
@@ -70,10 +71,6 @@ void Sim::KeyPressed(std::uint16_t code) {
     if (code == key::Help) ShowHelp();
     if (code == key::Backspace && input.size() > prompt_.size()) input.pop_back();
 }
-
-void Sim::LineClicked(int) {}
-
-void Sim::Tick() {}
 
 // ---- History recall ----
 
@@ -159,6 +156,7 @@ void Sim::ShowPrompt() {
     prompt_ = PromptOf(mode_);
     lines_[InputLine] = prompt_;
     label_ = ScoreCaption(SumTasks(tasks_));
+    scoreCounted_ = SumTasks(tasks_);
 }
 
 void Sim::ShowHelp() {

@@ -70,13 +70,6 @@ class Sim {
     // A key pressed, with its character code (key::Enter, key::Backspace,
     // key::CtrlZ, key::Help; printable characters are typed).
     void KeyPressed(std::uint16_t code);
-    // A click on a console line, and the tick of the front end's one-second
-    // timer. Neither changes the router; a front end delivers them where it
-    // has them and decides itself where the keyboard goes (the desktop
-    // program gives the input line the focus on both, on a tick only while
-    // the network plan is not shown).
-    void LineClicked(int line);
-    void Tick();
     // The Up and Down arrow keys: history recall in the command modes.
     void RecallOlder();
     void RecallNewer();
@@ -111,6 +104,9 @@ class Sim {
     // Its second half alone ("This lab takes ..."), for one short line.
     const std::string& HintBrief() const { return hintBrief_; }
     bool Finished() const { return finished_; }
+    // The score the label counts: the label is brought up to date at each
+    // prompt, so a task earned since is done but not yet counted.
+    long ScoreCounted() const { return scoreCounted_; }
     const std::filesystem::path& Folder() const { return folder_; }
     // What went wrong with "user.dat", if anything: a front end tells the
     // learner once, outside the console and the strip (see ScoreFileProblem).
@@ -163,6 +159,7 @@ class Sim {
     bool finished_ = false;
     bool deferScoreSaves_ = false;
     int pendingScoreSaves_ = 0;  // prompts since the last save, when deferred
+    long scoreCounted_ = 0;
     ScoreFileProblem scoreProblem_;
 };
 

@@ -4,13 +4,6 @@
 
 namespace pellix::gui {
 
-namespace {
-
-constexpr char16_t kCarriageReturn = u'\r';
-constexpr char16_t kLineFeed = u'\n';
-
-}  // namespace
-
 int ConsoleView::RowCount(const Sim& sim) {
     return static_cast<int>(sim.ScrollBack().size()) + kConsoleLines;
 }
@@ -21,17 +14,7 @@ const std::string& ConsoleView::RowText(const Sim& sim, int row) {
     return sim.Lines()[static_cast<std::size_t>(row - kept)];
 }
 
-bool ConsoleView::ScrollBy(const Sim& sim, int lines) {
-    int kept = static_cast<int>(sim.ScrollBack().size());
-    int offset = std::clamp(offset_ + lines, 0, kept);
-    if (offset == offset_) return false;
-    offset_ = offset;
-    return true;
-}
-
-int ConsoleView::RowOfLine(const Sim& sim, int k) const {
-    // The core may have dropped old lines since the view was scrolled.
-    int offset = std::min(offset_, static_cast<int>(sim.ScrollBack().size()));
+int ConsoleView::RowOfLine(const Sim& sim, int k, int offset) {
     return RowCount(sim) - kConsoleLines - offset + k;
 }
 
@@ -80,21 +63,6 @@ std::string ConsoleView::SelectedText(const Sim& sim) const {
                                          static_cast<std::size_t>(last - first));
     }
     return text;
-}
-
-std::vector<std::uint16_t> PastedKeys(const QString& text) {
-    std::vector<std::uint16_t> keys;
-    keys.reserve(static_cast<std::size_t>(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char16_t c = text[i].unicode();
-        if (c == kCarriageReturn || c == kLineFeed) {
-            keys.push_back(key::Enter);
-            if (c == kCarriageReturn && i + 1 < text.size() && text[i + 1] == kLineFeed) ++i;
-            continue;
-        }
-        keys.push_back(c);
-    }
-    return keys;
 }
 
 }  // namespace pellix::gui

@@ -1,7 +1,7 @@
-// What the console panel shows of the router's lines, as a terminal window
-// does: the live 21 lines or, scrolled back, older lines kept by the core;
-// a selection over them that can be copied; and pasted text turned into the
-// keys the router's key handler receives. None of it changes the router.
+// A selection over the console panel's lines, as a terminal window has: over
+// the live 21 lines or, scrolled back (the lab console keeps how far), the
+// older lines kept by the core; it can be copied. None of it changes the
+// router.
 #pragma once
 
 #include <QString>
@@ -25,17 +25,9 @@ struct TextPlace {
 
 class ConsoleView {
   public:
-    // How many lines the view is scrolled back from the live screen.
-    int Offset() const { return offset_; }
-    bool Scrolled() const { return offset_ > 0; }
-    // Scrolls back (lines > 0) or forward, no further than the kept lines
-    // reach; returns whether the view moved.
-    bool ScrollBy(const Sim& sim, int lines);
-    // Back to the live screen.
-    void ScrollToLive() { offset_ = 0; }
-
-    // The whole-text row that the console line k shows.
-    int RowOfLine(const Sim& sim, int k) const;
+    // The whole-text row that the console line k shows, scrolled back by
+    // `offset` lines.
+    static int RowOfLine(const Sim& sim, int k, int offset);
     // The text of a whole-text row.
     static const std::string& RowText(const Sim& sim, int row);
     static int RowCount(const Sim& sim);
@@ -53,15 +45,9 @@ class ConsoleView {
     std::string SelectedText(const Sim& sim) const;
 
   private:
-    int offset_ = 0;
     bool selecting_ = false;
     TextPlace anchor_;
     TextPlace head_;
 };
-
-// The character codes that typing the pasted text would give: each line end
-// (line feed, carriage return, or both together) is one Enter; every other
-// character is its own code, for the key handler to use or drop.
-std::vector<std::uint16_t> PastedKeys(const QString& text);
 
 }  // namespace pellix::gui

@@ -1,5 +1,7 @@
 #include "gui/FrmProgress.h"
 
+#include "lab/Pages.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -65,13 +67,15 @@ FrmProgress::FrmProgress(std::function<void(int task)> openLesson)
     layout->addStretch();
 }
 
-void FrmProgress::Refresh(const TaskTable& tasks) {
+void FrmProgress::Refresh(const Sim& sim) {
+    const TaskTable& tasks = sim.Tasks();
     const int next = NextTask(tasks);
-    if (next == shownNext_ && tasks == shown_) return;
+    const QString count = QString::fromStdString(lab::ProgressCount(sim));
+    if (next == shownNext_ && tasks == shown_ && count_->text() == count) return;
     shown_ = tasks;
     shownNext_ = next;
 
-    count_->setText(QString("%1 of 50 done").arg(TasksDone(tasks)));
+    count_->setText(count);
     for (int task = 1; task <= kTaskCount; ++task) {
         QLabel* label = tasks_[static_cast<std::size_t>(task)];
         label->setText(TaskText(task, TaskDone(tasks, task)));

@@ -1,4 +1,4 @@
-// The Progress window: the 50 tasks with a done mark, "N of 50 done", and the
+// The Progress window: the 50 tasks with a done mark, "N of 50 tasks done", and the
 // next task to do highlighted with a link to its lesson. It opens beside the
 // main window, follows every award, and never takes the keyboard from the
 // console.
@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 
+#include "console/Sim.h"
 #include "scoring/TaskTable.h"
 
 class QLabel;
@@ -21,7 +22,7 @@ class FrmProgress : public QWidget {
     explicit FrmProgress(std::function<void(int task)> openLesson);
 
     // Shows the table's state; cheap when nothing changed.
-    void Refresh(const TaskTable& tasks);
+    void Refresh(const Sim& sim);
 
     QLabel* Count() const { return count_; }
     QLabel* TaskLabel(int task) const { return tasks_[static_cast<std::size_t>(task)]; }

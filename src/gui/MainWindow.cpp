@@ -32,14 +32,8 @@ namespace pellix::gui {
 
 namespace {
 
-// Lines per notch of the mouse wheel, and the notch's angle.
-constexpr int kWheelLines = 3;
+// The angle of one notch of the mouse wheel.
 constexpr int kWheelNotch = 120;
-// Shift+PgUp and Shift+PgDn move by the screen less one line.
-constexpr int kPageLines = kConsoleLines - 1;
-// How many pasted keys are typed in one turn of the event loop when no line
-// end comes: the window repaints and answers between turns.
-constexpr std::size_t kPastedKeysPerTurn = 256;
 
 // How long after the window first shows a problem found at start-up is told.
 constexpr std::chrono::milliseconds kNoticeDelay(400);
@@ -94,8 +88,8 @@ std::optional<std::uint16_t> KeyCode(const QKeyEvent& event) {
     return text.at(0).unicode();
 }
 
-MainWindow::MainWindow(std::filesystem::path folder) : sim_(std::move(folder)) {
-    sim_.DeferScoreSaves();
+MainWindow::MainWindow(std::filesystem::path folder)
+    : sim_(std::move(folder)), console_(sim_, lab::PagePlace::BesideConsole) {
     InitResources();
     setWindowTitle("Vantric Sim");
     setMinimumSize(kMainWindowSize);
@@ -169,6 +163,11 @@ MainWindow::MainWindow(std::filesystem::path folder) : sim_(std::move(folder)) {
     connect(&focusTimer_, &QTimer::timeout, this, &MainWindow::Tick);
     pasteTimer_.setInterval(0);
     connect(&pasteTimer_, &QTimer::timeout, this, &MainWindow::TypePasted);
+    noticeTimer_.setSingleShot(true);
+    connect(&noticeTimer_, &QTimer::timeout, this, [this] {
+        console_.OnTime(lab::Clock::now());
+        Redraw();
+    });
 
     Start();
     RestoreSize();
@@ -273,11 +272,12 @@ void MainWindow::SaveSize() {
 
 void MainWindow::Redraw() {
     Snapshot snap = sim_.Snap();
-    bool live = !view_.Scrolled();
+    const int scrolled = console_.ScrolledBack();
+    bool live = scrolled == 0;
     for (int k = 0; k < kConsoleLines; ++k) {
         ConsoleLine* line = lines_[static_cast<std::size_t>(k)];
         if (!line) return;  // still being built
-        int row = view_.RowOfLine(sim_, k);
+        int row = ConsoleView::RowOfLine(sim_, k, scrolled);
         QString text = FromRouter(ConsoleView::RowText(sim_, row));
         bool caret = live && k == InputLine;
         if (line->text() != text) {
@@ -292,12 +292,13 @@ void MainWindow::Redraw() {
     }
     strip_->SetPrinted(snap.strip);
     scoreLabel_->setText(FromRouter(snap.label));
-    if (progress_ && progress_->isVisible()) progress_->Refresh(sim_.Tasks());
+    if (progress_ && progress_->isVisible()) progress_->Refresh(sim_);
 
-    if (view_.Scrolled()) {
-        scrollMarker_->setText(QString("Scroll-back: %1 of %2 lines up")
-                                   .arg(view_.Offset())
-                                   .arg(sim_.ScrollBack().size()));
+    // The lab console's notice over the panel's corner; a score-file problem
+    // has a notice window of its own.
+    const std::string notice = console_.Notice(false);
+    if (!notice.empty()) {
+        scrollMarker_->setText(FromRouter(notice));
         scrollMarker_->adjustSize();
         scrollMarker_->move(panel_->width() - scrollMarker_->width(), 0);
         scrollMarker_->show();
@@ -306,23 +307,23 @@ void MainWindow::Redraw() {
         scrollMarker_->hide();
     }
     ShowHint();
-    TellScoreProblem();
 }
 
 // The whole hint when it fits the line, else what this lab takes, cut to the
 // line; the whole text is the label's tool tip.
 void MainWindow::ShowHint() {
-    const QString whole = hints_ ? FromRouter(sim_.Hint()) : QString();
+    const bool hints = console_.HintsOn() && console_.ScrolledBack() == 0;
+    const QString whole = hints ? FromRouter(sim_.Hint()) : QString();
     const QFontMetrics metrics(hintLabel_->font());
     const int width = hintLabel_->width();
     QString shown = whole;
-    if (hints_ && metrics.horizontalAdvance(shown) > width) shown = FromRouter(sim_.HintBrief());
+    if (hints && metrics.horizontalAdvance(shown) > width) shown = FromRouter(sim_.HintBrief());
     hintLabel_->setText(metrics.elidedText(shown, Qt::ElideRight, width));
     hintLabel_->setToolTip(whole);
 }
 
 void MainWindow::SetHints(bool on) {
-    hints_ = on;
+    console_.ShowHints(on);
     ShowHint();
 }
 
@@ -330,11 +331,10 @@ void MainWindow::SetHints(bool on) {
 // its own beside the console: the router's lines and strip stay as the
 // router shows them, and the learner can go on typing.
 void MainWindow::TellScoreProblem() {
-    const ScoreFileProblem& problem = sim_.ScoreProblem();
-    if (problem.action == ScoreFileProblem::Action::None || problem.serial == toldProblem_) return;
-    if (!isVisible() || ended_) return;  // told once the window shows
-    toldProblem_ = problem.serial;
-    ShowNotice("Pellix: score file", QString::fromStdString(problem.Text()));
+    problemToTell_ = problemToTell_ || console_.NewScoreProblem();
+    if (!problemToTell_ || !isVisible() || ended_) return;  // told once the window shows
+    problemToTell_ = false;
+    ShowNotice("Pellix: score file", QString::fromStdString(sim_.ScoreProblem().Text()));
 }
 
 // A notice beside the console, never in it, that leaves the keyboard to the
@@ -390,8 +390,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             return KeyPressed(watched, static_cast<QKeyEvent*>(event));
         case QEvent::Wheel: {
             if (window != this) return false;
-            int notches = static_cast<QWheelEvent*>(event)->angleDelta().y() / kWheelNotch;
-            if (notches != 0) ScrollView(notches * kWheelLines);
+            const int notches = static_cast<QWheelEvent*>(event)->angleDelta().y() / kWheelNotch;
+            for (int k = 0; k < std::abs(notches); ++k)
+                Press({notches > 0 ? lab::KeyName::WheelUp : lab::KeyName::WheelDown});
             return true;
         }
         case QEvent::MouseButtonPress:
@@ -429,25 +430,18 @@ bool MainWindow::KeyPressed(QObject* watched, QKeyEvent* event) {
                Is(key, Qt::Key_Insert, kShift)) {
         Paste(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
     } else if (Is(key, Qt::Key_PageUp, kShift)) {
-        ScrollView(kPageLines);
+        Press({lab::KeyName::PageUp});
     } else if (Is(key, Qt::Key_PageDown, kShift)) {
-        ScrollView(-kPageLines);
-    } else if (Is(key, Qt::Key_F1, kNone)) {
-        OpenLessonAtNextTask();
-    } else if (Is(key, Qt::Key_F3, kNone)) {
-        ToggleProgress();
-    } else if (Is(key, Qt::Key_F2, kNone)) {
-        TogglePlan();
-    } else if (Is(key, Qt::Key_F4, kNone)) {
-        SetHints(!hints_);
-    } else if (Is(key, Qt::Key_F10, kNone)) {
-        FinishPressed();
+        Press({lab::KeyName::PageDown});
+    } else if (key.key() >= Qt::Key_F1 && key.key() <= Qt::Key_F10 &&
+               Is(key, Qt::Key(key.key()), kNone)) {
+        Press(lab::FunctionKey(key.key() - Qt::Key_F1 + 1));
     } else if (Is(key, Qt::Key_Up, kNone)) {
-        TypeKey({RouterKey::RecallOlder});
+        Press({lab::KeyName::Up});
     } else if (Is(key, Qt::Key_Down, kNone)) {
-        TypeKey({RouterKey::RecallNewer});
+        Press({lab::KeyName::Down});
     } else if (std::optional<std::uint16_t> code = KeyCode(key)) {
-        TypeKey({RouterKey::Character, *code});
+        Press(lab::Typed(*code));
     } else {
         // Keys the router has no use for (arrows, Home, Delete ...) move
         // nothing in a console line either.
@@ -457,13 +451,35 @@ bool MainWindow::KeyPressed(QObject* watched, QKeyEvent* event) {
     return true;
 }
 
-// A key for the router. While a paste is being typed, keys wait behind it.
-void MainWindow::TypeKey(RouterKey key) {
-    if (!pending_.empty()) {
-        pending_.push_back(key);
+// A key for the lab console, which decides what it does; a key pressed
+// while a paste is being typed waits behind it there.
+void MainWindow::Press(const lab::Key& key) {
+    if (ended_) return;
+    const bool scrollKey = key.name == lab::KeyName::PageUp || key.name == lab::KeyName::PageDown ||
+                           key.name == lab::KeyName::WheelUp || key.name == lab::KeyName::WheelDown;
+    if (!scrollKey) {
+        // Any other key ends the selection, as in a terminal.
+        view_.ClearSelection();
+        lines_[InputLine]->RestartBlink();
+    }
+    AfterKeys(console_.OnKey(key, lab::Clock::now()));
+}
+
+// After keys: the windows as the lab console says, the answer painted, then
+// the score saved.
+void MainWindow::AfterKeys(lab::Outcome outcome) {
+    if (outcome == lab::Outcome::Finished) {
+        FinishPressed();
         return;
     }
-    Deliver(key);
+    if (console_.Pasting()) pasteTimer_.start();
+    if (const std::optional<int> task = console_.TakeLessonRequest()) OpenLesson(*task);
+    if (console_.Deadline()) {
+        const auto left = *console_.Deadline() - lab::Clock::now();
+        noticeTimer_.start(static_cast<int>(
+            std::max<long long>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count())));
+    }
+    ShowPages();
     Redraw();
     SaveAfterPaint();
 }
@@ -472,61 +488,28 @@ void MainWindow::TypeKey(RouterKey key) {
 // and only then does the router write its score file.
 void MainWindow::SaveAfterPaint() {
     QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
-    sim_.SavePendingScore();
+    if (console_.AfterDraw()) problemToTell_ = true;
     TellScoreProblem();
 }
 
-// Hands one key to the router; any key returns the view to the live screen
-// and ends the selection, as in a terminal.
-void MainWindow::Deliver(RouterKey key) {
-    switch (key.kind) {
-        case RouterKey::Character:
-            sim_.KeyPressed(key.code);
-            break;
-        case RouterKey::RecallOlder:
-            sim_.RecallOlder();
-            break;
-        case RouterKey::RecallNewer:
-            sim_.RecallNewer();
-            break;
-    }
-    view_.ScrollToLive();
-    view_.ClearSelection();
-    lines_[InputLine]->RestartBlink();
-}
-
-// Pasted text is typed key by key, as if the learner typed it, a line at a
-// time with the window repainted in between.
+// Pasted text goes to the lab console, which types it a line at a time with
+// the window repainted in between.
 void MainWindow::Paste(const QString& text) {
-    if (ended_) return;
-    for (std::uint16_t code : PastedKeys(text)) pending_.push_back({RouterKey::Character, code});
-    if (!pending_.empty()) pasteTimer_.start();
+    if (ended_ || text.isEmpty()) return;
+    Press(lab::Pasted(text.toStdString()));
 }
 
 void MainWindow::TypePasted() {
-    std::size_t typed = 0;
-    while (!pending_.empty() && !ended_ && typed < kPastedKeysPerTurn) {
-        RouterKey key = pending_.front();
-        pending_.pop_front();
-        Deliver(key);
-        ++typed;
-        if (key.kind == RouterKey::Character && key.code == key::Enter) break;
-    }
-    if (pending_.empty() || ended_) {
-        pending_.clear();
+    if (ended_ || !console_.Pasting()) {
         pasteTimer_.stop();
+        return;
     }
-    if (!ended_) {
-        Redraw();
-        SaveAfterPaint();
-    }
+    const lab::Outcome outcome = console_.TypePasted(lab::Clock::now());
+    if (!console_.Pasting()) pasteTimer_.stop();
+    AfterKeys(outcome);
 }
 
 // ---- Scroll-back, selection, copy ----
-
-void MainWindow::ScrollView(int lines) {
-    if (view_.ScrollBy(sim_, lines)) Redraw();
-}
 
 void MainWindow::Copy() {
     if (!view_.HasSelection()) return;
@@ -552,7 +535,8 @@ bool MainWindow::MouseEvent(QObject* watched, QEvent* event) {
     QPoint inPanel = panel_->mapFromGlobal(mouse->globalPosition().toPoint());
     int k = LineAt(inPanel);
     ConsoleLine* under = lines_[static_cast<std::size_t>(k)];
-    TextPlace place{view_.RowOfLine(sim_, k), under->ColumnAt(inPanel.x() - under->x())};
+    TextPlace place{ConsoleView::RowOfLine(sim_, k, console_.ScrolledBack()),
+                    under->ColumnAt(inPanel.x() - under->x())};
     QClipboard* clipboard = QGuiApplication::clipboard();
 
     switch (event->type()) {
@@ -583,7 +567,7 @@ bool MainWindow::MouseEvent(QObject* watched, QEvent* event) {
                 mouseSelecting_ = false;
                 if (view_.HasSelection() && clipboard->supportsSelection())
                     clipboard->setText(FromRouter(view_.SelectedText(sim_)), QClipboard::Selection);
-                LineClicked(static_cast<int>(line - lines_.begin()));
+                LineClicked();
             } else if (mouse->button() == Qt::MiddleButton) {
                 Paste(clipboard->text(clipboard->supportsSelection() ? QClipboard::Selection
                                                                      : QClipboard::Clipboard));
@@ -596,8 +580,7 @@ bool MainWindow::MouseEvent(QObject* watched, QEvent* event) {
 
 // A click on any console line gives the input line the focus back, with the
 // caret at its end.
-void MainWindow::LineClicked(int line) {
-    sim_.LineClicked(line);
+void MainWindow::LineClicked() {
     FocusInputLine();
     Redraw();
 }
@@ -606,23 +589,28 @@ void MainWindow::LineClicked(int line) {
 // it; otherwise the input line takes the focus back.
 void MainWindow::Tick() {
     if (ended_) return;
-    sim_.Tick();
     if (!sim_.PlanShown()) FocusInputLine();
-    Redraw();
 }
 
-// ---- The network plan and Finish ----
+// ---- The network plan, the progress and Finish ----
 
-void MainWindow::TogglePlan() {
-    if (sim_.PlanShown())
-        ClosePlan();
-    else
-        PlanButtonPressed();
+// The plan's and the Progress window's places as the lab console has them.
+void MainWindow::ShowPages() {
+    const bool progress = console_.OpenPage() == lab::PageName::Progress;
+    if (progress && !(progress_ && progress_->isVisible())) ShowProgress();
+    if (!progress && progress_ && progress_->isVisible()) progress_->hide();
+    if (sim_.PlanShown() && !(plan_ && plan_->isVisible())) ShowPlanWindow();
+    if (!sim_.PlanShown() && plan_ && plan_->isVisible()) plan_->hide();
 }
 
 void MainWindow::PlanButtonPressed() {
     sim_.ShowNetworkPlan();
     Redraw();
+    ShowPlanWindow();
+    SaveAfterPaint();
+}
+
+void MainWindow::ShowPlanWindow() {
     if (!plan_) {
         plan_ = std::make_unique<PlanWindow>();
         connect(plan_.get(), &PlanWindow::closeRequested, this, &MainWindow::ClosePlan);
@@ -657,6 +645,7 @@ void MainWindow::ClosePlan() {
     sim_.CloseNetworkPlan();
     plan_->hide();
     Redraw();
+    SaveAfterPaint();
 }
 
 void MainWindow::FinishPressed() {
@@ -677,7 +666,7 @@ void MainWindow::EndProgram() {
     ended_ = true;
     focusTimer_.stop();
     pasteTimer_.stop();
-    pending_.clear();
+    noticeTimer_.stop();
     sim_.Finish();
     // The program ends at once: a score not saved is said where the notice
     // can no longer be read.
@@ -690,12 +679,8 @@ void MainWindow::EndProgram() {
 
 // ---- Lessons and progress ----
 
-// F1: the lessons page in the learner's browser, at the step of the next
-// task to do.
-void MainWindow::OpenLessonAtNextTask() {
-    OpenLesson(NextTask(sim_.Tasks()));
-}
-
+// F1 (the lab console asks for it here): the lessons page in the learner's
+// browser, at the step of the task.
 void MainWindow::OpenLesson(int task) {
     QPointer<MainWindow> self(this);
     LessonsOpenFailed() = [self] {
@@ -712,16 +697,12 @@ void MainWindow::TellLessonsNotOpened() {
                    QString::fromStdString((sim_.Folder() / kLessonsPageFile).string()));
 }
 
-// F3: the Progress window beside the main window, or away again. It is never
-// activated, so the console keeps the keyboard.
-void MainWindow::ToggleProgress() {
-    if (progress_ && progress_->isVisible()) {
-        progress_->hide();
-        return;
-    }
+// F3: the Progress window beside the main window. It is never activated, so
+// the console keeps the keyboard.
+void MainWindow::ShowProgress() {
     if (!progress_)
         progress_ = std::make_unique<FrmProgress>([this](int task) { OpenLesson(task); });
-    progress_->Refresh(sim_.Tasks());
+    progress_->Refresh(sim_);
     progress_->adjustSize();
     if (QScreen* screen = this->screen()) {
         ConsoleLine* input = lines_[InputLine];

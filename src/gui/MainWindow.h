@@ -1,7 +1,7 @@
 // The main window "Vantric Sim": the console panel with its 21 lines, the
-// status strip, the score label, "Finish" and "Show Network Plan". It hands
-// every key, click and tick to the core and draws the core's snapshot after
-// each; the router lives in the core alone. Around the router it adds what a
+// status strip, the score label, "Finish" and "Show Network Plan". It maps
+// every key to the lab console of the core and draws what that shows; the
+// router and what each key does live in the core alone. Around the router it adds what a
 // terminal window gives: any size (the layout scales as one), zoom keys,
 // scroll-back, selection, copy and paste, and function keys for the buttons.
 // Its controls keep the names the window tests find them by as their
@@ -23,6 +23,7 @@
 
 #include "console/Sim.h"
 #include "gui/ConsoleView.h"
+#include "lab/Console.h"
 
 class QKeyEvent;
 class QLabel;
@@ -66,16 +67,18 @@ class MainWindow : public QWidget {
     // The scale of the layout: 1 at the window's first size.
     double Scale() const { return scale_; }
     const ConsoleView& View() const { return view_; }
-    // Shown while the console is scrolled back.
+    // How many lines the console is scrolled back from the live screen.
+    int ScrolledBack() const { return console_.ScrolledBack(); }
+    // The lab console's notice (scrolled back, a first Ctrl-C), while there is one.
     QLabel* ScrollMarker() const { return scrollMarker_; }
     // The coach's hint after a command this lab does not know, between the
     // strip and the buttons (empty while there is none or the coach is off).
     QLabel* HintLabel() const { return hintLabel_; }
     // The coach on or off (F4 toggles it; pellix --no-hints starts it off).
     void SetHints(bool on);
-    bool HintsOn() const { return hints_; }
+    bool HintsOn() const { return console_.HintsOn(); }
     // Whether pasted keys are still waiting to be typed.
-    bool Pasting() const { return !pending_.empty(); }
+    bool Pasting() const { return console_.Pasting(); }
     // The notice that the score file could not be read or written, while it
     // is open.
     QMessageBox* Notice() const { return notice_; }
@@ -97,11 +100,6 @@ class MainWindow : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
-    // A key for the router: a character code, or history recall.
-    struct RouterKey {
-        enum Kind { Character, RecallOlder, RecallNewer } kind = Character;
-        std::uint16_t code = 0;
-    };
     // A control of the fixed layout with its place and font at scale 1.
     struct Placed {
         QWidget* widget;
@@ -118,25 +116,24 @@ class MainWindow : public QWidget {
     bool KeyPressed(QObject* watched, QKeyEvent* event);
     void ShowHint();
     bool MouseEvent(QObject* watched, QEvent* event);
-    void TypeKey(RouterKey key);
-    void Deliver(RouterKey key);
+    void Press(const lab::Key& key);
+    void AfterKeys(lab::Outcome outcome);
+    void ShowPages();
     void Paste(const QString& text);
     void TypePasted();
-    void ScrollView(int lines);
     void Copy();
     int LineAt(QPoint inPanel) const;
     void TellScoreProblem();
     void ShowNotice(const QString& title, const QString& text);
     void TellLessonsNotOpened();
-    void TogglePlan();
-    void OpenLessonAtNextTask();
     void OpenLesson(int task);
-    void ToggleProgress();
+    void ShowProgress();
     void PlacePlanWindow();
 
     void Start();
-    void LineClicked(int line);
+    void LineClicked();
     void PlanButtonPressed();
+    void ShowPlanWindow();
     void FinishPressed();
     void ClosePlan();
     void EndProgram();
@@ -145,6 +142,7 @@ class MainWindow : public QWidget {
     void SaveAfterPaint();
 
     Sim sim_;
+    lab::Console console_;
     QWidget* panel_ = nullptr;
     std::array<ConsoleLine*, kConsoleLines> lines_{};
     StatusStrip* strip_ = nullptr;
@@ -153,6 +151,7 @@ class MainWindow : public QWidget {
     QPushButton* finishButton_ = nullptr;
     QPushButton* planButton_ = nullptr;
     QTimer focusTimer_;
+    QTimer noticeTimer_;  // takes a notice away when its time is up
     std::unique_ptr<PlanWindow> plan_;
     std::unique_ptr<FrmProgress> progress_;
     bool planPlaced_ = false;
@@ -164,13 +163,10 @@ class MainWindow : public QWidget {
     ConsoleView view_;
     QLabel* scrollMarker_ = nullptr;
     QLabel* hintLabel_ = nullptr;
-    bool hints_ = true;
     bool mouseSelecting_ = false;
-    std::deque<RouterKey> pending_;
     QTimer pasteTimer_;
     QPointer<QMessageBox> notice_;
-    // The score file problem the learner was last told of.
-    unsigned toldProblem_ = 0;
+    bool problemToTell_ = false;  // a score-file problem waits for the window to show
 };
 
 }  // namespace pellix::gui

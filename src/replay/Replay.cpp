@@ -291,11 +291,8 @@ bool Apply(Sim& sim, const Event& event, std::ostream& out) {
             sim.CloseNetworkPlan();
             break;
         case Event::Click:
-            sim.LineClicked(event.number);
-            break;
         case Event::Tick:
-            sim.Tick();
-            break;
+            break;  // a click on a line and the focus timer change nothing in the router
         case Event::Finish:
             sim.Finish();
             return false;

@@ -61,7 +61,6 @@ Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds id
       lastKey_(now),
       lastInput_(now),
       phase_(room.ClassPassword() ? Phase::Password : Phase::Name) {
-    nextTimerTick_ = now + kTickPeriod;
     telnet_ = telnet_init(kTelnetOptions, &Session::OnTelnetEvent, 0, this);
     if (!telnet_) {
         phase_ = Phase::Closed;
@@ -103,7 +102,7 @@ void Session::OnEvent(const telnet_event_t& event) {
                 // 0 means "unknown" to a client: keep what there is.
                 if (cols > 0 && rows > 0) {
                     screen_.Resize(rows, cols);
-                    if (console_) console_->OnResize(screen_.Rows(), screen_.Cols());
+                    if (console_) term::FitConsole(*console_, screen_.Rows(), screen_.Cols());
                     dirty_ = true;
                 }
             }
@@ -119,7 +118,7 @@ void Session::OnEvent(const telnet_event_t& event) {
         case TELNET_EV_IAC:
             // The client's "interrupt process" is Ctrl-C.
             if (event.iac.cmd == TELNET_IP && phase_ != Phase::Closed)
-                Keys({{term::KeyName::Character, key::CtrlC}});
+                Keys({lab::Typed(key::CtrlC)});
             break;
         case TELNET_EV_WARNING:
         case TELNET_EV_ERROR:
@@ -164,8 +163,11 @@ void Session::Data(std::string_view bytes) {
 Clock::time_point Session::NextTick() const {
     // An ended session has nothing more to do in time.
     if (phase_ == Phase::Closed) return Clock::time_point::max();
-    Clock::time_point next = std::min({escapeUntil_, nextTimerTick_, answerAt_});
+    Clock::time_point next = std::min(escapeUntil_, answerAt_);
     if (console_ && console_->Deadline()) next = std::min(next, *console_->Deadline());
+    if (phase_ == Phase::Password || phase_ == Phase::Name) next = std::min(next, loginDeadline_);
+    if (phase_ == Phase::Console && idleTimeout_.count() > 0)
+        next = std::min(next, lastKey_ + idleTimeout_);
     return next;
 }
 
@@ -178,10 +180,6 @@ void Session::Tick(Clock::time_point now) {
     if (console_ && console_->Deadline() && now >= *console_->Deadline()) {
         console_->OnTime(now);
         dirty_ = true;
-    }
-    if (now >= nextTimerTick_) {
-        nextTimerTick_ = now + kTickPeriod;
-        if (console_) console_->OnTick();
     }
     if (now >= answerAt_) AnswerPassword();
     if (phase_ == Phase::Password || phase_ == Phase::Name) {
@@ -297,7 +295,8 @@ void Session::Login(const std::string& name) {
     room_.Log(name + " logged in from " + client_ +
               (tookOver ? ", taking the router over from another connection" : ""));
     sim_ = std::move(sim);
-    console_.emplace(*sim_, screen_.Rows(), screen_.Cols());
+    console_.emplace(*sim_, lab::PagePlace::OverConsole);
+    term::FitConsole(*console_, screen_.Rows(), screen_.Cols());
     name_ = name;
     phase_ = Phase::Console;
     screen_.Invalidate();
@@ -320,19 +319,26 @@ std::unique_ptr<Sim> Session::Surrender() {
 void Session::ConsoleKey(const term::Key& key) {
     dirty_ = true;
     // F10, or Ctrl-C twice: the learner finishes, the score is saved.
-    if (console_->OnKey(key, lastInput_) == term::Outcome::Finished)
-        End(std::string(kScoreSaved) + " Goodbye.");
+    lab::Outcome outcome = console_->OnKey(key, lastInput_);
+    // A pasted text is typed a line at a time, each answer sent before the next.
+    while (outcome == lab::Outcome::Continue && console_->Pasting()) {
+        Draw();
+        dirty_ = true;
+        outcome = console_->TypePasted(lastInput_);
+    }
+    if (outcome == lab::Outcome::Finished) End(std::string(kScoreSaved) + " Goodbye.");
 }
 
 void Session::Draw() {
     if (!dirty_ || !console_) return;
     dirty_ = false;
-    Send(screen_.Render(console_->Draw()));
+    Send(screen_.Render(term::Draw(*console_, screen_.Rows(), screen_.Cols())));
     Publish();
 }
 
 void Session::SaveAfterSending() {
     if (!sim_) return;
+    if (console_ && console_->AfterDraw()) dirty_ = true;
     sim_->SavePendingScore();
     LogScoreProblem();
 }

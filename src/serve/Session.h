@@ -14,10 +14,11 @@
 #include <string_view>
 
 #include "console/Sim.h"
+#include "lab/Console.h"
 #include "serve/AnsiScreen.h"
 #include "serve/Classroom.h"
-#include "term/Console.h"
 #include "term/Keys.h"
+#include "term/Layout.h"
 
 struct telnet_t;
 union telnet_event_t;
@@ -31,8 +32,6 @@ using Clock = std::chrono::steady_clock;
 inline constexpr auto kLoginTimeout = std::chrono::seconds(30);
 // How long an Esc waits for the rest of a function or arrow key's sequence.
 inline constexpr auto kEscapeWait = std::chrono::milliseconds(50);
-// The router's focus timer.
-inline constexpr auto kTickPeriod = std::chrono::milliseconds(1000);
 // The longest password or name line kept; more typed is ignored.
 inline constexpr std::size_t kMaxLoginLine = 256;
 // Wrong class passwords before the connection is closed.
@@ -127,14 +126,13 @@ class Session : public std::enable_shared_from_this<Session> {
     term::KeyDecoder decoder_;
     bool afterCarriageReturn_ = false;
     Clock::time_point escapeUntil_ = Clock::time_point::max();
-    Clock::time_point nextTimerTick_;
     AnsiScreen screen_;
     std::string terminalType_;
     std::string line_;
     int passwordTries_ = 0;
     std::string name_;
     std::unique_ptr<Sim> sim_;
-    std::optional<term::Console> console_;
+    std::optional<lab::Console> console_;
     TaskTable published_{};
     bool dirty_ = false;
     // The score problems logged so far (their serial), and why the last

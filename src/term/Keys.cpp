@@ -13,9 +13,11 @@ constexpr int kWheelUpButton = 64;
 constexpr int kWheelDownButton = 65;
 constexpr int kMouseModifierBits = 4 | 8 | 16;  // Shift, Alt, Ctrl on a button
 
-Key FunctionKey(int number) {
-    return {KeyName::Function, static_cast<std::uint16_t>(number)};
-}
+using lab::FunctionKey;
+
+// A paste that goes on and on is handed on in parts of this size (never
+// between a carriage return and the line feed after it).
+constexpr std::size_t kPastePart = 64 * 1024;
 
 // The number a parameter string starts with ("21" of "21;2"), or -1.
 int LeadingNumber(std::string_view params) {
@@ -77,26 +79,24 @@ std::vector<Key> KeyDecoder::Feed(std::string_view bytes) {
 
 std::vector<Key> KeyDecoder::Flush() {
     std::vector<Key> keys;
-    while (!held_.empty()) {
-        if (inPaste_) {
-            for (char c : held_) Pasted(keys, static_cast<unsigned char>(c));
-            held_.clear();
-            break;
-        }
-        keys.push_back({KeyName::Character, key::Escape});
+    while (!held_.empty() && !inPaste_) {
+        keys.push_back(lab::Typed(key::Escape));
         held_.erase(0, 1);
         Decode(keys);
+    }
+    if (inPaste_) {
+        // The end marker never came: what arrived is the paste.
+        pasted_ += held_;
+        held_.clear();
+        EndPaste(keys);
     }
     return keys;
 }
 
-void KeyDecoder::Pasted(std::vector<Key>& keys, unsigned char byte) {
-    // Each line end of the pasted text is one Enter: LF, CR, or CR LF.
-    const bool lineFeedAfterReturn = byte == '\n' && afterPastedReturn_;
-    afterPastedReturn_ = byte == '\r';
-    if (lineFeedAfterReturn) return;
-    if (byte == '\r' || byte == '\n') byte = key::Enter;
-    keys.push_back({KeyName::Character, byte, true});
+void KeyDecoder::EndPaste(std::vector<Key>& keys) {
+    inPaste_ = false;
+    if (!pasted_.empty()) keys.push_back(lab::Pasted(std::move(pasted_)));
+    pasted_.clear();
 }
 
 void KeyDecoder::DecodePaste(std::vector<Key>& keys) {
@@ -105,15 +105,19 @@ void KeyDecoder::DecodePaste(std::vector<Key>& keys) {
         if (held_[at] != kEsc) continue;
         const std::string_view rest = std::string_view(held_).substr(at);
         if (rest.starts_with(kPasteEnd)) {
-            for (std::size_t k = 0; k < at; ++k) Pasted(keys, static_cast<unsigned char>(held_[k]));
+            pasted_.append(held_, 0, at);
             held_.erase(0, at + kPasteEnd.size());
-            inPaste_ = false;
+            EndPaste(keys);
             return;
         }
         if (kPasteEnd.starts_with(rest)) break;  // the end marker may be arriving
     }
-    for (std::size_t k = 0; k < at; ++k) Pasted(keys, static_cast<unsigned char>(held_[k]));
+    pasted_.append(held_, 0, at);
     held_.erase(0, at);
+    if (pasted_.size() >= kPastePart && pasted_.back() != '\r') {
+        keys.push_back(lab::Pasted(std::move(pasted_)));
+        pasted_.clear();
+    }
 }
 
 KeyDecoder::Match KeyDecoder::MatchHeld(Key& key, std::size_t& used) const {
@@ -138,7 +142,7 @@ KeyDecoder::Match KeyDecoder::MatchHeld(Key& key, std::size_t& used) const {
     }
     if (second == 'O') {
         if (held.size() < 3) return Match::Partial;
-        key = held[2] == 'M' ? Key{KeyName::Character, key::Enter} : LetterKey(held[2]);
+        key = held[2] == 'M' ? lab::Typed(key::Enter) : LetterKey(held[2]);
         used = 3;
         return Match::Complete;
     }
@@ -190,7 +194,7 @@ void KeyDecoder::Decode(std::vector<Key>& keys) {
             continue;
         }
         if (held_.front() != kEsc) {
-            keys.push_back({KeyName::Character, static_cast<unsigned char>(held_.front())});
+            keys.push_back(lab::Typed(static_cast<unsigned char>(held_.front())));
             held_.erase(0, 1);
             continue;
         }
@@ -200,7 +204,7 @@ void KeyDecoder::Decode(std::vector<Key>& keys) {
             case Match::Partial:
                 return;
             case Match::None:
-                keys.push_back({KeyName::Character, key::Escape});
+                keys.push_back(lab::Typed(key::Escape));
                 held_.erase(0, 1);
                 break;
             case Match::Complete:
@@ -210,7 +214,7 @@ void KeyDecoder::Decode(std::vector<Key>& keys) {
             case Match::PasteBegins:
                 held_.erase(0, used);
                 inPaste_ = true;
-                afterPastedReturn_ = false;
+                pasted_.clear();
                 break;
         }
     }

@@ -1,8 +1,8 @@
 // From the bytes a terminal sends to the keys the learner pressed: printable
 // and control characters, function keys, arrows, page keys, the mouse wheel
-// and bracketed paste. Terminals differ in what they send for the same key,
-// so the decoder knows the sequences of the terminal's own description and
-// the common ones besides.
+// and bracketed paste (handed on as one pasted text). Terminals differ in what they send for the
+// same key, so the decoder knows the sequences of the terminal's own description and the common
+// ones besides.
 #pragma once
 
 #include <cstdint>
@@ -12,29 +12,13 @@
 #include <vector>
 
 #include "console/KeyCodes.h"
+#include "lab/Key.h"
 
 namespace pellix::term {
 
-enum class KeyName {
-    Character,  // a byte typed or pasted: `code` is the byte
-    Function,   // F1 .. F10: `code` is 1 .. 10 (Alt+1 .. Alt+0 count as these)
-    Up,
-    Down,
-    PageUp,
-    PageDown,
-    WheelUp,
-    WheelDown,
-    Ignored,  // a complete sequence for a key the console has no use for
-};
-
-struct Key {
-    KeyName name = KeyName::Ignored;
-    std::uint16_t code = 0;
-    bool pasted = false;  // arrived inside a bracketed paste
-    bool operator==(const Key&) const = default;
-};
-
-inline constexpr int kFunctionKeys = 10;
+using lab::Key;
+using lab::KeyName;
+using lab::kFunctionKeys;
 
 // A sequence the terminal's description gives for a key.
 using DescribedKey = std::pair<std::string, Key>;
@@ -47,9 +31,9 @@ class KeyDecoder {
     // until its rest arrives or Flush is called.
     std::vector<Key> Feed(std::string_view bytes);
     // Whether bytes are held back waiting for the rest of a sequence.
-    bool Waiting() const { return !held_.empty(); }
+    bool Waiting() const { return !held_.empty() || inPaste_; }
     // Nothing more came in time: what is held stands for itself (a lone
-    // Escape is the Escape key).
+    // Escape is the Escape key; a paste whose end never came is pasted).
     std::vector<Key> Flush();
 
   private:
@@ -60,12 +44,12 @@ class KeyDecoder {
     Match MatchHeld(Key& key, std::size_t& used) const;
     void Decode(std::vector<Key>& keys);
     void DecodePaste(std::vector<Key>& keys);
-    void Pasted(std::vector<Key>& keys, unsigned char byte);
+    void EndPaste(std::vector<Key>& keys);
 
     std::vector<DescribedKey> described_;
     std::string held_;
     bool inPaste_ = false;
-    bool afterPastedReturn_ = false;
+    std::string pasted_;  // the paste so far, handed on whole at its end
 };
 
 }  // namespace pellix::term

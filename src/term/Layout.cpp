@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
-#include "term/NetworkPlan.h"
+#include "lab/FunctionKeys.h"
+#include "lab/Pages.h"
 
 namespace pellix::term {
 
 namespace {
-
-constexpr std::string_view kPlanCaption = "Pellix Vantric lab environment diagram";
-constexpr std::string_view kPlanHint = "q, Escape or F2 closes the network plan.";
 
 // Adds a text at a row and column of the frame, cut at the frame's width.
 void Put(Screen& screen, const Frame& frame, int row, int col, std::string_view text, Look look) {
@@ -48,11 +46,6 @@ void PutInputLine(Screen& screen, const Frame& frame, std::string_view line) {
     screen.cursorCol = frame.left + cursorCol;
 }
 
-std::string ScrolledNotice(int lines) {
-    return "Scrolled back " + std::to_string(lines) + (lines == 1 ? " line" : " lines") +
-           ": PgUp/PgDn, any other key returns";
-}
-
 }  // namespace
 
 Frame FrameFor(int rows, int cols) {
@@ -73,30 +66,6 @@ std::string FitText(std::string_view text, int width) {
     return fitted;
 }
 
-std::vector<std::string> WrapText(std::string_view text, int width) {
-    std::vector<std::string> rows;
-    const auto room = static_cast<std::size_t>(std::max(width, 1));
-    std::string row;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = std::min(text.find(' ', at), text.size());
-        std::string_view word = text.substr(at, end - at);
-        at = end + 1;
-        if (!row.empty() && row.size() + 1 + word.size() > room) {
-            rows.push_back(row);
-            row.clear();
-        }
-        while (word.size() > room) {
-            rows.emplace_back(word.substr(0, room));
-            word.remove_prefix(room);
-        }
-        if (!row.empty()) row += ' ';
-        row += word;
-    }
-    if (!row.empty()) rows.push_back(row);
-    return rows;
-}
-
 bool Fits(int rows, int cols) {
     return rows >= kMinRows && cols >= kMinCols;
 }
@@ -110,7 +79,7 @@ Screen ConsoleScreen(const Snapshot& snap, const ConsoleView& view, int rows, in
     const int scrollBackSize = view.scrollBack ? static_cast<int>(view.scrollBack->size()) : 0;
     const int scrolled = std::clamp(view.scrolledBack, 0, scrollBackSize);
     std::string status = view.notice;
-    if (status.empty() && scrolled > 0) status = ScrolledNotice(scrolled);
+    if (status.empty() && scrolled > 0) status = lab::ScrolledNotice(scrolled);
 
     // The score label sits above the console's right end, clear of the caption.
     const int labelCol = std::max(static_cast<int>(kCaption.size()) + 1,
@@ -187,8 +156,23 @@ Screen TooSmallScreen(int rows, int cols) {
     return screen;
 }
 
-Page NetworkPlanPage() {
-    return {std::string(kPlanCaption), NetworkPlanRows(), std::string(kPlanHint)};
+Screen Draw(const lab::Console& console, int rows, int cols) {
+    const Sim& sim = console.Router();
+    const std::string notice = console.Notice();
+    if (sim.PlanShown()) return PageScreen(lab::NetworkPlanPage(), 0, rows, cols, notice);
+    if (const Page* page = console.ShownPage())
+        return PageScreen(*page, console.PageTop(), rows, cols, notice);
+    ConsoleView view;
+    view.scrollBack = &sim.ScrollBack();
+    view.scrolledBack = console.ScrolledBack();
+    view.notice = notice;
+    if (view.notice.empty()) view.notice = console.CoachNotice(kFrameCols);
+    view.hint = lab::KeyHint(console.FunctionKeys());
+    return ConsoleScreen(sim.Snap(), view, rows, cols);
+}
+
+void FitConsole(lab::Console& console, int rows, int cols) {
+    console.SetRoom(PageRowsShown(rows), Fits(rows, cols));
 }
 
 }  // namespace pellix::term

@@ -9,8 +9,13 @@
 #include <vector>
 
 #include "console/Sim.h"
+#include "lab/Console.h"
+#include "lab/Page.h"
 
 namespace pellix::term {
+
+using lab::Page;
+using lab::WrapText;
 
 // The console keeps to a frame of 80 columns, centred in a larger terminal.
 // Row 0: the caption and the score label at the right; rows 1 to 21: the
@@ -25,7 +30,7 @@ inline constexpr int kHintRow = kStripRow + 1;
 // The smallest terminal the console and the network plan fit in: the welcome
 // text needs 73 columns, the plan 80; the hint row is left out at 23 rows.
 inline constexpr int kMinRows = kStripRow + 1;
-inline constexpr int kMinCols = 80;
+inline constexpr int kMinCols = lab::kConsoleColumns;
 inline constexpr int kFrameRows = kHintRow + 1;
 inline constexpr int kFrameCols = kMinCols;
 
@@ -51,14 +56,6 @@ struct Screen {
     bool cursorShown = false;
     int cursorRow = 0;
     int cursorCol = 0;
-};
-
-// A page shown over the console (the network plan, say): a caption, rows of
-// text, and a hint at the bottom.
-struct Page {
-    std::string caption;
-    std::vector<std::string> rows;
-    std::string hint;
 };
 
 // What the console screen shows besides the router's snapshot.
@@ -88,10 +85,6 @@ Frame FrameFor(int rows, int cols);
 // control character from a file cannot move the terminal's cursor.
 std::string FitText(std::string_view text, int width);
 
-// The text broken into rows of at most `width` columns at blanks (a word
-// longer than a row is broken inside).
-std::vector<std::string> WrapText(std::string_view text, int width);
-
 bool Fits(int rows, int cols);
 
 // The console lines, the score label, the strip and the hint row.
@@ -103,7 +96,11 @@ Screen PageScreen(const Page& page, int top, int rows, int cols, std::string_vie
 int PageRowsShown(int rows);
 Screen TooSmallScreen(int rows, int cols);
 
-// The network plan as a page.
-Page NetworkPlanPage();
+// The lab console as the terminal shows it: the console screen, a page over
+// it, or the notice that the terminal is too small.
+Screen Draw(const lab::Console& console, int rows, int cols);
+// Tells the lab console how much of a page the terminal shows and whether
+// the console fits.
+void FitConsole(lab::Console& console, int rows, int cols);
 
 }  // namespace pellix::term

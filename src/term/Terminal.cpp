@@ -14,7 +14,7 @@
 #include <optional>
 #include <string_view>
 
-#include "term/Console.h"
+#include "lab/Console.h"
 #include "term/Keys.h"
 #include "term/Layout.h"
 
@@ -51,7 +51,6 @@ constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // stop (SIGTSTP from outside: the keyboard's Ctrl-Z is a key here) and the
 // continue after any stop.
 constexpr int kLoopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGWINCH, SIGTSTP, SIGCONT};
-constexpr auto kTickPeriod = 1000ms;
 // How long the start of an escape sequence waits for its rest; a lone Escape
 // is the Escape key after that.
 constexpr auto kEscapeWait = 300ms;
@@ -276,6 +275,9 @@ void Resume(int out, bool mouse) {
     clearok(curscr, TRUE);
 }
 
+using Clock = lab::Clock;
+constexpr Clock::time_point kNoWait = Clock::time_point::max();
+
 timespec Until(Clock::time_point when, Clock::time_point now) {
     const auto wait = std::max(Clock::duration::zero(), when - now);
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
@@ -309,6 +311,196 @@ bool ColourWanted() {
     return noColour == nullptr || *noColour == '\0';
 }
 
+namespace {
+
+// Curses on the terminal for the length of a run: raw keys, colours, the
+// paste and mouse modes; everything given back at the end (and, through the
+// crash guard, after a fatal signal too).
+class CursesRun {
+  public:
+    CursesRun(const TerminalStreams& streams, const std::optional<termios>& shellSettings)
+        : out_(streams.out) {
+        outFile_ = fdopen(dup(streams.out), "w");
+        inFile_ = fdopen(dup(streams.in), "r");
+        if (outFile_ && inFile_) terminal_ = newterm(streams.type.c_str(), outFile_, inFile_);
+        if (!terminal_) return;
+        set_term(terminal_);
+        guard_.emplace(streams.in, streams.out, shellSettings, ResetSequences());
+        raw();  // Ctrl-Z, Ctrl-C, Ctrl-S and Ctrl-Q arrive as keys
+        noecho();
+        nonl();  // Enter arrives as 13, line feed as 10
+        colours_ = streams.colour && has_colors();
+        if (colours_) {
+            start_color();
+            use_default_colors();
+            init_pair(kStripPair, COLOR_RED, COLOR_WHITE);
+        }
+        mouse_ = Described(tigetstr(const_cast<char*>("kmous")));
+        Write(out_, kPasteOn);
+        if (mouse_) Write(out_, kMouseOn);
+    }
+    ~CursesRun() {
+        if (terminal_) {
+            if (mouse_) Write(out_, kMouseOff);
+            Write(out_, kPasteOff);
+            // On a terminal without an alternate screen the last row stays
+            // after the end, under the shell's next line: leave it empty.
+            wmove(stdscr, getmaxy(stdscr) - 1, 0);
+            wclrtoeol(stdscr);
+            wrefresh(stdscr);
+            endwin();
+            delscreen(terminal_);
+        }
+        if (outFile_) fclose(outFile_);
+        if (inFile_) fclose(inFile_);
+    }
+    CursesRun(const CursesRun&) = delete;
+    CursesRun& operator=(const CursesRun&) = delete;
+
+    bool Started() const { return terminal_ != nullptr; }
+    bool Colours() const { return colours_; }
+    bool Mouse() const { return mouse_; }
+
+  private:
+    int out_;
+    FILE* outFile_ = nullptr;
+    FILE* inFile_ = nullptr;
+    SCREEN* terminal_ = nullptr;
+    std::optional<CrashGuard> guard_;
+    bool colours_ = false;
+    bool mouse_ = false;
+};
+
+// The run's loop: it sleeps until a key, a signal, or the end of a wait it
+// started itself (an escape sequence, a notice); nothing else wakes it.
+class TerminalLoop {
+  public:
+    TerminalLoop(Sim& sim, const TerminalStreams& streams, CaughtSignals& signals,
+                 const CursesRun& curses)
+        : streams_(streams),
+          signals_(signals),
+          curses_(curses),
+          console_(sim, lab::PagePlace::OverConsole),
+          decoder_(DescribedKeys()) {
+        console_.ShowHints(streams.hints);
+        getmaxyx(stdscr, rows_, cols_);
+        FitConsole(console_, rows_, cols_);
+        Redraw();
+    }
+
+    void Run(Ending& ending) {
+        while (!ending.finished && ending.signal == 0) {
+            const bool woken = Wait(ending);
+            if (ending.signal != 0) break;
+            const bool redraw = Signals() | woken;
+            std::vector<Key> keys = ReadKeys(ending);
+            if (ending.signal != 0) break;
+            ending.finished = Deliver(keys);
+            if (!ending.finished && (redraw || !keys.empty())) Redraw();
+        }
+    }
+
+  private:
+    // Waits for the input, a signal or the next deadline; returns whether a
+    // notice ran out.
+    bool Wait(Ending& ending) {
+        Clock::time_point wake = escapeUntil_;
+        if (console_.Deadline()) wake = std::min(wake, *console_.Deadline());
+        const Clock::time_point now = Clock::now();
+        const timespec timeout = Until(wake, now);
+        pollfd input{streams_.in, POLLIN, 0};
+        ready_ = ppoll(&input, 1, wake == kNoWait ? nullptr : &timeout, &signals_.WaitMask()) > 0 &&
+                 input.revents != 0;
+        if (gEndingSignal != 0) ending.signal = gEndingSignal;
+        const Clock::time_point after = Clock::now();
+        if (console_.Deadline() && after >= *console_.Deadline()) {
+            console_.OnTime(after);
+            return true;
+        }
+        return false;
+    }
+
+    // A stop, a continue or a resize that came in: returns whether to draw.
+    bool Signals() {
+        bool redraw = false;
+        if (gSuspend != 0) {
+            gSuspend = 0;
+            Suspend(streams_.out, curses_.Mouse());
+        }
+        if (gContinued != 0) {
+            gContinued = 0;
+            Resume(streams_.out, curses_.Mouse());
+            redraw = true;
+        }
+        if (gResized != 0) {
+            gResized = 0;
+            winsize size{};
+            if (ioctl(streams_.out, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0)
+                resizeterm(size.ws_row, size.ws_col);
+            getmaxyx(stdscr, rows_, cols_);
+            FitConsole(console_, rows_, cols_);
+            redraw = true;
+        }
+        return redraw;
+    }
+
+    std::vector<Key> ReadKeys(Ending& ending) {
+        std::vector<Key> keys;
+        if (ready_) {
+            char buffer[4096];
+            const ssize_t got = read(streams_.in, buffer, sizeof buffer);
+            if (got > 0) {
+                keys = decoder_.Feed(std::string_view(buffer, static_cast<std::size_t>(got)));
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                // The terminal is gone (hung up, closed): as good as a hang-up.
+                ending.signal = SIGHUP;
+                return keys;
+            }
+        }
+        const Clock::time_point now = Clock::now();
+        if (!decoder_.Waiting()) {
+            escapeUntil_ = kNoWait;
+        } else if (escapeUntil_ == kNoWait) {
+            escapeUntil_ = now + kEscapeWait;
+        } else if (now >= escapeUntil_) {
+            for (Key& key : decoder_.Flush()) keys.push_back(std::move(key));
+            escapeUntil_ = kNoWait;
+        }
+        return keys;
+    }
+
+    // Hands the keys to the console, a pasted text a line at a time with the
+    // screen drawn between; returns whether the learner finished.
+    bool Deliver(const std::vector<Key>& keys) {
+        for (const Key& key : keys) {
+            if (console_.OnKey(key, Clock::now()) == lab::Outcome::Finished) return true;
+            while (console_.Pasting()) {
+                Redraw();
+                if (console_.TypePasted(Clock::now()) == lab::Outcome::Finished) return true;
+            }
+        }
+        return false;
+    }
+
+    // The learner sees the answer before the router writes its score.
+    void Redraw() {
+        Draw(term::Draw(console_, rows_, cols_), curses_.Colours());
+        if (console_.AfterDraw()) Draw(term::Draw(console_, rows_, cols_), curses_.Colours());
+    }
+
+    const TerminalStreams& streams_;
+    CaughtSignals& signals_;
+    const CursesRun& curses_;
+    lab::Console console_;
+    KeyDecoder decoder_;
+    int rows_ = 0;
+    int cols_ = 0;
+    bool ready_ = false;
+    Clock::time_point escapeUntil_ = kNoWait;
+};
+
+}  // namespace
+
 Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
     Ending ending;
     if (std::string refusal = RefusalFor(streams.type, streams.out); !refusal.empty()) {
@@ -316,138 +508,34 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
         ending.error = refusal;
         return ending;
     }
-    // Caught before curses starts, so that curses leaves them to the loop.
-    CaughtSignals signals;
     // The terminal's settings as the shell left them, for a crash to give back.
     std::optional<termios> shellSettings;
     if (termios settings{}; tcgetattr(streams.in, &settings) == 0) shellSettings = settings;
-    FILE* outFile = fdopen(dup(streams.out), "w");
-    FILE* inFile = fdopen(dup(streams.in), "r");
-    SCREEN* terminal = outFile && inFile ? newterm(streams.type.c_str(), outFile, inFile) : nullptr;
-    if (!terminal) {
-        if (outFile) fclose(outFile);
-        if (inFile) fclose(inFile);
-        ending.started = false;
-        ending.error = "cannot use the terminal type \"" + streams.type + "\"";
-        return ending;
+    {
+        // Caught before curses starts, so that curses leaves them to the loop.
+        CaughtSignals signals;
+        CursesRun curses(streams, shellSettings);
+        if (!curses.Started()) {
+            ending.started = false;
+            ending.error = "cannot use the terminal type \"" + streams.type + "\"";
+            return ending;
+        }
+        TerminalLoop(sim, streams, signals, curses).Run(ending);
+        // A hang-up (the terminal window closed) or a request to stop ends
+        // the run as F10 does, the score saved, before anything else (a
+        // second hang-up may end the program once its signals are given back).
+        if (ending.signal == SIGHUP || ending.signal == SIGTERM) sim.Finish();
     }
-    set_term(terminal);
-    CrashGuard crashGuard(streams.in, streams.out, shellSettings, ResetSequences());
-    raw();  // Ctrl-Z, Ctrl-C, Ctrl-S and Ctrl-Q arrive as keys
-    noecho();
-    nonl();  // Enter arrives as 13, line feed as 10
-    const bool colours = streams.colour && has_colors();
-    if (colours) {
-        start_color();
-        use_default_colors();
-        init_pair(kStripPair, COLOR_RED, COLOR_WHITE);
-    }
-    const bool mouse = Described(tigetstr(const_cast<char*>("kmous")));
-    KeyDecoder decoder(DescribedKeys());
-
-    int rows = 0, cols = 0;
-    getmaxyx(stdscr, rows, cols);
-    sim.DeferScoreSaves();
-    Console console(sim, rows, cols);
-    console.ShowHints(streams.hints);
-    Draw(console.Draw(), colours);
-    Write(streams.out, kPasteOn);
-    if (mouse) Write(streams.out, kMouseOn);
-
-    // Idle, the loop sleeps until a key, a signal, the focus timer's tick or
-    // the end of a wait it started itself (an escape sequence, a notice).
-    auto nextTick = Clock::now() + kTickPeriod;
-    constexpr Clock::time_point kNoWait = Clock::time_point::max();
-    Clock::time_point escapeUntil = kNoWait;
-    char buffer[4096];
-    while (!ending.finished) {
-        auto now = Clock::now();
-        Clock::time_point wake = nextTick;
-        wake = std::min(wake, escapeUntil);
-        if (console.Deadline()) wake = std::min(wake, *console.Deadline());
-        const timespec timeout = Until(wake, now);
-        pollfd input{streams.in, POLLIN, 0};
-        const int ready = ppoll(&input, 1, &timeout, &signals.WaitMask());
-        if (gEndingSignal != 0) {
-            ending.signal = gEndingSignal;
-            break;
-        }
-        bool redraw = false;
-        if (gSuspend != 0) {
-            gSuspend = 0;
-            Suspend(streams.out, mouse);
-        }
-        if (gContinued != 0) {
-            gContinued = 0;
-            Resume(streams.out, mouse);
-            redraw = true;
-        }
-        if (gResized != 0) {
-            gResized = 0;
-            winsize size{};
-            if (ioctl(streams.out, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0)
-                resizeterm(size.ws_row, size.ws_col);
-            getmaxyx(stdscr, rows, cols);
-            console.OnResize(rows, cols);
-            redraw = true;
-        }
-        std::vector<Key> keys;
-        if (ready > 0 && input.revents != 0) {
-            const ssize_t got = read(streams.in, buffer, sizeof buffer);
-            if (got > 0) {
-                keys = decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(got)));
-            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
-                // The terminal is gone (hung up, closed): as good as a hang-up.
-                ending.signal = SIGHUP;
-                break;
-            }
-        }
-        now = Clock::now();
-        if (!decoder.Waiting()) {
-            escapeUntil = kNoWait;
-        } else if (escapeUntil == kNoWait) {
-            escapeUntil = now + kEscapeWait;
-        } else if (now >= escapeUntil) {
-            for (const Key& key : decoder.Flush()) keys.push_back(key);
-            escapeUntil = kNoWait;
-        }
-        for (const Key& key : keys) {
-            if (console.OnKey(key, now) == Outcome::Finished) {
-                ending.finished = true;
-                break;
-            }
-        }
-        if (ending.finished) break;
-        if (!keys.empty()) redraw = true;
-        if (console.Deadline() && now >= *console.Deadline()) {
-            console.OnTime(now);
-            redraw = true;
-        }
-        if (now >= nextTick) {
-            console.OnTick();
-            nextTick = now + kTickPeriod;
-        }
-        if (redraw) Draw(console.Draw(), colours);
-        // The learner sees the answer before the router writes its score.
-        sim.SavePendingScore();
-        if (console.ShowScoreProblem()) Draw(console.Draw(), colours);
-    }
-    // A hang-up (the terminal window closed) or a request to stop ends the
-    // run as F10 does, the score saved, before anything else (a second
-    // hang-up may end the program once its signals are given back).
-    if (ending.signal == SIGHUP || ending.signal == SIGTERM) sim.Finish();
-    if (mouse) Write(streams.out, kMouseOff);
-    Write(streams.out, kPasteOff);
-    // On a terminal without an alternate screen the last row stays after the
-    // end, under the shell's next line: leave it empty.
-    wmove(stdscr, getmaxy(stdscr) - 1, 0);
-    wclrtoeol(stdscr);
-    wrefresh(stdscr);
-    endwin();
-    delscreen(terminal);
-    fclose(outFile);
-    fclose(inFile);
     return ending;
+}
+
+std::string FinishedLine(const Sim& sim) {
+    const std::string score =
+        "Score: " + std::to_string(SumTasks(sim.Tasks())) + " of " + std::to_string(kTaskCount);
+    const ScoreFileProblem& problem = sim.ScoreProblem();
+    if (problem.action != ScoreFileProblem::Action::None)
+        return score + ", not saved: " + problem.Text();
+    return score + ", saved in " + sim.Folder().string();
 }
 
 }  // namespace pellix::term

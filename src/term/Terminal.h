@@ -41,4 +41,8 @@ bool ColourWanted();
 // SIGWINCH tells it the terminal's size changed.
 Ending RunTerminal(Sim& sim, const TerminalStreams& streams);
 
+// The line the shell shows after the learner finished: the score and where
+// it was saved, or why it was not.
+std::string FinishedLine(const Sim& sim);
+
 }  // namespace pellix::term

@@ -9,7 +9,6 @@
 #include "console/Sim.h"
 #include "state/DataFolder.h"
 #include "state/LessonsCopy.h"
-#include "term/Console.h"
 #include "term/Options.h"
 #include "term/Terminal.h"
 

@@ -1,8 +1,8 @@
-// What the terminal console's keys do to a router started in a temporary
-// folder: typing, the network plan, Finish, Ctrl-C once and twice, history
-// recall, the scroll-back view, a terminal too small, and the line left
-// behind after finishing.
-#include "term/Console.h"
+// What the lab console's keys do to a router started in a temporary folder,
+// seen on the terminal's screen: typing, the network plan, Finish, Ctrl-C
+// once and twice, history recall, the scroll-back view, a terminal too
+// small, and the line left behind after finishing.
+#include "lab/Console.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -15,18 +15,34 @@
 
 #include "state/DataFolder.h"
 #include "support/TempFolder.h"
+#include "term/Layout.h"
+#include "term/Terminal.h"
 
 namespace pellix::term {
 namespace {
 
+using lab::Clock;
+using lab::Console;
+using lab::FunctionKeyTable;
+using lab::kCtrlCNotice;
+using lab::Key;
+using lab::KeyName;
+using lab::kPageLines;
+using lab::kScoreProblemNotice;
+using lab::kSecondCtrlCWait;
+using lab::Outcome;
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-Key Char(int code, bool pasted = false) {
-    return {KeyName::Character, static_cast<std::uint16_t>(code), pasted};
+Key Char(int code) {
+    return lab::Typed(static_cast<std::uint16_t>(code));
+}
+Key Pasted(std::string text) {
+    return lab::Pasted(std::move(text));
 }
 Key F(int number) {
-    return {KeyName::Function, static_cast<std::uint16_t>(number)};
+    return lab::FunctionKey(number);
 }
 
 class ConsoleInFolder : public ::testing::Test {
@@ -40,9 +56,24 @@ class ConsoleInFolder : public ::testing::Test {
         console_.reset();
         sim_.emplace(folder_);
         sim_->Start();
-        console_.emplace(*sim_, kFrameRows, kFrameCols);
+        console_.emplace(*sim_, lab::PagePlace::OverConsole);
+        Resize(kFrameRows, kFrameCols);
     }
-    Outcome Press(const Key& key) { return console_->OnKey(key, now_); }
+    void Resize(int rows, int cols) {
+        rows_ = rows;
+        cols_ = cols;
+        FitConsole(*console_, rows, cols);
+    }
+    // A key, and the router's saves once the screen is drawn; a paste is
+    // typed whole.
+    Outcome Press(const Key& key) {
+        Outcome outcome = console_->OnKey(key, now_);
+        while (outcome == Outcome::Continue && console_->Pasting())
+            outcome = console_->TypePasted(now_);
+        console_->AfterDraw();
+        return outcome;
+    }
+    Screen Drawn() const { return Draw(*console_, rows_, cols_); }
     Outcome Type(const std::string& typed) {
         Outcome outcome = Outcome::Continue;
         for (char c : typed) outcome = Press(Char(static_cast<unsigned char>(c)));
@@ -51,14 +82,15 @@ class ConsoleInFolder : public ::testing::Test {
     // The screen's rows as text.
     std::vector<std::string> Rows() const {
         std::vector<std::string> grid(kFrameRows, std::string(kFrameCols, ' '));
-        for (const Text& text : console_->Draw().texts)
+        for (const Text& text : Drawn().texts)
             grid[static_cast<std::size_t>(text.row)].replace(static_cast<std::size_t>(text.col),
                                                              text.text.size(), text.text);
         for (auto& row : grid) row.erase(row.find_last_not_of(' ') + 1);
         return grid;
     }
     void UseFunctionKeys(const FunctionKeyTable& uses) {
-        console_.emplace(*sim_, kFrameRows, kFrameCols, uses);
+        console_.emplace(*sim_, lab::PagePlace::OverConsole, uses);
+        Resize(rows_, cols_);
     }
     bool ScoreFileSaved() const { return fs::exists(folder_ / "user.dat"); }
     Sim& R() { return *sim_; }
@@ -71,6 +103,8 @@ class ConsoleInFolder : public ::testing::Test {
   private:
     std::optional<Sim> sim_;
     std::optional<Console> console_;
+    int rows_ = kFrameRows;
+    int cols_ = kFrameCols;
 };
 
 TEST_F(ConsoleInFolder, TypedKeysReachTheRouter) {
@@ -118,9 +152,9 @@ Page FortyRows(const Sim& sim) {
 
 TEST_F(ConsoleInFolder, APageKeyOpensAPageThatScrolls) {
     const FunctionKeyTable uses = {
-        {2, "Network Plan", FunctionRole::NetworkPlan},
-        {4, "Rows", FunctionRole::Page, FortyRows},
-        {10, "Finish", FunctionRole::Finish},
+        {2, "Network Plan", lab::FunctionRole::NetworkPlan},
+        {4, "Rows", lab::FunctionRole::Page, lab::PageName::Lesson, FortyRows},
+        {10, "Finish", lab::FunctionRole::Finish},
     };
     UseFunctionKeys(uses);
     EXPECT_EQ(Rows()[kHintRow], "F2 Network Plan  F4 Rows  F10 Finish  Alt+1..Alt+0 = F1..F10");
@@ -173,7 +207,7 @@ TEST_F(ConsoleInFolder, CtrlCOnceChangesNothingAndTellsHowToFinish) {
     Type("a");
     EXPECT_EQ(Press(Char(key::CtrlC)), Outcome::Continue);
     // A pasted Ctrl-C is text, never the second press.
-    EXPECT_EQ(Press(Char(key::CtrlC, true)), Outcome::Continue);
+    EXPECT_EQ(Press(Pasted("\x03")), Outcome::Continue);
     EXPECT_FALSE(R().Finished());
     EXPECT_EQ(R().InputText(), "Router>ena");
 }
@@ -188,7 +222,7 @@ TEST_F(ConsoleInFolder, CtrlCTwiceWithinTwoSecondsFinishes) {
 }
 
 TEST_F(ConsoleInFolder, CtrlCNoticeTakesTheCaptionsPlaceWithoutAHintRow) {
-    C().OnResize(kMinRows, kMinCols);
+    Resize(kMinRows, kMinCols);
     Press(Char(key::CtrlC));
     const auto rows = Rows();
     EXPECT_EQ(rows[0].find(kCtrlCNotice), 0u);
@@ -218,7 +252,7 @@ TEST_F(ConsoleInFolder, PageUpScrollsBackAndATypedKeyReturns) {
     EXPECT_EQ(rows[kHintRow], "Scrolled back 20 lines: PgUp/PgDn, any other key returns");
     // What was the top line of the live screen is now 20 rows further down.
     EXPECT_EQ(rows[kFirstConsoleRow + kPageLines], live[kFirstConsoleRow]);
-    EXPECT_FALSE(C().Draw().cursorShown);
+    EXPECT_FALSE(Drawn().cursorShown);
     Press({KeyName::WheelDown});
     EXPECT_EQ(Rows()[kHintRow], "Scrolled back 17 lines: PgUp/PgDn, any other key returns");
     for (int k = 0; k < 100; ++k) Press({KeyName::PageUp});
@@ -240,7 +274,7 @@ TEST_F(ConsoleInFolder, AScoreFileProblemIsANoticeThatTakesNoKey) {
     Restart();
     const std::string told = R().ScoreProblem().Text();
     ASSERT_NE(told, "");
-    EXPECT_FALSE(C().ShowScoreProblem()) << "told once, when the console starts";
+    EXPECT_FALSE(C().NewScoreProblem()) << "told once, when the console starts";
     EXPECT_EQ(Rows()[kHintRow], FitText(std::string(kScoreProblemNotice) + told, kFrameCols));
     // Keys typed at once reach the router, the first included.
     Type("enable\r");
@@ -294,15 +328,15 @@ TEST_F(ConsoleInFolder, TheCoachsHintIsANoticeBelowTheOthers) {
 }
 
 TEST_F(ConsoleInFolder, TooSmallTerminalDropsTypingButFinishes) {
-    C().OnResize(kMinRows - 1, kMinCols);
+    Resize(kMinRows - 1, kMinCols);
     Type("enable\r");
     Press(F(2));
     EXPECT_EQ(R().InputText(), "Router>");
     EXPECT_FALSE(R().PlanShown());
     // Even with the plan up when the terminal shrank, F10 finishes.
-    C().OnResize(kMinRows, kMinCols);
+    Resize(kMinRows, kMinCols);
     Press(F(2));
-    C().OnResize(kMinRows, kMinCols - 1);
+    Resize(kMinRows, kMinCols - 1);
     EXPECT_EQ(Press(F(10)), Outcome::Finished);
     EXPECT_TRUE(ScoreFileSaved());
 }
@@ -352,9 +386,9 @@ TEST_F(ConsoleInFolder, APageClosesOnlyOnItsOwnKeys) {
         {"Escape on the plan", 2, Char(key::Escape), "", "Router>"},
         {"F1 on the plan", 2, F(1), "Lesson 2 of 15: Getting around: modes, help, history",
          "Router>"},
-        {"a pasted q on the lesson", 1, Char('q', true), "", "Router>q"},
-        {"a pasted Escape on the plan", 2, Char(key::Escape, true), "", "Router>"},
-        {"pasted text on the progress", 3, Char('e', true), "", "Router>e"},
+        {"a pasted q on the lesson", 1, Pasted("q"), "", "Router>q"},
+        {"a pasted Escape on the plan", 2, Pasted("\x1b"), "", "Router>"},
+        {"pasted text on the progress", 3, Pasted("e"), "", "Router>e"},
     };
     for (const Case& c : cases) {
         Restart();

@@ -5,13 +5,14 @@
 
 #include <gtest/gtest.h>
 
-namespace pellix::term {
+namespace pellix::lab {
 
 // A key as a failure message shows it: its name, its code as a character or
-// a number, and whether it was pasted.
+// a number, or the text it pasted.
 void PrintTo(const Key& key, std::ostream* os) {
-    static constexpr const char* kNames[] = {
-        "Character", "F", "Up", "Down", "PageUp", "PageDown", "WheelUp", "WheelDown", "Ignored"};
+    static constexpr const char* kNames[] = {"Character", "F",        "Up",      "Down",
+                                             "PageUp",    "PageDown", "WheelUp", "WheelDown",
+                                             "Paste",     "Ignored"};
     *os << kNames[static_cast<int>(key.name)];
     if (key.name == KeyName::Character) {
         if (key.code > 32 && key.code < 127)
@@ -21,24 +22,26 @@ void PrintTo(const Key& key, std::ostream* os) {
     } else if (key.name == KeyName::Function) {
         *os << key.code;
     }
-    if (key.pasted) *os << " (pasted)";
+    if (key.name == KeyName::Paste) *os << " " << testing::PrintToString(key.text);
 }
+
+}  // namespace pellix::lab
+
+namespace pellix::term {
 
 namespace {
 
-Key Char(int code, bool pasted = false) {
-    return {KeyName::Character, static_cast<std::uint16_t>(code), pasted};
+Key Char(int code) {
+    return lab::Typed(static_cast<std::uint16_t>(code));
 }
 Key F(int number) {
-    return {KeyName::Function, static_cast<std::uint16_t>(number)};
+    return lab::FunctionKey(number);
 }
 Key Named(KeyName name) {
     return {name};
 }
-std::vector<Key> Pasted(std::string_view text) {
-    std::vector<Key> keys;
-    for (char c : text) keys.push_back(Char(static_cast<unsigned char>(c), true));
-    return keys;
+Key Pasted(std::string_view text) {
+    return lab::Pasted(std::string(text));
 }
 
 std::vector<Key> DecodeAll(KeyDecoder& decoder, std::string_view bytes) {
@@ -116,22 +119,22 @@ TEST(KeyDecoder, WaitsForTheRestOfASplitSequence) {
     EXPECT_EQ(decoder.Flush(), (std::vector<Key>{Char(key::Escape), Char('[')}));
 }
 
-TEST(KeyDecoder, PasteIsTextWithOneEnterPerLineEnd) {
+TEST(KeyDecoder, PasteIsOneTextAsItCame) {
     struct Case {
         std::string bytes;
         std::vector<Key> keys;
     };
-    std::vector<Key> lines = Pasted("a\rb\rc\r\r");
     const Case cases[] = {
-        {"\x1b[200~a\nb\r\nc\r\n\n\x1b[201~", lines},
-        {"\x1b[200~a\rb\rc\r\r\x1b[201~", lines},
-        {"\x1b[200~a\r\nb\nc\r\r\n\x1b[201~", lines},
+        // Line ends are left as they came: the lab console types each as Enter.
+        {"\x1b[200~a\nb\r\nc\r\n\n\x1b[201~", {Pasted("a\nb\r\nc\r\n\n")}},
+        {"\x1b[200~a\rb\rc\r\r\x1b[201~", {Pasted("a\rb\rc\r\r")}},
         // Function keys, Escape and Ctrl-C inside a paste are pasted text.
-        {"\x1b[200~\x1b[21~\x03\x1b[201~x",
-         {Char(key::Escape, true), Char('[', true), Char('2', true), Char('1', true),
-          Char('~', true), Char(key::CtrlC, true), Char('x')}},
-        // A stray end marker is dropped.
+        {"\x1b[200~\x1b[21~\x03\x1b[201~x", {Pasted("\x1b[21~\x03"), Char('x')}},
+        // A stray end marker is dropped; an empty paste is nothing.
         {"\x1b[201~y", {Key{}, Char('y')}},
+        {"\x1b[200~\x1b[201~z", {Char('z')}},
+        // An end marker that never comes: what arrived is pasted.
+        {"\x1b[200~cut sho", {Pasted("cut sho")}},
     };
     for (const Case& c : cases) {
         KeyDecoder decoder;
@@ -142,8 +145,7 @@ TEST(KeyDecoder, PasteIsTextWithOneEnterPerLineEnd) {
     std::vector<Key> keys;
     for (std::string_view part : {"\x1b[2", "00~a\r", "\nb\x1b[20", "1~", "c"})
         for (const Key& key : decoder.Feed(part)) keys.push_back(key);
-    EXPECT_EQ(keys, (std::vector<Key>{Char('a', true), Char(key::Enter, true), Char('b', true),
-                                      Char('c')}));
+    EXPECT_EQ(keys, (std::vector<Key>{Pasted("a\r\nb"), Char('c')}));
 }
 
 }  // namespace

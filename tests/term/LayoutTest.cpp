@@ -9,7 +9,8 @@
 #include <cctype>
 #include <optional>
 
-#include "term/NetworkPlan.h"
+#include "lab/NetworkPlan.h"
+#include "lab/Pages.h"
 
 namespace pellix::term {
 namespace {
@@ -220,7 +221,7 @@ TEST(ConsoleScreen, TooSmallTerminalShowsOnlyTheNotice) {
     for (const Case& c : tooSmall) {
         EXPECT_FALSE(Fits(c.rows, c.cols));
         for (const Screen& screen : {ConsoleScreen(WelcomeLike(), WithHint(), c.rows, c.cols),
-                                     PageScreen(NetworkPlanPage(), 0, c.rows, c.cols)}) {
+                                     PageScreen(lab::NetworkPlanPage(), 0, c.rows, c.cols)}) {
             const auto grid = RowsOf(screen, c.rows, c.cols);
             const std::string notice = "Terminal too small: need 80x23";
             EXPECT_EQ(grid[0].substr(0, std::min<std::size_t>(notice.size(), grid[0].size())),
@@ -242,7 +243,7 @@ TEST(ConsoleScreen, TooSmallTerminalShowsOnlyTheNotice) {
 }
 
 TEST(NetworkPlan, NamesEveryDeviceAndAddressAndFitsTheScreen) {
-    const auto& rows = NetworkPlanRows();
+    const auto& rows = lab::NetworkPlanRows();
     EXPECT_LE(static_cast<int>(rows.size()), PageRowsShown(kMinRows));
     std::string all;
     for (const auto& row : rows) {
@@ -258,7 +259,7 @@ TEST(NetworkPlan, NamesEveryDeviceAndAddressAndFitsTheScreen) {
     for (const char* text : shown) EXPECT_TRUE(Names(all, text)) << text;
     // The whole drawing, its caption and its hint reach the screen at the smallest size.
     const auto grid =
-        RowsOf(PageScreen(NetworkPlanPage(), 0, kMinRows, kMinCols), kMinRows, kMinCols);
+        RowsOf(PageScreen(lab::NetworkPlanPage(), 0, kMinRows, kMinCols), kMinRows, kMinCols);
     EXPECT_EQ(grid[0].find("Pellix Vantric lab environment diagram"), 0u);
     for (std::size_t k = 0; k < rows.size(); ++k)
         EXPECT_EQ(grid[1 + k].substr(0, rows[k].size()), rows[k]);

@@ -4,12 +4,16 @@
 
 #include <algorithm>
 
+#include "lab/Pages.h"
 #include "lessons/Lessons.h"
 #include "support/Tasks.h"
-#include "term/LessonPages.h"
+#include "term/Layout.h"
 
 namespace pellix::term {
 namespace {
+
+using lab::LessonPage;
+using lab::ProgressPage;
 
 using support::EntryOf;
 

@@ -1,37 +1,23 @@
-#include "term/LessonPages.h"
+#include "lab/Pages.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "lab/NetworkPlan.h"
 #include "lessons/Lessons.h"
 #include "lessons/RealRouter.h"
 #include "state/LessonsCopy.h"
 
-namespace pellix::term {
+namespace pellix::lab {
 
 namespace {
 
-constexpr std::size_t kColumnWidth = kFrameCols / 2;
+constexpr std::size_t kColumnWidth = kConsoleColumns / 2;
 constexpr std::string_view kLessonHint = "Up/Down/PgUp/PgDn scroll; q, Escape or F1 closes";
+constexpr std::string_view kPlanCaption = "Pellix Vantric lab environment diagram";
+constexpr std::string_view kPlanHint = "q, Escape or F2 closes the network plan.";
 constexpr std::string_view kProgressHint = "F1 shows the next lesson; q, Escape or F3 closes";
-
-std::vector<std::string> Wrap(std::string_view text, std::size_t width) {
-    std::vector<std::string> lines;
-    std::string line;
-    while (!text.empty()) {
-        std::size_t blank = text.find(' ');
-        std::string_view word = text.substr(0, blank);
-        text = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
-        if (!line.empty() && line.size() + 1 + word.size() > width) {
-            lines.push_back(line);
-            line.clear();
-        }
-        line += (line.empty() ? "" : " ") + std::string(word);
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
 
 std::size_t LessonNumber(const Lesson* lesson) {
     std::span<const Lesson> lessons = Lessons();
@@ -82,12 +68,13 @@ Page LessonPage(const TaskTable& tasks, const std::filesystem::path& page) {
         std::vector<int> earned = BlockTasks(block);
         shown.rows.emplace_back();
         std::string head = earned.empty() ? "Then" : "For " + TaskList(earned);
-        for (const std::string& line : Wrap(head + ": " + PlainText(block.lead), kFrameCols - 1))
+        for (const std::string& line :
+             WrapText(head + ": " + PlainText(block.lead), kConsoleColumns - 1))
             shown.rows.push_back(line);
         for (const LessonInput& input : BlockInputs(block))
             shown.rows.push_back("    " + Typed(input));
         for (const std::string& note : RealRouterNotes(block))
-            for (const std::string& line : Wrap("  " + PlainText(note), kFrameCols - 1))
+            for (const std::string& line : WrapText("  " + PlainText(note), kConsoleColumns - 1))
                 shown.rows.push_back(line);
     }
     return shown;
@@ -130,6 +117,46 @@ Page ProgressPage(const TaskTable& tasks) {
     return shown;
 }
 
+Page NetworkPlanPage() {
+    return {std::string(kPlanCaption), NetworkPlanRows(), std::string(kPlanHint)};
+}
+
+Page NetworkPlanPageOf(const Sim&) {
+    return NetworkPlanPage();
+}
+
+std::string ProgressCount(const Sim& sim) {
+    const int done = TasksDone(sim.Tasks());
+    std::string count = std::to_string(done) + " of " + std::to_string(kTaskCount) + " tasks done";
+    const long waiting = SumTasks(sim.Tasks()) - sim.ScoreCounted();
+    if (waiting > 0) count += " (" + std::to_string(waiting) + " counted at the next prompt)";
+    return count;
+}
+
+std::vector<std::string> WrapText(std::string_view text, int width) {
+    std::vector<std::string> rows;
+    const auto room = static_cast<std::size_t>(std::max(width, 1));
+    std::string row;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        std::string_view word = text.substr(at, end - at);
+        at = end + 1;
+        if (!row.empty() && row.size() + 1 + word.size() > room) {
+            rows.push_back(row);
+            row.clear();
+        }
+        while (word.size() > room) {
+            rows.emplace_back(word.substr(0, room));
+            word.remove_prefix(room);
+        }
+        if (!row.empty()) row += ' ';
+        row += word;
+    }
+    if (!row.empty()) rows.push_back(row);
+    return rows;
+}
+
 Page LessonPageOf(const Sim& sim) {
     return LessonPage(sim.Tasks(), sim.Folder() / kLessonsPageFile);
 }
@@ -138,12 +165,13 @@ Page LessonPageOf(const Sim& sim) {
 // file (the notice line has room for its start only).
 Page ProgressPageOf(const Sim& sim) {
     Page shown = ProgressPage(sim.Tasks());
+    shown.caption = "Progress: " + ProgressCount(sim);
     const ScoreFileProblem& problem = sim.ScoreProblem();
     if (problem.action == ScoreFileProblem::Action::None) return shown;
-    std::vector<std::string> rows = WrapText(problem.Text(), kFrameCols);
+    std::vector<std::string> rows = WrapText(problem.Text(), kConsoleColumns);
     rows.emplace_back();
     shown.rows.insert(shown.rows.begin(), rows.begin(), rows.end());
     return shown;
 }
 
-}  // namespace pellix::term
+}  // namespace pellix::lab

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-namespace pellix::term {
+namespace pellix::lab {
 
 // The drawing's rows, each at most 80 columns wide, at most 21 rows: with a caption above
 // and a hint below it fits 23 rows.
 const std::vector<std::string>& NetworkPlanRows();
 
-}  // namespace pellix::term
+}  // namespace pellix::lab

@@ -1,5 +1,6 @@
-// What the function keys do in the terminal console, in key order. The key
-// hint row lists them; a key not in the table does nothing.
+// What the function keys do in the lab console, in key order, the same in
+// every front end. The terminal's key hint row lists the listed ones; a key
+// not in the table does nothing.
 #pragma once
 
 #include <string>
@@ -7,24 +8,29 @@
 #include <vector>
 
 #include "console/Sim.h"
-#include "term/Layout.h"
+#include "lab/Page.h"
 
-namespace pellix::term {
+namespace pellix::lab {
 
 enum class FunctionRole {
+    Page,         // a page of the lab: the lesson's steps, the progress
     NetworkPlan,  // the router's "Show Network Plan"
+    Hints,        // the coach's hints on or off
     Finish,       // the router's "Finish"
-    Page,         // a page of the terminal console over the console lines
 };
 
 // A page drawn from the router's state when its key is pressed.
 using PageMaker = Page (*)(const Sim&);
 
+enum class PageName { None, Lesson, Progress };
+
 struct FunctionKeyUse {
     int number = 0;         // F1 .. F10: 1 .. 10
     std::string_view name;  // as the key hint shows it
     FunctionRole role = FunctionRole::Page;
-    PageMaker page = nullptr;  // for FunctionRole::Page
+    PageName page = PageName::None;  // for FunctionRole::Page
+    PageMaker maker = nullptr;       // for FunctionRole::Page
+    bool listed = true;              // named in the terminal's key hint row
 };
 
 using FunctionKeyTable = std::vector<FunctionKeyUse>;
@@ -33,9 +39,11 @@ const FunctionKeyTable& FunctionKeyUses();
 
 // The function key's use in the table, or nullptr for a key without one.
 const FunctionKeyUse* FunctionKeyUseOf(const FunctionKeyTable& uses, int number);
+// The key of a role (or of a page), or 0 when no key has it.
+int FunctionKeyOf(const FunctionKeyTable& uses, FunctionRole role, PageName page = PageName::None);
 
-// The table as the key hint row shows it:
+// The listed keys as the terminal's key hint row shows them:
 // "F1 Lesson  F2 Network Plan  F3 Progress  F10 Finish  Alt+1..Alt+0 = F1..F10".
 std::string KeyHint(const FunctionKeyTable& uses);
 
-}  // namespace pellix::term
+}  // namespace pellix::lab

@@ -1,6 +1,6 @@
-#include "term/NetworkPlan.h"
+#include "lab/NetworkPlan.h"
 
-namespace pellix::term {
+namespace pellix::lab {
 
 const std::vector<std::string>& NetworkPlanRows() {
     // clang-format off
@@ -31,4 +31,4 @@ const std::vector<std::string>& NetworkPlanRows() {
     return rows;
 }
 
-}  // namespace pellix::term
+}  // namespace pellix::lab

@@ -1,0 +1,26 @@
+// A page the lab shows over or beside the console (a lesson's steps, the
+// progress, the network plan): a caption, rows of text at most
+// kConsoleColumns wide, and a hint naming the keys that work on it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellix::lab {
+
+// The columns of the console that every front end shows: a line longer than
+// this is cut with a marker, never wrapped or hidden.
+inline constexpr int kConsoleColumns = 80;
+
+struct Page {
+    std::string caption;
+    std::vector<std::string> rows;
+    std::string hint;
+};
+
+// The text broken into rows of at most `width` columns at blanks (a word
+// longer than a row is broken inside).
+std::vector<std::string> WrapText(std::string_view text, int width);
+
+}  // namespace pellix::lab
