@@ -1,6 +1,7 @@
-// The web front end of the lab: it hands every key, click and tick to the
-// router core (pellix-core.js, WebAssembly) and draws the core's snapshot
-// after each, as the desktop program does. The learner's files live in the
+// The web front end of the lab: it maps every key, paste and button to the
+// lab console of the core (pellix-core.js, WebAssembly), which decides what
+// each does as it does for the desktop and terminal programs, and draws what
+// the console shows after each. The learner's files live in the
 // folder /learner of the core's file system, kept in the browser's IndexedDB.
 'use strict';
 
@@ -10,7 +11,6 @@
   const DESK_HEIGHT = 520;
   const CONSOLE_LINES = 21;
   const INPUT_LINE = CONSOLE_LINES - 1;
-  const TICK_MS = 1000;
   const ZOOM_KEY = 'pellix.zoom';
 
   const $ = (id) => document.getElementById(id);
@@ -29,9 +29,9 @@
   let core = null;       // the WebAssembly module
   let api = null;        // its functions
   let snap = null;       // the last snapshot drawn
+  let view = null;       // the lab console's view drawn with it
   let running = false;   // between "Start" and "Finish"
-  let scrolledBack = 0;  // how many lines the view stands above the live console
-  let timer = 0;
+  let noticeTimer = 0;   // takes a notice away when its time is up
   const lines = [];
 
   function setState(state) {
@@ -239,7 +239,7 @@
   function lostLock() {
     ownsFiles = false;
     running = false;
-    clearInterval(timer);
+    clearTimeout(noticeTimer);
     setSaved('off');
     say('The lab was opened in another tab, which now keeps your files. This tab no longer saves; reload it to work here again.');
     setState('elsewhere');
@@ -331,28 +331,18 @@
       line.className = 'line';
       line.style.top = (k * 15) + 'px';
       line.addEventListener('click', () => {
-        if (!running) return;
-        deliver('click ' + k);
-        focusConsole();
+        if (running) focusConsole();
       });
       el.console.appendChild(line);
       lines.push(line);
     }
   }
 
-  function scrollBackLines() {
-    return JSON.parse(core.UTF8ToString(api.scrollBack()));
-  }
-
   function draw() {
     snap = JSON.parse(core.UTF8ToString(api.snapshot()));
-    let shown = snap.lines;
-    if (scrolledBack > 0) {
-      const all = scrollBackLines().concat(snap.lines);
-      scrolledBack = Math.min(scrolledBack, all.length - CONSOLE_LINES);
-      shown = all.slice(all.length - CONSOLE_LINES - scrolledBack, all.length - scrolledBack);
-    }
-    const caret = scrolledBack === 0 && document.activeElement === el.console;
+    view = JSON.parse(core.UTF8ToString(api.view()));
+    const shown = view.lines;
+    const caret = view.scrolled === 0 && document.activeElement === el.console;
     for (let k = 0; k < CONSOLE_LINES; ++k) {
       const line = lines[k];
       const text = shown[k];
@@ -369,15 +359,37 @@
       // The input line keeps its end in view, as a text field keeps its caret.
       if (k === INPUT_LINE) line.scrollLeft = line.scrollWidth;
     }
-    el.console.classList.toggle('scrolled', scrolledBack > 0);
-    el.notice.textContent = scrolledBack > 0
-      ? 'Earlier lines (' + scrolledBack + ' up): Page Down or any key returns to the console'
-      : '';
+    el.console.classList.toggle('scrolled', view.scrolled > 0);
+    el.notice.textContent = view.notice;
     el.strip.textContent = snap.pic.length ? snap.pic[0] : '';
     showHint();
     el.label.textContent = snap.label;
     el.plan.hidden = !snap.plan;
-    tellScoreProblem();
+    showPages();
+    clearTimeout(noticeTimer);
+    if (view.wait >= 0) {
+      noticeTimer = setTimeout(() => {
+        api.time();
+        draw();
+      }, view.wait);
+    }
+  }
+
+  // After the learner's event: the page drawn, then the score saved (and a
+  // new problem with it told), then the learner's files kept in the browser.
+  function drawAndSave() {
+    draw();
+    if (api.afterDraw()) tellScoreProblem();
+    saveFiles();
+  }
+
+  // The panels as the lab console has them: Progress open or not, the
+  // lessons opened at the task F1 asked for.
+  function showPages() {
+    if (view.page === 'progress' && el.progress.hidden) showProgress();
+    if (view.page !== 'progress' && !el.progress.hidden) el.progress.hidden = true;
+    if (view.lesson) window.open('readme.htm#task-' + view.lesson, '_blank', 'noopener');
+    if (!el.progress.hidden) el.progressScore.textContent = '(' + view.count + ')';
   }
 
   // The coach's hint about the last command, outside the router's lines:
@@ -386,7 +398,7 @@
   const HINTS_KEY = 'pellix.hints';
   let hintsOn = store.get('localStorage', HINTS_KEY) !== 'off';
   function showHint() {
-    const whole = hintsOn && snap ? snap.hint : '';
+    const whole = view && view.coach ? snap.hint : '';
     el.hint.title = whole;
     el.hint.textContent = whole;
     if (whole && el.hint.scrollWidth > el.hint.clientWidth)
@@ -395,47 +407,41 @@
     el.hints.setAttribute('aria-pressed', hintsOn ? 'true' : 'false');
   }
   function toggleHints() {
-    hintsOn = !hintsOn;
+    setHints(!hintsOn);
+    draw();
+  }
+  function setHints(on) {
+    hintsOn = on;
+    api.hints(on ? 1 : 0);
     store.set('localStorage', HINTS_KEY, hintsOn ? 'on' : 'off');
-    showHint();
   }
 
   // A score file that cannot be read or written is told once, under the
   // window: the router's lines, strip and label stay as they are.
-  let problemShown = 0;
   function tellScoreProblem() {
-    const text = core.UTF8ToString(api.scoreProblem(problemShown));
-    problemShown = api.scoreProblemSerial();
+    const text = core.UTF8ToString(api.scoreProblem(0));
     if (text) say(text);
   }
 
-  // ---- Events to the router ----
+  // ---- Keys to the lab console ----
 
-  // One event line as pellix-replay reads it ("key 13", "up", "plan", ...).
-  function deliver(line) {
-    const result = api.event(line);
-    // Every event but the timer's may change a file (a command, Ctrl-Z, "?",
-    // the plan shown or closed, Finish): what changed is saved at once.
-    if (line !== 'tick') saveFiles();
-    return result;
+  // One key ("char" with its code, "f" with its number, "up", "pageup" ...);
+  // the lab console decides what it does.
+  function press(name, code) {
+    if (!running) return;
+    const ended = api.key(name, code || 0);
+    afterKeys(ended);
   }
 
-  function typeKey(code) {
-    scrolledBack = 0;
-    deliver('key ' + code);
+  function afterKeys(ended) {
+    // Files changed: the answer is drawn first, then kept.
+    drawAndSave();
+    if (view.hints !== hintsOn) setHints(view.hints);
+    if (ended) endRun();
   }
 
   function focusConsole() {
     if (document.activeElement !== el.console) el.console.focus({ preventScroll: true });
-  }
-
-  // The focus rule of the router's timer: back to the input line unless the
-  // network plan is open (or one of the page's own panels).
-  function tick() {
-    if (!running) return;
-    deliver('tick');
-    draw();
-    if (!snap.plan && el.progress.hidden) focusConsole();
   }
 
   // The letter of a key pressed with Ctrl, as the keyboard layout names it
@@ -469,41 +475,43 @@
     return null;
   }
 
+  // Keys that move a view or a page, and the function keys, by name.
+  const NAMED_KEYS = {
+    ArrowUp: 'up', ArrowDown: 'down', PageUp: 'pageup', PageDown: 'pagedown',
+  };
+
   function onKey(event) {
     if (!running || event.isComposing) return;
     const ctrl = event.ctrlKey || event.metaKey;
-    // The page's own comforts first: zoom, scroll-back, copy and paste.
+    // The page's own comforts first: zoom, copy and paste.
     if (ctrl && !event.altKey && (event.key === '+' || event.key === '=')) return zoomBy(1.1, event);
     if (ctrl && !event.altKey && event.key === '-') return zoomBy(1 / 1.1, event);
     if (ctrl && !event.altKey && event.key === '0') return zoomBy(0, event);
-    if (event.key === 'F4' && !ctrl && !event.altKey && !event.shiftKey) {
-      event.preventDefault();
-      return toggleHints();
-    }
-    if (event.key === 'PageUp' || event.key === 'PageDown' || (event.shiftKey && (event.key === 'Home' || event.key === 'End'))) {
-      event.preventDefault();
-      if (event.key === 'PageUp') scrollView(CONSOLE_LINES - 1);
-      else if (event.key === 'PageDown') scrollView(-(CONSOLE_LINES - 1));
-      else scrollView(event.key === 'Home' ? Infinity : -Infinity);
-      return;
-    }
     if (ctrl && (letterOf(event) === 'C' || event.key === 'Insert') && String(window.getSelection())) return;
     if ((ctrl && letterOf(event) === 'V') || (event.shiftKey && event.key === 'Insert')) return;
-    if (event.key === 'ArrowUp' || event.key === 'ArrowDown') {
+    const plain = !ctrl && !event.altKey;
+    const fKey = /^F(\d+)$/.exec(event.key);
+    if (fKey && plain && !event.shiftKey && Number(fKey[1]) <= 10) {
+      // F1 to F10 are the lab's, never the browser's own.
       event.preventDefault();
-      scrolledBack = 0;
-      deliver(event.key === 'ArrowUp' ? 'up' : 'down');
-      draw();
-      return;
+      return press('f', Number(fKey[1]));
+    }
+    if (event.shiftKey && plain && (event.key === 'Home' || event.key === 'End')) {
+      event.preventDefault();
+      return press(event.key === 'Home' ? 'home' : 'end');
+    }
+    if (NAMED_KEYS[event.key] && !ctrl && !event.altKey) {
+      event.preventDefault();
+      return press(NAMED_KEYS[event.key]);
     }
     const code = keyCode(event);
     if (code === null) return;
     event.preventDefault();
-    typeKey(code);
-    draw();
+    press('char', code);
   }
 
-  // A pasted text is typed: each line ending is one Enter.
+  // A pasted text goes to the lab console, which types it: each line ending
+  // is one Enter.
   function onPaste(event) {
     if (!running || document.activeElement !== el.console) return;
     event.preventDefault();
@@ -512,18 +520,8 @@
   }
 
   function pasteText(text) {
-    scrolledBack = 0;
-    for (const c of text.replace(/\r\n?/g, '\n')) {
-      if (c === '\n') deliver('key 13');
-      else deliver('key ' + c.charCodeAt(0));
-    }
-    draw();
-  }
-
-  function scrollView(by) {
-    const most = scrollBackLines().length;
-    scrolledBack = Math.max(0, Math.min(most, scrolledBack + by));
-    draw();
+    if (!running || !text) return;
+    afterKeys(api.paste(text));
   }
 
   // ---- Windows and panels ----
@@ -538,32 +536,31 @@
     el.splash.hidden = true;
     el.main.hidden = false;
     running = true;
+    setHints(hintsOn);
     setState('running');
     focusConsole();
     draw();
-    timer = setInterval(tick, TICK_MS);
     performance.mark('console-ready');
   }
 
-  function showPlan() {
+  // The router's own buttons: "Show Network Plan", the plan's "Close" and
+  // "Finish".
+  function routerButton(event) {
     if (!running) return;
-    deliver('plan');
-    draw();
+    api.event(event);
+    drawAndSave();
     focusConsole();
   }
 
-  function closePlan() {
+  function finish() {
     if (!running) return;
-    deliver('close-plan');
-    draw();
-    focusConsole();
+    api.event('finish');
+    endRun();
   }
 
-  async function finish() {
-    if (!running) return;
-    deliver('finish');
+  async function endRun() {
     running = false;
-    clearInterval(timer);
+    clearTimeout(noticeTimer);
     await saveFiles();  // ends however the save ends (a time limit included)
     el.main.hidden = true;
     el.plan.hidden = true;
@@ -594,20 +591,30 @@
       if (task.done) item.className = 'done';
       el.taskList.appendChild(item);
     });
-    const done = progress.tasks.filter((task) => task.done).length;
-    el.progressScore.textContent = '(' + done + ' of ' + progress.tasks.length + ' done)';
+    el.progressScore.textContent = '(' + (view ? view.count : progress.tasks.filter((t) => t.done).length + ' of 50 tasks done') + ')';
     if (progress.next) {
       el.nextTask.append('Next: ', lessonLink(progress.tasks[progress.next - 1]));
     } else {
       el.nextTask.textContent = 'Every task is done.';
     }
     el.progress.hidden = false;
+  }
+
+  // The Progress button opens the panel through the lab console (as F3
+  // does); its Close button closes it there.
+  function openProgress() {
+    if (!running) return showProgress();
+    if (view && view.page !== 'progress') press('f', 3);
     el.progressClose.focus({ preventScroll: true });
   }
 
   function closeProgress() {
+    if (running) api.closePage();
     el.progress.hidden = true;
-    if (running) focusConsole();
+    if (running) {
+      draw();
+      focusConsole();
+    }
   }
 
   // ---- Scale ----
@@ -636,13 +643,13 @@
   function bind() {
     el.start.addEventListener('click', start);
     el.finish.addEventListener('click', finish);
-    el.showPlan.addEventListener('click', showPlan);
-    el.closePlan.addEventListener('click', closePlan);
+    el.showPlan.addEventListener('click', () => routerButton('plan'));
+    el.closePlan.addEventListener('click', () => routerButton('close-plan'));
     // The plan passes the keys typed on it to the console, as the desktop
     // program's plan does.
     el.plan.addEventListener('keydown', onKey);
     el.again.addEventListener('click', () => window.location.reload());
-    el.showProgress.addEventListener('click', showProgress);
+    el.showProgress.addEventListener('click', openProgress);
     el.hints.addEventListener('click', () => { toggleHints(); el.console.focus({ preventScroll: true }); });
     el.progressClose.addEventListener('click', closeProgress);
     el.exportFiles.addEventListener('click', () => {
@@ -663,7 +670,7 @@
     el.console.addEventListener('wheel', (event) => {
       if (!running) return;
       event.preventDefault();
-      scrollView(event.deltaY < 0 ? 3 : -3);
+      press(event.deltaY < 0 ? 'wheelup' : 'wheeldown');
     }, { passive: false });
     document.addEventListener('paste', onPaste);
     window.addEventListener('resize', fit);
@@ -689,6 +696,13 @@
       scoreProblemSerial: core.cwrap('pellix_score_problem_serial', 'number', []),
       hintBrief: core.cwrap('pellix_hint_brief', 'number', []),
       progress: core.cwrap('pellix_progress', 'number', []),
+      key: core.cwrap('pellix_key', 'number', ['string', 'number']),
+      paste: core.cwrap('pellix_paste', 'number', ['string']),
+      afterDraw: core.cwrap('pellix_after_draw', 'number', []),
+      time: core.cwrap('pellix_time', null, []),
+      closePage: core.cwrap('pellix_close_page', null, []),
+      hints: core.cwrap('pellix_hints', null, ['number']),
+      view: core.cwrap('pellix_view', 'number', []),
       checkFile: (name, data, size) =>
         core.UTF8ToString(core.ccall('pellix_check_file', 'number', ['string', 'number', 'number'], [name, data, size])),
     };

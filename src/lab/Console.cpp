@@ -24,6 +24,10 @@ std::optional<int> LinesMoved(const Key& key, int pageLines, bool arrows) {
             return -pageLines;
         case KeyName::PageDown:
             return pageLines;
+        case KeyName::Home:
+            return -static_cast<int>(kScrollBackLines) - kConsoleLines;
+        case KeyName::End:
+            return static_cast<int>(kScrollBackLines) + kConsoleLines;
         default:
             return std::nullopt;
     }

@@ -20,6 +20,8 @@ enum class KeyName {
     PageDown,
     WheelUp,
     WheelDown,
+    Home,     // the view to the oldest kept line
+    End,      // the view back to the live console
     Paste,    // a pasted text: `text`, its line ends as the clipboard had them
     Ignored,  // a key the console has no use for
 };

@@ -32,4 +32,29 @@ long pellix_score();
 const char* pellix_progress();
 // CheckImportedFile for a file of size bytes.
 const char* pellix_check_file(const char* name, const char* data, int size);
+
+// ---- The lab console (the page's keys go here, as every front end's do) ----
+// A key: name is "char" (code: the character code), "f" (code: 1 .. 10),
+// "up", "down", "pageup", "pagedown", "wheelup", "wheeldown", "home" or
+// "end". Returns 1 when it ended the run (F10, Ctrl-C twice), else 0.
+int pellix_key(const char* name, int code);
+// A pasted text (UTF-8), typed whole; returns 1 when it ended the run.
+int pellix_paste(const char* text);
+// The page has drawn: the score marked for saving is saved; returns 1 when a
+// new problem with the score file is to be told.
+int pellix_after_draw();
+// A notice's time may be up.
+void pellix_time();
+// The learner closed the lab's own page (Progress) with the page's button.
+void pellix_close_page();
+// The coach's hints on (1) or off (0).
+void pellix_hints(int on);
+// What the page draws, as JSON: {"lines": the 21 lines the view shows,
+// "scrolled": lines up from the live console, "notice": the notice line
+// (a score-file problem left out: the page tells it itself), "coach": the
+// coach's line for 80 columns, "page": "none" or "progress", "count": the
+// progress count, "lesson": the task whose lesson F1 asked for (0: none),
+// "hints", "finished", "wait": milliseconds until a notice runs out (-1:
+// none)}.
+const char* pellix_view();
 }

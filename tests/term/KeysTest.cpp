@@ -12,7 +12,7 @@ namespace pellix::lab {
 void PrintTo(const Key& key, std::ostream* os) {
     static constexpr const char* kNames[] = {"Character", "F",        "Up",      "Down",
                                              "PageUp",    "PageDown", "WheelUp", "WheelDown",
-                                             "Paste",     "Ignored"};
+                                             "Home",      "End",      "Paste",   "Ignored"};
     *os << kNames[static_cast<int>(key.name)];
     if (key.name == KeyName::Character) {
         if (key.code > 32 && key.code < 127)

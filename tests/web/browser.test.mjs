@@ -127,13 +127,13 @@ try {
   // Scroll-back shows the lines that left the console; a key returns.
   for (let i = 0; i < 12; ++i) await page.keyboard.press('Enter');
   await page.keyboard.press('PageUp');
-  assert.match(await page.$eval('#notice', (e) => e.textContent), /Earlier lines \(20 up\)/);
+  assert.match(await page.$eval('#notice', (e) => e.textContent), /^Scrolled back 20 lines: /);
   await page.keyboard.down('Shift');
   await page.keyboard.press('Home');
   await page.keyboard.up('Shift');
   const top = await page.$eval('#Picture1 .line', (e) => e.textContent);
   assert.equal(top, '', 'the first line scrolled off was the empty line of the start-up');
-  const notice = () => page.$eval('#notice', (e) => Number(/\((\d+) up\)/.exec(e.textContent)?.[1] ?? 0));
+  const notice = () => page.$eval('#notice', (e) => Number(/Scrolled back (\d+) line/.exec(e.textContent)?.[1] ?? 0));
   const oldest = await notice();
   assert.ok(oldest > 20);
   await shot(page, 'web-scrollback.png');
@@ -162,6 +162,33 @@ try {
   assert.match(await page.$eval('#nextTask a', (a) => a.getAttribute('href')), /^readme\.htm#task-\d+$/);
   await shot(page, 'web-progress.png');
   await page.click('#progressClose');
+
+  // The lab's keys work as in the desktop and terminal programs: F3 opens
+  // Progress and Escape closes it, F2 shows and hides the plan, and typing
+  // goes on meanwhile.
+  await page.keyboard.press('F3');
+  assert.equal(await page.$eval('#progress', (e) => e.hidden), false);
+  assert.match(await page.$eval('#progressScore', (e) => e.textContent), /^\(\d+ of 50 tasks done/);
+  await page.keyboard.type('x');
+  assert.equal((await snapshot(page)).lines[20], 'R1#exix');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.$eval('#progress', (e) => e.hidden), true);
+  await page.keyboard.press('F2');
+  assert.equal((await snapshot(page)).plan, true);
+  await page.keyboard.press('F2');
+  assert.equal((await snapshot(page)).plan, false);
+  await page.keyboard.press('Backspace');
+
+  // The console shows 80 columns, as every front end does: a long answer is
+  // whole on its line.
+  await page.keyboard.press('Backspace');
+  await page.keyboard.press('Backspace');
+  await page.keyboard.press('Backspace');
+  await typeLine(page, 'x'.repeat(28));
+  const answer = (await snapshot(page)).lines[19];
+  assert.equal(answer.length, 80, answer);
+  assert.ok(await page.$eval('#Picture1 .line:nth-child(20)', (e) => e.scrollWidth <= e.clientWidth),
+    'the 80 columns fit the line');
 
   // The lessons page is part of the site.
   const lessons = await page.$eval('#lessons', (a) => a.href);
