@@ -268,6 +268,20 @@ case "$scenario" in
     press F10
     expect_ended 0
     ;;
+  idle)
+    # Left alone, the console sleeps until a key or a signal: nothing wakes it
+    # in ten seconds (a wake-up a second would be ten switches).
+    start_shell 80 24
+    start_term
+    expect_welcome
+    switches() { awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$term_pid/status"; }
+    before=$(switches)
+    sleep 10
+    after=$(switches)
+    [ $((after - before)) -le 2 ] || fail "idle for 10 s, pellix-term woke $((after - before)) times"
+    press F10
+    expect_ended 0
+    ;;
   big)
     # At 200x60 the console keeps its 80 columns and 24 rows, centred: the
     # score ends above the console's right end, the strip is 80 wide.
