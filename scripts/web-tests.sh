@@ -25,3 +25,14 @@ node tests/web/browser.test.mjs build-web/site "$@"
 
 echo "== The learner's files in the browser: blocked, refused, two tabs, a kill, two sites"
 node tests/web/storage.test.mjs build-web/site
+
+echo "== The same keys in the terminal, the desktop and the browser: the same screens and files"
+mkdir -p build-web/same-keys
+node tests/web/same-keys.mjs build-web/site build-web/same-keys/browser.txt \
+  tests/transcripts/exercise.txt tests/frontends/extras.txt
+for run in term desktop; do
+  record=build/same-keys/$run.txt
+  [ -f "$record" ] || { echo "no $record: run ctest --preset default first"; exit 1; }
+  diff -u --label "$run" --label browser "$record" build-web/same-keys/browser.txt
+done
+echo "the terminal, the desktop and the browser showed the same"

@@ -729,6 +729,8 @@
 
   window.pellixLab = {
     snapshot: () => snap,
+    view: () => view,
+    read: (name) => Array.from(core.FS.readFile(FOLDER + '/' + name)),
     paste: (text) => pasteText(text),
     files: () => learnerFiles(),
     importFiles: (files) => importFiles(files),

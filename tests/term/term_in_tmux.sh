@@ -15,13 +15,15 @@
 # terminal at 80x23).
 set -uo pipefail
 
-if [ $# -lt 2 ] || [ $# -gt 3 ]; then
-  echo "usage: $0 PELLIX_TERM SCENARIO [EVENT_SCRIPT]" >&2
+if [ $# -lt 2 ] || [ $# -gt 5 ]; then
+  echo "usage: $0 PELLIX_TERM SCENARIO [EVENT_SCRIPT [MORE_EVENTS OUTPUT]]" >&2
   exit 2
 fi
 exe=$1
 scenario=$2
 events=${3:-}
+more_events=${4:-}
+output=${5:-}
 command -v tmux >/dev/null || { echo "tmux is not installed"; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pellix-term-test.XXXXXX")
@@ -267,6 +269,82 @@ case "$scenario" in
     expect_cursor 7 21
     press F10
     expect_ended 0
+    ;;
+  same-keys)
+    # The exercise and the comforts around it typed as a learner would; at
+    # each "screen" the console as the terminal shows it is written down, in
+    # the form every front end's run writes, for them to be compared.
+    [ -f "$events" ] && [ -f "$more_events" ] && [ -n "$output" ] || fail "scripts and output needed"
+    start_shell 80 24
+    start_term
+    expect_welcome
+    : >"$output.new"
+    checks=0
+    scrolled=0
+    # The console once the keys sent are handled: after a first Ctrl-C (which
+    # the router ignores) its notice shows them handled; scrolled back, the
+    # view's own notice does.
+    settled() {
+      if [ "$scrolled" = 1 ]; then
+        wait_for -E "^Scrolled back [0-9]+ lines?:"
+      else
+        press C-c
+        poll row_is 23 "Ctrl-C again within 2 seconds to finish (your score is saved)" ||
+          fail "no Ctrl-C notice"
+      fi
+    }
+    record() {
+      checks=$((checks + 1))
+      settled
+      {
+        echo "check $checks"
+        if row_is 0 "Pellix Vantric lab environment diagram"; then
+          echo "page plan"
+        else
+          echo "label $(row 0 | sed 's/^Vantric Sim *//')"
+          local notice shown=0
+          notice=$(row 23)
+          [[ $notice =~ ^Scrolled\ back\ ([0-9]+)\ line ]] && shown=${BASH_REMATCH[1]}
+          echo "scrolled $shown"
+          for k in $(seq 1 21); do echo "| $(row "$k")" | sed "s/ *$//"; done
+        fi
+      } >>"$output.new"
+    }
+    progress() {
+      press F3
+      wait_for -E "^Progress: "
+      echo "progress $(row 0 | sed 's/^Progress: //')" >>"$output.new"
+      press F3
+      wait_for -E "^Vantric Sim"
+    }
+    while IFS= read -r line || [ -n "$line" ]; do
+      line=${line%$'\r'}
+      case "$line" in
+        "type "*) type_text "${line#type }"; scrolled=0 ;;
+        enter) press Enter; scrolled=0 ;;
+        up) press Up; scrolled=0 ;;
+        down) press Down; scrolled=0 ;;
+        ctrl-z) press C-z; scrolled=0 ;;
+        plan | close-plan) press F2; scrolled=0 ;;
+        pageup) press PPage; scrolled=1 ;;
+        pagedown) press NPage; scrolled=0 ;;
+        "paste "*)
+          printf '%b' "${line#paste }" >"$work/paste.txt"
+          tmuxp load-buffer -b keys "$work/paste.txt"
+          tmuxp paste-buffer -p -r -b keys -t "$pane"
+          scrolled=0 ;;
+        progress) progress ;;
+        screen) record ;;
+        finish) press F10; expect_ended 0; break ;;
+        "" | "#"*) ;;
+        *) fail "a step this test cannot type: $line" ;;
+      esac
+    done < <(grep -v '^finish$' "$events"; cat "$more_events")
+    # The score file's tasks (its other columns are drawn at random), the
+    # configuration file whole.
+    echo "tasks $(tr -d '\r' <"$dir/user.dat" | cut -d, -f2 | paste -sd' ')" >>"$output.new"
+    echo "file router1.cfg $(sha256sum <"$dir/router1.cfg" | cut -d' ' -f1)" >>"$output.new"
+    mv "$output.new" "$output"
     ;;
   idle)
     # Left alone, the console sleeps until a key or a signal: nothing wakes it
