@@ -15,11 +15,11 @@ extern const ModeDef kEthernet0Mode;        // 4  interpreters/Interfaces.cpp
 extern const ModeDef kSerial0Mode;          // 5  interpreters/Interfaces.cpp
 extern const ModeDef kVtyLineMode;          // 6  interpreters/Lines.cpp
 extern const ModeDef kConsoleLineMode;      // 7  interpreters/Lines.cpp
-extern const ModeDef kUploadHostMode;       // 10 state/Tftp.cpp
-extern const ModeDef kUploadFileMode;       // 11 state/Tftp.cpp
-extern const ModeDef kDownloadHostMode;     // 12 state/Tftp.cpp
-extern const ModeDef kDownloadFileMode;     // 13 state/Tftp.cpp
-extern const ModeDef kDownloadConfirmMode;  // 14 state/Tftp.cpp
+extern const ModeDef kUploadHostMode;       // 10 interpreters/Tftp.cpp
+extern const ModeDef kUploadFileMode;       // 11 interpreters/Tftp.cpp
+extern const ModeDef kDownloadHostMode;     // 12 interpreters/Tftp.cpp
+extern const ModeDef kDownloadFileMode;     // 13 interpreters/Tftp.cpp
+extern const ModeDef kDownloadConfirmMode;  // 14 interpreters/Tftp.cpp
 extern const ModeDef kEnablePasswordMode;   // 98 console/EnablePassword.cpp
 extern const ModeDef kConfigSourceMode;     // 99 console/ConfigSource.cpp
 

@@ -4,9 +4,9 @@
 
 #include "console/Dispatch.h"
 #include "console/KeyCodes.h"
+#include "interpreters/Procedures.h"
 #include "lessons/RealRouter.h"
 #include "state/Files.h"
-#include "state/StartupConfig.h"
 
 namespace pellix {
 

@@ -1,6 +1,5 @@
 // Privileged EXEC: its commands and its help listing.
 #include "console/Modes.h"
-#include "state/StartupConfig.h"
 
 namespace pellix {
 

@@ -103,15 +103,6 @@ constexpr Row kDownloadConfirm[] = {
 
 }  // namespace
 
-bool TftpFileNameAccepted(std::string_view name) {
-    for (unsigned char c : name) {
-        bool refused = c < '-' || c > 'z' || (c >= ':' && c <= '@') || (c >= '[' && c <= '^') ||
-                       c == '.' || c == '/';
-        if (refused) return false;
-    }
-    return true;
-}
-
 constinit const ModeDef kUploadHostMode{
     Mode::UploadHost, "Address or name of remote host []?", false, "", kUploadHost, false, {}};
 constinit const ModeDef kUploadFileMode = AnsweredByCode(Mode::UploadFile, "Destination filename [",
