@@ -56,7 +56,6 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kPrivilegedExecMode{
-    Mode::PrivilegedExec, "", true, "#", kRows, true, kHelp};
+constinit const ModeDef kPrivilegedExecMode{"", true, "#", kRows, true, kHelp};
 
 }  // namespace pellix

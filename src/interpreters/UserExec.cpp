@@ -58,6 +58,6 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kUserExecMode{Mode::UserExec, "", true, ">", kRows, true, kHelp};
+constinit const ModeDef kUserExecMode{"", true, ">", kRows, true, kHelp};
 
 }  // namespace pellix
