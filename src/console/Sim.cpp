@@ -138,7 +138,7 @@ void Sim::RunCommand() {
     }
     if (command.next_) mode_ = *command.next_;
     NewLine();
-    ShowPrompt();
+    SaveScoreAndPrompt();
 }
 
 std::string Sim::PromptOf(Mode which) const {
@@ -150,7 +150,7 @@ std::string Sim::PromptOf(Mode which) const {
     return prompt;
 }
 
-void Sim::ShowPrompt() {
+void Sim::SaveScoreAndPrompt() {
     if (deferScoreSaves_)
         ++pendingScoreSaves_;
     else
@@ -167,7 +167,7 @@ void Sim::ShowHelp() {
         for (std::string_view line : def->help) PrintLine(line);
         NewLine();
     }
-    ShowPrompt();
+    SaveScoreAndPrompt();
 }
 
 void Sim::HandleCtrlZ() {
