@@ -34,6 +34,19 @@ struct DialogState {
     std::string downloadFile;
 };
 
+// Called only when a procedure names a mode that no table or dialog
+// declares; not constexpr, so such a procedure does not compile.
+void ProcedureGoesToAnUndeclaredMode();
+
+// The mode a procedure sends the router to: a declared mode, checked where
+// the procedure names it.
+struct NextMode {
+    consteval NextMode(Mode m) : mode(m) {
+        if (!IsDeclared(m)) ProcedureGoesToAnUndeclaredMode();
+    }
+    Mode mode;
+};
+
 class Command {
   public:
     // The command as typed after the prompt, without blanks at either end.
@@ -64,7 +77,7 @@ class Command {
     // ---- Where the router goes ----
     // The mode the router is in once this command is done; without a call it
     // stays in the mode it is in.
-    void GoTo(Mode next) { next_ = next; }
+    void GoTo(NextMode next) { next_ = next.mode; }
 
     // ---- What the command may read besides ----
     const CommandHistory& History() const;
@@ -80,6 +93,8 @@ class Command {
 
   private:
     friend class Sim;
+    // Sets the next mode a matched row names (checked by Action::ToMode).
+    friend void Interpret(Command& command, const ModeDef& mode);
     Command(Sim& sim, std::string text) : sim_(sim), text_(std::move(text)) {}
 
     Sim& sim_;

@@ -22,12 +22,6 @@ constexpr Row kRows[] = {
 }  // namespace
 
 constinit const ModeDef kConfigSourceMode{
-    Mode::ConfigSource,
-    "Configuring from terminal, memory, or network [terminal]?",
-    false,
-    "",
-    kRows,
-    false,
-    {}};
+    "Configuring from terminal, memory, or network [terminal]?", false, "", kRows, false, {}};
 
 }  // namespace pellix

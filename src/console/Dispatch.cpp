@@ -8,13 +8,6 @@ namespace pellix {
 
 namespace {
 
-const ModeDef* const kModes[] = {
-    &kUserExecMode,       &kPrivilegedExecMode, &kGlobalConfigMode, &kEthernet0Mode,
-    &kSerial0Mode,        &kVtyLineMode,        &kConsoleLineMode,  &kUploadHostMode,
-    &kUploadFileMode,     &kDownloadHostMode,   &kDownloadFileMode, &kDownloadConfirmMode,
-    &kEnablePasswordMode, &kConfigSourceMode,
-};
-
 void Perform(Command& command, const Action& act) {
     if (act.call) act.call(command);
     for (const SlotWrite& w : act.writes)
@@ -22,14 +15,13 @@ void Perform(Command& command, const Action& act) {
     command.Award(act.task);
     for (const char* line : act.lines)
         if (line) command.PrintLine(line);
-    if (act.next != Mode::NotStarted) command.GoTo(act.next);
 }
 
 }  // namespace
 
 const ModeDef* FindMode(Mode mode) {
-    for (const ModeDef* def : kModes)
-        if (def->mode == mode) return def;
+    for (const DeclaredMode& declared : kDeclaredModes)
+        if (declared.mode == mode) return declared.table;
     return nullptr;
 }
 
@@ -38,6 +30,7 @@ void Interpret(Command& command, const ModeDef& mode) {
     for (const Row& row : mode.rows) {
         if (RowHolds(row, command.Text(), command.Slots())) {
             Perform(command, row.act);
+            if (row.act.next != Mode::NotStarted) command.next_ = row.act.next;
             return;
         }
     }

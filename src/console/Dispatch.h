@@ -165,8 +165,9 @@ constexpr std::array<Row, N> Column(const std::array<ColumnRow<K>, N>& table, st
     return rows;
 }
 
+// A mode's table or dialog; which mode it answers in is declared with it in
+// kDeclaredModes (console/Mode.h).
 struct ModeDef {
-    Mode mode;
     // The prompt: before + (the hostname, when withHostname) + after.
     std::string_view before;
     bool withHostname;
@@ -181,10 +182,9 @@ struct ModeDef {
 };
 
 // A dialog whose answer is handled by plain code: its prompt and that code.
-constexpr ModeDef AnsweredByCode(Mode mode, std::string_view before, bool withHostname,
-                                 std::string_view after, Procedure answer) {
-    return {.mode = mode,
-            .before = before,
+constexpr ModeDef AnsweredByCode(std::string_view before, bool withHostname, std::string_view after,
+                                 Procedure answer) {
+    return {.before = before,
             .withHostname = withHostname,
             .after = after,
             .rows = {},

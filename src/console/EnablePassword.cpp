@@ -26,6 +26,6 @@ void CheckEnablePassword(Command& command) {
 }  // namespace
 
 constinit const ModeDef kEnablePasswordMode =
-    AnsweredByCode(Mode::EnablePassword, "Password:", false, "", CheckEnablePassword);
+    AnsweredByCode("Password:", false, "", CheckEnablePassword);
 
 }  // namespace pellix

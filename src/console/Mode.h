@@ -26,13 +26,49 @@ enum class Mode : std::uint8_t {
     ConfigSource = 99,     // the question after "configure"
 };
 
-// Every mode the router can be in once started, each declared by one table
-// or dialog of the core.
+struct ModeDef;  // console/Dispatch.h
+
+// The mode tables and dialogs, each defined in the file named beside it.
+extern const ModeDef kUserExecMode;         // interpreters/UserExec.cpp
+extern const ModeDef kPrivilegedExecMode;   // interpreters/PrivilegedExec.cpp
+extern const ModeDef kGlobalConfigMode;     // interpreters/GlobalConfig.cpp
+extern const ModeDef kEthernet0Mode;        // interpreters/Interfaces.cpp
+extern const ModeDef kSerial0Mode;          // interpreters/Interfaces.cpp
+extern const ModeDef kVtyLineMode;          // interpreters/Lines.cpp
+extern const ModeDef kConsoleLineMode;      // interpreters/Lines.cpp
+extern const ModeDef kUploadHostMode;       // interpreters/Tftp.cpp
+extern const ModeDef kUploadFileMode;       // interpreters/Tftp.cpp
+extern const ModeDef kDownloadHostMode;     // interpreters/Tftp.cpp
+extern const ModeDef kDownloadFileMode;     // interpreters/Tftp.cpp
+extern const ModeDef kDownloadConfirmMode;  // interpreters/Tftp.cpp
+extern const ModeDef kEnablePasswordMode;   // console/EnablePassword.cpp
+extern const ModeDef kConfigSourceMode;     // console/ConfigSource.cpp
+
+struct DeclaredMode {
+    Mode mode;
+    const ModeDef* table;
+};
+
+// Every mode the router can be in once started, each with the table or
+// dialog of the core that answers in it. This is the one place a mode is
+// declared: the dispatcher finds a mode's table here, and a row may send
+// the router only to a mode listed here (Action::ToMode), so a mode cannot
+// be reached without its table.
 inline constexpr std::array kDeclaredModes = {
-    Mode::UserExec,       Mode::PrivilegedExec, Mode::GlobalConfig,      Mode::Ethernet0Config,
-    Mode::Serial0Config,  Mode::VtyLineConfig,  Mode::ConsoleLineConfig, Mode::UploadHost,
-    Mode::UploadFile,     Mode::DownloadHost,   Mode::DownloadFile,      Mode::DownloadConfirm,
-    Mode::EnablePassword, Mode::ConfigSource,
+    DeclaredMode{Mode::UserExec, &kUserExecMode},
+    DeclaredMode{Mode::PrivilegedExec, &kPrivilegedExecMode},
+    DeclaredMode{Mode::GlobalConfig, &kGlobalConfigMode},
+    DeclaredMode{Mode::Ethernet0Config, &kEthernet0Mode},
+    DeclaredMode{Mode::Serial0Config, &kSerial0Mode},
+    DeclaredMode{Mode::VtyLineConfig, &kVtyLineMode},
+    DeclaredMode{Mode::ConsoleLineConfig, &kConsoleLineMode},
+    DeclaredMode{Mode::UploadHost, &kUploadHostMode},
+    DeclaredMode{Mode::UploadFile, &kUploadFileMode},
+    DeclaredMode{Mode::DownloadHost, &kDownloadHostMode},
+    DeclaredMode{Mode::DownloadFile, &kDownloadFileMode},
+    DeclaredMode{Mode::DownloadConfirm, &kDownloadConfirmMode},
+    DeclaredMode{Mode::EnablePassword, &kEnablePasswordMode},
+    DeclaredMode{Mode::ConfigSource, &kConfigSourceMode},
 };
 
 constexpr int Number(Mode mode) {
@@ -40,8 +76,8 @@ constexpr int Number(Mode mode) {
 }
 
 constexpr bool IsDeclared(Mode mode) {
-    for (Mode declared : kDeclaredModes)
-        if (declared == mode) return true;
+    for (const DeclaredMode& declared : kDeclaredModes)
+        if (declared.mode == mode) return true;
     return false;
 }
 
@@ -62,7 +98,7 @@ namespace mode_checks {
 constexpr bool NumbersUnique() {
     for (std::size_t i = 0; i < kDeclaredModes.size(); ++i)
         for (std::size_t j = i + 1; j < kDeclaredModes.size(); ++j)
-            if (kDeclaredModes[i] == kDeclaredModes[j]) return false;
+            if (kDeclaredModes[i].mode == kDeclaredModes[j].mode) return false;
     return true;
 }
 static_assert(NumbersUnique(), "two declared modes share a number");

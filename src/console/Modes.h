@@ -1,27 +1,11 @@
-// Every console mode's declaration, and the procedures that several modes
-// share.
+// What the mode tables share: the procedures and rows that several modes
+// use. The modes themselves are declared in console/Mode.h.
 #pragma once
 
 #include "console/Dispatch.h"
 #include "interpreters/Procedures.h"
 
 namespace pellix {
-
-// The declared modes, one per source file.
-extern const ModeDef kUserExecMode;         // 1  interpreters/UserExec.cpp
-extern const ModeDef kPrivilegedExecMode;   // 2  interpreters/PrivilegedExec.cpp
-extern const ModeDef kGlobalConfigMode;     // 3  interpreters/GlobalConfig.cpp
-extern const ModeDef kEthernet0Mode;        // 4  interpreters/Interfaces.cpp
-extern const ModeDef kSerial0Mode;          // 5  interpreters/Interfaces.cpp
-extern const ModeDef kVtyLineMode;          // 6  interpreters/Lines.cpp
-extern const ModeDef kConsoleLineMode;      // 7  interpreters/Lines.cpp
-extern const ModeDef kUploadHostMode;       // 10 state/Tftp.cpp
-extern const ModeDef kUploadFileMode;       // 11 state/Tftp.cpp
-extern const ModeDef kDownloadHostMode;     // 12 state/Tftp.cpp
-extern const ModeDef kDownloadFileMode;     // 13 state/Tftp.cpp
-extern const ModeDef kDownloadConfirmMode;  // 14 state/Tftp.cpp
-extern const ModeDef kEnablePasswordMode;   // 98 console/EnablePassword.cpp
-extern const ModeDef kConfigSourceMode;     // 99 console/ConfigSource.cpp
 
 // "show history": lists the history, oldest first.
 void ShowHistory(Command& command);

@@ -4,9 +4,9 @@
 
 #include "console/Dispatch.h"
 #include "console/KeyCodes.h"
+#include "interpreters/Procedures.h"
 #include "lessons/RealRouter.h"
 #include "state/Files.h"
-#include "state/StartupConfig.h"
 
 namespace pellix {
 
@@ -135,7 +135,7 @@ void Sim::RunCommand() {
     }
     if (command.next_) mode_ = *command.next_;
     NewLine();
-    ShowPrompt();
+    SaveScoreAndPrompt();
 }
 
 std::string Sim::PromptOf(Mode which) const {
@@ -147,7 +147,7 @@ std::string Sim::PromptOf(Mode which) const {
     return prompt;
 }
 
-void Sim::ShowPrompt() {
+void Sim::SaveScoreAndPrompt() {
     if (deferScoreSaves_)
         ++pendingScoreSaves_;
     else
@@ -165,7 +165,7 @@ void Sim::ShowHelp() {
         for (std::string_view line : def->help) PrintLine(line);
         NewLine();
     }
-    ShowPrompt();
+    SaveScoreAndPrompt();
 }
 
 void Sim::HandleCtrlZ() {

@@ -123,7 +123,7 @@ class Sim {
     // A command typed at the prompt (Enter, or Ctrl-Z with what was typed):
     // history, the mode's table, the prompt that follows.
     void RunCommand();
-    void ShowPrompt();
+    void SaveScoreAndPrompt();
     void ShowHelp();
     void HandleCtrlZ();
     void NewLine();

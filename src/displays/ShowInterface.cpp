@@ -14,7 +14,9 @@ constexpr bool EthernetUp(const ConfigSlotTable& s) {
 constexpr bool EthernetDown(const ConfigSlotTable& s) {
     return !EthernetUp(s);
 }
-constexpr bool EthernetAddressed(const ConfigSlotTable& s) {
+// Ethernet0 holds the exercise's own address, the only one its "Internet
+// address" line shows (any address at all: EthernetHasAddress).
+constexpr bool EthernetHasLabAddress(const ConfigSlotTable& s) {
     return s[slot::Ethernet0Address] == "172.10.0.1";
 }
 constexpr bool EthernetHasAddress(const ConfigSlotTable& s) {
@@ -41,7 +43,7 @@ constexpr DisplayLine kEthernet0[] = {
     {"Ethernet0 is up, line protocol is down", EthernetDown},
     {"  Hardware is QUICC Ethernet, address is 00e0.1eec.afb8 "},
     {"  Description: line"},
-    {"  Internet address is 172.10.0.1/16", EthernetAddressed},
+    {"  Internet address is 172.10.0.1/16", EthernetHasLabAddress},
     {"  MTU 1500 bytes, BW 10000 Kbit, DLY 1000 usec, rely 255/255, load 1/255"},
     {"  Encapsulation ARPA, loopback not set, keepalive set (10 sec)"},
     {"  ARP type: ARPA, ARP Timeout 04:00:00"},

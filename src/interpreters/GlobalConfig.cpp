@@ -90,7 +90,6 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kGlobalConfigMode{
-    Mode::GlobalConfig, "", true, "(config)#", kRows, true, kHelp};
+constinit const ModeDef kGlobalConfigMode{"", true, "(config)#", kRows, true, kHelp};
 
 }  // namespace pellix

@@ -77,9 +77,8 @@ constexpr std::string_view kSerial0Help[] = {
 
 }  // namespace
 
-constinit const ModeDef kEthernet0Mode{Mode::Ethernet0Config, "",   true,          "(config-if)#",
-                                       kEthernet0Rows,        true, kEthernet0Help};
-constinit const ModeDef kSerial0Mode{Mode::Serial0Config, "",   true,        "(config-if)#",
-                                     kSerial0Rows,        true, kSerial0Help};
+constinit const ModeDef kEthernet0Mode{"",   true,          "(config-if)#", kEthernet0Rows,
+                                       true, kEthernet0Help};
+constinit const ModeDef kSerial0Mode{"", true, "(config-if)#", kSerial0Rows, true, kSerial0Help};
 
 }  // namespace pellix

@@ -37,9 +37,7 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kVtyLineMode{
-    Mode::VtyLineConfig, "", true, "(config-line)#", kVtyRows, true, kHelp};
-constinit const ModeDef kConsoleLineMode{
-    Mode::ConsoleLineConfig, "", true, "(config-line)#", kConsoleRows, true, kHelp};
+constinit const ModeDef kVtyLineMode{"", true, "(config-line)#", kVtyRows, true, kHelp};
+constinit const ModeDef kConsoleLineMode{"", true, "(config-line)#", kConsoleRows, true, kHelp};
 
 }  // namespace pellix

@@ -1,6 +1,5 @@
 // Privileged EXEC: its commands and its help listing.
 #include "console/Modes.h"
-#include "state/StartupConfig.h"
 
 namespace pellix {
 
@@ -57,7 +56,6 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kPrivilegedExecMode{
-    Mode::PrivilegedExec, "", true, "#", kRows, true, kHelp};
+constinit const ModeDef kPrivilegedExecMode{"", true, "#", kRows, true, kHelp};
 
 }  // namespace pellix

@@ -1,6 +1,5 @@
 // User EXEC: its commands and its help listing.
 #include "console/Modes.h"
-#include "state/StartupConfig.h"
 
 namespace pellix {
 
@@ -14,6 +13,23 @@ constexpr bool NoPasswordSet(const ConfigSlotTable& slots) {
 // password prompt (which checks the secret when one is set).
 void AskEnablePassword(Command& command) {
     command.Dialog().passwordFailures = 0;
+}
+
+// "reset config": every slot emptied, the hostname back to "Router".
+void ResetConfig(Command& command) {
+    command.ClearSlots();
+    command.SetSlot(slot::Hostname, "Router");
+    command.PrintLine();
+    command.PrintLine("Router configurations have been reset.");
+    command.PrintLine();
+}
+
+// "reset score": every task entry back to 0.
+void ResetScore(Command& command) {
+    command.ResetScore();
+    command.Note("Score Reset to 0.");
+    command.PrintLine("User score reset.");
+    command.PrintLine();
 }
 
 constexpr auto kRows = Rows(
@@ -42,6 +58,6 @@ constexpr std::string_view kHelp[] = {
 
 }  // namespace
 
-constinit const ModeDef kUserExecMode{Mode::UserExec, "", true, ">", kRows, true, kHelp};
+constinit const ModeDef kUserExecMode{"", true, ">", kRows, true, kHelp};
 
 }  // namespace pellix

@@ -1,32 +1,30 @@
-// The startup configuration "router1.cfg": saving the running configuration
-// into it, loading it back, and clearing the running configuration.
+// The router's configuration files in the working folder: the startup
+// configuration "router1.cfg" and the files of the TFTP copies, each holding
+// the whole slot table (state/ConfigFile.h).
 #pragma once
 
-#include <string>
+#include <filesystem>
+#include <optional>
 #include <string_view>
 
+#include "state/ConfigFile.h"
+#include "state/ConfigSlots.h"
 #include "state/Files.h"
 
 namespace pellix {
 
-class Command;
-
 inline constexpr std::string_view kStartupConfigFile = "router1.cfg";
 
-// Whole-table moves between the slots and a configuration file in the
-// working folder, shared with the TFTP copies. A load changes no slot unless
-// the file holds all 100 lines.
-FileWrite SaveSlotsToFile(Command& command, std::string_view name);
-FileError LoadSlotsFromFile(Command& command, std::string_view name);
+// Writes slots 1 to 100 to the file, replacing it as a whole.
+FileWrite SaveConfigFile(const std::filesystem::path& file, const ConfigSlotTable& slots);
 
-// "copy running-config startup-config"
-void CopyRunningToStartup(Command& command);
-// "copy startup-config running-config"
-void CopyStartupToRunning(Command& command);
-// Start-up: loads "router1.cfg"; returns the "%Error" line, or "" when loaded.
-std::string LoadStartupConfig(Command& command);
-// "reset config"
-void ResetConfig(Command& command);
+// Slots 1 to 100 from the file, or the reason there are none: a file that
+// holds fewer than 100 lines gives none (TooShort).
+struct ConfigRead {
+    std::optional<SavedSlots> slots;
+    FileError error = FileError::None;
+};
+ConfigRead LoadConfigFile(const std::filesystem::path& file);
 
 // Whether the TFTP copies take this file name: only letters, digits, "-", "_"
 // and "`", so that no accepted name reaches outside the working folder.

@@ -1,6 +1,6 @@
-// Tables built wrong must not compile. The build compiles this file once per
-// case (WRONG_ROW set to the case's number) and expects the compiler to
-// name the check that caught it.
+// Tables and procedures built wrong must not compile. The build compiles
+// this file once per case (WRONG_ROW set to the case's number) and expects
+// the compiler to name the check that caught it.
 #include "console/Dispatch.h"
 
 namespace pellix {
@@ -19,6 +19,10 @@ constexpr Row kWrong[] = {
 constexpr Row kWrong[] = {Eq("wrong", Print("one").Print("two").Print("three"))};
 #elif WRONG_ROW == 3  // a move to a mode that no table declares
 constexpr Row kWrong[] = {Eq("wrong", ToMode(Mode::NotStarted))};
+#elif WRONG_ROW == 4  // a procedure that sends the router to a mode no table declares
+void Wrong(Command& command) {
+    command.GoTo(Mode::NotStarted);
+}
 #else  // the same rows within bounds compile
 constexpr Row kRight[] = {
     Eq("right", Set(slot::Hostname, "a")
@@ -30,6 +34,9 @@ constexpr Row kRight[] = {
                     .Print("two")
                     .ToMode(Mode::GlobalConfig)),
 };
+void Right(Command& command) {
+    command.GoTo(Mode::PrivilegedExec);
+}
 #endif
 
 }  // namespace pellix

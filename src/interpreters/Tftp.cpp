@@ -103,30 +103,15 @@ constexpr Row kDownloadConfirm[] = {
 
 }  // namespace
 
-bool TftpFileNameAccepted(std::string_view name) {
-    for (unsigned char c : name) {
-        bool refused = c < '-' || c > 'z' || (c >= ':' && c <= '@') || (c >= '[' && c <= '^') ||
-                       c == '.' || c == '/';
-        if (refused) return false;
-    }
-    return true;
-}
-
 constinit const ModeDef kUploadHostMode{
-    Mode::UploadHost, "Address or name of remote host []?", false, "", kUploadHost, false, {}};
-constinit const ModeDef kUploadFileMode = AnsweredByCode(Mode::UploadFile, "Destination filename [",
-                                                         true, "-confg]?", UploadRunningConfig);
-constinit const ModeDef kDownloadHostMode{Mode::DownloadHost,
-                                          "Address of remote host [255.255.255.255]?",
-                                          false,
-                                          "",
-                                          kDownloadHost,
-                                          false,
-                                          {}};
+    "Address or name of remote host []?", false, "", kUploadHost, false, {}};
+constinit const ModeDef kUploadFileMode =
+    AnsweredByCode("Destination filename [", true, "-confg]?", UploadRunningConfig);
+constinit const ModeDef kDownloadHostMode{
+    "Address of remote host [255.255.255.255]?", false, "", kDownloadHost, false, {}};
 constinit const ModeDef kDownloadFileMode{
-    Mode::DownloadFile, "Name of configuration file [", true, "-confg]?", kDownloadFile, false, {}};
+    "Name of configuration file [", true, "-confg]?", kDownloadFile, false, {}};
 constinit const ModeDef kDownloadConfirmMode{
-    Mode::DownloadConfirm,
     "Configure using router1-confg from 255.255.255.255? [confirm]",
     false,
     "",
