@@ -3,6 +3,7 @@
 // same events.
 #include <unistd.h>
 #include <QClipboard>
+#include <QCryptographicHash>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -181,6 +182,7 @@ class WindowsTest : public QObject {
     void SameScreensAsTheCore_data();
     void SameScreensAsTheCore();
     void ExerciseReachesFifty();
+    void SameKeysAsTheOtherFrontEnds();
 
     // The console as a terminal window: size, zoom, keys, copy and paste.
     void ScoreLabelShowsEveryScoreWhole();
@@ -606,6 +608,110 @@ void WindowsTest::ExerciseReachesFifty() {
         std::string done = std::to_string(k) + ",1,";
         QVERIFY2(record.starts_with(done), record.c_str());
     }
+}
+
+namespace {
+
+// A line as an 80-column terminal shows it: cut with a marker, spaces at the
+// end dropped.
+std::string AsShown(std::string line) {
+    if (line.size() > 80) line = line.substr(0, 79) + ">";
+    return line.substr(0, line.find_last_not_of(' ') + 1);
+}
+
+// What the window shows at a "screen" step, in the form every front end's
+// run writes it down.
+void WriteScreen(MainWindow* main, int check, std::ostream& record) {
+    record << "check " << check << "\n";
+    if (main->Plan() && main->Plan()->isVisible()) {
+        record << "page plan\n";
+        return;
+    }
+    record << "label " << AsShown(ToRouter(main->ScoreLabel()->text())) << "\n";
+    record << "scrolled " << main->ScrolledBack() << "\n";
+    for (int k = 0; k < kConsoleLines; ++k) {
+        const std::string shown = AsShown(Text(main->Line(k)));
+        record << (shown.empty() ? "|" : "| " + shown) << "\n";
+    }
+}
+
+// One step of the shared key script, typed as the learner types it here.
+void TypeStep(MainWindow* main, const std::string& step, int& checks, std::ostream& record) {
+    const std::string word = step.substr(0, step.find(' '));
+    const std::string rest = step.size() > word.size() ? step.substr(word.size() + 1) : "";
+    QWidget* target = KeyTarget(main);
+    if (word == "type") {
+        for (char c : rest) PressKey(KeyTarget(main), static_cast<unsigned char>(c));
+    } else if (word == "enter") {
+        QTest::keyClick(target, Qt::Key_Return);
+    } else if (word == "up" || word == "down") {
+        QTest::keyClick(target, word == "up" ? Qt::Key_Up : Qt::Key_Down);
+    } else if (word == "pageup" || word == "pagedown") {
+        QTest::keyClick(target, word == "pageup" ? Qt::Key_PageUp : Qt::Key_PageDown,
+                        Qt::ShiftModifier);
+    } else if (word == "ctrl-z") {
+        QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+    } else if (word == "plan" || word == "close-plan") {
+        QTest::keyClick(target, Qt::Key_F2);
+        QApplication::setActiveWindow(main);
+    } else if (word == "paste") {
+        QString text = QString::fromStdString(rest);
+        text.replace("\\r", "\r").replace("\\n", "\n");
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(!main->Pasting(), kPatienceMs);
+    } else if (word == "progress") {
+        QTest::keyClick(target, Qt::Key_F3);
+        QVERIFY(main->Progress() && main->Progress()->isVisible());
+        record << "progress " << ToRouter(main->Progress()->Count()->text()) << "\n";
+        QTest::keyClick(KeyTarget(main), Qt::Key_F3);
+    } else if (word == "screen") {
+        WriteScreen(main, ++checks, record);
+    } else if (word == "finish") {
+        QTest::keyClick(target, Qt::Key_F10);
+    } else {
+        QFAIL(("a step this test cannot type: " + step).c_str());
+    }
+}
+
+}  // namespace
+
+// The exercise and the comforts around it typed into the window as the
+// terminal program's and the browser's runs type them; the web tests compare
+// the three records.
+void WindowsTest::SameKeysAsTheOtherFrontEnds() {
+    Folder folder;
+    Program program(folder.Path());
+    MainWindow* main = program.main;
+    std::ostringstream record;
+    int checks = 0;
+    std::vector<std::string> steps;
+    for (const char* script : {PELLIX_EXERCISE_SCRIPT, PELLIX_EXTRAS_SCRIPT}) {
+        std::istringstream lines(ReadFile(script));
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.empty() || line.starts_with('#')) continue;
+            if (line == "finish" && script == std::string(PELLIX_EXERCISE_SCRIPT)) continue;
+            steps.push_back(line);
+        }
+    }
+    for (const std::string& step : steps) {
+        TypeStep(main, step, checks, record);
+        if (QTest::currentTestFailed()) return;
+    }
+    std::istringstream saved(folder.Read("user.dat"));
+    std::string tasks;
+    for (std::string row; std::getline(saved, row);) {
+        const std::size_t comma = row.find(',');
+        tasks += (tasks.empty() ? "" : " ") +
+                 row.substr(comma + 1, row.find(',', comma + 1) - comma - 1);
+    }
+    record << "tasks " << tasks << "\n";
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArray::fromStdString(folder.Read("router1.cfg")));
+    record << "file router1.cfg " << hash.result().toHex().toStdString() << "\n";
+    std::ofstream(PELLIX_SAME_KEYS_RECORD, std::ios::binary) << record.str();
+    QVERIFY(checks > 0);
 }
 
 // ---- The console as a terminal window ----
