@@ -32,61 +32,10 @@ namespace pellix::gui {
 
 namespace {
 
-// The angle of one notch of the mouse wheel.
-constexpr int kWheelNotch = 120;
-
 // How long after the window first shows a problem found at start-up is told.
 constexpr std::chrono::milliseconds kNoticeDelay(400);
 
-// Where the window's size is remembered: $XDG_CONFIG_HOME/pellix/pellix.conf.
-constexpr const char* kSizeKey = "MainWindow/size";
-constexpr const char* kMaximizedKey = "MainWindow/maximized";
-
-QSettings::Format SettingsFormat() {
-    return QSettings::NativeFormat;
-}
-
-// Every caption the score label can show.
-QStringList ScoreCaptions() {
-    QStringList captions{"OK"};
-    for (int score = 0; score <= kTaskCount; ++score) captions << FromRouter(ScoreCaption(score));
-    return captions;
-}
-
-bool Is(const QKeyEvent& event, Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    constexpr Qt::KeyboardModifiers kChords =
-        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-    return event.key() == key && (event.modifiers() & kChords) == modifiers;
-}
-
 }  // namespace
-
-std::optional<std::uint16_t> KeyCode(const QKeyEvent& event) {
-    switch (event.key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return key::Enter;
-        case Qt::Key_Backspace:
-            return key::Backspace;
-        case Qt::Key_Tab:
-            return key::Tab;
-        case Qt::Key_Escape:
-            return key::Escape;
-        case Qt::Key_Delete:
-            return std::nullopt;  // no character, as on the router's terminal
-        default:
-            break;
-    }
-    // Ctrl with a letter is the control character (Ctrl-Z is 26), whatever
-    // text the platform attached to it.
-    if (event.modifiers() & Qt::ControlModifier) {
-        if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
-            return static_cast<std::uint16_t>(event.key() - Qt::Key_A + 1);
-    }
-    QString text = event.text();
-    if (text.isEmpty()) return std::nullopt;
-    return text.at(0).unicode();
-}
 
 MainWindow::MainWindow(std::filesystem::path folder)
     : sim_(std::move(folder)), console_(sim_, lab::PagePlace::BesideConsole) {
@@ -94,7 +43,29 @@ MainWindow::MainWindow(std::filesystem::path folder)
     setWindowTitle("Vantric Sim");
     setMinimumSize(kMainWindowSize);
     resize(kMainWindowSize);
+    BuildConsole();
+    BuildButtons();
+    BuildNotes();
 
+    focusTimer_.setInterval(1000);
+    connect(&focusTimer_, &QTimer::timeout, this, &MainWindow::Tick);
+    pasteTimer_.setInterval(0);
+    connect(&pasteTimer_, &QTimer::timeout, this, &MainWindow::TypePasted);
+    noticeTimer_.setSingleShot(true);
+    connect(&noticeTimer_, &QTimer::timeout, this, [this] {
+        console_.OnTime(lab::Clock::now());
+        Redraw();
+    });
+
+    Start();
+    RestoreSize();
+}
+
+MainWindow::~MainWindow() = default;
+
+// The console panel with its first line (Start adds the others), the strip
+// and the score label.
+void MainWindow::BuildConsole() {
     panel_ = new QWidget(this);
     panel_->setObjectName("Picture1");
     Place(panel_, QRect(Px(120), Px(240), Px(9135), Px(4815)));
@@ -115,7 +86,10 @@ MainWindow::MainWindow(std::filesystem::path folder)
     scoreLabel_->setObjectName("Lbllevel");
     scoreLabel_->setToolTip(kScoreToolTip);
     Place(scoreLabel_, QRect(Px(8400), 0, Px(855), Px(255)));
+}
 
+// "Finish", "Show Network Plan" and the product's name between them.
+void MainWindow::BuildButtons() {
     finishButton_ = new QPushButton("Finish", this);
     finishButton_->setObjectName("cmdexit");
     finishButton_->setToolTip("Finish (F10)");
@@ -136,7 +110,11 @@ MainWindow::MainWindow(std::filesystem::path folder)
     QPalette navy = productName_->palette();
     navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
     productName_->setPalette(navy);
+}
 
+// The lines of the window's own beside the router's: the coach's hint and
+// the lab console's notice.
+void MainWindow::BuildNotes() {
     // The coach's hint: one small line in the gap under the strip, outside
     // the router's console, strip and label.
     hintLabel_ = new QLabel(this);
@@ -147,7 +125,8 @@ MainWindow::MainWindow(std::filesystem::path folder)
     hintColours.setColor(QPalette::WindowText, QColor(0, 0, 128));
     hintLabel_->setPalette(hintColours);
 
-    // Over the console's top right corner while it is scrolled back.
+    // Over the console's top right corner: the lab console's notice (scrolled
+    // back, a first Ctrl-C).
     scrollMarker_ = new QLabel(panel_);
     scrollMarker_->setObjectName("scrollMarker");
     scrollMarker_->setAutoFillBackground(true);
@@ -158,22 +137,7 @@ MainWindow::MainWindow(std::filesystem::path folder)
     note.setColor(QPalette::WindowText, Qt::black);
     scrollMarker_->setPalette(note);
     scrollMarker_->hide();
-
-    focusTimer_.setInterval(1000);
-    connect(&focusTimer_, &QTimer::timeout, this, &MainWindow::Tick);
-    pasteTimer_.setInterval(0);
-    connect(&pasteTimer_, &QTimer::timeout, this, &MainWindow::TypePasted);
-    noticeTimer_.setSingleShot(true);
-    connect(&noticeTimer_, &QTimer::timeout, this, [this] {
-        console_.OnTime(lab::Clock::now());
-        Redraw();
-    });
-
-    Start();
-    RestoreSize();
 }
-
-MainWindow::~MainWindow() = default;
 
 // The start-up sequence: key preview on, the console's lines 1 to 20 under
 // line 0, then the core's own start-up (score file, mode, label, startup
@@ -195,77 +159,6 @@ void MainWindow::Start() {
     Redraw();
     FocusInputLine();
     focusTimer_.start();
-}
-
-// ---- Size and zoom ----
-
-void MainWindow::Place(QWidget* widget, const QRect& base) {
-    widget->setGeometry(base);
-    placed_.push_back({widget, base, widget->font()});
-}
-
-// Scales every control of the layout to the largest size that the window
-// holds and centres the whole.
-void MainWindow::ApplyScale() {
-    scaledFor_ = size();
-    scale_ = FitScale(size());
-    QSize used(static_cast<int>(std::lround(kMainWindowSize.width() * scale_)),
-               static_cast<int>(std::lround(kMainWindowSize.height() * scale_)));
-    QPoint origin((width() - used.width()) / 2, (height() - used.height()) / 2);
-    for (const Placed& placed : placed_) {
-        QRect at = ScaleRect(placed.base, scale_);
-        if (placed.widget->parentWidget() == this) at.translate(origin);
-        placed.widget->setGeometry(at);
-        placed.widget->setFont(ScaleFont(placed.font, scale_));
-    }
-    int lineHeight = lines_[0]->height();
-    for (ConsoleLine* line : lines_) lineHeight = std::min(lineHeight, line->height());
-    QFont console = ConsoleFont(scale_, lineHeight);
-    for (ConsoleLine* line : lines_) line->setFont(console);
-    // Every score fits the label whole, whatever font stands in for the
-    // label's.
-    scoreLabel_->setFont(
-        FitFont(scoreLabel_->font(), ScoreCaptions(), scoreLabel_->contentsRect().size()));
-    scrollMarker_->setFont(ScaleFont(QApplication::font(), scale_));
-    Redraw();
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    // The layout depends on the size alone: the resize a first show sends
-    // for the size the window was laid out at changes nothing.
-    if (lines_[kConsoleLines - 1] && size() != scaledFor_) ApplyScale();
-}
-
-// Ctrl+= and Ctrl+- make the window a zoom step larger or smaller, as far
-// as the screen allows; Ctrl+0 (direction 0) returns to the first size.
-void MainWindow::Zoom(int direction) {
-    double target = direction == 0 ? 1.0 : NextZoom(scale_, direction);
-    QSize size(static_cast<int>(std::lround(kMainWindowSize.width() * target)),
-               static_cast<int>(std::lround(kMainWindowSize.height() * target)));
-    if (QScreen* screen = this->screen()) {
-        QSize frame = frameGeometry().size() - geometry().size();
-        size = size.boundedTo(screen->availableGeometry().size() - frame);
-    }
-    if (isMaximized() || isFullScreen()) showNormal();
-    resize(size.expandedTo(kMainWindowSize));
-}
-
-void MainWindow::RestoreSize() {
-    QSettings settings(SettingsFormat(), QSettings::UserScope, "pellix", "pellix");
-    QSize size = settings.value(kSizeKey, kMainWindowSize).toSize();
-    if (QScreen* screen = this->screen()) size = size.boundedTo(screen->availableGeometry().size());
-    resize(size.expandedTo(kMainWindowSize));
-    if (settings.value(kMaximizedKey, false).toBool())
-        setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-void MainWindow::SaveSize() {
-    QSettings settings(SettingsFormat(), QSettings::UserScope, "pellix", "pellix");
-    bool maximized = isMaximized() || isFullScreen();
-    QSize size = maximized ? normalGeometry().size() : this->size();
-    if (size.isValid()) settings.setValue(kSizeKey, size);
-    settings.setValue(kMaximizedKey, maximized);
 }
 
 // ---- Drawing ----
@@ -369,227 +262,6 @@ void MainWindow::FocusInputLine() {
     ConsoleLine* input = lines_[InputLine];
     input->setFocus();
     input->setCursorPosition(static_cast<int>(input->text().size()));
-}
-
-// ---- Keys ----
-
-// Key preview: every key typed while this window or the plan is active
-// reaches the router's key handler first, whichever control has the focus,
-// and no control sees it after. The window's own keys (zoom, copy, paste,
-// scroll-back, function keys) come before the router's.
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (ended_) return false;
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget) return false;
-    QWidget* window = widget->window();
-    if (window != this && !(plan_ && window == plan_.get()) &&
-        !(progress_ && window == progress_.get()))
-        return false;
-    switch (event->type()) {
-        case QEvent::KeyPress:
-            return KeyPressed(watched, static_cast<QKeyEvent*>(event));
-        case QEvent::Wheel: {
-            if (window != this) return false;
-            const int notches = static_cast<QWheelEvent*>(event)->angleDelta().y() / kWheelNotch;
-            for (int k = 0; k < std::abs(notches); ++k)
-                Press({notches > 0 ? lab::KeyName::WheelUp : lab::KeyName::WheelDown});
-            return true;
-        }
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::MouseButtonRelease:
-            return window == this && MouseEvent(watched, event);
-        default:
-            return false;
-    }
-}
-
-bool MainWindow::KeyPressed(QObject* watched, QKeyEvent* event) {
-    const QKeyEvent& key = *event;
-    constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
-    constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
-    constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
-    constexpr Qt::KeyboardModifiers kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-
-    if (notice_ && notice_->isVisible() && Is(key, Qt::Key_Escape, kNone)) {
-        notice_->close();  // the notice's key, not the router's
-        return true;
-    }
-
-    if (Is(key, Qt::Key_Equal, kCtrl) || Is(key, Qt::Key_Plus, kCtrl) ||
-        Is(key, Qt::Key_Plus, kCtrlShift)) {
-        Zoom(+1);
-    } else if (Is(key, Qt::Key_Minus, kCtrl)) {
-        Zoom(-1);
-    } else if (Is(key, Qt::Key_0, kCtrl)) {
-        Zoom(0);
-    } else if (Is(key, Qt::Key_C, kCtrlShift) || Is(key, Qt::Key_Insert, kCtrl)) {
-        Copy();
-    } else if (Is(key, Qt::Key_V, kCtrlShift) || Is(key, Qt::Key_V, kCtrl) ||
-               Is(key, Qt::Key_Insert, kShift)) {
-        Paste(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
-    } else if (Is(key, Qt::Key_PageUp, kShift)) {
-        Press({lab::KeyName::PageUp});
-    } else if (Is(key, Qt::Key_PageDown, kShift)) {
-        Press({lab::KeyName::PageDown});
-    } else if (key.key() >= Qt::Key_F1 && key.key() <= Qt::Key_F10 &&
-               Is(key, Qt::Key(key.key()), kNone)) {
-        Press(lab::FunctionKey(key.key() - Qt::Key_F1 + 1));
-    } else if (Is(key, Qt::Key_Up, kNone)) {
-        Press({lab::KeyName::Up});
-    } else if (Is(key, Qt::Key_Down, kNone)) {
-        Press({lab::KeyName::Down});
-    } else if (std::optional<std::uint16_t> code = KeyCode(key)) {
-        Press(lab::Typed(*code));
-    } else {
-        // Keys the router has no use for (arrows, Home, Delete ...) move
-        // nothing in a console line either.
-        bool line = std::find(lines_.begin(), lines_.end(), watched) != lines_.end();
-        return line;
-    }
-    return true;
-}
-
-// A key for the lab console, which decides what it does; a key pressed
-// while a paste is being typed waits behind it there.
-void MainWindow::Press(const lab::Key& key) {
-    if (ended_) return;
-    const bool scrollKey = key.name == lab::KeyName::PageUp || key.name == lab::KeyName::PageDown ||
-                           key.name == lab::KeyName::WheelUp || key.name == lab::KeyName::WheelDown;
-    if (!scrollKey) {
-        // Any other key ends the selection, as in a terminal.
-        view_.ClearSelection();
-        lines_[InputLine]->RestartBlink();
-    }
-    AfterKeys(console_.OnKey(key, lab::Clock::now()));
-}
-
-// After keys: the windows as the lab console says, the answer painted, then
-// the score saved.
-void MainWindow::AfterKeys(lab::Outcome outcome) {
-    if (outcome == lab::Outcome::Finished) {
-        FinishPressed();
-        return;
-    }
-    if (console_.Pasting()) pasteTimer_.start();
-    if (const std::optional<int> task = console_.TakeLessonRequest()) OpenLesson(*task);
-    if (console_.Deadline()) {
-        const auto left = *console_.Deadline() - lab::Clock::now();
-        noticeTimer_.start(static_cast<int>(
-            std::max<long long>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count())));
-    }
-    ShowPages();
-    Redraw();
-    SaveAfterPaint();
-}
-
-// The learner sees the answer first: the window paints what changed at once,
-// and only then does the router write its score file.
-void MainWindow::SaveAfterPaint() {
-    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
-    if (console_.AfterDraw()) problemToTell_ = true;
-    TellScoreProblem();
-}
-
-// Pasted text goes to the lab console, which types it a line at a time with
-// the window repainted in between.
-void MainWindow::Paste(const QString& text) {
-    if (ended_ || text.isEmpty()) return;
-    Press(lab::Pasted(text.toStdString()));
-}
-
-void MainWindow::TypePasted() {
-    if (ended_ || !console_.Pasting()) {
-        pasteTimer_.stop();
-        return;
-    }
-    const lab::Outcome outcome = console_.TypePasted(lab::Clock::now());
-    if (!console_.Pasting()) pasteTimer_.stop();
-    AfterKeys(outcome);
-}
-
-// ---- Scroll-back, selection, copy ----
-
-void MainWindow::Copy() {
-    if (!view_.HasSelection()) return;
-    QGuiApplication::clipboard()->setText(FromRouter(view_.SelectedText(sim_)),
-                                          QClipboard::Clipboard);
-}
-
-// The console line at a point of the panel, the nearest one outside them.
-int MainWindow::LineAt(QPoint inPanel) const {
-    for (int k = 0; k < kConsoleLines; ++k)
-        if (inPanel.y() < lines_[static_cast<std::size_t>(k)]->geometry().bottom() + 1) return k;
-    return InputLine;
-}
-
-// The mouse over the console lines: the left button selects (a double click
-// a word) and clicks as the router knows it; the middle button pastes the
-// primary selection.
-bool MainWindow::MouseEvent(QObject* watched, QEvent* event) {
-    auto line = std::find(lines_.begin(), lines_.end(), watched);
-    if (line == lines_.end() && !(mouseSelecting_ && event->type() == QEvent::MouseMove))
-        return false;
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    QPoint inPanel = panel_->mapFromGlobal(mouse->globalPosition().toPoint());
-    int k = LineAt(inPanel);
-    ConsoleLine* under = lines_[static_cast<std::size_t>(k)];
-    TextPlace place{ConsoleView::RowOfLine(sim_, k, console_.ScrolledBack()),
-                    under->ColumnAt(inPanel.x() - under->x())};
-    QClipboard* clipboard = QGuiApplication::clipboard();
-
-    switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (mouse->button() == Qt::LeftButton) {
-                view_.StartSelection(place);
-                mouseSelecting_ = true;
-                Redraw();
-            }
-            return true;
-        case QEvent::MouseButtonDblClick:
-            if (mouse->button() == Qt::LeftButton) {
-                view_.SelectWord(sim_, place);
-                mouseSelecting_ = false;
-                if (clipboard->supportsSelection())
-                    clipboard->setText(FromRouter(view_.SelectedText(sim_)), QClipboard::Selection);
-                Redraw();
-            }
-            return true;
-        case QEvent::MouseMove:
-            if (mouseSelecting_ && (mouse->buttons() & Qt::LeftButton)) {
-                view_.ExtendSelection(place);
-                Redraw();
-            }
-            return true;
-        case QEvent::MouseButtonRelease:
-            if (mouse->button() == Qt::LeftButton) {
-                mouseSelecting_ = false;
-                if (view_.HasSelection() && clipboard->supportsSelection())
-                    clipboard->setText(FromRouter(view_.SelectedText(sim_)), QClipboard::Selection);
-                LineClicked();
-            } else if (mouse->button() == Qt::MiddleButton) {
-                Paste(clipboard->text(clipboard->supportsSelection() ? QClipboard::Selection
-                                                                     : QClipboard::Clipboard));
-            }
-            return true;
-        default:
-            return false;
-    }
-}
-
-// A click on any console line gives the input line the focus back, with the
-// caret at its end.
-void MainWindow::LineClicked() {
-    FocusInputLine();
-    Redraw();
-}
-
-// While the network plan is shown the keyboard stays where the learner put
-// it; otherwise the input line takes the focus back.
-void MainWindow::Tick() {
-    if (ended_) return;
-    if (!sim_.PlanShown()) FocusInputLine();
 }
 
 // ---- The network plan, the progress and Finish ----

@@ -107,6 +107,9 @@ class MainWindow : public QWidget {
         QFont font;
     };
 
+    void BuildConsole();
+    void BuildButtons();
+    void BuildNotes();
     void Place(QWidget* widget, const QRect& base);
     void ApplyScale();
     void Zoom(int direction);
