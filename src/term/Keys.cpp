@@ -162,6 +162,13 @@ KeyDecoder::Match KeyDecoder::MatchHeld(Key& key, std::size_t& used) const {
         used = 6;
         return Match::Complete;
     }
+    return MatchControlSequence(held, key, used);
+}
+
+// ESC [ parameters, intermediates and a final byte: a key, the start of a
+// paste, or the beginning of a sequence still arriving.
+KeyDecoder::Match KeyDecoder::MatchControlSequence(std::string_view held, Key& key,
+                                                   std::size_t& used) {
     std::size_t end = 2;
     while (end < held.size() && held[end] >= 0x30 && held[end] <= 0x3f) ++end;
     while (end < held.size() && held[end] >= 0x20 && held[end] <= 0x2f) ++end;

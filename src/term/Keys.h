@@ -42,6 +42,7 @@ class KeyDecoder {
     // arriving, or no sequence at all (ESC is the Escape key).
     enum class Match { Complete, PasteBegins, Partial, None };
     Match MatchHeld(Key& key, std::size_t& used) const;
+    static Match MatchControlSequence(std::string_view held, Key& key, std::size_t& used);
     void Decode(std::vector<Key>& keys);
     void DecodePaste(std::vector<Key>& keys);
     void EndPaste(std::vector<Key>& keys);

@@ -211,8 +211,9 @@ void EscapeHtml(std::string& out, std::string_view text) {
     }
 }
 
-std::string LessonsPage(std::string_view plan) {
-    std::string out;
+namespace {
+
+void PageHead(std::string& out) {
     out += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
     out += "<meta name=\"color-scheme\" content=\"light dark\">\n";
@@ -220,12 +221,12 @@ std::string LessonsPage(std::string_view plan) {
     out += "<style>";
     out += kStyle;
     out += "</style>\n</head>\n<body>\n";
-
     out += "<header>\n<h1>Pellix lessons</h1>\n";
     out += "<p class=\"muted\">The 50 tasks of the router exercise, one lesson at a time.</p>\n";
     out += "</header>\n";
+}
 
-    std::span<const Lesson> lessons = Lessons();
+void Contents(std::string& out, std::span<const Lesson> lessons) {
     out += "<nav aria-label=\"Contents\">\n<h2>Contents</h2>\n<ul class=\"toc\">\n";
     out += "<li><a href=\"#how-to-use\">How to use Pellix</a></li>\n";
     for (std::size_t k = 0; k < lessons.size(); ++k) {
@@ -235,39 +236,38 @@ std::string LessonsPage(std::string_view plan) {
                ")</span></li>\n";
     }
     out += "<li><a href=\"#all-tasks\">All 50 tasks</a></li>\n";
-    out += "</ul>\n</nav>\n<main>\n";
+    out += "</ul>\n</nav>\n";
+}
 
-    out += "<section id=\"how-to-use\">\n<h2>How to use Pellix</h2>\n";
-    Paragraphs(out, LessonsIntroduction());
-    out += "</section>\n";
-
-    for (std::size_t k = 0; k < lessons.size(); ++k) {
-        const Lesson& lesson = lessons[k];
-        out += "<section class=\"lesson\" id=\"" + std::string(lesson.anchor) + "\">\n<h2>";
-        EscapeHtml(out, LessonHeading(k + 1, lesson));
-        out += "</h2>\n";
-        if (k == 0) {
-            out += "<figure class=\"plan\">\n";
-            out += PlanDrawing(plan);
-            if (!out.ends_with('\n')) out += '\n';
-            out +=
-                "<figcaption>The lab network, as the Show Network Plan button shows "
-                "it.</figcaption>\n</figure>\n";
-        }
-        out += "<h3>Why it matters</h3>\n";
-        Paragraphs(out, lesson.why);
-        out += "<h3>Step by step</h3>\n";
-        for (const LessonBlock& block : lesson.blocks) Block(out, block);
-        out += "<details class=\"check\">\n<summary>Check yourself: ";
-        Inline(out, lesson.question);
-        out += "</summary>\n";
-        Paragraphs(out, lesson.answer);
-        out += "</details>\n";
-        out += "<h3>What this lab answers differently</h3>\n";
-        Paragraphs(out, lesson.differences);
-        out += "</section>\n";
+// Lesson `number`; the first shows the network plan.
+void LessonSection(std::string& out, std::size_t number, const Lesson& lesson,
+                   std::string_view plan) {
+    out += "<section class=\"lesson\" id=\"" + std::string(lesson.anchor) + "\">\n<h2>";
+    EscapeHtml(out, LessonHeading(number, lesson));
+    out += "</h2>\n";
+    if (number == 1) {
+        out += "<figure class=\"plan\">\n";
+        out += PlanDrawing(plan);
+        if (!out.ends_with('\n')) out += '\n';
+        out +=
+            "<figcaption>The lab network, as the Show Network Plan button shows "
+            "it.</figcaption>\n</figure>\n";
     }
+    out += "<h3>Why it matters</h3>\n";
+    Paragraphs(out, lesson.why);
+    out += "<h3>Step by step</h3>\n";
+    for (const LessonBlock& block : lesson.blocks) Block(out, block);
+    out += "<details class=\"check\">\n<summary>Check yourself: ";
+    Inline(out, lesson.question);
+    out += "</summary>\n";
+    Paragraphs(out, lesson.answer);
+    out += "</details>\n";
+    out += "<h3>What this lab answers differently</h3>\n";
+    Paragraphs(out, lesson.differences);
+    out += "</section>\n";
+}
 
+void AllTasks(std::string& out) {
     out += "<section id=\"all-tasks\">\n<h2>All 50 tasks</h2>\n";
     out += "<table>\n<thead><tr><th>Task</th><th>What it asks</th><th>Lesson</th></tr></thead>\n";
     out += "<tbody>\n";
@@ -284,7 +284,23 @@ std::string LessonsPage(std::string_view plan) {
         }
         out += "</td></tr>\n";
     }
-    out += "</tbody>\n</table>\n</section>\n</main>\n";
+    out += "</tbody>\n</table>\n</section>\n";
+}
+
+}  // namespace
+
+std::string LessonsPage(std::string_view plan) {
+    std::string out;
+    PageHead(out);
+    std::span<const Lesson> lessons = Lessons();
+    Contents(out, lessons);
+    out += "<main>\n";
+    out += "<section id=\"how-to-use\">\n<h2>How to use Pellix</h2>\n";
+    Paragraphs(out, LessonsIntroduction());
+    out += "</section>\n";
+    for (std::size_t k = 0; k < lessons.size(); ++k) LessonSection(out, k + 1, lessons[k], plan);
+    AllTasks(out);
+    out += "</main>\n";
     out +=
         "<footer>\n<p class=\"muted\">Made for Pellix, a practice lab for the router "
         "console. The commands and answers on this page are checked against the program "
