@@ -22,7 +22,8 @@ constexpr std::string_view kTail = ".conf";
 // The number a file of the folder starts with; fontconfig reads only those
 // that start with a digit and end in ".conf".
 std::optional<int> KindNumber(const std::string& name) {
-    if (name.size() <= kTail.size() || name.compare(name.size() - kTail.size(), kTail.size(), kTail) != 0)
+    if (name.size() <= kTail.size() ||
+        name.compare(name.size() - kTail.size(), kTail.size(), kTail) != 0)
         return std::nullopt;
     int number = 0;
     size_t digits = 0;
@@ -36,10 +37,17 @@ std::string XmlEscaped(const std::string& text) {
     std::string escaped;
     for (char c : text) {
         switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            default: escaped += c;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -64,7 +72,8 @@ std::optional<std::string> LeanConfigurationText(const std::string& mainText,
     std::string includes;
     for (const std::string& name : fileNames) {
         if (!KeepsConfigurationFile(name)) continue;
-        includes += "<include ignore_missing=\"yes\">" + XmlEscaped(folder + "/" + name) + "</include>\n";
+        includes +=
+            "<include ignore_missing=\"yes\">" + XmlEscaped(folder + "/" + name) + "</include>\n";
     }
     std::string text = mainText;
     text.replace(at, std::string_view(kFolderInclude).size(), includes);
@@ -84,11 +93,13 @@ FcConfig* MakeLeanConfiguration() {
         names.push_back(entry->path().filename().string());
     if (error) return nullptr;
 
-    const std::optional<std::string> text = LeanConfigurationText(*mainFile.data, folder.string(), names);
+    const std::optional<std::string> text =
+        LeanConfigurationText(*mainFile.data, folder.string(), names);
     if (!text) return nullptr;
     FcConfig* config = FcConfigCreate();
     if (!config) return nullptr;
-    if (FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(text->c_str()), FcTrue) &&
+    if (FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(text->c_str()),
+                                       FcTrue) &&
         FcConfigBuildFonts(config))
         return config;
     FcConfigDestroy(config);

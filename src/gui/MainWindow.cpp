@@ -18,10 +18,10 @@
 #include <cstdio>
 #include <utility>
 
-#include "gui/FrmProgress.h"
 #include "gui/LessonsBrowser.h"
 #include "gui/PlanPlacement.h"
 #include "gui/PlanWindow.h"
+#include "gui/ProgressWindow.h"
 #include "gui/Scaling.h"
 #include "gui/Widgets.h"
 #include "lessons/Lessons.h"
@@ -67,7 +67,7 @@ MainWindow::~MainWindow() = default;
 // and the score label.
 void MainWindow::BuildConsole() {
     panel_ = new QWidget(this);
-    panel_->setObjectName("Picture1");
+    NameControl(panel_, "consolePanel", "Picture1");
     Place(panel_, QRect(Px(120), Px(240), Px(9135), Px(4815)));
     panel_->setAutoFillBackground(true);
     QPalette white = panel_->palette();
@@ -75,15 +75,15 @@ void MainWindow::BuildConsole() {
     panel_->setPalette(white);
 
     lines_[0] = new ConsoleLine(panel_);
-    lines_[0]->setObjectName("Txt0");
+    NameControl(lines_[0], "consoleLine0", "Txt0");
     lines_[0]->setGeometry(Px(120), 0, Px(8895), Px(225));
 
     strip_ = new StatusStrip(this);
-    strip_->setObjectName("pic");
+    NameControl(strip_, "statusStrip", "pic");
     Place(strip_, QRect(Px(120), Px(5160), Px(9135), Px(330)));
 
     scoreLabel_ = new QLabel(this);
-    scoreLabel_->setObjectName("Lbllevel");
+    NameControl(scoreLabel_, "scoreLabel", "Lbllevel");
     scoreLabel_->setToolTip(kScoreToolTip);
     Place(scoreLabel_, QRect(Px(8400), 0, Px(855), Px(255)));
 }
@@ -91,19 +91,19 @@ void MainWindow::BuildConsole() {
 // "Finish", "Show Network Plan" and the product's name between them.
 void MainWindow::BuildButtons() {
     finishButton_ = new QPushButton("Finish", this);
-    finishButton_->setObjectName("cmdexit");
+    NameControl(finishButton_, "finishButton", "cmdexit");
     finishButton_->setToolTip("Finish (F10)");
     Place(finishButton_, QRect(Px(120), Px(5760), Px(1815), Px(375)));
     connect(finishButton_, &QPushButton::clicked, this, &MainWindow::FinishPressed);
 
     planButton_ = new QPushButton("Show Network Plan", this);
-    planButton_->setObjectName("cmdsave");
+    NameControl(planButton_, "planButton", "cmdsave");
     planButton_->setToolTip("Show or hide the network plan (F2)");
     Place(planButton_, QRect(Px(7440), Px(5760), Px(1815), Px(375)));
     connect(planButton_, &QPushButton::clicked, this, &MainWindow::PlanButtonPressed);
 
     productName_ = new QLabel("Pellix", this);
-    productName_->setObjectName("Label1");
+    NameControl(productName_, "productName", "Label1");
     productName_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     productName_->setFont(ProductFont(20.25));
     Place(productName_, QRect(Px(3720), Px(5640), Px(1935), Px(615)));
@@ -148,7 +148,7 @@ void MainWindow::Start() {
     for (int k = 1; k < kConsoleLines; ++k) {
         ConsoleLine* above = lines_[static_cast<std::size_t>(k - 1)];
         ConsoleLine* line = new ConsoleLine(panel_);
-        line->setObjectName(QString("Txt%1").arg(k));
+        NameControl(line, QString("consoleLine%1").arg(k), qPrintable(QString("Txt%1").arg(k)));
         line->setGeometry(above->x(), above->y() + above->height(), above->width(),
                           above->height());
         Place(line, line->geometry());
@@ -373,7 +373,7 @@ void MainWindow::TellLessonsNotOpened() {
 // the console keeps the keyboard.
 void MainWindow::ShowProgress() {
     if (!progress_)
-        progress_ = std::make_unique<FrmProgress>([this](int task) { OpenLesson(task); });
+        progress_ = std::make_unique<ProgressWindow>([this](int task) { OpenLesson(task); });
     progress_->Refresh(sim_);
     progress_->adjustSize();
     if (QScreen* screen = this->screen()) {

@@ -4,9 +4,9 @@
 // router and what each key does live in the core alone. Around the router it adds what a
 // terminal window gives: any size (the layout scales as one), zoom keys,
 // scroll-back, selection, copy and paste, and function keys for the buttons.
-// Its controls keep the names the window tests find them by as their
-// objectName ("Txt0" to "Txt20", "pic", "Lbllevel", "cmdexit", "cmdsave",
-// "Picture1", "Label1").
+// Its controls are named by role ("consolePanel", "consoleLine0" to
+// "consoleLine20", "statusStrip", "scoreLabel", "finishButton", "planButton",
+// "productName"), each with the original form's name as its "formName".
 #pragma once
 
 #include <QMessageBox>
@@ -35,7 +35,7 @@ namespace pellix::gui {
 class ConsoleLine;
 class StatusStrip;
 class PlanWindow;
-class FrmProgress;
+class ProgressWindow;
 
 // The score label's tooltip: what the score is and the keys around it.
 inline constexpr char kScoreToolTip[] =
@@ -63,7 +63,7 @@ class MainWindow : public QWidget {
     // The network plan window, once "Show Network Plan" has loaded it.
     PlanWindow* Plan() const { return plan_.get(); }
     // The Progress window, once F3 has opened it.
-    FrmProgress* Progress() const { return progress_.get(); }
+    ProgressWindow* Progress() const { return progress_.get(); }
     // The scale of the layout: 1 at the window's first size.
     double Scale() const { return scale_; }
     const ConsoleView& View() const { return view_; }
@@ -156,7 +156,7 @@ class MainWindow : public QWidget {
     QTimer focusTimer_;
     QTimer noticeTimer_;  // takes a notice away when its time is up
     std::unique_ptr<PlanWindow> plan_;
-    std::unique_ptr<FrmProgress> progress_;
+    std::unique_ptr<ProgressWindow> progress_;
     bool planPlaced_ = false;
     bool ended_ = false;
 

@@ -11,9 +11,9 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "gui/FrmProgress.h"
 #include "gui/MainWindow.h"
 #include "gui/PlanWindow.h"
+#include "gui/ProgressWindow.h"
 #include "gui/Widgets.h"
 
 namespace pellix::gui {

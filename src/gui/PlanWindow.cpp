@@ -21,7 +21,7 @@ PlanWindow::PlanWindow() {
     setMaximumSize(whole);
 
     closeButton_ = new QPushButton("Close", this);
-    closeButton_->setObjectName("cmdexit");
+    NameControl(closeButton_, "closeButton", "cmdexit");
     closeButton_->setGeometry(Px(6840), Px(4320), Px(1455), Px(495));
     connect(closeButton_, &QPushButton::clicked, this, &PlanWindow::closeRequested);
 }

@@ -17,11 +17,11 @@ SplashWindow::SplashWindow(std::filesystem::path folder) : folder_(std::move(fol
     setFixedSize(Px(9495), Px(6450));
 
     auto* picture = new PictureBox("splash", this);
-    picture->setObjectName("Picture1");
+    NameControl(picture, "splashPicture", "Picture1");
     picture->setGeometry(Px(120), Px(120), Px(9255), Px(4215));
 
     auto* name = new QLabel("Pellix", this);
-    name->setObjectName("Label1");
+    NameControl(name, "productName", "Label1");
     name->setGeometry(Px(3480), Px(4440), Px(2415), Px(735));
     name->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     name->setFont(ProductFont(24));
@@ -30,12 +30,12 @@ SplashWindow::SplashWindow(std::filesystem::path folder) : folder_(std::move(fol
     name->setPalette(navy);
 
     auto* line = new QLabel("Router console simulator and practice lab for the Vantric exam", this);
-    line->setObjectName("Label2");
+    NameControl(line, "splashLine", "Label2");
     line->setGeometry(Px(120), Px(5280), Px(9255), Px(255));
     line->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     startButton_ = new QPushButton("Start", this);
-    startButton_->setObjectName("Command1");
+    NameControl(startButton_, "startButton", "Command1");
     startButton_->setGeometry(Px(3840), Px(5760), Px(1695), Px(495));
     startButton_->setFont(SansFont(12, true));
     connect(startButton_, &QPushButton::clicked, this, &SplashWindow::StartPressed);

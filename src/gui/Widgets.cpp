@@ -314,4 +314,9 @@ void PictureBox::paintEvent(QPaintEvent*) {
     painter.drawPixmap(0, 0, pixmap_);
 }
 
+void NameControl(QObject* control, const QString& role, const char* formName) {
+    control->setObjectName(role);
+    control->setProperty("formName", QString::fromLatin1(formName));
+}
+
 }  // namespace pellix::gui

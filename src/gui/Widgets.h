@@ -38,6 +38,11 @@ QFont ProductFont(double points);
 // Loads the pictures, icon and texts compiled into the program.
 void InitResources();
 
+// Names a control by its role (its objectName) and keeps the name the
+// original form gave it as the property "formName", for tools that find
+// controls by those names.
+void NameControl(QObject* control, const QString& role, const char* formName);
+
 // One console line: a read-only text field that draws its text as a
 // terminal does: in the console font, with a part of it selected, and with a
 // block caret where typing goes when it is the live input line.

@@ -20,11 +20,11 @@
 #include <string>
 
 #include "console/Sim.h"
-#include "gui/FrmProgress.h"
 #include "gui/LessonsBrowser.h"
 #include "gui/MainWindow.h"
 #include "gui/PlanPlacement.h"
 #include "gui/PlanWindow.h"
+#include "gui/ProgressWindow.h"
 #include "gui/Scaling.h"
 #include "gui/SplashWindow.h"
 #include "gui/Widgets.h"
@@ -256,40 +256,40 @@ void WindowsTest::StartShowsWelcomeScreen() {
 void WindowsTest::WindowLayout_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("formName");  // the original form's name, kept for tools
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
     // Twips at 15 per pixel.
-    QTest::newRow("splash picture") << "splash"
-                                    << "Picture1" << QRect(8, 8, 617, 281) << "";
-    QTest::newRow("splash name") << "splash"
-                                 << "Label1" << QRect(232, 296, 161, 49) << "Pellix";
-    QTest::newRow("splash line") << "splash"
-                                 << "Label2" << QRect(8, 352, 617, 17) << "";
-    QTest::newRow("start") << "splash"
-                           << "Command1" << QRect(256, 384, 113, 33) << "Start";
-    QTest::newRow("panel") << "main"
-                           << "Picture1" << QRect(8, 16, 609, 321) << "";
-    QTest::newRow("strip") << "main"
-                           << "pic" << QRect(8, 344, 609, 22) << "";
-    QTest::newRow("coach hint") << "main"
-                                << "coachHint" << QRect(8, 366, 609, 11) << "";
-    QTest::newRow("score") << "main"
-                           << "Lbllevel" << QRect(560, 0, 57, 17) << "OK";
-    QTest::newRow("finish") << "main"
-                            << "cmdexit" << QRect(8, 384, 121, 25) << "Finish";
-    QTest::newRow("show plan") << "main"
-                               << "cmdsave" << QRect(496, 384, 121, 25) << "Show Network Plan";
-    QTest::newRow("main name") << "main"
-                               << "Label1" << QRect(248, 376, 129, 41) << "Pellix";
-    QTest::newRow("plan picture") << "plan"
-                                  << "network" << QRect(0, 0, 629, 405) << "";
-    QTest::newRow("close") << "plan"
-                           << "cmdexit" << QRect(456, 288, 97, 33) << "Close";
+    const struct {
+        const char* row;
+        const char* window;
+        const char* control;
+        const char* formName;
+        QRect geometry;
+        const char* text;
+    } rows[] = {
+        {"splash picture", "splash", "splashPicture", "Picture1", {8, 8, 617, 281}, ""},
+        {"splash name", "splash", "productName", "Label1", {232, 296, 161, 49}, "Pellix"},
+        {"splash line", "splash", "splashLine", "Label2", {8, 352, 617, 17}, ""},
+        {"start", "splash", "startButton", "Command1", {256, 384, 113, 33}, "Start"},
+        {"panel", "main", "consolePanel", "Picture1", {8, 16, 609, 321}, ""},
+        {"strip", "main", "statusStrip", "pic", {8, 344, 609, 22}, ""},
+        {"coach hint", "main", "coachHint", "", {8, 366, 609, 11}, ""},
+        {"score", "main", "scoreLabel", "Lbllevel", {560, 0, 57, 17}, "OK"},
+        {"finish", "main", "finishButton", "cmdexit", {8, 384, 121, 25}, "Finish"},
+        {"show plan", "main", "planButton", "cmdsave", {496, 384, 121, 25}, "Show Network Plan"},
+        {"main name", "main", "productName", "Label1", {248, 376, 129, 41}, "Pellix"},
+        {"plan picture", "plan", "network", "", {0, 0, 629, 405}, ""},
+        {"close", "plan", "closeButton", "cmdexit", {456, 288, 97, 33}, "Close"},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.row) << r.window << r.control << r.formName << r.geometry << r.text;
 }
 
 void WindowsTest::WindowLayout() {
     QFETCH(QString, window);
     QFETCH(QString, control);
+    QFETCH(QString, formName);
     QFETCH(QRect, geometry);
     QFETCH(QString, text);
     Folder folder;
@@ -312,6 +312,7 @@ void WindowsTest::WindowLayout() {
         QCOMPARE(w.widget->size(), w.client);
         QWidget* child = w.widget->findChild<QWidget*>(control);
         QVERIFY(child);
+        if (!formName.isEmpty()) QCOMPARE(child->property("formName").toString(), formName);
         QCOMPARE(child->geometry(), geometry);
         if (auto* label = qobject_cast<QLabel*>(child); label && !text.isEmpty())
             QCOMPARE(label->text(), text);
@@ -723,9 +724,9 @@ const struct {
     const char* name;
     QRect base;
 } kMainLayout[] = {
-    {"Picture1", {8, 16, 609, 321}},  {"pic", {8, 344, 609, 22}},
-    {"Lbllevel", {560, 0, 57, 17}},   {"cmdexit", {8, 384, 121, 25}},
-    {"cmdsave", {496, 384, 121, 25}}, {"Label1", {248, 376, 129, 41}},
+    {"consolePanel", {8, 16, 609, 321}}, {"statusStrip", {8, 344, 609, 22}},
+    {"scoreLabel", {560, 0, 57, 17}},    {"finishButton", {8, 384, 121, 25}},
+    {"planButton", {496, 384, 121, 25}}, {"productName", {248, 376, 129, 41}},
 };
 
 // Whether a scaled edge is the exact scaled one, rounded.
@@ -855,7 +856,7 @@ void WindowsTest::LayoutScalesAsOne() {
     Program program(folder.Path());
     MainWindow* main = program.main;
     int firstConsolePixels = QFontInfo(main->Line(0)->font()).pixelSize();
-    int firstNamePixels = QFontInfo(main->findChild<QLabel*>("Label1")->font()).pixelSize();
+    int firstNamePixels = QFontInfo(main->findChild<QLabel*>("productName")->font()).pixelSize();
     main->resize(window);
     QTRY_COMPARE_WITH_TIMEOUT(main->size(), window, kPatienceMs);
     QCOMPARE(main->Scale(), scale);
@@ -877,7 +878,7 @@ void WindowsTest::LayoutScalesAsOne() {
     }
     // The fonts grow with the layout.
     QVERIFY(QFontInfo(main->Line(0)->font()).pixelSize() >= int(firstConsolePixels * scale) - 1);
-    QCOMPARE(QFontInfo(main->findChild<QLabel*>("Label1")->font()).pixelSize(),
+    QCOMPARE(QFontInfo(main->findChild<QLabel*>("productName")->font()).pixelSize(),
              qRound(firstNamePixels * scale));
 }
 
@@ -972,7 +973,7 @@ void WindowsTest::LessonsAndProgressKeys() {
     QVERIFY2(QString::fromUtf8(forward.readAll()).contains("url=" + target), qPrintable(target));
 
     QTest::keyClick(KeyTarget(main), Qt::Key_F3);
-    FrmProgress* progress = main->Progress();
+    ProgressWindow* progress = main->Progress();
     QVERIFY(progress && progress->isVisible());
     QCOMPARE(progress->Count()->text(), "0 of 50 tasks done");
     QCOMPARE(progress->Next(), 50);

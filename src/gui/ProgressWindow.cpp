@@ -1,4 +1,4 @@
-#include "gui/FrmProgress.h"
+#include "gui/ProgressWindow.h"
 
 #include "lab/Pages.h"
 
@@ -23,10 +23,10 @@ QString TaskText(int task, bool done) {
 
 }  // namespace
 
-FrmProgress::FrmProgress(std::function<void(int task)> openLesson)
+ProgressWindow::ProgressWindow(std::function<void(int task)> openLesson)
     : QWidget(nullptr, Qt::Window | Qt::WindowDoesNotAcceptFocus),
       openLesson_(std::move(openLesson)) {
-    setObjectName("frmprogress");
+    setObjectName("progressWindow");
     setWindowTitle("Pellix progress");
     // Shown without being activated: the console keeps the keyboard.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -67,7 +67,7 @@ FrmProgress::FrmProgress(std::function<void(int task)> openLesson)
     layout->addStretch();
 }
 
-void FrmProgress::Refresh(const Sim& sim) {
+void ProgressWindow::Refresh(const Sim& sim) {
     const TaskTable& tasks = sim.Tasks();
     const int next = NextTask(tasks);
     const QString count = QString::fromStdString(lab::ProgressCount(sim));

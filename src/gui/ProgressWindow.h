@@ -15,11 +15,11 @@ class QLabel;
 
 namespace pellix::gui {
 
-class FrmProgress : public QWidget {
+class ProgressWindow : public QWidget {
     Q_OBJECT
   public:
     // openLesson opens the lessons page at a task's step.
-    explicit FrmProgress(std::function<void(int task)> openLesson);
+    explicit ProgressWindow(std::function<void(int task)> openLesson);
 
     // Shows the table's state; cheap when nothing changed.
     void Refresh(const Sim& sim);
