@@ -460,7 +460,7 @@
     switch (event.key) {
       case 'Enter': return 13;
       case 'Backspace': return 8;
-      case 'Tab': return 9;
+      case 'Tab': return null;  // the router ignores it; here it moves the focus on
       case 'Escape': return 27;
       default: break;
     }
@@ -665,6 +665,12 @@
     el.zoomOut.addEventListener('click', () => zoomBy(1 / 1.1));
     el.zoomFit.addEventListener('click', () => zoomBy(0));
     el.console.addEventListener('keydown', onKey);
+    // The lab's function keys wherever the focus is on the page (a button,
+    // a link), never the browser's own.
+    document.addEventListener('keydown', (event) => {
+      if (event.defaultPrevented || el.console.contains(event.target) || el.plan.contains(event.target)) return;
+      if (/^F([1-9]|10)$/.test(event.key)) onKey(event);
+    });
     el.console.addEventListener('focus', () => snap && draw());
     el.console.addEventListener('blur', () => snap && draw());
     el.console.addEventListener('wheel', (event) => {
