@@ -294,6 +294,17 @@
     return why;
   }
 
+  // The name a file is imported under: a browser that found the name taken
+  // in its downloads saved it as "user (1).dat"; after asking, it goes back
+  // to the name the router knows.
+  function importName(name, bytes) {
+    const renamed = /^(.*) \(\d+\)(\.[^.]*)?$/.exec(name);
+    if (!renamed || !checkFile(name, bytes)) return name;
+    const original = renamed[1] + (renamed[2] || '');
+    if (checkFile(original, bytes)) return name;
+    return window.confirm('Import "' + name + '" as "' + original + '"?') ? original : name;
+  }
+
   // Takes all the chosen files or none: every file is checked as the router
   // checks it when loading, and only when all pass are they written; the lab
   // then starts again on them.
@@ -303,10 +314,11 @@
     const seen = new Set();
     for (const file of chosen) {
       const bytes = new Uint8Array(await file.arrayBuffer());
-      const why = seen.has(file.name) ? '"' + file.name + '" is chosen twice' : checkFile(file.name, bytes);
-      seen.add(file.name);
+      const name = importName(file.name, bytes);
+      const why = seen.has(name) ? '"' + name + '" is chosen twice' : checkFile(name, bytes);
+      seen.add(name);
       if (why) refused.push(why);
-      else files.push({ name: file.name, bytes });
+      else files.push({ name, bytes });
     }
     if (refused.length || !files.length) {
       say('Nothing imported: ' + (refused.join('; ') || 'no file chosen'));

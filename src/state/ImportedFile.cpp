@@ -12,7 +12,9 @@ std::string CheckImportedFile(std::string_view name, std::string_view data) {
     const bool score = name == kScoreFile;
     // An empty name is no file (the TFTP dialogs answer it with their default).
     if (name.empty() || (!score && name != kStartupConfigFile && !TftpFileNameAccepted(name)))
-        return quoted + " is not a file of the router's";
+        return quoted +
+               " is not a file of the router's (it takes user.dat, router1.cfg and the files "
+               "it copied to the TFTP server)";
     if (data.size() > kMaxFileSize) return quoted + " is too large";
     if (data.find('\0') != std::string_view::npos) return quoted + " is not a text file";
     if (score) {

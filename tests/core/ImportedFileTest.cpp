@@ -45,11 +45,18 @@ TEST(ImportedFile, TakesTheRoutersFilesAsTheRouterLoadsThem) {
              return lf;
          }(),
          ""},
-        {"other name", "notes.txt", config, "\"notes.txt\" is not a file of the router's"},
-        {"path", "../router1.cfg", config, "\"../router1.cfg\" is not a file of the router's"},
+        {"other name", "notes.txt", config,
+         "\"notes.txt\" is not a file of the router's (it takes user.dat, router1.cfg and the "
+         "files it copied to the TFTP server)"},
+        {"path", "../router1.cfg", config,
+         "\"../router1.cfg\" is not a file of the router's (it takes user.dat, router1.cfg and the "
+         "files it copied to the TFTP server)"},
         {"hidden temporary", ".pellix-abcdefgh", config,
-         "\".pellix-abcdefgh\" is not a file of the router's"},
-        {"empty name", "", config, "\"\" is not a file of the router's"},
+         "\".pellix-abcdefgh\" is not a file of the router's (it takes user.dat, router1.cfg and "
+         "the files it copied to the TFTP server)"},
+        {"empty name", "", config,
+         "\"\" is not a file of the router's (it takes user.dat, router1.cfg and the files it "
+         "copied to the TFTP server)"},
         {"short configuration", "router1.cfg", config.substr(0, config.size() / 2),
          "\"router1.cfg\" holds fewer than 100 configuration lines"},
         {"empty configuration", "R1-config", "",

@@ -239,13 +239,20 @@ try {
   await page.keyboard.press('Enter');
   assert.equal(scoreOf((await snapshot(page)).label), kept, 'nothing imported');
 
-  // A good pair is taken, and the lab starts again on it.
+  // A good pair is taken, and the lab starts again on it; a score file the
+  // browser saved as "user (1).dat" goes back to its name after asking.
   writeFileSync(join(uploads, 'router1.cfg'), readFileSync(join(downloads, 'router1.cfg')));
-  page.on('dialog', (dialog) => dialog.accept());
-  await input.uploadFile(join(uploads, 'user.dat'), join(uploads, 'router1.cfg'));
+  writeFileSync(join(uploads, 'user (1).dat'), zeroed);
+  const asked = [];
+  page.on('dialog', (dialog) => {
+    asked.push(dialog.message());
+    dialog.accept();
+  });
+  await input.uploadFile(join(uploads, 'user (1).dat'), join(uploads, 'router1.cfg'));
   await page.waitForNavigation({ waitUntil: 'load' });
   await startLab(page);
-  assert.match(await page.$eval('#status', (e) => e.textContent), /Imported: /);
+  assert.equal(asked[0], 'Import "user (1).dat" as "user.dat"?');
+  assert.match(await page.$eval('#status', (e) => e.textContent), /Imported: user\.dat, router1\.cfg/);
   await page.keyboard.press('Enter');
   assert.equal(scoreOf((await snapshot(page)).label), 0, 'the imported zero score');
   rmSync(uploads, { recursive: true, force: true });
