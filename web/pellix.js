@@ -350,8 +350,30 @@
     }
   }
 
+  // The router's lines printed since the last snapshot, for the log that a
+  // screen reader announces (one entry a line, never the whole screen): how
+  // far the output lines moved up, and what came in under them.
+  const SAID_KEPT = 50;
+  function sayNewLines(before, after) {
+    if (!before) return;
+    const output = INPUT_LINE;
+    let moved = 0;
+    while (moved < output &&
+           !before.slice(moved, output).every((line, k) => line === after[k])) ++moved;
+    const said = document.getElementById('said');
+    for (const line of after.slice(output - moved, output)) {
+      if (!line.trim()) continue;
+      const entry = document.createElement('div');
+      entry.textContent = line;
+      said.appendChild(entry);
+    }
+    while (said.childElementCount > SAID_KEPT) said.firstElementChild.remove();
+  }
+
   function draw() {
+    const before = snap && snap.lines;
     snap = JSON.parse(core.UTF8ToString(api.snapshot()));
+    sayNewLines(before, snap.lines);
     view = JSON.parse(core.UTF8ToString(api.view()));
     const shown = view.lines;
     const caret = view.scrolled === 0 && document.activeElement === el.console;

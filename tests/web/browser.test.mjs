@@ -89,6 +89,13 @@ try {
   assert.equal(await page.$eval('#Lbllevel', (e) => e.textContent), snap.label);
   assert.equal(await page.$eval('#pic', (e) => e.textContent), snap.pic[0] || '');
 
+  // A screen reader hears the new lines, one log entry each.
+  const said = await page.$$eval('#said div', (entries) => entries.map((e) => e.textContent));
+  assert.deepEqual(said.slice(-3), ['Router#config t', 'Enter configuration commands, one per line.  End with CNTL/Z.', 'Router(config)#hostname R1'],
+    'the log has the new lines');
+  assert.ok(said.length <= 50);
+  assert.equal(await page.$eval('main h1', (e) => e.textContent), 'Pellix router lab');
+
   // Keys: Backspace stops at the prompt, Ctrl-Z leaves configuration, the
   // arrow keys recall history.
   await page.keyboard.type('ab');
