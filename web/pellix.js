@@ -720,8 +720,16 @@
     });
   }
 
+  // Served over HTTP, the site is kept for offline use (sw.js); opened from
+  // a folder it needs no keeping.
+  function keepOffline() {
+    if (!('serviceWorker' in navigator) || !location.protocol.startsWith('http')) return;
+    navigator.serviceWorker.register('sw.js').catch(() => {});
+  }
+
   async function load() {
     setState('loading');
+    keepOffline();
     fit();
     buildConsole();
     bind();

@@ -14,6 +14,7 @@ const kTypes = {
   '.css': 'text/css; charset=utf-8',
   '.svg': 'image/svg+xml',
   '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // The file a request's path names inside root, or null when the path cannot

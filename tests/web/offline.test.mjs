@@ -1,0 +1,52 @@
+// The web lab offline, in headless Chromium: after a first visit the site is
+// kept, so that a reload with the server gone still starts the lab on the
+// learner's files; the page names a web app manifest for installing it.
+//   node tests/web/offline.test.mjs [SITE]
+import assert from 'node:assert/strict';
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { launch } from './chromium.mjs';
+import { serveSite } from '../../web/serve.mjs';
+
+const site = process.argv[2] || 'build-web/site';
+const kPatienceMs = 120000;
+
+const server = await serveSite(site);
+const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
+const browser = await launch(profile);
+let failed = false;
+try {
+  const page = await browser.newPage();
+  page.setDefaultTimeout(kPatienceMs);
+  await page.goto(server.url, { waitUntil: 'load' });
+  await page.waitForSelector('body[data-state="splash"]');
+  const manifest = await page.$eval('link[rel="manifest"]', (link) => link.href);
+  const named = await page.evaluate(async (url) => (await (await fetch(url)).json()).name, manifest);
+  assert.equal(named, 'Pellix router lab');
+  // Kept once the site's worker is active.
+  await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
+  await page.click('#Command1');
+  await page.waitForSelector('body[data-state="running"]');
+  await page.keyboard.type('?');
+  await page.waitForSelector('body[data-saved="yes"]');
+
+  server.close();
+  await page.setOfflineMode(true);
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForSelector('body[data-state="splash"]');
+  await page.click('#Command1');
+  await page.waitForSelector('body[data-state="running"]');
+  await page.keyboard.press('Enter');
+  const label = await page.evaluate(() => window.pellixLab.snapshot().label);
+  assert.equal(label, 'Score:  1', 'offline, the lab starts on the kept score');
+  console.log('offline test passed');
+} catch (error) {
+  failed = true;
+  console.error(error);
+} finally {
+  await browser.close();
+  server.close();
+  rmSync(profile, { recursive: true, force: true });
+}
+process.exit(failed ? 1 : 0);
