@@ -26,6 +26,9 @@ node tests/web/browser.test.mjs build-web/site "$@"
 echo "== The lab offline, after a first visit"
 node tests/web/offline.test.mjs build-web/site
 
+echo "== The lab on a phone: the on-screen keyboard's field and the touch keys"
+node tests/web/phone.test.mjs build-web/site
+
 echo "== The lab with the keyboard alone"
 node tests/web/keyboard.test.mjs build-web/site
 

@@ -9,6 +9,7 @@
   const FOLDER = '/learner';
   const DESK_WIDTH = 660;
   const DESK_HEIGHT = 520;
+  const TOUCH_DESK_HEIGHT = 562;  // with the row of touch keys
   const CONSOLE_LINES = 21;
   const INPUT_LINE = CONSOLE_LINES - 1;
   const ZOOM_KEY = 'pellix.zoom';
@@ -376,7 +377,7 @@
     sayNewLines(before, snap.lines);
     view = JSON.parse(core.UTF8ToString(api.view()));
     const shown = view.lines;
-    const caret = view.scrolled === 0 && document.activeElement === el.console;
+    const caret = view.scrolled === 0 && (document.activeElement === el.console || document.activeElement === typing);
     for (let k = 0; k < CONSOLE_LINES; ++k) {
       const line = lines[k];
       const text = shown[k];
@@ -475,7 +476,8 @@
   }
 
   function focusConsole() {
-    if (document.activeElement !== el.console) el.console.focus({ preventScroll: true });
+    const target = touch ? typing : el.console;
+    if (document.activeElement !== target) target.focus({ preventScroll: true });
   }
 
   // The letter of a key pressed with Ctrl, as the keyboard layout names it
@@ -556,6 +558,39 @@
   function pasteText(text) {
     if (!running || !text) return;
     afterKeys(api.paste(text));
+  }
+
+  // ---- The on-screen keyboard ----
+
+  const typing = document.getElementById('typing');
+
+  // What the field receives is typed into the console and the field kept
+  // empty: characters, line breaks as Enter, and Backspace (which an empty
+  // field reports only before its input).
+  function bindTyping() {
+    typing.addEventListener('keydown', onKey);
+    typing.addEventListener('beforeinput', (event) => {
+      if (event.inputType === 'deleteContentBackward' && !typing.value) {
+        event.preventDefault();
+        press('char', 8);
+      }
+    });
+    typing.addEventListener('input', (event) => {
+      if (event.isComposing) return;
+      const text = typing.value;
+      typing.value = '';
+      for (const c of text) press('char', c === '\n' ? 13 : c.charCodeAt(0));
+    });
+    typing.addEventListener('compositionend', () => typing.dispatchEvent(new Event('input')));
+    const keys = document.getElementById('touchKeys');
+    keys.hidden = !touch;
+    keys.addEventListener('click', (event) => {
+      const button = event.target.closest('button');
+      if (!button) return;
+      if (button.id === 'keyboard') return typing.focus({ preventScroll: true });
+      press(button.dataset.key, Number(button.dataset.code || 0));
+      if (touch) typing.focus({ preventScroll: true });
+    });
   }
 
   // ---- Windows and panels ----
@@ -655,14 +690,22 @@
 
   let zoom = Number(store.get('localStorage', ZOOM_KEY)) || 1;
 
+  // A touch screen: the touch keys shown, and the console's keys typed into
+  // a field that opens the on-screen keyboard.
+  const touch = window.matchMedia('(pointer: coarse)').matches;
+
   function fit() {
-    const fitted = Math.min(window.innerWidth / DESK_WIDTH, window.innerHeight / DESK_HEIGHT);
+    // The viewport as the screen has it (never widened by the desk itself).
+    const width = document.documentElement.clientWidth || window.innerWidth;
+    const height = document.documentElement.clientHeight || window.innerHeight;
+    const deskHeight = touch ? TOUCH_DESK_HEIGHT : DESK_HEIGHT;
+    const fitted = Math.min(width / DESK_WIDTH, height / deskHeight);
     const scale = fitted * zoom;
     el.desk.style.transform = 'scale(' + scale + ')';
-    el.desk.style.left = Math.max(0, (window.innerWidth - DESK_WIDTH * scale) / 2) + 'px';
+    el.desk.style.left = Math.max(0, (width - DESK_WIDTH * scale) / 2) + 'px';
     document.body.style.overflow = zoom > 1 ? 'auto' : 'hidden';
     document.body.style.minWidth = zoom > 1 ? DESK_WIDTH * scale + 'px' : '';
-    document.body.style.minHeight = zoom > 1 ? DESK_HEIGHT * scale + 'px' : '';
+    document.body.style.minHeight = zoom > 1 ? deskHeight * scale + 'px' : '';
   }
 
   function zoomBy(factor, event) {
@@ -699,13 +742,17 @@
     el.zoomOut.addEventListener('click', () => zoomBy(1 / 1.1));
     el.zoomFit.addEventListener('click', () => zoomBy(0));
     el.console.addEventListener('keydown', onKey);
+    bindTyping();
     // The lab's function keys wherever the focus is on the page (a button,
     // a link), never the browser's own.
     document.addEventListener('keydown', (event) => {
-      if (event.defaultPrevented || el.console.contains(event.target) || el.plan.contains(event.target)) return;
+      if (event.defaultPrevented || event.target === typing || el.console.contains(event.target) ||
+          el.plan.contains(event.target)) return;
       if (/^F([1-9]|10)$/.test(event.key)) onKey(event);
     });
     el.console.addEventListener('focus', () => snap && draw());
+    typing.addEventListener('focus', () => snap && draw());
+    typing.addEventListener('blur', () => snap && draw());
     el.console.addEventListener('blur', () => snap && draw());
     el.console.addEventListener('wheel', (event) => {
       if (!running) return;

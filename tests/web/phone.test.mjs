@@ -1,0 +1,76 @@
+// The web lab on a phone, in headless Chromium emulating a 390x844 touch
+// screen: the desk within the screen, the touch keys shown, and the exercise's
+// first steps up to task 50 typed only through the field that opens the
+// on-screen keyboard (text as a phone's keyboard sends it) and the touch keys.
+//   node tests/web/phone.test.mjs [SITE] [--shots DIR]
+import assert from 'node:assert/strict';
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { launch } from './chromium.mjs';
+import { serveSite } from '../../web/serve.mjs';
+
+const args = process.argv.slice(2);
+const shotsAt = args.indexOf('--shots');
+const shots = shotsAt >= 0 ? args.splice(shotsAt, 2)[1] : null;
+const site = args[0] || 'build-web/site';
+const kPatienceMs = 120000;
+
+const server = await serveSite(site);
+const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
+const browser = await launch(profile);
+let failed = false;
+try {
+  const page = await browser.newPage();
+  page.setDefaultTimeout(kPatienceMs);
+  await page.emulate({
+    viewport: { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
+    userAgent: 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Mobile Safari/537.36',
+  });
+  const cdp = await page.createCDPSession();
+  await cdp.send('Emulation.setEmitTouchEventsForMouse', { enabled: true, configuration: 'mobile' });
+  await page.goto(server.url, { waitUntil: 'load' });
+  await page.waitForSelector('body[data-state="splash"]');
+  assert.equal(await page.evaluate(() => matchMedia('(pointer: coarse)').matches), true, 'a touch screen');
+  await page.tap('#Command1');
+  await page.waitForSelector('body[data-state="running"]');
+
+  const box = await page.$eval('#desk', (desk) => desk.getBoundingClientRect().toJSON());
+  assert.ok(box.left >= 0 && box.right <= 390.5, 'the desk within the screen: ' + JSON.stringify(box));
+  for (const id of ['Lbllevel', 'cmdsave', 'cmdexit', 'touchKeys']) {
+    const b = await page.$eval('#' + id, (e) => e.getBoundingClientRect().toJSON());
+    assert.ok(b.right <= 390.5 && b.bottom <= 844.5 && b.width > 0, id + ' on the screen');
+  }
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'typing', 'the field has the focus');
+
+  const label = () => page.evaluate(() => window.pellixLab.snapshot().label);
+  await cdp.send('Input.insertText', { text: 'show version' });
+  await cdp.send('Input.insertText', { text: '\n' });
+  assert.equal(await label(), 'Score:  1');
+  await page.tap('#touchKeys [data-code="63"]');  // ?
+  assert.equal(await label(), 'Score:  2');
+  await page.tap('#touchKeys [data-code="2"]');  // F2: the plan
+  assert.equal(await page.evaluate(() => window.pellixLab.snapshot().plan), true);
+  if (shots) await page.screenshot({ path: join(shots, 'web-phone-plan.png') });
+  await page.tap('#touchKeys [data-code="2"]');
+  await cdp.send('Input.insertText', { text: 'enablx' });
+  await cdp.send('Input.dispatchKeyEvent', { type: 'rawKeyDown', key: 'Backspace', code: 'Backspace', windowsVirtualKeyCode: 8 });
+  await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', key: 'Backspace', code: 'Backspace', windowsVirtualKeyCode: 8 });
+  await cdp.send('Input.insertText', { text: 'e\n' });
+  const snap = await page.evaluate(() => window.pellixLab.snapshot());
+  assert.equal(snap.prompt, 'Router#');
+  assert.equal(snap.label, 'Score:  3', 'the plan (task 50) counted at the prompt');
+  if (shots) await page.screenshot({ path: join(shots, 'web-phone.png') });
+  await page.tap('#touchKeys [data-code="10"]');  // Finish
+  await page.waitForSelector('body[data-state="ended"]');
+  assert.equal(await page.$eval('#finalScore', (e) => e.textContent), '3');
+  console.log('phone test passed');
+} catch (error) {
+  failed = true;
+  console.error(error);
+} finally {
+  await browser.close();
+  server.close();
+  rmSync(profile, { recursive: true, force: true });
+}
+process.exit(failed ? 1 : 0);
