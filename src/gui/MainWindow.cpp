@@ -80,6 +80,7 @@ void MainWindow::BuildConsole() {
 
     strip_ = new StatusStrip(this);
     NameControl(strip_, "statusStrip", "pic");
+    strip_->setAccessibleName("Status strip");
     Place(strip_, QRect(Px(120), Px(5160), Px(9135), Px(330)));
 
     scoreLabel_ = new QLabel(this);
@@ -184,6 +185,8 @@ void MainWindow::Redraw() {
         line->SetCaretShown(caret);
     }
     strip_->SetPrinted(snap.strip);
+    strip_->setAccessibleDescription(snap.strip.empty() ? QString()
+                                                        : FromRouter(snap.strip.front()));
     scoreLabel_->setText(FromRouter(snap.label));
     if (progress_ && progress_->isVisible()) progress_->Refresh(sim_);
 
@@ -211,6 +214,13 @@ void MainWindow::ShowHint() {
     const int width = hintLabel_->width();
     QString shown = whole;
     if (hints && metrics.horizontalAdvance(shown) > width) shown = FromRouter(sim_.HintBrief());
+    // With no hint to give, the line names the lab's keys.
+    const bool keys = shown.isEmpty();
+    if (keys) shown = FromRouter(lab::KeyList(console_.FunctionKeys()));
+    QPalette colours = hintLabel_->palette();
+    colours.setColor(QPalette::WindowText,
+                     keys ? palette().color(QPalette::PlaceholderText) : QColor(0, 0, 128));
+    hintLabel_->setPalette(colours);
     hintLabel_->setText(metrics.elidedText(shown, Qt::ElideRight, width));
     hintLabel_->setToolTip(whole);
 }

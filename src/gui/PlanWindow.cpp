@@ -16,6 +16,12 @@ PlanWindow::PlanWindow() {
     // window grows no bigger than the whole picture.
     picture_ = new PictureBox("network", this);
     picture_->setObjectName("network");
+    picture_->setAccessibleName("Network plan");
+    picture_->setAccessibleDescription(
+        "The lab network: Router1 172.10.0.1 on Ethernet to Switch1 with HostA 172.10.55.20 "
+        "and ServerA 172.10.0.10 (TFTP server); Router1 210.16.54.1 on a 56K serial link to "
+        "Router2 210.16.54.2; Router2 192.168.50.1 to a Token Ring with ServerX 192.168.50.8 "
+        "and 192.168.10.1 to HostZ 192.168.10.20");
     QSize whole = picture_->PictureSize();
     picture_->setGeometry(QRect(QPoint(0, 0), whole));
     setMaximumSize(whole);

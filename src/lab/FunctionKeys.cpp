@@ -29,6 +29,14 @@ int FunctionKeyOf(const FunctionKeyTable& uses, FunctionRole role, PageName page
     return 0;
 }
 
+std::string KeyList(const FunctionKeyTable& uses) {
+    std::string list;
+    for (const FunctionKeyUse& use : uses)
+        list +=
+            (list.empty() ? "F" : "  F") + std::to_string(use.number) + " " + std::string(use.name);
+    return list;
+}
+
 std::string KeyHint(const FunctionKeyTable& uses) {
     std::string hint;
     for (const FunctionKeyUse& use : uses)

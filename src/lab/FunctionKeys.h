@@ -42,6 +42,10 @@ const FunctionKeyUse* FunctionKeyUseOf(const FunctionKeyTable& uses, int number)
 // The key of a role (or of a page), or 0 when no key has it.
 int FunctionKeyOf(const FunctionKeyTable& uses, FunctionRole role, PageName page = PageName::None);
 
+// Every key of the table, as a window shows them where a learner looks:
+// "F1 Lesson  F2 Network Plan  F3 Progress  F4 Hints  F10 Finish".
+std::string KeyList(const FunctionKeyTable& uses);
+
 // The listed keys as the terminal's key hint row shows them:
 // "F1 Lesson  F2 Network Plan  F3 Progress  F10 Finish  Alt+1..Alt+0 = F1..F10".
 std::string KeyHint(const FunctionKeyTable& uses);

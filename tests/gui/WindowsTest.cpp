@@ -427,6 +427,12 @@ void WindowsTest::NetworkPlan() {
     QVERIFY(main->Core().PlanShown());
     QVERIFY(support::EntryOf(main->Core().Tasks(), task::NetworkPlanShown));
     QCOMPARE(main->Strip()->Printed(), main->Core().Snap().strip);
+    // What assistive tools read: the strip's note, the plan's devices.
+    QCOMPARE(main->Strip()->accessibleName(), "Status strip");
+    QCOMPARE(main->Strip()->accessibleDescription(), "Network Plan displayed");
+    QWidget* picture = plan->findChild<QWidget*>("network");
+    QCOMPARE(picture->accessibleName(), "Network plan");
+    QVERIFY(picture->accessibleDescription().contains("Router2 210.16.54.2"));
     QVERIFY(!main->Strip()->Printed().empty());
     QCOMPARE(plan->Picture()->PictureSize(), QSize(629, 405));
 
@@ -1051,14 +1057,16 @@ void WindowsTest::CoachHintBesideTheConsole() {
     QCOMPARE(main->Line(InputLine - 1)->text(),
              "Translating 'conf t'... %Unknown command or computer name.");
     QCOMPARE(main->Strip()->Printed(), main->Core().Snap().strip);
+    // With no hint, the line names the lab's keys.
+    const QString keys = "F1 Lesson  F2 Network Plan  F3 Progress  F4 Hints  F10 Finish";
     QTest::keyClick(KeyTarget(main), Qt::Key_F4);
     QVERIFY(!main->HintsOn());
-    QCOMPARE(main->HintLabel()->text(), QString());
+    QCOMPARE(main->HintLabel()->text(), keys);
     QCOMPARE(main->Line(InputLine)->text(), "Router#");
     QTest::keyClick(KeyTarget(main), Qt::Key_F4);
     QCOMPARE(main->HintLabel()->text(), shown);
     Type(main, "config t\r");
-    QCOMPARE(main->HintLabel()->text(), QString());
+    QCOMPARE(main->HintLabel()->text(), keys);
 }
 
 void WindowsTest::FunctionKeys() {
