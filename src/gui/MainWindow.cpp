@@ -382,8 +382,12 @@ void MainWindow::TellLessonsNotOpened() {
 // F3: the Progress window beside the main window. It is never activated, so
 // the console keeps the keyboard.
 void MainWindow::ShowProgress() {
-    if (!progress_)
+    if (!progress_) {
         progress_ = std::make_unique<ProgressWindow>([this](int task) { OpenLesson(task); });
+        // A window of the main window's own, kept above it by the window
+        // manager, so that raising the console never hides the progress.
+        progress_->setParent(this, progress_->windowFlags() | Qt::Tool);
+    }
     progress_->Refresh(sim_);
     progress_->adjustSize();
     if (QScreen* screen = this->screen()) {
