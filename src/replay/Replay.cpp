@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <istream>
+#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "console/KeyCodes.h"
@@ -11,6 +12,9 @@
 namespace pellix {
 
 namespace {
+
+// JSON whose members keep the order they were set in.
+using Json = nlohmann::ordered_json;
 
 // A whole decimal number from lo to hi.
 std::optional<int> Number(std::string_view text, int lo, int hi) {
@@ -136,88 +140,47 @@ bool Apply(Sim& sim, const Event& event, std::ostream& out) {
 
 namespace {
 
-void Quote(std::string& out, std::string_view text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
+// A text of the router's in UTF-8: each byte the character with that code.
+std::string Utf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
     for (unsigned char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\b':
-                out += "\\b";
-                break;
-            case '\f':
-                out += "\\f";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    out += "\\u00";
-                    out += kHex[c >> 4];
-                    out += kHex[c & 15];
-                } else if (c >= 0x80) {  // the byte as U+0080..U+00FF
-                    out += static_cast<char>(0xC0 | (c >> 6));
-                    out += static_cast<char>(0x80 | (c & 0x3F));
-                } else {
-                    out += static_cast<char>(c);
-                }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    out += '"';
+    return out;
 }
 
-template <typename Range>
-void QuoteAll(std::string& out, const Range& texts) {
-    out += '[';
-    bool first = true;
-    for (const auto& text : texts) {
-        if (!first) out += ',';
-        first = false;
-        Quote(out, text);
-    }
-    out += ']';
+template <typename Texts>
+Json TextArray(const Texts& texts) {
+    Json array = Json::array();
+    for (const std::string& text : texts) array.push_back(Utf8(text));
+    return array;
 }
 
 }  // namespace
 
 std::string SnapshotJson(const Sim& sim) {
-    Snapshot snap = sim.Snap();
-    std::string out = "{\"lines\":";
-    QuoteAll(out, snap.lines);
-    out += ",\"pic\":";
-    QuoteAll(out, snap.strip);
-    out += ",\"label\":";
-    Quote(out, snap.label);
-    out += ",\"mode\":" + std::to_string(Number(snap.mode));
-    out += ",\"prompt\":";
-    Quote(out, snap.prompt);
-    out += ",\"slots\":";
-    QuoteAll(out, sim.Slots());
-    out += ",\"tasks\":[";
-    for (std::size_t i = 0; i < sim.Tasks().size(); ++i) {
-        if (i) out += ',';
-        out += sim.Tasks()[i] ? std::to_string(*sim.Tasks()[i]) : "null";
-    }
-    out += "],\"history\":";
-    QuoteAll(out, sim.History());
-    out += ",\"plan\":";
-    out += snap.planShown ? "true" : "false";
-    out += ",\"hint\":";
-    Quote(out, snap.hint);
-    out += '}';
-    return out;
+    const Snapshot snap = sim.Snap();
+    Json tasks = Json::array();
+    for (const TaskEntry& task : sim.Tasks()) tasks.push_back(task ? Json(*task) : Json());
+    // The members in the order the driver's readers expect them.
+    Json snapshot = Json::object();
+    snapshot["lines"] = TextArray(snap.lines);
+    snapshot["pic"] = TextArray(snap.strip);
+    snapshot["label"] = Utf8(snap.label);
+    snapshot["mode"] = Number(snap.mode);
+    snapshot["prompt"] = Utf8(snap.prompt);
+    snapshot["slots"] = TextArray(sim.Slots());
+    snapshot["tasks"] = std::move(tasks);
+    snapshot["history"] = TextArray(sim.History());
+    snapshot["plan"] = snap.planShown;
+    snapshot["hint"] = Utf8(snap.hint);
+    return snapshot.dump();
 }
 
 std::string EchoLine(std::string_view line) {
@@ -240,15 +203,11 @@ std::string EchoLine(std::string_view line) {
 }
 
 std::string JsonText(std::string_view text) {
-    std::string out;
-    Quote(out, text);
-    return out;
+    return Json(Utf8(text)).dump();
 }
 
 std::string ScrollBackJson(const Sim& sim) {
-    std::string out;
-    QuoteAll(out, sim.ScrollBack());
-    return out;
+    return TextArray(sim.ScrollBack()).dump();
 }
 
 namespace {
