@@ -2,9 +2,11 @@
 
 #include <charconv>
 #include <cstdint>
+#include <exception>
 #include <istream>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <streambuf>
 
 #include "console/KeyCodes.h"
 #include "console/Sim.h"
@@ -212,13 +214,21 @@ std::string ScrollBackJson(const Sim& sim) {
 
 namespace {
 
-// The next line of a script, without its LF; false at its end. A last line
-// without LF is a line, also when a read error cuts it short (the error is
-// then seen in the stream's bad bit).
+// The next line of a script, without its LF, read byte by byte from the
+// stream's buffer; false at its end. A last line without LF is a line, also
+// when a read error cuts it short: the error sets the stream's bad bit.
 bool ReadLine(std::istream& script, std::string& line) {
     line.clear();
-    std::getline(script, line);
-    return !script.fail() || !line.empty();
+    std::streambuf& bytes = *script.rdbuf();
+    try {
+        for (int c; (c = bytes.sbumpc()) != std::char_traits<char>::eof();) {
+            if (c == '\n') return true;
+            line += static_cast<char>(c);
+        }
+    } catch (const std::exception&) {  // how a stream's buffer reports a read error
+        script.setstate(std::ios::badbit);
+    }
+    return !line.empty();
 }
 
 int Malformed(long number, std::string_view line, std::ostream& out, std::ostream& err) {

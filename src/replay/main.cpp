@@ -140,7 +140,6 @@ int main(int argc, char** argv) {
 #endif
 
     std::ios::sync_with_stdio(false);
-    std::cin.tie(nullptr);  // the snapshots are not flushed before every line is read
     pellix::Sim sim(dir);
     sim.Start();
     return pellix::RunScript(sim, in, std::cout, std::cerr);
