@@ -1,5 +1,6 @@
 #include "replay/Replay.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <exception>
@@ -92,16 +93,16 @@ std::optional<Event> ParseEvent(std::string_view line) {
     Event event;
     line = TrimLeft(line);
     if (line.empty() || line.front() == '#') return event;
-    // The event's word runs to the first blank; a typed text is everything
-    // after that blank.
+    // The typed text is everything after the blank that follows "type".
+    if (line == "type" || line.starts_with("type ")) {
+        event.kind = Event::Type;
+        event.text = line.substr(std::min(line.size(), std::size_t{5}));
+        return event;
+    }
+    // Any other event's word runs to the first blank.
     std::size_t blank = line.find(' ');
     std::string_view word = line.substr(0, blank);
     std::string_view rest = blank == std::string_view::npos ? "" : line.substr(blank + 1);
-    if (word == "type") {
-        event.kind = Event::Type;
-        event.text = rest;
-        return event;
-    }
     if (!ParseWord(TrimRight(word), TrimLeft(TrimRight(rest)), event)) return std::nullopt;
     return event;
 }
