@@ -13,13 +13,14 @@ build_packages=(
   qt6-base-dev qt6-svg-dev libgl-dev libfontconfig-dev fonts-dejavu-core
   libncurses-dev
   libtelnet-dev libcpp-httplib-dev
+  nlohmann-json3-dev
 )
 # The web build (cmake --preset web): emscripten, whose optimizer needs acorn.
 web_packages=(
   emscripten node-acorn nodejs
 )
 test_packages=(
-  libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
   tmux tidy telnet strace
   clang libclang-rt-dev
   chromium

@@ -108,10 +108,10 @@ TEST(ReplayScript, ReadErrorPartWayEndsWithStatusTwo) {
 
 // ---- Every line read alike from a script and on its own ----
 
-// pellix-replay reads its script in blocks and takes each event's word in
-// one load from the block; ParseEvent reads a line on its own. Both must
-// accept the same lines and run the same events, wherever a line falls: in
-// the middle of a block, across two blocks, or last without a line end.
+// pellix-replay reads its script from a stream, which reads it in blocks;
+// ParseEvent reads a line on its own. Both must accept the same lines and
+// run the same events, wherever a line falls: in the middle of a block,
+// across two blocks, or last without a line end.
 struct LineCase {
     std::string line;
     bool wellFormed;
