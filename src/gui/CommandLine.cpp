@@ -39,6 +39,8 @@ constexpr QtOption kQtOptions[] = {
     {"qwindowgeometry", true},
     {"qwindowicon", true},
     {"qwindowtitle", true},
+    {"title", true},
+    {"icon", true},
     {"session", true},
     {"display", true},
     {"geometry", true},
@@ -47,6 +49,7 @@ constexpr QtOption kQtOptions[] = {
     {"qmljsdebugger", true, true},
     {"reverse", false},
     {"widgetcount", false},
+    {"testability", false},
 };
 
 // Both, for getopt_long_only: ours first, then Qt's.

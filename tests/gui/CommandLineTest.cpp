@@ -39,6 +39,7 @@ TEST(ParseCommandLine, ReadsOwnOptionsAndLeavesQtItsOwn) {
         {{"--platform", "offscreen", "-reverse", "--widgetcount"}, "run"},
         {{"-style=fusion", "--style", "fusion", "-stylesheet=a.qss"}, "run"},
         {{"-qwindowgeometry", "640x480", "-qwindowtitle", "t", "-session", "s"}, "run"},
+        {{"-title", "t", "-icon", "i.png", "-testability", "-plugin", "p"}, "run"},
         {{"-platform", "--dir"}, "run"},
         {{"--help"}, "help"},
         {{"-V", "-h"}, "help"},
