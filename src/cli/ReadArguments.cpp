@@ -60,6 +60,14 @@ Reading ReadArguments(std::span<const Option> table, const std::vector<std::stri
         // The argument getopt reads now: a new one, or the rest of "-xyz".
         const auto at = static_cast<std::size_t>(optind == 0 ? 1 : optind);
         const int code = next(argc, argv.data(), letters.c_str(), longs.data(), nullptr);
+        if (code == -1 && operands == Operands::AmongOptions && optind == static_cast<int>(at) &&
+            at < words.size() && words[at] == "-") {
+            // A lone "-" (standard input) ends the options for some getopts
+            // (musl's, under WebAssembly): it is an operand like any other.
+            reading.operands.push_back(words[at]);
+            optind = static_cast<int>(at) + 1;
+            continue;
+        }
         if (code == -1) break;
         const std::string& word = words[at];
         if (code == 1) {

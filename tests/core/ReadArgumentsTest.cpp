@@ -50,6 +50,7 @@ TEST(ReadArguments, HandsBackOptionsFaultsAndOperandsAsWritten) {
         {{"-h", "--", "-d", "b"}, end, "help/s(-h) | | -d b"},
         {{"a", "-h", "-", "--", "-d"}, among, "help/s(-h) | | a - -d"},
         {{"a", "--bogus", "b"}, among, "| unknown (--bogus) | a"},
+        {{"-", "--no-hints", "-"}, among, "no-hints(--no-hints) | | - -"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Shown(ReadArguments(kTable, c.args, c.operands)), c.want)
