@@ -39,6 +39,17 @@ std::optional<std::size_t> OptionFor(std::span<const Option> table, int code) {
     return std::nullopt;
 }
 
+// What getopt's ':' (a value missing) or '?' (the rest) means, from the
+// option's code it left in optopt.
+Fault FaultFor(std::span<const Option> table, int code, const std::string& word) {
+    if (code == ':') {
+        const char letter = optopt < kLongCode ? static_cast<char>(optopt) : 0;
+        return {Fault::Kind::MissingValue, OptionFor(table, optopt), letter, word};
+    }
+    if (optopt >= kLongCode) return {Fault::Kind::UnwantedValue, OptionFor(table, optopt), 0, word};
+    return {Fault::Kind::UnknownOption, std::nullopt, static_cast<char>(optopt), word};
+}
+
 }  // namespace
 
 Reading ReadArguments(std::span<const Option> table, const std::vector<std::string>& args,
@@ -72,18 +83,8 @@ Reading ReadArguments(std::span<const Option> table, const std::vector<std::stri
         const std::string& word = words[at];
         if (code == 1) {
             reading.operands.push_back(optarg);
-        } else if (code == ':') {
-            const char letter = optopt < kLongCode ? static_cast<char>(optopt) : 0;
-            reading.fault =
-                Fault{Fault::Kind::MissingValue, OptionFor(table, optopt), letter, word};
-            return reading;
-        } else if (code == '?') {
-            if (optopt >= kLongCode)
-                reading.fault =
-                    Fault{Fault::Kind::UnwantedValue, OptionFor(table, optopt), 0, word};
-            else
-                reading.fault = Fault{Fault::Kind::UnknownOption, std::nullopt,
-                                      static_cast<char>(optopt), word};
+        } else if (code == ':' || code == '?') {
+            reading.fault = FaultFor(table, code, word);
             return reading;
         } else {
             const std::size_t found = *OptionFor(table, code);
