@@ -2,14 +2,32 @@
 
 #include <string_view>
 
+#include "cli/ReadArguments.h"
+
 namespace pellix::gui {
 
 namespace {
 
-// Qt's own options, written with one dash or two. Those with a value take it
-// as the next argument, or after "=" where Qt reads that form.
+// Our options: "-x" or "--name"; a value as the next argument, or after
+// "=" for the long form.
+enum Own {
+    kDirOption,
+    kHelpOption,
+    kVersionOption,
+    kQuitAfterShow,
+    kOpenMain,
+    kNoHints,
+    kOwnCount
+};
+constexpr cli::Option kOwnOptions[kOwnCount] = {
+    {"dir", 'd', true},           {"help", 'h'}, {"version", 'V'},
+    {"quit-after-show", 0, true}, {"open-main"}, {"no-hints"},
+};
+
+// Qt's own options, written with one dash or two and in full. Those with a
+// value take it as the next argument, or after "=" where Qt reads that form.
 struct QtOption {
-    std::string_view name;
+    const char* name;
     bool takesValue;
     bool equalsForm = false;
 };
@@ -21,6 +39,8 @@ constexpr QtOption kQtOptions[] = {
     {"qwindowgeometry", true},
     {"qwindowicon", true},
     {"qwindowtitle", true},
+    {"title", true},
+    {"icon", true},
     {"session", true},
     {"display", true},
     {"geometry", true},
@@ -29,19 +49,15 @@ constexpr QtOption kQtOptions[] = {
     {"qmljsdebugger", true, true},
     {"reverse", false},
     {"widgetcount", false},
+    {"testability", false},
 };
 
-// Our options: one letter after one dash, or the name after two; a value
-// comes as the next argument or, for the long form, after "=".
-struct OwnOption {
-    char letter;  // 0 when there is no short form
-    std::string_view name;
-    bool takesValue;
-};
-constexpr OwnOption kOwnOptions[] = {
-    {'d', "dir", true},           {'h', "help", false},    {'V', "version", false},
-    {0, "quit-after-show", true}, {0, "open-main", false}, {0, "no-hints", false},
-};
+// Both, for getopt_long_only: ours first, then Qt's.
+std::vector<cli::Option> Table() {
+    std::vector<cli::Option> table(std::begin(kOwnOptions), std::end(kOwnOptions));
+    for (const QtOption& qt : kQtOptions) table.push_back({qt.name, 0, qt.takesValue});
+    return table;
+}
 
 CommandLine Bad(std::string problem) {
     CommandLine line;
@@ -50,65 +66,72 @@ CommandLine Bad(std::string problem) {
     return line;
 }
 
+// The option's name as written, without its dashes and value.
+std::string_view WrittenName(std::string_view word) {
+    word.remove_prefix(word.starts_with("--") ? 2 : 1);
+    return word.substr(0, word.find('='));
+}
+
+// Whether an option getopt found is written as this program reads it: ours
+// as "-x" or after two dashes, Qt's in full and with "=" only where Qt
+// takes that.
+bool WrittenRightly(std::size_t option, bool shortForm, const std::string& word) {
+    if (option < kOwnCount) return shortForm || word.starts_with("--");
+    const QtOption& qt = kQtOptions[option - kOwnCount];
+    return WrittenName(word) == qt.name && (qt.equalsForm || word.find('=') == std::string::npos);
+}
+
+std::string Problem(const cli::Fault& fault) {
+    using Kind = cli::Fault::Kind;
+    if (fault.kind == Kind::MissingValue && fault.letter)
+        return std::string("-") + fault.letter + " needs a value";
+    if (fault.kind == Kind::MissingValue && WrittenRightly(*fault.option, false, fault.word))
+        return fault.word + " needs a value";
+    if (fault.kind == Kind::UnwantedValue && *fault.option < kOwnCount &&
+        fault.word.starts_with("--"))
+        return "--" + std::string(kOwnOptions[*fault.option].name) + " takes no value";
+    return "unknown option " + fault.word;
+}
+
+// Takes one of our options; returns what is wrong with it, or "".
+std::string Take(CommandLine& line, const cli::Found& found) {
+    switch (found.option) {
+        case kDirOption:
+            if (found.value.empty()) return "--dir needs a folder";
+            line.dir = found.value;
+            break;
+        case kQuitAfterShow:
+            if (found.value != "splash" && found.value != "splash-settled" && found.value != "main")
+                return "--quit-after-show takes splash, splash-settled or main";
+            line.quitAfterShow = found.value;
+            break;
+        case kOpenMain:
+            line.openMain = true;
+            break;
+        case kNoHints:
+            line.hints = false;
+            break;
+    }
+    return {};
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    const std::vector<cli::Option> table = Table();
+    const cli::Reading reading =
+        cli::ReadArguments(table, args, cli::Operands::EndOptions, cli::Dashes::OneOrTwo);
     CommandLine line;
     bool help = false, version = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--") {
-            if (i + 1 < args.size()) return Bad("unexpected argument " + args[i + 1]);
-            break;
-        }
-        if (arg.size() < 2 || arg[0] != '-') return Bad("unexpected argument " + arg);
-
-        // Split "--name=value" / "-name=value" and "-x" / "--name".
-        const bool twoDashes = arg.starts_with("--");
-        std::string_view body = std::string_view(arg).substr(twoDashes ? 2 : 1);
-        std::optional<std::string> value;
-        if (std::size_t equals = body.find('='); equals != std::string_view::npos) {
-            value = std::string(body.substr(equals + 1));
-            body = body.substr(0, equals);
-        }
-
-        const OwnOption* own = nullptr;
-        for (const OwnOption& option : kOwnOptions)
-            if (twoDashes ? body == option.name
-                          : body.size() == 1 && option.letter && body[0] == option.letter && !value)
-                own = &option;
-        if (own) {
-            if (own->takesValue && !value) {
-                if (i + 1 >= args.size()) return Bad(arg + " needs a value");
-                value = args[++i];
-            } else if (!own->takesValue && value) {
-                return Bad("--" + std::string(own->name) + " takes no value");
-            }
-            if (own->name == "help") help = true;
-            if (own->name == "version") version = true;
-            if (own->name == "open-main") line.openMain = true;
-            if (own->name == "no-hints") line.hints = false;
-            if (own->name == "dir") {
-                if (value->empty()) return Bad("--dir needs a folder");
-                line.dir = *value;
-            }
-            if (own->name == "quit-after-show") {
-                if (*value != "splash" && *value != "splash-settled" && *value != "main")
-                    return Bad("--quit-after-show takes splash, splash-settled or main");
-                line.quitAfterShow = *value;
-            }
-            continue;
-        }
-
-        const QtOption* qt = nullptr;
-        for (const QtOption& option : kQtOptions)
-            if (body == option.name) qt = &option;
-        if (!qt || (value && !qt->equalsForm)) return Bad("unknown option " + arg);
-        if (qt->takesValue && !value) {
-            if (i + 1 >= args.size()) return Bad(arg + " needs a value");
-            ++i;
-        }
+    for (const cli::Found& found : reading.options) {
+        if (!WrittenRightly(found.option, found.shortForm, found.word))
+            return Bad("unknown option " + found.word);
+        if (std::string problem = Take(line, found); !problem.empty()) return Bad(problem);
+        help = help || found.option == kHelpOption;
+        version = version || found.option == kVersionOption;
     }
+    if (reading.fault) return Bad(Problem(*reading.fault));
+    if (!reading.operands.empty()) return Bad("unexpected argument " + reading.operands.front());
     if (help)
         line.action = CommandLine::Action::Help;
     else if (version)

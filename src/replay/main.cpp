@@ -1,10 +1,9 @@
 // pellix-replay [OPTION]... [SCRIPT]
-#include <getopt.h>
-
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
@@ -12,6 +11,7 @@
 #include <streambuf>
 #endif
 
+#include "cli/ReadArguments.h"
 #include "console/About.h"
 #include "console/Sim.h"
 #include "replay/Replay.h"
@@ -89,36 +89,67 @@ class NodeStandardInput : public std::streambuf {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    static const option kOptions[] = {
-        {"dir", required_argument, nullptr, 'd'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
-    };
+namespace {
+
+constexpr pellix::cli::Option kOptions[] = {
+    {"dir", 'd', true},
+    {"help", 'h'},
+    {"version", 'V'},
+};
+enum { kDirOption, kHelpOption, kVersionOption };
+
+// What the command line asks for: the folder and the script, or an ending
+// (help, version, a wrong command line) with its exit status.
+struct Request {
     std::filesystem::path dir = ".";
-    opterr = 0;  // the messages below say what is wrong
-    for (int c; (c = getopt_long(argc, argv, ":d:hV", kOptions, nullptr)) != -1;) {
-        switch (c) {
-            case 'd':
-                if (*optarg == '\0') return BadUsage("--dir needs a folder");
-                dir = optarg;
-                break;
-            case 'h':
-                std::cout << kHelp;
-                return 0;
-            case 'V':
-                std::cout << pellix::about::VersionText(kName);
-                return 0;
-            case ':':
-                return BadUsage(std::string(argv[optind - 1]) + " needs a value");
-            default:
-                return BadUsage("unknown option " + (optopt ? std::string("-") + char(optopt)
-                                                            : std::string(argv[optind - 1])));
+    std::string script = "-";
+    std::optional<int> ending;
+};
+
+std::string Problem(const pellix::cli::Fault& fault) {
+    using Kind = pellix::cli::Fault::Kind;
+    const std::string letter = std::string("-") + fault.letter;
+    if (fault.kind == Kind::MissingValue)
+        return (fault.letter ? letter : fault.word) + " needs a value";
+    return "unknown option " + (fault.letter ? letter : fault.word);
+}
+
+// The options act in the order written: help and version end the program
+// where they stand, before a later mistake.
+Request ReadCommandLine(int argc, char** argv) {
+    const pellix::cli::Reading reading =
+        pellix::cli::ReadArguments(kOptions, std::vector<std::string>(argv + 1, argv + argc),
+                                   pellix::cli::Operands::AmongOptions);
+    Request request;
+    for (const pellix::cli::Found& found : reading.options) {
+        if (found.option == kDirOption && found.value.empty()) {
+            request.ending = BadUsage("--dir needs a folder");
+            return request;
+        }
+        if (found.option == kDirOption) request.dir = found.value;
+        if (found.option == kHelpOption) std::cout << kHelp;
+        if (found.option == kVersionOption) std::cout << pellix::about::VersionText(kName);
+        if (found.option != kDirOption) {
+            request.ending = 0;
+            return request;
         }
     }
-    if (argc - optind > 1) return BadUsage("more than one script");
-    const std::string script = optind < argc ? argv[optind] : "-";
+    if (reading.fault)
+        request.ending = BadUsage(Problem(*reading.fault));
+    else if (reading.operands.size() > 1)
+        request.ending = BadUsage("more than one script");
+    else if (!reading.operands.empty())
+        request.script = reading.operands.front();
+    return request;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Request request = ReadCommandLine(argc, argv);
+    if (request.ending) return *request.ending;
+    const std::filesystem::path& dir = request.dir;
+    const std::string& script = request.script;
 
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec)) return BadUsage("no such folder: " + dir.string());

@@ -2,18 +2,27 @@
 
 #include <charconv>
 
+#include "cli/ReadArguments.h"
 #include "state/DataFolder.h"
 
 namespace pellix::serve {
 
 namespace {
 
-// The options that take a value, as "--name VALUE" or "--name=VALUE".
-constexpr std::string_view kValued[] = {
-    "--dir",          "--listen",         "--port",
-    "--web-port",     "--class-password", "--max-sessions",
-    "--idle-timeout", "--login-timeout",  "--max-logins-per-address",
-    "--max-logins",
+constexpr cli::Option kOptions[] = {
+    {"dir", 0, true},
+    {"listen", 0, true},
+    {"port", 0, true},
+    {"web-port", 0, true},
+    {"class-password", 0, true},
+    {"max-sessions", 0, true},
+    {"idle-timeout", 0, true},
+    {"login-timeout", 0, true},
+    {"max-logins", 0, true},
+    {"max-logins-per-address", 0, true},
+    {"allow-open"},
+    {"help", 'h'},
+    {"version", 'V'},
 };
 
 std::optional<int> Number(std::string_view text, int low, int high) {
@@ -24,38 +33,53 @@ std::optional<int> Number(std::string_view text, int low, int high) {
     return value;
 }
 
-// Stores one option's value; returns an error text or "".
-std::string Store(Options& options, std::string_view name, const std::string& value) {
-    if (value.empty()) return std::string(name) + " needs a value";
-    if (name == "--dir") {
+// Stores one option (and its value); returns an error text or "".
+std::string Store(Options& options, const cli::Found& found) {
+    const std::string_view name = kOptions[found.option].name;
+    const std::string& value = found.value;
+    if (!kOptions[found.option].takesValue) {
+        (name == "allow-open" ? options.allowOpen
+         : name == "help"     ? options.help
+                              : options.version) = true;
+        return {};
+    }
+    const std::string option = "--" + std::string(name);
+    if (value.empty()) return option + " needs a value";
+    if (name == "dir") {
         options.dir = value;
-    } else if (name == "--class-password") {
+    } else if (name == "class-password") {
         options.classPassword = value;
-    } else if (name == "--listen") {
+    } else if (name == "listen") {
         options.listen = value;
-    } else if (name == "--port" || name == "--web-port") {
+    } else if (name == "port" || name == "web-port") {
         // 0 asks the system for a free port (the one taken is printed).
         auto port = Number(value, 0, 65535);
-        if (!port) return std::string(name) + " needs a port number from 0 to 65535";
-        (name == "--port" ? options.port : options.webPort) = *port;
-    } else if (name == "--max-sessions") {
+        if (!port) return option + " needs a port number from 0 to 65535";
+        (name == "port" ? options.port : options.webPort) = *port;
+    } else if (name == "max-sessions" || name == "max-logins" || name == "max-logins-per-address") {
         auto count = Number(value, 1, 100000);
-        if (!count) return "--max-sessions needs a number from 1 to 100000";
-        options.maxSessions = *count;
-    } else if (name == "--max-logins" || name == "--max-logins-per-address") {
-        auto count = Number(value, 1, 100000);
-        if (!count) return std::string(name) + " needs a number from 1 to 100000";
-        (name == "--max-logins" ? options.maxLogins : options.maxLoginsPerAddress) = *count;
-    } else if (name == "--login-timeout") {
+        if (!count) return option + " needs a number from 1 to 100000";
+        (name == "max-sessions" ? options.maxSessions
+         : name == "max-logins" ? options.maxLogins
+                                : options.maxLoginsPerAddress) = *count;
+    } else if (name == "login-timeout") {
         auto seconds = Number(value, 1, 3600);
         if (!seconds) return "--login-timeout needs seconds from 1 to 3600";
         options.loginTimeout = *seconds;
-    } else if (name == "--idle-timeout") {
+    } else if (name == "idle-timeout") {
         auto seconds = Number(value, 0, 7 * 24 * 3600);
         if (!seconds) return "--idle-timeout needs seconds from 0 to 604800";
         options.idleTimeout = *seconds;
     }
     return {};
+}
+
+// The message for what stopped the reading: the argument as written, or the
+// option's own name.
+std::string Problem(const cli::Fault& fault) {
+    if (fault.kind == cli::Fault::Kind::MissingValue)
+        return "--" + std::string(kOptions[*fault.option].name) + " needs a value";
+    return "unknown option " + fault.word;
 }
 
 }  // namespace
@@ -88,54 +112,16 @@ Options ParseOptions(const std::vector<std::string>& args) {
 namespace {
 
 Options Parse(const std::vector<std::string>& args) {
+    const cli::Reading reading = cli::ReadArguments(kOptions, args, cli::Operands::EndOptions);
     Options options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--") {
-            if (i + 1 < args.size()) options.error = "unexpected argument " + args[i + 1];
-            return options;
-        }
-        if (arg == "-h" || arg == "--help") {
-            options.help = true;
-            continue;
-        }
-        if (arg == "-V" || arg == "--version") {
-            options.version = true;
-            continue;
-        }
-        if (arg == "--allow-open") {
-            options.allowOpen = true;
-            continue;
-        }
-        std::string_view name;
-        std::string value;
-        bool hasValue = false;
-        for (std::string_view valued : kValued) {
-            if (arg == valued) {
-                name = valued;
-            } else if (arg.starts_with(valued) && arg.size() > valued.size() &&
-                       arg[valued.size()] == '=') {
-                name = valued;
-                value = arg.substr(valued.size() + 1);
-                hasValue = true;
-            }
-            if (!name.empty()) break;
-        }
-        if (name.empty()) {
-            options.error =
-                (arg.starts_with("-") ? "unknown option " : "unexpected argument ") + arg;
-            return options;
-        }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                options.error = std::string(name) + " needs a value";
-                return options;
-            }
-            value = args[++i];
-        }
-        options.error = Store(options, name, value);
+    for (const cli::Found& found : reading.options) {
+        options.error = Store(options, found);
         if (!options.error.empty()) return options;
     }
+    if (reading.fault)
+        options.error = Problem(*reading.fault);
+    else if (!reading.operands.empty())
+        options.error = "unexpected argument " + reading.operands.front();
     return options;
 }
 

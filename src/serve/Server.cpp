@@ -267,67 +267,28 @@ void ReceiveInput(int fd, Session& session, Clock::time_point now) {
 
 }  // namespace
 
+// Where one connection's thread stands between two waits.
+struct Server::Progress {
+    std::size_t sent = 0;  // bytes of the session's output already sent
+    bool told = false;     // of the server's stop
+    Clock::time_point deadline = Clock::time_point::max();
+};
+
+// What a wait saw.
+struct Server::Woken {
+    bool closed;   // the session had ended before the wait
+    short events;  // on the client's socket
+    bool woken;    // by the server (its stop)
+    Clock::time_point now;
+};
+
 // One connection's life, in its own thread. Once the session has ended, the
 // client is no longer read (only its hang-up is watched for) and the thread
 // sleeps until the last words leave, the client hangs up, or the farewell's
 // time is up.
 void Server::Serve(Connection& connection) {
-    Session& session = *connection.session;
-    std::size_t sent = 0;  // bytes of the session's output already sent
-    bool told = false;     // of the server's stop
-    Clock::time_point deadline = Clock::time_point::max();
-    for (;;) {
-        bool wantsWrite = false;
-        bool closed = false;
-        Clock::time_point wake;
-        {
-            std::lock_guard lock(session.Mutex());
-            wantsWrite = sent < session.Output().size();
-            closed = session.Closed();
-            wake = std::min(session.NextTick(), deadline);
-        }
-        const auto wait = WaitUntil(wake);
-        const short reading = closed ? POLLRDHUP : POLLIN;
-        pollfd fds[2] = {
-            {connection.fd, static_cast<short>(reading | (wantsWrite ? POLLOUT : 0)), 0},
-            {connection.wakeFd, POLLIN, 0}};
-        poll(fds, 2, static_cast<int>(wait.count()));
-        const auto now = Clock::now();
-        std::lock_guard lock(session.Mutex());
-        if (fds[1].revents & POLLIN) Consume(connection.wakeFd);
-        if (stopping_ && !told) {
-            told = true;
-            session.Shutdown();
-            deadline = std::min(deadline, now + limits_.shutdownGrace);
-        }
-        if (closed && (fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR))) {
-            session.Abandon();  // the client has gone before the last words
-            break;
-        }
-        if (!closed && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
-            ReceiveInput(connection.fd, session, now);
-        session.Tick(now);
-        // Counted as logged in before the client sees the console.
-        if (session.CurrentPhase() != Session::Phase::Password &&
-            session.CurrentPhase() != Session::Phase::Name)
-            LoggedIn(connection);
-        std::string& out = session.Output();
-        SendOutput(connection.fd, session, sent);
-        session.SaveAfterSending();
-        if (session.Closed() && (out.empty() || sent == out.size())) break;
-        Compact(out, sent);
-        if (out.size() - sent > limits_.maxBuffered) {
-            room_.Log("the client at " + connection.client +
-                      " stopped reading; its session is closed");
-            session.Abandon();
-            break;
-        }
-        if (session.Closed() && deadline == Clock::time_point::max())
-            deadline = now + limits_.farewellGrace;
-        if (now >= deadline) {
-            session.Abandon();
-            break;
-        }
+    Progress progress;
+    while (Step(connection, progress, Await(connection, progress))) {
     }
     // The learner is released (the score saved) while the connection is
     // still counted, so that a stop waits for it.
@@ -335,6 +296,76 @@ void Server::Serve(Connection& connection) {
     close(connection.fd);
     connection.ended = true;
     Signal(endedFd_);
+}
+
+// Sleeps until the client sends (or can take what waits for it), the server
+// wakes the thread, or the session's next tick or the deadline comes.
+Server::Woken Server::Await(Connection& connection, const Progress& progress) {
+    Session& session = *connection.session;
+    bool wantsWrite = false;
+    bool closed = false;
+    Clock::time_point wake;
+    {
+        std::lock_guard lock(session.Mutex());
+        wantsWrite = progress.sent < session.Output().size();
+        closed = session.Closed();
+        wake = std::min(session.NextTick(), progress.deadline);
+    }
+    const auto wait = WaitUntil(wake);
+    const short reading = closed ? POLLRDHUP : POLLIN;
+    pollfd fds[2] = {{connection.fd, static_cast<short>(reading | (wantsWrite ? POLLOUT : 0)), 0},
+                     {connection.wakeFd, POLLIN, 0}};
+    poll(fds, 2, static_cast<int>(wait.count()));
+    return {closed, fds[0].revents, (fds[1].revents & POLLIN) != 0, Clock::now()};
+}
+
+// Acts on what the wait saw: the server's stop, the client's keys or
+// hang-up, the session's clock; returns false once the connection is over.
+bool Server::Step(Connection& connection, Progress& progress, const Woken& woken) {
+    Session& session = *connection.session;
+    std::lock_guard lock(session.Mutex());
+    if (woken.woken) Consume(connection.wakeFd);
+    if (stopping_ && !progress.told) {
+        progress.told = true;
+        session.Shutdown();
+        progress.deadline = std::min(progress.deadline, woken.now + limits_.shutdownGrace);
+    }
+    if (woken.closed && (woken.events & (POLLRDHUP | POLLHUP | POLLERR))) {
+        session.Abandon();  // the client has gone before the last words
+        return false;
+    }
+    if (!woken.closed && (woken.events & (POLLIN | POLLHUP | POLLERR)))
+        ReceiveInput(connection.fd, session, woken.now);
+    session.Tick(woken.now);
+    // Counted as logged in before the client sees the console.
+    if (session.CurrentPhase() != Session::Phase::Password &&
+        session.CurrentPhase() != Session::Phase::Name)
+        LoggedIn(connection);
+    return Deliver(connection, progress, woken.now);
+}
+
+// Sends what the session has written, under its lock; returns false once
+// the connection is over: the last words sent, a client that stopped
+// reading, or the deadline passed.
+bool Server::Deliver(Connection& connection, Progress& progress, Clock::time_point now) {
+    Session& session = *connection.session;
+    std::string& out = session.Output();
+    SendOutput(connection.fd, session, progress.sent);
+    session.SaveAfterSending();
+    if (session.Closed() && (out.empty() || progress.sent == out.size())) return false;
+    Compact(out, progress.sent);
+    if (out.size() - progress.sent > limits_.maxBuffered) {
+        room_.Log("the client at " + connection.client + " stopped reading; its session is closed");
+        session.Abandon();
+        return false;
+    }
+    if (session.Closed() && progress.deadline == Clock::time_point::max())
+        progress.deadline = now + limits_.farewellGrace;
+    if (now >= progress.deadline) {
+        session.Abandon();
+        return false;
+    }
+    return true;
 }
 
 void Server::Reap(bool all) {

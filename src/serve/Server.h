@@ -58,9 +58,14 @@ class Server {
 
   private:
     struct Connection;
+    struct Progress;
+    struct Woken;
 
     void Accept();
     void Serve(Connection& connection);
+    static Woken Await(Connection& connection, const Progress& progress);
+    bool Step(Connection& connection, Progress& progress, const Woken& woken);
+    bool Deliver(Connection& connection, Progress& progress, Clock::time_point now);
     void Reap(bool all);
     bool CountLogin(const std::string& client);
     void Start(int fd, const std::string& client);

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <optional>
 
 #include "console/About.h"
 #include "serve/ClassLock.h"
@@ -55,11 +56,10 @@ std::string HostForUrl(const std::string& host) {
     return host.find(':') != std::string::npos ? "[" + host + "]" : host;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Help, version or a wrong command line: the exit status, or nothing to
+// go on.
+std::optional<int> AnswerCommandLine(const pellix::serve::Options& options) {
     using namespace pellix::serve;
-    const Options options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!options.error.empty()) {
         std::cerr << pellix::about::BadUsageText("pellix-serve", options.error, kSynopsis);
         return pellix::about::kBadUsage;
@@ -72,68 +72,110 @@ int main(int argc, char** argv) {
         std::cout << pellix::about::VersionText("pellix-serve");
         return 0;
     }
+    return std::nullopt;
+}
 
-    const std::filesystem::path dir = ClassroomFolder(options.dir);
+// What the server needs before it listens: the classroom folder (made, and
+// locked against a second server), the class password and the scoreboard's
+// token.
+struct Preparation {
+    std::filesystem::path dir;
+    pellix::serve::ClassLock lock;
+    std::optional<std::string> password;
+    std::string token;
+    bool tokenFromFile = false;
+    std::string error;  // why the server cannot start, when there is no token
+};
+
+void Prepare(const pellix::serve::Options& options, Preparation& ready) {
+    using namespace pellix::serve;
+    ready.dir = ClassroomFolder(options.dir);
     std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (!std::filesystem::is_directory(dir, ec))
-        return Fail("cannot create the folder " + dir.string());
-    ClassLock lock;
-    if (std::string problem = lock.Take(dir); !problem.empty()) return Fail(problem);
+    std::filesystem::create_directories(ready.dir, ec);
+    if (!std::filesystem::is_directory(ready.dir, ec)) {
+        ready.error = "cannot create the folder " + ready.dir.string();
+        return;
+    }
+    if (ready.error = ready.lock.Take(ready.dir); !ready.error.empty()) return;
     if (geteuid() == 0)
         std::cerr << "pellix-serve: warning: running as root; a user of its own is safer "
                      "(the systemd unit has one)\n";
-    std::optional<std::string> password;
     if (options.classPassword) {
-        std::string error;
-        password = ReadClassPassword(*options.classPassword, error);
-        if (!password) return Fail(error);
+        ready.password = ReadClassPassword(*options.classPassword, ready.error);
+        if (!ready.password) return;
     }
-    bool tokenFromFile = false;
-    std::string error;
-    const std::string token = ScoreboardToken(dir, tokenFromFile, error);
-    if (token.empty()) return Fail(error);
+    ready.token = ScoreboardToken(ready.dir, ready.tokenFromFile, ready.error);
+}
 
-    // The stopping signals arrive in the event loop; every thread started
-    // from here on leaves them to it.
+// The stopping signals arrive in the event loop, on the descriptor returned;
+// every thread started from here on leaves them to it. A descriptor per
+// connection: as many as the system allows.
+int TakeSignalsAndDescriptors() {
     sigset_t stopping;
     sigemptyset(&stopping);
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&stopping, signal);
     pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
     const int signalFd = signalfd(-1, &stopping, SFD_NONBLOCK | SFD_CLOEXEC);
     std::signal(SIGPIPE, SIG_IGN);
-    // A descriptor per connection: take what the system allows.
     if (rlimit files{}; getrlimit(RLIMIT_NOFILE, &files) == 0) {
         files.rlim_cur = files.rlim_max;
         setrlimit(RLIMIT_NOFILE, &files);
     }
+    return signalFd;
+}
 
-    pellix::serve::Classroom room(dir, password);
-    ServerLimits limits;
+pellix::serve::ServerLimits LimitsFrom(const pellix::serve::Options& options) {
+    pellix::serve::ServerLimits limits;
     limits.maxSessions = options.maxSessions;
     limits.idleTimeout = std::chrono::seconds(options.idleTimeout);
     limits.loginTimeout = std::chrono::seconds(options.loginTimeout);
     limits.maxLoggingIn = options.maxLogins;
     limits.maxLoggingInPerAddress = options.maxLoginsPerAddress;
-    Server server(room, limits);
+    return limits;
+}
+
+// Where the learners and the instructor go, once both listeners are bound.
+void Announce(const Preparation& ready, const std::string& listen, int port, int webPort) {
+    const std::string host = HostToReach(listen);
+    std::cout << "pellix-serve: learners' folders in " << ready.dir.string() << "\n"
+              << "pellix-serve: learners connect with: telnet " << host << " " << port << "\n"
+              << "pellix-serve: scoreboard: http://" << HostForUrl(host) << ":" << webPort
+              << "/?token=" << ready.token << (ready.tokenFromFile ? "  (token from " : "")
+              << (ready.tokenFromFile ? (ready.dir / pellix::serve::kTokenFile).string() + ")" : "")
+              << "\n"
+              << std::flush;
+}
+
+// Listens and serves the class until a stopping signal.
+int ServeClass(const pellix::serve::Options& options, const Preparation& ready) {
+    using namespace pellix::serve;
+    const int signalFd = TakeSignalsAndDescriptors();
+    Classroom room(ready.dir, ready.password);
+    Server server(room, LimitsFrom(options));
+    std::string error;
     const int port = server.Bind(options.listen, options.port, error);
     if (port < 0) return Fail(error);
-    WebServer web(room, token);
+    WebServer web(room, ready.token);
     const int webPort = web.Bind(options.listen, options.webPort);
     if (webPort < 0)
         return Fail("cannot listen on " + options.listen + " port " +
                     std::to_string(options.webPort) + " for the scoreboard");
     web.Start();
-
-    const std::string host = HostToReach(options.listen);
-    std::cout << "pellix-serve: learners' folders in " << dir.string() << "\n"
-              << "pellix-serve: learners connect with: telnet " << host << " " << port << "\n"
-              << "pellix-serve: scoreboard: http://" << HostForUrl(host) << ":" << webPort
-              << "/?token=" << token << (tokenFromFile ? "  (token from " : "")
-              << (tokenFromFile ? (dir / kTokenFile).string() + ")" : "") << "\n"
-              << std::flush;
+    Announce(ready, options.listen, port, webPort);
     server.Run(signalFd);
     web.Stop();
     std::cout << "pellix-serve: stopped; every learner's score is saved\n" << std::flush;
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const pellix::serve::Options options =
+        pellix::serve::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (std::optional<int> status = AnswerCommandLine(options)) return *status;
+    Preparation ready;
+    Prepare(options, ready);
+    if (ready.token.empty()) return Fail(ready.error);
+    return ServeClass(options, ready);
 }

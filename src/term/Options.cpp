@@ -1,61 +1,54 @@
 #include "term/Options.h"
 
-#include <getopt.h>
+#include "cli/ReadArguments.h"
 
 namespace pellix::term {
 
-Options ParseOptions(const std::vector<std::string>& args) {
-    static const option kLongOptions[] = {
-        {"dir", required_argument, nullptr, 'd'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {"no-hints", no_argument, nullptr, 'H'},
-        {nullptr, 0, nullptr, 0},
-    };
-    std::vector<std::string> words{"pellix-term"};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
+namespace {
 
+enum Id { kDir, kHelp, kVersion, kNoHints };
+constexpr cli::Option kOptions[] = {
+    {"dir", 'd', true},
+    {"help", 'h'},
+    {"version", 'V'},
+    {"no-hints"},
+};
+
+std::string Problem(const cli::Fault& fault) {
+    if (fault.kind == cli::Fault::Kind::MissingValue) return "--dir needs a folder";
+    if (fault.letter) return std::string("unknown option -") + fault.letter;
+    return "unknown option " + fault.word.substr(0, fault.word.find('='));
+}
+
+}  // namespace
+
+Options ParseOptions(const std::vector<std::string>& args) {
+    const cli::Reading reading = cli::ReadArguments(kOptions, args, cli::Operands::EndOptions);
     Options options;
-    // "+": options end at the first other argument; ":": a missing value is
-    // told apart from an unknown option. getopt reports nothing itself.
-    optind = 0;
-    opterr = 0;
-    const int argc = static_cast<int>(words.size());
-    for (int c; (c = getopt_long(argc, argv.data(), "+:d:hV", kLongOptions, nullptr)) != -1;) {
-        switch (c) {
-            case 'd':
-                if (*optarg == '\0') {
+    for (const cli::Found& found : reading.options) {
+        switch (found.option) {
+            case kDir:
+                if (found.value.empty()) {
                     options.error = "--dir needs a folder";
                     return options;
                 }
-                options.dir = optarg;
+                options.dir = found.value;
                 break;
-            case 'h':
+            case kHelp:
                 options.help = true;
                 break;
-            case 'V':
+            case kVersion:
                 options.version = true;
                 break;
-            case 'H':
+            case kNoHints:
                 options.hints = false;
                 break;
-            case ':':
-                options.error = "--dir needs a folder";
-                return options;
-            default: {
-                const std::string& word = words[static_cast<std::size_t>(optind - 1)];
-                options.error = "unknown option " + (optopt != 0 && !word.starts_with("--")
-                                                         ? std::string("-") + char(optopt)
-                                                         : word.substr(0, word.find('=')));
-                return options;
-            }
         }
     }
-    if (optind < argc)
-        options.error = "unexpected argument " + words[static_cast<std::size_t>(optind)];
+    if (reading.fault)
+        options.error = Problem(*reading.fault);
+    else if (!reading.operands.empty())
+        options.error = "unexpected argument " + reading.operands.front();
     return options;
 }
 

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include "console/About.h"
 #include "console/Sim.h"
@@ -12,9 +13,13 @@
 #include "term/Options.h"
 #include "term/Terminal.h"
 
-int main(int argc, char** argv) {
-    using namespace pellix::term;
-    const Options options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+namespace {
+
+using namespace pellix::term;
+
+// Help, version or a wrong command line: the exit status, or nothing to
+// go on.
+std::optional<int> AnswerCommandLine(const Options& options) {
     if (!options.error.empty()) {
         std::cerr << pellix::about::BadUsageText(kName, options.error, kSynopsis);
         return pellix::about::kBadUsage;
@@ -27,36 +32,26 @@ int main(int argc, char** argv) {
         std::cout << pellix::about::VersionText(kName);
         return 0;
     }
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        std::cerr << "pellix-term: needs a terminal (use pellix-replay for scripts)\n";
-        return 1;
-    }
-    TerminalStreams streams;
-    const char* type = std::getenv("TERM");
-    streams.type = type ? type : "";
-    streams.colour = ColourWanted();
-    streams.hints = options.hints;
-    // Refused before anything is drawn or created.
-    if (std::string refusal = RefusalFor(streams.type, streams.out); !refusal.empty()) {
-        std::cerr << "pellix-term: " << refusal << "\n";
-        return 1;
-    }
-    const std::filesystem::path folder = pellix::LearnerFolder(options.dir);
+    return std::nullopt;
+}
+
+// The learner's folder, made ready with the lessons beside it; "" or why
+// it cannot be used.
+std::string PrepareFolder(const std::filesystem::path& folder, const Options& options) {
     if (std::string problem =
             pellix::PrepareLearnerFolder(folder, pellix::CreationFor(options.dir));
-        !problem.empty()) {
-        std::cerr << "pellix-term: " << problem << "\n";
-        return 1;
-    }
+        !problem.empty())
+        return problem;
     // The lessons the welcome text names, beside the learner's files.
     if (auto program = pellix::RunningProgramFile())
         if (auto page = pellix::InstalledLessonsPage(*program))
             if (std::string problem = pellix::PlaceLessonsPage(folder, *page); !problem.empty())
                 std::cerr << "pellix-term: " << problem << "\n";
+    return {};
+}
 
-    pellix::Sim sim(folder);
-    sim.Start();
-    const Ending ending = RunTerminal(sim, streams);
+// How the run ended, as the exit status.
+int StatusAfter(const Ending& ending, const pellix::Sim& sim) {
     if (!ending.started) {
         std::cerr << "pellix-term: " << ending.error << "\n";
         return 1;
@@ -74,4 +69,34 @@ int main(int argc, char** argv) {
     }
     std::cout << FinishedLine(sim) << "\n";
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (std::optional<int> status = AnswerCommandLine(options)) return *status;
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        std::cerr << "pellix-term: needs a terminal (use pellix-replay for scripts)\n";
+        return 1;
+    }
+    TerminalStreams streams;
+    const char* type = std::getenv("TERM");
+    streams.type = type ? type : "";
+    streams.colour = ColourWanted();
+    streams.hints = options.hints;
+    // Refused before anything is drawn or created.
+    if (std::string refusal = RefusalFor(streams.type, streams.out); !refusal.empty()) {
+        std::cerr << "pellix-term: " << refusal << "\n";
+        return 1;
+    }
+    const std::filesystem::path folder = pellix::LearnerFolder(options.dir);
+    if (std::string problem = PrepareFolder(folder, options); !problem.empty()) {
+        std::cerr << "pellix-term: " << problem << "\n";
+        return 1;
+    }
+    pellix::Sim sim(folder);
+    sim.Start();
+    const Ending ending = RunTerminal(sim, streams);
+    return StatusAfter(ending, sim);
 }

@@ -56,6 +56,8 @@ done
   check 2 err "pellix: unexpected argument extra" pellix -- extra
   check 2 err "pellix: unexpected argument extra" pellix extra
   check 2 err "pellix: --quit-after-show takes splash, splash-settled or main" pellix --quit-after-show x
+  check 2 err "pellix: -d needs a value" pellix -d
+  check 2 err "pellix: --help takes no value" pellix --help=x
   # Qt's own options reach Qt: the window opens offscreen.
   check 0 err "" pellix -platform offscreen --dir "$work/gui" --quit-after-show splash
   check 2 err "pellix: unknown option --platform=offscreen" pellix --platform=offscreen
@@ -74,11 +76,39 @@ done
   wait "$gui" 2>/dev/null
 }
 
+for program in pellix-term pellix-serve; do
+  [ -x "$bin/$program" ] || continue
+  check 0 out "$program 1.0.0" "$program" --version
+  check 0 out "$licence" "$program" -V
+  check 2 err "$program: unknown option --bogus" "$program" --bogus
+  check 2 err "Try '$program --help' for more information." "$program" --bogus
+  check 2 out "" "$program" --bogus
+  check 2 err "$program: unexpected argument extra" "$program" extra
+  check 2 err "$program: unexpected argument extra" "$program" -- extra
+done
+[ -x "$bin/pellix-term" ] && {
+  check 0 out "  -h, --help      show this help and exit" pellix-term -h
+  check 2 err "pellix-term: --dir needs a folder" pellix-term --dir
+  check 2 err "pellix-term: unknown option -x" pellix-term -hx
+}
+[ -x "$bin/pellix-serve" ] && {
+  check 0 out "  -h, --help              show this help" pellix-serve -h
+  check 2 err "pellix-serve: --port needs a value" pellix-serve --port
+  check 2 err "pellix-serve: unknown option -hx" pellix-serve -hx
+  check 2 err "pellix-serve: --listen 0.0.0.0 lets others in without a password: give --class-password FILE, or --allow-open for a class without one" pellix-serve --listen 0.0.0.0
+}
+
 # pellix-replay: "--" lets a script name start with a dash; one script only.
 check 0 out "" pellix-replay -- /dev/null
 [ "$(timeout 300 "$bin/pellix-replay" -- -script | grep -c '"lines"')" -eq 1 ] ||
   { echo "FAIL: pellix-replay -- -script did not run the script"; failures=$((failures + 1)); }
 check 2 err "pellix-replay: more than one script" pellix-replay a b
+# Options act where they stand: help before a later mistake, a mistake
+# before a later help.
+check 0 out "  -h, --help      show this help and exit" pellix-replay a b --help --bogus
+check 2 err "pellix-replay: unknown option --bogus" pellix-replay --bogus --help
+check 2 err "pellix-replay: -d needs a value" pellix-replay -d
+check 2 err "pellix-replay: --dir needs a folder" pellix-replay --dir= /dev/null
 check 2 err "pellix-replay: no such folder: $work/none" pellix-replay --dir "$work/none"
 
 echo "$failures failure(s)"
