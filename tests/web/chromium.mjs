@@ -15,3 +15,32 @@ export function launch(profile) {
     defaultViewport: { width: 990, height: 780 },
   });
 }
+
+// Runs one test of the lab: the site served, Debian's Chromium on a fresh
+// profile, a page with a generous patience (every wait ends as soon as its
+// condition holds); body(page, { server, browser }) asserts. Says "NAME test
+// passed" or the error, cleans up and ends the process with its verdict.
+export async function runLabTest(name, site, body) {
+  const { serveSite } = await import('../../web/serve.mjs');
+  const { mkdtempSync, rmSync } = await import('node:fs');
+  const { tmpdir } = await import('node:os');
+  const { join } = await import('node:path');
+  const server = await serveSite(site);
+  const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
+  const browser = await launch(profile);
+  let failed = false;
+  try {
+    const page = await browser.newPage();
+    page.setDefaultTimeout(120000);
+    await body(page, { server, browser });
+    console.log(name + ' test passed');
+  } catch (error) {
+    failed = true;
+    console.error(error);
+  } finally {
+    await browser.close();
+    server.close();
+    rmSync(profile, { recursive: true, force: true });
+  }
+  process.exit(failed ? 1 : 0);
+}

@@ -3,22 +3,11 @@
 // button reached with Tab, and Finish by Tab and Enter; no mouse event.
 //   node tests/web/keyboard.test.mjs [SITE]
 import assert from 'node:assert/strict';
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { join } from 'node:path';
-import { launch } from './chromium.mjs';
-import { serveSite } from '../../web/serve.mjs';
+import { runLabTest } from './chromium.mjs';
 
 const site = process.argv[2] || 'build-web/site';
-const kPatienceMs = 120000;
 
-const server = await serveSite(site);
-const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
-const browser = await launch(profile);
-let failed = false;
-try {
-  const page = await browser.newPage();
-  page.setDefaultTimeout(kPatienceMs);
+await runLabTest('keyboard', site, async (page, { server }) => {
   await page.evaluateOnNewDocument(() => {
     for (const type of ['mousedown', 'mouseup', 'click'])
       window.addEventListener(type, (e) => { if (e.isTrusted && e.detail > 0) window.mouseUsed = true; }, true);
@@ -66,13 +55,4 @@ try {
   await page.waitForSelector('body[data-state="ended"]');
   assert.equal(await page.$eval('#finalScore', (e) => e.textContent), '2');
   assert.equal(await page.evaluate(() => Boolean(window.mouseUsed)), false, 'no mouse event');
-  console.log('keyboard test passed');
-} catch (error) {
-  failed = true;
-  console.error(error);
-} finally {
-  await browser.close();
-  server.close();
-  rmSync(profile, { recursive: true, force: true });
-}
-process.exit(failed ? 1 : 0);
+});

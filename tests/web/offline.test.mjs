@@ -3,22 +3,11 @@
 // learner's files; the page names a web app manifest for installing it.
 //   node tests/web/offline.test.mjs [SITE]
 import assert from 'node:assert/strict';
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { join } from 'node:path';
-import { launch } from './chromium.mjs';
-import { serveSite } from '../../web/serve.mjs';
+import { runLabTest } from './chromium.mjs';
 
 const site = process.argv[2] || 'build-web/site';
-const kPatienceMs = 120000;
 
-const server = await serveSite(site);
-const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
-const browser = await launch(profile);
-let failed = false;
-try {
-  const page = await browser.newPage();
-  page.setDefaultTimeout(kPatienceMs);
+await runLabTest('offline', site, async (page, { server }) => {
   await page.goto(server.url, { waitUntil: 'load' });
   await page.waitForSelector('body[data-state="splash"]');
   const manifest = await page.$eval('link[rel="manifest"]', (link) => link.href);
@@ -40,13 +29,4 @@ try {
   await page.keyboard.press('Enter');
   const label = await page.evaluate(() => window.pellixLab.snapshot().label);
   assert.equal(label, 'Score:  1', 'offline, the lab starts on the kept score');
-  console.log('offline test passed');
-} catch (error) {
-  failed = true;
-  console.error(error);
-} finally {
-  await browser.close();
-  server.close();
-  rmSync(profile, { recursive: true, force: true });
-}
-process.exit(failed ? 1 : 0);
+});

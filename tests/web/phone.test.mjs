@@ -4,25 +4,15 @@
 // on-screen keyboard (text as a phone's keyboard sends it) and the touch keys.
 //   node tests/web/phone.test.mjs [SITE] [--shots DIR]
 import assert from 'node:assert/strict';
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { launch } from './chromium.mjs';
-import { serveSite } from '../../web/serve.mjs';
+import { runLabTest } from './chromium.mjs';
 
 const args = process.argv.slice(2);
 const shotsAt = args.indexOf('--shots');
 const shots = shotsAt >= 0 ? args.splice(shotsAt, 2)[1] : null;
 const site = args[0] || 'build-web/site';
-const kPatienceMs = 120000;
 
-const server = await serveSite(site);
-const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
-const browser = await launch(profile);
-let failed = false;
-try {
-  const page = await browser.newPage();
-  page.setDefaultTimeout(kPatienceMs);
+await runLabTest('phone', site, async (page, { server }) => {
   await page.emulate({
     viewport: { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
     userAgent: 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Mobile Safari/537.36',
@@ -64,13 +54,4 @@ try {
   await page.tap('#touchKeys [data-code="10"]');  // Finish
   await page.waitForSelector('body[data-state="ended"]');
   assert.equal(await page.$eval('#finalScore', (e) => e.textContent), '3');
-  console.log('phone test passed');
-} catch (error) {
-  failed = true;
-  console.error(error);
-} finally {
-  await browser.close();
-  server.close();
-  rmSync(profile, { recursive: true, force: true });
-}
-process.exit(failed ? 1 : 0);
+});
