@@ -454,7 +454,7 @@
   // A score file that cannot be read or written is told once, under the
   // window: the router's lines, strip and label stay as they are.
   function tellScoreProblem() {
-    const text = core.UTF8ToString(api.scoreProblem(0));
+    const text = core.UTF8ToString(api.scoreProblem());
     if (text) say(text);
   }
 
@@ -785,10 +785,8 @@
       start: core.cwrap('pellix_start', 'number', ['string']),
       event: core.cwrap('pellix_event', 'number', ['string']),
       snapshot: core.cwrap('pellix_snapshot', 'number', []),
-      scrollBack: core.cwrap('pellix_scroll_back', 'number', []),
       score: core.cwrap('pellix_score', 'number', []),
-      scoreProblem: core.cwrap('pellix_score_problem', 'number', ['number']),
-      scoreProblemSerial: core.cwrap('pellix_score_problem_serial', 'number', []),
+      scoreProblem: core.cwrap('pellix_score_problem', 'number', []),
       hintBrief: core.cwrap('pellix_hint_brief', 'number', []),
       progress: core.cwrap('pellix_progress', 'number', []),
       key: core.cwrap('pellix_key', 'number', ['string', 'number']),

@@ -84,24 +84,14 @@ const char* pellix_snapshot() {
     return Hand(gSim ? SnapshotJson(*gSim) : "null");
 }
 
-const char* pellix_scroll_back() {
-    if (!gSim) return Hand("[]");
-    return Hand(ScrollBackJson(*gSim));
-}
-
 const char* pellix_hint_brief() {
     return Hand(gSim ? gSim->HintBrief() : std::string());
 }
 
-const char* pellix_score_problem(unsigned shown) {
+const char* pellix_score_problem() {
     if (!gSim) return Hand({});
     const ScoreFileProblem& problem = gSim->ScoreProblem();
-    bool show = problem.serial != shown && problem.action != ScoreFileProblem::Action::None;
-    return Hand(show ? problem.Text() : std::string());
-}
-
-unsigned pellix_score_problem_serial() {
-    return gSim ? gSim->ScoreProblem().serial : 0;
+    return Hand(problem.action != ScoreFileProblem::Action::None ? problem.Text() : std::string());
 }
 
 long pellix_score() {

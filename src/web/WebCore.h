@@ -14,13 +14,9 @@ const char* pellix_start(const char* folder);
 int pellix_event(const char* line);
 // The snapshot as JSON, valid until the next call.
 const char* pellix_snapshot();
-// The lines that left the top of the console, oldest first, as a JSON array.
-const char* pellix_scroll_back();
-// The score file's problem for the learner, shown once each time it is new:
-// the text when the problem is newer than the one with serial shown, else "".
-const char* pellix_score_problem(unsigned shown);
-// The problem's serial number (see ScoreFileProblem).
-unsigned pellix_score_problem_serial();
+// The score file's standing problem for the learner, or "" (the page tells
+// it when pellix_after_draw says a new one came up).
+const char* pellix_score_problem();
 // The coach's hint's second half alone ("This lab takes ..."), for a line too
 // narrow for the whole hint (the snapshot's "hint").
 const char* pellix_hint_brief();
