@@ -532,6 +532,12 @@
       event.preventDefault();
       return press('f', Number(fKey[1]));
     }
+    const altDigit = event.altKey && !ctrl && /^Digit\d$/.test(event.code);
+    if (altDigit) {
+      // Alt+1 .. Alt+0 are F1 .. F10, as in the terminal console.
+      event.preventDefault();
+      return press('f', Number(event.code.slice(5)) || 10);
+    }
     if (event.shiftKey && plain && (event.key === 'Home' || event.key === 'End')) {
       event.preventDefault();
       return press(event.key === 'Home' ? 'home' : 'end');

@@ -53,6 +53,8 @@ std::optional<std::uint16_t> KeyCode(const QKeyEvent& event) {
         if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
             return static_cast<std::uint16_t>(event.key() - Qt::Key_A + 1);
     }
+    // Alt with a key types nothing (AltGr, which types, is not Alt here).
+    if (event.modifiers() & Qt::AltModifier) return std::nullopt;
     QString text = event.text();
     if (text.isEmpty()) return std::nullopt;
     return text.at(0).unicode();
@@ -121,6 +123,11 @@ bool MainWindow::KeyPressed(QObject* watched, QKeyEvent* event) {
     } else if (key.key() >= Qt::Key_F1 && key.key() <= Qt::Key_F10 &&
                Is(key, Qt::Key(key.key()), kNone)) {
         Press(lab::FunctionKey(key.key() - Qt::Key_F1 + 1));
+    } else if (key.key() >= Qt::Key_0 && key.key() <= Qt::Key_9 &&
+               Is(key, Qt::Key(key.key()), Qt::AltModifier)) {
+        // Alt+1 .. Alt+0 are F1 .. F10, as in the terminal console.
+        const int digit = key.key() - Qt::Key_0;
+        Press(lab::FunctionKey(digit == 0 ? lab::kFunctionKeys : digit));
     } else if (Is(key, Qt::Key_Up, kNone)) {
         Press({lab::KeyName::Up});
     } else if (Is(key, Qt::Key_Down, kNone)) {

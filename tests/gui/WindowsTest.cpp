@@ -1086,6 +1086,14 @@ void WindowsTest::FunctionKeys() {
         QTest::keyClick(KeyTarget(main), key);
     QCOMPARE(main->Line(InputLine)->text(), "Router>");
     QVERIFY(CaretAtEndOfInputLine(main));
+    // Alt with a letter types nothing; Alt+2 is F2, as in the terminal.
+    QTest::keyClick(KeyTarget(main), Qt::Key_X, Qt::AltModifier);
+    QCOMPARE(main->Line(InputLine)->text(), "Router>");
+    QTest::keyClick(KeyTarget(main), Qt::Key_2, Qt::AltModifier);
+    QVERIFY(main->Core().PlanShown());
+    QTest::keyClick(KeyTarget(main), Qt::Key_2, Qt::AltModifier);
+    QVERIFY(!main->Core().PlanShown());
+    QApplication::setActiveWindow(main);
 
     QSignalSpy ended(&program.splash, &SplashWindow::finished);
     QTest::keyClick(KeyTarget(main), Qt::Key_F10);

@@ -184,6 +184,15 @@ try {
   assert.equal((await snapshot(page)).plan, true);
   await page.keyboard.press('F2');
   assert.equal((await snapshot(page)).plan, false);
+  const altTwo = async () => {
+    await page.keyboard.down('Alt');
+    await page.keyboard.press('2');
+    await page.keyboard.up('Alt');
+  };
+  await altTwo();
+  assert.equal((await snapshot(page)).plan, true, 'Alt+2 is F2, as in the terminal');
+  await altTwo();
+  assert.equal((await snapshot(page)).plan, false);
   await page.keyboard.press('Backspace');
 
   // The console shows 80 columns, as every front end does: a long answer is
