@@ -54,9 +54,13 @@ class Classroom {
     // only ever a valid learner name; a folder entry that is a link or a file
     // is refused rather than followed.
     std::string OpenFolder(const std::string& name, std::filesystem::path& folder) const;
+    // How the learner's folder is spelled: an existing folder's name that
+    // differs from the typed one only in case, else the name as typed.
+    std::string FolderName(const std::string& typed) const;
 
-    // Makes the session the one that holds the learner and returns the one
-    // that held it until now (to take the router over from), if any.
+    // Makes the session the one that holds the learner (names differing only
+    // in case are one learner) and returns the one that held it until now
+    // (to take the router over from), if any.
     std::shared_ptr<Session> Claim(const std::string& name, std::shared_ptr<Session> session);
     // The session lets go of the learner, unless another has claimed it since.
     void Detach(const std::string& name, const Session* session);

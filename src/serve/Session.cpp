@@ -244,7 +244,7 @@ void Session::SubmitLine() {
         Send(kNamePrompt);
         return;
     }
-    Login(line);
+    Login(room_.FolderName(line));
 }
 
 // The answer to a wrong password waits, longer with each wrong one from the
@@ -264,7 +264,8 @@ void Session::AnswerPassword() {
     Send(kPasswordPrompt);
 }
 
-void Session::Login(const std::string& name) {
+void Session::Login(const std::string& folderName) {
+    std::string name = folderName;
     if (admit_) {
         if (const std::string refusal = admit_(); !refusal.empty()) {
             End(refusal);
@@ -274,6 +275,8 @@ void Session::Login(const std::string& name) {
     std::unique_ptr<Sim> sim;
     if (std::shared_ptr<Session> previous = room_.Claim(name, shared_from_this())) {
         std::lock_guard lock(previous->Mutex());
+        // The router's folder as the other connection spelled it.
+        if (!previous->Name().empty()) name = previous->Name();
         sim = previous->Surrender();
     }
     const bool tookOver = sim != nullptr;

@@ -97,7 +97,7 @@ class Session : public std::enable_shared_from_this<Session> {
     void Keys(const std::vector<term::Key>& keys);
     void LoginKey(const term::Key& key);
     void SubmitLine();
-    void Login(const std::string& name);
+    void Login(const std::string& folderName);
     void ConsoleKey(const term::Key& key);
     void AskAgain();
     void WrongPassword();

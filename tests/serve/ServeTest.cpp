@@ -222,6 +222,31 @@ TEST(ServeLearners, BadNamesAreRefusedAndAskedAgain) {
     EXPECT_EQ(made, std::vector<std::string>{std::string(32, 'n')});
 }
 
+// "Ana", "ANA" and "ana" are one learner: one folder (spelled as first
+// typed), one score, one router.
+TEST(ServeLearners, NamesDifferingOnlyInCaseAreOneLearner) {
+    ClassroomServer server;
+    {
+        TelnetClient first(server.Port());
+        GetStarted(first, "Ana");
+        TypeCommand(first, "show version", "Router>");
+        first.Press("f10");
+        ASSERT_TRUE(first.WaitClosed());
+    }
+    TelnetClient again(server.Port());
+    GetStarted(again, "ANA");
+    EXPECT_EQ(LabelOf(again), "Score:  1");
+    TypeCommand(again, "enable", "Router#");
+    TelnetClient third(server.Port());
+    LogIn(third, "ana");  // takes the router over as it stands
+    EXPECT_TRUE(again.WaitText("opened from another connection")) << again.Received();
+    EXPECT_TRUE(third.WaitRow(21, "Router#")) << third.Screen().Text();
+    std::vector<std::string> made;
+    for (const auto& entry : fs::directory_iterator(server.Dir().Path()))
+        made.push_back(entry.path().filename().string());
+    EXPECT_EQ(made, std::vector<std::string>{"Ana"});
+}
+
 TEST(ServeLearners, NameWhoseFolderIsALinkIsRefused) {
     ClassroomServer server;
     TempFolder elsewhere;
