@@ -121,6 +121,14 @@ void Classroom::Publish(const std::string& name, const TaskTable& tasks) {
     live_[name] = tasks;
 }
 
+void Classroom::SetProblem(const std::string& name, const std::string& problem) {
+    std::lock_guard lock(mutex_);
+    if (problem.empty())
+        problems_.erase(name);
+    else
+        problems_[name] = problem;
+}
+
 void Classroom::Unpublish(const std::string& name) {
     std::lock_guard lock(mutex_);
     live_.erase(name);
@@ -145,6 +153,8 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
         status.connected = true;
         status.tasks = tasks;
     }
+    for (const auto& [name, problem] : problems_)
+        if (auto found = byName.find(name); found != byName.end()) found->second.problem = problem;
     std::vector<LearnerStatus> statuses;
     statuses.reserve(byName.size());
     for (auto& [name, status] : byName) statuses.push_back(std::move(status));

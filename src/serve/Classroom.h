@@ -23,6 +23,8 @@ struct LearnerStatus {
     std::string name;
     bool connected = false;
     TaskTable tasks{};
+    // Why the learner's score could not be saved, or "".
+    std::string problem;
 };
 
 class Classroom {
@@ -69,6 +71,9 @@ class Classroom {
     // learner as the session has them; the others' from their score files.
     void Publish(const std::string& name, const TaskTable& tasks);
     void Unpublish(const std::string& name);
+    // The learner's save problem to show ("" when gone): kept after the
+    // session ends, until a save works.
+    void SetProblem(const std::string& name, const std::string& problem);
     std::vector<LearnerStatus> Statuses() const;
 
   private:
@@ -86,6 +91,7 @@ class Classroom {
     std::map<std::string, std::weak_ptr<Session>> holders_;
     mutable std::mutex mutex_;
     std::map<std::string, TaskTable> live_;
+    std::map<std::string, std::string> problems_;
 };
 
 }  // namespace pellix::serve

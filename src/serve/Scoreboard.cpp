@@ -76,6 +76,7 @@ td.score { text-align: right; font-variant-numeric: tabular-nums; font-weight: b
 .group { display: flex; gap: 2px; }
 .task { width: 12px; height: 16px; background: #d8d8d8; border-radius: 2px; }
 .task.done { background: #2e9e4f; }
+.problem { color: #b3261e; font-weight: normal; font-size: 0.85em; }
 )";
 
 }  // namespace
@@ -88,6 +89,7 @@ std::string ScoreboardJson(const std::vector<LearnerStatus>& learners) {
         json += "{\"name\":" + JsonString(learner.name);
         json += ",\"connected\":" + std::string(learner.connected ? "true" : "false");
         json += ",\"score\":" + std::to_string(SumTasks(learner.tasks));
+        json += ",\"problem\":" + JsonString(learner.problem);
         json += ",\"tasks\":[";
         for (int task = 1; task <= kTaskCount; ++task) {
             if (task > 1) json += ",";
@@ -119,7 +121,10 @@ std::string ScoreboardHtml(const std::vector<LearnerStatus>& learners, std::stri
     for (const LearnerStatus& learner : learners) {
         html += "<tr><td class=\"name\">" + HtmlEscaped(learner.name) + "</td>";
         html += learner.connected ? "<td class=\"on\">connected</td>" : "<td class=\"off\">no</td>";
-        html += "<td class=\"score\">" + std::to_string(SumTasks(learner.tasks)) + "</td>";
+        html += "<td class=\"score\">" + std::to_string(SumTasks(learner.tasks));
+        if (!learner.problem.empty())
+            html += "<br><span class=\"problem\">" + HtmlEscaped(learner.problem) + "</span>";
+        html += "</td>";
         html += "<td><div class=\"grid\">";
         for (int task = 1; task <= kTaskCount; ++task) {
             if (task % 10 == 1) html += "<div class=\"group\">";

@@ -343,20 +343,32 @@ void Session::SaveAfterSending() {
     if (!sim_) return;
     if (console_ && console_->AfterDraw()) dirty_ = true;
     sim_->SavePendingScore();
-    LogScoreProblem();
+    ReportScoreProblem();
 }
 
-// Each new problem with the learner's score file, once, for the instructor.
-void Session::LogScoreProblem() {
+// Each new problem with the learner's score file, once, for the instructor:
+// in the log, and on the scoreboard until a save works.
+void Session::ReportScoreProblem() {
     const ScoreFileProblem& problem = sim_->ScoreProblem();
+    if (problem.action == ScoreFileProblem::Action::None) {
+        // A write problem only clears when a save works.
+        if (scoreFailing_) {
+            room_.Log(name_ + " (" + client_ + "): score saved again");
+            room_.SetProblem(name_, "");
+        }
+        scoreFailing_ = false;
+        return;
+    }
+    scoreFailing_ = true;
     if (problem.serial == loggedProblem_) return;
     loggedProblem_ = problem.serial;
     const std::string reason(Describe(problem.error));
-    if (problem.action == ScoreFileProblem::Action::Write)
-        room_.Log(name_ + " (" + client_ + "): score not saved: " + reason);
-    else if (problem.action == ScoreFileProblem::Action::Read)
-        room_.Log(name_ + " (" + client_ + "): score file cannot be read (" + reason +
-                  "); this run's score is not saved");
+    const std::string text =
+        problem.action == ScoreFileProblem::Action::Write
+            ? "score not saved: " + reason
+            : "score file cannot be read (" + reason + "); this run's score is not saved";
+    room_.Log(name_ + " (" + client_ + "): " + text);
+    room_.SetProblem(name_, text);
 }
 
 // The last words, saying the score is saved only when it is.
@@ -378,10 +390,12 @@ void Session::Publish() {
 void Session::ReleaseLearner() {
     if (!sim_) return;
     sim_->Finish();  // saves the score file
-    LogScoreProblem();
+    ReportScoreProblem();
     const ScoreFileProblem& problem = sim_->ScoreProblem();
     if (problem.action != ScoreFileProblem::Action::None)
         notSaved_ = std::string(Describe(problem.error));
+    else
+        room_.SetProblem(name_, "");  // the save at the end worked
     room_.Log(name_ + " left (" + client_ + "); score " + std::to_string(SumTasks(sim_->Tasks())) +
               (notSaved_.empty() ? " saved" : " NOT saved: " + notSaved_));
     Publish();

@@ -94,6 +94,22 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
     EXPECT_EQ(second["tasks"][4], true);
 }
 
+// A learner whose score could not be saved: the reason under the score,
+// escaped as any text from a file.
+TEST(Scoreboard, PageShowsASaveProblemUnderTheScore) {
+    LearnerStatus ana{.name = "ana", .connected = true};
+    ana.problem = "score not saved: <disk full>";
+    const std::string html = ScoreboardHtml({ana, {.name = "ben"}}, "t");
+    EXPECT_NE(html.find("<td class=\"score\">0<br><span class=\"problem\">score not saved: "
+                        "&lt;disk full&gt;</span></td>"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find("<td class=\"name\">ben</td><td class=\"off\">no</td>"
+                        "<td class=\"score\">0</td>"),
+              std::string::npos)
+        << html;
+}
+
 // The program as an instructor starts it: the lines it prints, learners
 // working, SIGTERM, every score saved and exit status 0.
 // A socket to the scoreboard that sends a request's header a byte at a time
