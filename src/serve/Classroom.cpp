@@ -87,10 +87,22 @@ std::string Classroom::OpenFolder(const std::string& name, std::filesystem::path
     return problem;
 }
 
+std::string Classroom::FolderName(const std::string& typed) const {
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(dir_ / typed, ec))) return typed;
+    const std::string folded = FoldedName(typed);
+    for (std::filesystem::directory_iterator it(dir_, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (ValidLearnerName(name) && FoldedName(name) == folded) return name;
+    }
+    return typed;
+}
+
 std::shared_ptr<Session> Classroom::Claim(const std::string& name,
                                           std::shared_ptr<Session> session) {
     std::lock_guard lock(holdersMutex_);
-    std::weak_ptr<Session>& holder = holders_[name];
+    std::weak_ptr<Session>& holder = holders_[FoldedName(name)];
     std::shared_ptr<Session> previous = holder.lock();
     holder = session;
     return previous;
@@ -98,7 +110,7 @@ std::shared_ptr<Session> Classroom::Claim(const std::string& name,
 
 void Classroom::Detach(const std::string& name, const Session* session) {
     std::lock_guard lock(holdersMutex_);
-    auto found = holders_.find(name);
+    auto found = holders_.find(FoldedName(name));
     if (found == holders_.end()) return;
     const std::shared_ptr<Session> holder = found->second.lock();
     if (!holder || holder.get() == session) holders_.erase(found);
@@ -107,6 +119,14 @@ void Classroom::Detach(const std::string& name, const Session* session) {
 void Classroom::Publish(const std::string& name, const TaskTable& tasks) {
     std::lock_guard lock(mutex_);
     live_[name] = tasks;
+}
+
+void Classroom::SetProblem(const std::string& name, const std::string& problem) {
+    std::lock_guard lock(mutex_);
+    if (problem.empty())
+        problems_.erase(name);
+    else
+        problems_[name] = problem;
 }
 
 void Classroom::Unpublish(const std::string& name) {
@@ -133,6 +153,8 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
         status.connected = true;
         status.tasks = tasks;
     }
+    for (const auto& [name, problem] : problems_)
+        if (auto found = byName.find(name); found != byName.end()) found->second.problem = problem;
     std::vector<LearnerStatus> statuses;
     statuses.reserve(byName.size());
     for (auto& [name, status] : byName) statuses.push_back(std::move(status));

@@ -23,6 +23,8 @@ struct LearnerStatus {
     std::string name;
     bool connected = false;
     TaskTable tasks{};
+    // Why the learner's score could not be saved, or "".
+    std::string problem;
 };
 
 class Classroom {
@@ -54,9 +56,13 @@ class Classroom {
     // only ever a valid learner name; a folder entry that is a link or a file
     // is refused rather than followed.
     std::string OpenFolder(const std::string& name, std::filesystem::path& folder) const;
+    // How the learner's folder is spelled: an existing folder's name that
+    // differs from the typed one only in case, else the name as typed.
+    std::string FolderName(const std::string& typed) const;
 
-    // Makes the session the one that holds the learner and returns the one
-    // that held it until now (to take the router over from), if any.
+    // Makes the session the one that holds the learner (names differing only
+    // in case are one learner) and returns the one that held it until now
+    // (to take the router over from), if any.
     std::shared_ptr<Session> Claim(const std::string& name, std::shared_ptr<Session> session);
     // The session lets go of the learner, unless another has claimed it since.
     void Detach(const std::string& name, const Session* session);
@@ -65,6 +71,9 @@ class Classroom {
     // learner as the session has them; the others' from their score files.
     void Publish(const std::string& name, const TaskTable& tasks);
     void Unpublish(const std::string& name);
+    // The learner's save problem to show ("" when gone): kept after the
+    // session ends, until a save works.
+    void SetProblem(const std::string& name, const std::string& problem);
     std::vector<LearnerStatus> Statuses() const;
 
   private:
@@ -82,6 +91,7 @@ class Classroom {
     std::map<std::string, std::weak_ptr<Session>> holders_;
     mutable std::mutex mutex_;
     std::map<std::string, TaskTable> live_;
+    std::map<std::string, std::string> problems_;
 };
 
 }  // namespace pellix::serve

@@ -14,4 +14,11 @@ bool ValidLearnerName(std::string_view name) {
     return true;
 }
 
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
 }  // namespace pellix::serve

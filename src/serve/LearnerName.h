@@ -1,6 +1,7 @@
 // Learner names: the only text from a client that becomes a file name.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace pellix::serve {
@@ -16,5 +17,9 @@ inline constexpr std::string_view kNameRule =
 // and no '.', so the folder named by it always lies directly inside the
 // server's folder.
 bool ValidLearnerName(std::string_view name);
+
+// The name as learners are told apart: its letters in lower case ("Ana" and
+// "ana" are one learner).
+std::string FoldedName(std::string_view name);
 
 }  // namespace pellix::serve

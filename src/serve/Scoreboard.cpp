@@ -1,9 +1,17 @@
 #include "serve/Scoreboard.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <random>
 
 #include "lessons/Lessons.h"
@@ -15,6 +23,55 @@ namespace pellix::serve {
 namespace {
 
 constexpr std::size_t kTokenBytes = 16;
+
+// The scoreboard's HTTP workers.
+constexpr std::size_t kWorkers = 64;
+
+// The local port of a connected TCP socket, or -1 (a listener, not a TCP
+// socket, not a socket).
+int ConnectedPort(int fd) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return -1;
+    length = sizeof address;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return -1;
+    if (address.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6*>(&address)->sin6_port);
+    if (address.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in*>(&address)->sin_port);
+    return -1;
+}
+
+// A connection the scoreboard has accepted: its descriptor and its socket's
+// inode, which tells a new socket on a reused descriptor apart.
+using Connection = std::pair<int, ino_t>;
+
+// The process's connections accepted on the port.
+std::vector<Connection> ConnectionsOn(int port) {
+    std::vector<Connection> found;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return found;
+    const int own = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+        const int fd = std::atoi(entry->d_name);
+        struct stat status {};
+        if (fd <= 2 || fd == own || fstat(fd, &status) != 0 || !S_ISSOCK(status.st_mode)) continue;
+        if (ConnectedPort(fd) == port) found.emplace_back(fd, status.st_ino);
+    }
+    closedir(dir);
+    return found;
+}
+
+// Shuts the connection down, so that the worker reading it sees its end.
+// Done through a descriptor of our own, and only when it still names the
+// same socket: the worker may have closed it and the number been reused.
+void CutOff(const Connection& connection) {
+    const int mine = fcntl(connection.first, F_DUPFD_CLOEXEC, 0);
+    if (mine < 0) return;
+    struct stat status {};
+    if (fstat(mine, &status) == 0 && status.st_ino == connection.second) shutdown(mine, SHUT_RDWR);
+    close(mine);
+}
 
 bool Done(const TaskEntry& entry) {
     return entry.value_or(0) != 0;
@@ -52,9 +109,6 @@ bool SameToken(std::string_view given, std::string_view token) {
 }
 
 // The token from "?token=..." or an "Authorization: Bearer ..." header.
-// The scoreboard's HTTP workers.
-constexpr std::size_t kWorkers = 64;
-
 bool Authorised(const httplib::Request& request, std::string_view token) {
     if (request.has_param("token") && SameToken(request.get_param_value("token"), token))
         return true;
@@ -76,6 +130,7 @@ td.score { text-align: right; font-variant-numeric: tabular-nums; font-weight: b
 .group { display: flex; gap: 2px; }
 .task { width: 12px; height: 16px; background: #d8d8d8; border-radius: 2px; }
 .task.done { background: #2e9e4f; }
+.problem { color: #b3261e; font-weight: normal; font-size: 0.85em; }
 )";
 
 }  // namespace
@@ -88,6 +143,7 @@ std::string ScoreboardJson(const std::vector<LearnerStatus>& learners) {
         json += "{\"name\":" + JsonString(learner.name);
         json += ",\"connected\":" + std::string(learner.connected ? "true" : "false");
         json += ",\"score\":" + std::to_string(SumTasks(learner.tasks));
+        json += ",\"problem\":" + JsonString(learner.problem);
         json += ",\"tasks\":[";
         for (int task = 1; task <= kTaskCount; ++task) {
             if (task > 1) json += ",";
@@ -119,7 +175,10 @@ std::string ScoreboardHtml(const std::vector<LearnerStatus>& learners, std::stri
     for (const LearnerStatus& learner : learners) {
         html += "<tr><td class=\"name\">" + HtmlEscaped(learner.name) + "</td>";
         html += learner.connected ? "<td class=\"on\">connected</td>" : "<td class=\"off\">no</td>";
-        html += "<td class=\"score\">" + std::to_string(SumTasks(learner.tasks)) + "</td>";
+        html += "<td class=\"score\">" + std::to_string(SumTasks(learner.tasks));
+        if (!learner.problem.empty())
+            html += "<br><span class=\"problem\">" + HtmlEscaped(learner.problem) + "</span>";
+        html += "</td>";
         html += "<td><div class=\"grid\">";
         for (int task = 1; task <= kTaskCount; ++task) {
             if (task % 10 == 1) html += "<div class=\"group\">";
@@ -159,8 +218,11 @@ std::string ScoreboardToken(const std::filesystem::path& dir, bool& fromFile, st
     return token;
 }
 
-WebServer::WebServer(Classroom& room, std::string token)
-    : room_(room), token_(std::move(token)), http_(std::make_unique<httplib::Server>()) {
+WebServer::WebServer(Classroom& room, std::string token, std::chrono::seconds requestDeadline)
+    : room_(room),
+      token_(std::move(token)),
+      http_(std::make_unique<httplib::Server>()),
+      requestDeadline_(requestDeadline) {
     // Enough workers that clients holding some with unfinished requests
     // leave others for the instructor; more wait in the pool's queue.
     http_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
@@ -173,7 +235,9 @@ WebServer::WebServer(Classroom& room, std::string token)
     http_->set_payload_max_length(4096);
     http_->set_read_timeout(std::chrono::seconds(5));
     http_->set_write_timeout(std::chrono::seconds(5));
-    http_->set_keep_alive_max_count(20);
+    // One request a connection, so that the request deadline is the
+    // connection's (the page asks again only every few seconds).
+    http_->set_keep_alive_max_count(1);
     const auto refuse = [](httplib::Response& response) {
         response.status = 403;
         response.set_content(
@@ -198,18 +262,53 @@ WebServer::~WebServer() {
 }
 
 int WebServer::Bind(const std::string& host, int port) {
-    if (port == 0) return http_->bind_to_any_port(host);
-    return http_->bind_to_port(host, port) ? port : -1;
+    if (port == 0)
+        port_ = http_->bind_to_any_port(host);
+    else
+        port_ = http_->bind_to_port(host, port) ? port : -1;
+    return port_;
+}
+
+// Cuts off every connection to the scoreboard older than the request
+// deadline, however steadily its request trickles in: the worker reading it
+// is free again. Looked at twice a deadline, so a connection lasts at most
+// one and a half.
+void WebServer::Watch() {
+    std::map<Connection, std::chrono::steady_clock::time_point> seen;
+    std::unique_lock lock(watchMutex_);
+    while (!stopping_) {
+        const auto now = std::chrono::steady_clock::now();
+        std::map<Connection, std::chrono::steady_clock::time_point> still;
+        for (const Connection& connection : ConnectionsOn(port_)) {
+            const auto found = seen.find(connection);
+            const auto since = found == seen.end() ? now : found->second;
+            if (now - since >= requestDeadline_)
+                CutOff(connection);
+            else
+                still.emplace(connection, since);
+        }
+        seen = std::move(still);
+        watchWake_.wait_for(lock, requestDeadline_ / 2, [this] { return stopping_; });
+    }
 }
 
 void WebServer::Start() {
     thread_ = std::thread([this] { http_->listen_after_bind(); });
+    watcher_ = std::thread([this] { Watch(); });
     // stop() only reaches a server that is running.
     for (int i = 0; i < 200 && !http_->is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 void WebServer::Stop() {
+    if (watcher_.joinable()) {
+        {
+            std::lock_guard lock(watchMutex_);
+            stopping_ = true;
+        }
+        watchWake_.notify_all();
+        watcher_.join();
+    }
     if (!thread_.joinable()) return;
     http_->stop();
     thread_.join();

@@ -3,8 +3,11 @@
 // the HTTP server that serves them to holders of the token.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -19,6 +22,8 @@ class Server;
 namespace pellix::serve {
 
 inline constexpr int kRefreshSeconds = 5;
+// How long a connection to the scoreboard may take to be answered.
+inline constexpr std::chrono::seconds kRequestDeadline{10};
 // A token in this file of the server's folder is used instead of a new one.
 inline constexpr std::string_view kTokenFile = "scoreboard.token";
 
@@ -32,7 +37,10 @@ std::string ScoreboardToken(const std::filesystem::path& dir, bool& fromFile, st
 
 class WebServer {
   public:
-    WebServer(Classroom& room, std::string token);
+    // A connection not answered within `requestDeadline` of its start is
+    // cut off, however steadily its request trickles in.
+    WebServer(Classroom& room, std::string token,
+              std::chrono::seconds requestDeadline = kRequestDeadline);
     ~WebServer();
     // Binds to the address and port (0: any free port); returns the port, or
     // -1 when it cannot be bound.
@@ -46,6 +54,14 @@ class WebServer {
     std::string token_;
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;
+    // The connections' watcher, which cuts off those past the deadline.
+    void Watch();
+    std::chrono::seconds requestDeadline_;
+    int port_ = -1;
+    std::mutex watchMutex_;
+    std::condition_variable watchWake_;
+    bool stopping_ = false;
+    std::thread watcher_;
 };
 
 }  // namespace pellix::serve

@@ -244,7 +244,7 @@ void Session::SubmitLine() {
         Send(kNamePrompt);
         return;
     }
-    Login(line);
+    Login(room_.FolderName(line));
 }
 
 // The answer to a wrong password waits, longer with each wrong one from the
@@ -264,7 +264,8 @@ void Session::AnswerPassword() {
     Send(kPasswordPrompt);
 }
 
-void Session::Login(const std::string& name) {
+void Session::Login(const std::string& folderName) {
+    std::string name = folderName;
     if (admit_) {
         if (const std::string refusal = admit_(); !refusal.empty()) {
             End(refusal);
@@ -274,6 +275,8 @@ void Session::Login(const std::string& name) {
     std::unique_ptr<Sim> sim;
     if (std::shared_ptr<Session> previous = room_.Claim(name, shared_from_this())) {
         std::lock_guard lock(previous->Mutex());
+        // The router's folder as the other connection spelled it.
+        if (!previous->Name().empty()) name = previous->Name();
         sim = previous->Surrender();
     }
     const bool tookOver = sim != nullptr;
@@ -340,20 +343,32 @@ void Session::SaveAfterSending() {
     if (!sim_) return;
     if (console_ && console_->AfterDraw()) dirty_ = true;
     sim_->SavePendingScore();
-    LogScoreProblem();
+    ReportScoreProblem();
 }
 
-// Each new problem with the learner's score file, once, for the instructor.
-void Session::LogScoreProblem() {
+// Each new problem with the learner's score file, once, for the instructor:
+// in the log, and on the scoreboard until a save works.
+void Session::ReportScoreProblem() {
     const ScoreFileProblem& problem = sim_->ScoreProblem();
+    if (problem.action == ScoreFileProblem::Action::None) {
+        // A write problem only clears when a save works.
+        if (scoreFailing_) {
+            room_.Log(name_ + " (" + client_ + "): score saved again");
+            room_.SetProblem(name_, "");
+        }
+        scoreFailing_ = false;
+        return;
+    }
+    scoreFailing_ = true;
     if (problem.serial == loggedProblem_) return;
     loggedProblem_ = problem.serial;
     const std::string reason(Describe(problem.error));
-    if (problem.action == ScoreFileProblem::Action::Write)
-        room_.Log(name_ + " (" + client_ + "): score not saved: " + reason);
-    else if (problem.action == ScoreFileProblem::Action::Read)
-        room_.Log(name_ + " (" + client_ + "): score file cannot be read (" + reason +
-                  "); this run's score is not saved");
+    const std::string text =
+        problem.action == ScoreFileProblem::Action::Write
+            ? "score not saved: " + reason
+            : "score file cannot be read (" + reason + "); this run's score is not saved";
+    room_.Log(name_ + " (" + client_ + "): " + text);
+    room_.SetProblem(name_, text);
 }
 
 // The last words, saying the score is saved only when it is.
@@ -375,10 +390,12 @@ void Session::Publish() {
 void Session::ReleaseLearner() {
     if (!sim_) return;
     sim_->Finish();  // saves the score file
-    LogScoreProblem();
+    ReportScoreProblem();
     const ScoreFileProblem& problem = sim_->ScoreProblem();
     if (problem.action != ScoreFileProblem::Action::None)
         notSaved_ = std::string(Describe(problem.error));
+    else
+        room_.SetProblem(name_, "");  // the save at the end worked
     room_.Log(name_ + " left (" + client_ + "); score " + std::to_string(SumTasks(sim_->Tasks())) +
               (notSaved_.empty() ? " saved" : " NOT saved: " + notSaved_));
     Publish();

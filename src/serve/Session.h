@@ -97,7 +97,7 @@ class Session : public std::enable_shared_from_this<Session> {
     void Keys(const std::vector<term::Key>& keys);
     void LoginKey(const term::Key& key);
     void SubmitLine();
-    void Login(const std::string& name);
+    void Login(const std::string& folderName);
     void ConsoleKey(const term::Key& key);
     void AskAgain();
     void WrongPassword();
@@ -106,7 +106,7 @@ class Session : public std::enable_shared_from_this<Session> {
     void Publish();
     void End(std::string_view farewell);
     void ReleaseLearner();
-    void LogScoreProblem();
+    void ReportScoreProblem();
     std::string Farewell(std::string_view text) const;
 
     std::mutex mutex_;
@@ -139,6 +139,9 @@ class Session : public std::enable_shared_from_this<Session> {
     // save at the end failed ("" when it worked).
     unsigned loggedProblem_ = 0;
     std::string notSaved_;
+    // The score file's problem is on the scoreboard (a save failed or the
+    // file could not be read).
+    bool scoreFailing_ = false;
 };
 
 }  // namespace pellix::serve

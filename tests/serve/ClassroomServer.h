@@ -2,6 +2,7 @@
 // free loopback port in a thread of its own, the scoreboard when asked for.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ struct ServerSetup {
     ServerLimits limits{};
     std::optional<std::string> classPassword;
     bool scoreboard = false;
+    // The scoreboard's whole-request deadline.
+    std::chrono::seconds requestDeadline = kRequestDeadline;
 };
 
 class ClassroomServer {
@@ -34,7 +37,7 @@ class ClassroomServer {
         std::string error;
         port_ = server_.Bind("127.0.0.1", 0, error);
         if (setup.scoreboard) {
-            web_ = std::make_unique<WebServer>(room_, token_);
+            web_ = std::make_unique<WebServer>(room_, token_, setup.requestDeadline);
             webPort_ = web_->Bind("127.0.0.1", 0);
             web_->Start();
         }

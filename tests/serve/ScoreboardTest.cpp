@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -94,6 +95,22 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
     EXPECT_EQ(second["tasks"][4], true);
 }
 
+// A learner whose score could not be saved: the reason under the score,
+// escaped as any text from a file.
+TEST(Scoreboard, PageShowsASaveProblemUnderTheScore) {
+    LearnerStatus ana{.name = "ana", .connected = true};
+    ana.problem = "score not saved: <disk full>";
+    const std::string html = ScoreboardHtml({ana, {.name = "ben"}}, "t");
+    EXPECT_NE(html.find("<td class=\"score\">0<br><span class=\"problem\">score not saved: "
+                        "&lt;disk full&gt;</span></td>"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find("<td class=\"name\">ben</td><td class=\"off\">no</td>"
+                        "<td class=\"score\">0</td>"),
+              std::string::npos)
+        << html;
+}
+
 // The program as an instructor starts it: the lines it prints, learners
 // working, SIGTERM, every score saved and exit status 0.
 // A socket to the scoreboard that sends a request's header a byte at a time
@@ -132,6 +149,44 @@ TEST(Scoreboard, SlowHeadersDoNotKeepTheInstructorWaiting) {
     answered = true;
     dribble.join();
     for (int fd : slow) close(fd);
+    ASSERT_TRUE(response) << httplib::to_string(response.error());
+    EXPECT_EQ(response->status, 200);
+}
+
+// Whether the server closes the connection before the deadline (a safety
+// net); what it sends first is read and dropped.
+bool ClosedByServer(int fd, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd input{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&input, 1, static_cast<int>(left.count())) <= 0) return false;
+        char bytes[512];
+        if (recv(fd, bytes, sizeof bytes, MSG_DONTWAIT) <= 0) return true;
+    }
+}
+
+// A connection whose request never ends is cut off at the request deadline,
+// however steadily its bytes trickle in; the instructor is served meanwhile
+// and after.
+TEST(Scoreboard, RequestThatNeverEndsIsCutOffAtTheDeadline) {
+    ClassroomServer server({.scoreboard = true, .requestDeadline = std::chrono::seconds(3)});
+    std::vector<int> slow;
+    for (int i = 0; i < 4; ++i) slow.push_back(SlowHeaderSocket(server.WebPort()));
+    std::atomic<bool> stop{false};
+    std::thread dribble([&] {
+        while (!stop) {
+            for (int fd : slow) [[maybe_unused]] auto sent = send(fd, "X", 1, MSG_NOSIGNAL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    });
+    const auto safety = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (int fd : slow) EXPECT_TRUE(ClosedByServer(fd, safety));
+    stop = true;
+    dribble.join();
+    for (int fd : slow) close(fd);
+    httplib::Client http("127.0.0.1", server.WebPort());
+    auto response = http.Get("/scoreboard.json?token=" + server.Token());
     ASSERT_TRUE(response) << httplib::to_string(response.error());
     EXPECT_EQ(response->status, 200);
 }

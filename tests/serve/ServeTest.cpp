@@ -15,6 +15,7 @@
 #include "TelnetClient.h"
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
+#include "serve/Scoreboard.h"
 #include "state/ConfigFile.h"
 #include "support/Transcript.h"
 #include "term/Layout.h"
@@ -222,6 +223,31 @@ TEST(ServeLearners, BadNamesAreRefusedAndAskedAgain) {
     EXPECT_EQ(made, std::vector<std::string>{std::string(32, 'n')});
 }
 
+// "Ana", "ANA" and "ana" are one learner: one folder (spelled as first
+// typed), one score, one router.
+TEST(ServeLearners, NamesDifferingOnlyInCaseAreOneLearner) {
+    ClassroomServer server;
+    {
+        TelnetClient first(server.Port());
+        GetStarted(first, "Ana");
+        TypeCommand(first, "show version", "Router>");
+        first.Press("f10");
+        ASSERT_TRUE(first.WaitClosed());
+    }
+    TelnetClient again(server.Port());
+    GetStarted(again, "ANA");
+    EXPECT_EQ(LabelOf(again), "Score:  1");
+    TypeCommand(again, "enable", "Router#");
+    TelnetClient third(server.Port());
+    LogIn(third, "ana");  // takes the router over as it stands
+    EXPECT_TRUE(again.WaitText("opened from another connection")) << again.Received();
+    EXPECT_TRUE(third.WaitRow(21, "Router#")) << third.Screen().Text();
+    std::vector<std::string> made;
+    for (const auto& entry : fs::directory_iterator(server.Dir().Path()))
+        made.push_back(entry.path().filename().string());
+    EXPECT_EQ(made, std::vector<std::string>{"Ana"});
+}
+
 TEST(ServeLearners, NameWhoseFolderIsALinkIsRefused) {
     ClassroomServer server;
     TempFolder elsewhere;
@@ -317,6 +343,53 @@ TEST(ServeLearners, ScoreThatCannotBeSavedIsNeverCalledSaved) {
         return log.Text().find("ana left (127.0.0.1); score 0 NOT saved: ") != std::string::npos;
     })) << log.Text();
     EXPECT_EQ(log.Text().find(" saved\n"), std::string::npos) << log.Text();
+}
+
+// The learner's save problem as the scoreboard shows it, "" for none.
+std::string ProblemOf(ClassroomServer& server, const std::string& name) {
+    for (const LearnerStatus& status : server.Room().Statuses())
+        if (status.name == name) return status.problem;
+    return "";
+}
+
+// F10 until the session ends (a first one may close the console's page about
+// a score problem).
+void FinishSession(TelnetClient& client) {
+    for (int press = 0; press < 3 && client.Received().find("Goodbye") == std::string::npos;
+         ++press) {
+        const std::size_t before = client.Received().size();
+        client.Press("f10");
+        client.WaitFor([&] { return client.Received().size() > before; });
+    }
+    ASSERT_TRUE(client.WaitClosed()) << client.Received();
+}
+
+// A failed save shows on the scoreboard (its JSON too) while the learner
+// works, stays after the learner has left, and goes once a save works.
+TEST(ServeLearners, FailedSaveShowsOnTheScoreboardUntilASaveWorks) {
+    ClassroomServer server;
+    const fs::path score = server.Dir().Path() / "ana" / "user.dat";
+    {
+        TelnetClient client(server.Port());
+        GetStarted(client, "ana");
+        fs::remove(score);
+        fs::create_directories(score / "blocked");
+        client.Enter();  // the new prompt's save fails
+        ASSERT_TRUE(client.WaitFor([&] { return !ProblemOf(server, "ana").empty(); }));
+        EXPECT_TRUE(ProblemOf(server, "ana").starts_with("score not saved: "))
+            << ProblemOf(server, "ana");
+        EXPECT_NE(ScoreboardJson(server.Room().Statuses()).find("\"problem\":\"score not saved: "),
+                  std::string::npos);
+        ASSERT_NO_FATAL_FAILURE(FinishSession(client));
+    }
+    EXPECT_TRUE(ProblemOf(server, "ana").starts_with("score not saved: "));
+    fs::remove_all(score);
+    TelnetClient again(server.Port());
+    LogIn(again, "ana");
+    ASSERT_NO_FATAL_FAILURE(FinishSession(again));
+    EXPECT_NE(again.Received().find("Your score is saved."), std::string::npos) << again.Received();
+    EXPECT_EQ(ProblemOf(server, "ana"), "");
+    EXPECT_NE(ScoreboardJson(server.Room().Statuses()).find("\"problem\":\"\""), std::string::npos);
 }
 
 TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
