@@ -220,8 +220,9 @@ int MainWindow::LineAt(QPoint inPanel) const {
 // a word) and clicks as the router knows it; the middle button pastes the
 // primary selection.
 bool MainWindow::MouseEvent(QObject* watched, QEvent* event) {
-    auto line = std::find(lines_.begin(), lines_.end(), watched);
-    if (line == lines_.end() && !(mouseSelecting_ && event->type() == QEvent::MouseMove))
+    // On a line, or in the panel's margin beside the lines (the nearest line).
+    const bool onLine = std::find(lines_.begin(), lines_.end(), watched) != lines_.end();
+    if (!onLine && watched != panel_ && !(mouseSelecting_ && event->type() == QEvent::MouseMove))
         return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     QPoint inPanel = panel_->mapFromGlobal(mouse->globalPosition().toPoint());

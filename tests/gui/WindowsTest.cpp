@@ -1153,10 +1153,12 @@ void WindowsTest::SelectionIsKeptAndCopied() {
     MainWindow* main = program.main;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    // From the start of line 1 down to the end of line 2, then back up over
-    // line 3 to line 2's end: the selection follows the mouse across lines.
+    // From the panel's left margin beside line 1 down to the end of line 2,
+    // then back up over line 3 to line 2's end: the selection follows the
+    // mouse across lines.
     ConsoleLine* from = main->Line(1);
-    SendMouse(from, QEvent::MouseButtonPress, QPoint(0, 7), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(main->Panel(), QEvent::MouseButtonPress, QPoint(2, from->y() + 7), Qt::LeftButton,
+              Qt::LeftButton);
     SendMouse(from, QEvent::MouseMove, main->Line(3)->geometry().center() - from->pos(),
               Qt::NoButton, Qt::LeftButton);
     SendMouse(from, QEvent::MouseMove,
