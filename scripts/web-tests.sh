@@ -23,6 +23,9 @@ echo "== The lab in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
 node tests/web/browser.test.mjs build-web/site "$@"
 
+echo "== Accessibility (axe-core): the splash, the console, the plan, Progress"
+node tests/web/axe.test.mjs build-web/site
+
 echo "== The lab offline, after a first visit"
 node tests/web/offline.test.mjs build-web/site
 
