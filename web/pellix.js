@@ -648,7 +648,7 @@
   // Every task with its title, done or not, each linked to the step of the
   // lessons that earns it; the next task in the lessons' order first.
   function showProgress() {
-    const progress = JSON.parse(core.UTF8ToString(api.progress()));
+    const progress = JSON.parse(core.UTF8ToString(api.progress(FOLDER)));
     el.taskList.textContent = '';
     el.nextTask.textContent = '';
     if (!progress) return;
@@ -666,7 +666,7 @@
       if (task.done) item.className = 'done';
       el.taskList.appendChild(item);
     });
-    el.progressScore.textContent = '(' + (view ? view.count : progress.tasks.filter((t) => t.done).length + ' of 50 tasks done') + ')';
+    el.progressScore.textContent = '(' + (running && view ? view.count : progress.tasks.filter((t) => t.done).length + ' of 50 tasks done') + ')';
     if (progress.next) {
       el.nextTask.append('Next: ', lessonLink(progress.tasks[progress.next - 1]));
     } else {
@@ -794,7 +794,7 @@
       score: core.cwrap('pellix_score', 'number', []),
       scoreProblem: core.cwrap('pellix_score_problem', 'number', []),
       hintBrief: core.cwrap('pellix_hint_brief', 'number', []),
-      progress: core.cwrap('pellix_progress', 'number', []),
+      progress: core.cwrap('pellix_progress', 'number', ['string']),
       key: core.cwrap('pellix_key', 'number', ['string', 'number']),
       paste: core.cwrap('pellix_paste', 'number', ['string']),
       afterDraw: core.cwrap('pellix_after_draw', 'number', []),

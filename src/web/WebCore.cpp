@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -98,13 +100,21 @@ long pellix_score() {
     return gSim ? SumTasks(gSim->Tasks()) : 0;
 }
 
-const char* pellix_progress() {
-    if (!gSim) return Hand("null");
-    std::string json = "{\"next\":" + std::to_string(NextTask(gSim->Tasks())) + ",\"tasks\":[";
+const char* pellix_progress(const char* folder) {
+    // Before Start, the tasks the learner's score file holds.
+    TaskTable saved{};
+    if (!gSim) {
+        std::ifstream file(std::filesystem::path(folder) / "user.dat", std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        saved = ReadScoreText(text.str());
+    }
+    const TaskTable& tasks = gSim ? gSim->Tasks() : saved;
+    std::string json = "{\"next\":" + std::to_string(NextTask(tasks)) + ",\"tasks\":[";
     for (int task = 1; task <= kTaskCount; ++task) {
         if (task > 1) json += ',';
         json += "{\"title\":" + JsonText(TaskTitle(task)) + ",\"anchor\":\"" + TaskAnchor(task) +
-                "\",\"done\":" + (TaskDone(gSim->Tasks(), task) ? "true" : "false") + "}";
+                "\",\"done\":" + (TaskDone(tasks, task) ? "true" : "false") + "}";
     }
     return Hand(json + "]}");
 }

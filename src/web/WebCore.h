@@ -24,8 +24,8 @@ const char* pellix_hint_brief();
 long pellix_score();
 // The progress view's table as JSON: {"next": the first task in the lessons'
 // order not done (0 when all are), "tasks": [{"title", "anchor", "done"} for
-// tasks 1 to 50]}.
-const char* pellix_progress();
+// tasks 1 to 50]}; before Start, from the score file in folder.
+const char* pellix_progress(const char* folder);
 // CheckImportedFile for a file of size bytes.
 const char* pellix_check_file(const char* name, const char* data, int size);
 

@@ -218,6 +218,12 @@ try {
   const kept = scoreOf((await snapshot(page)).label);
   await page.waitForSelector('body[data-saved="yes"]');
   await page.reload({ waitUntil: 'load' });
+  // Progress on the start screen: the kept score's tasks.
+  await page.waitForSelector('body[data-state="splash"]');
+  await page.click('#showProgress');
+  assert.equal(await page.$$eval('#taskList li.done', (items) => items.length), kept);
+  assert.equal(await page.$eval('#progressScore', (e) => e.textContent), `(${kept} of 50 tasks done)`);
+  await page.click('#progressClose');
   await startLab(page);
   await page.keyboard.press('Enter');
   assert.equal(scoreOf((await snapshot(page)).label), kept, 'score kept over a reload');
