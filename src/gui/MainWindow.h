@@ -1,9 +1,10 @@
 // The main window "Vantric Sim": the console panel with its 21 lines, the
 // status strip, the score label, "Finish" and "Show Network Plan". It maps
 // every key to the lab console of the core and draws what that shows; the
-// router and what each key does live in the core alone. Around the router it adds what a
-// terminal window gives: any size (the layout scales as one), zoom keys,
-// scroll-back, selection, copy and paste, and function keys for the buttons.
+// router and what each key does live in the core alone. Around the router it
+// adds what a terminal window gives: any size (the layout scales as one),
+// zoom keys, scroll-back, selection, copy and paste, and function keys for
+// the buttons.
 // Its controls are named by role ("consolePanel", "consoleLine0" to
 // "consoleLine20", "statusStrip", "scoreLabel", "finishButton", "planButton",
 // "productName"), each with the original form's name as its "formName".

@@ -166,11 +166,8 @@ void MainWindow::AfterKeys(lab::Outcome outcome) {
     }
     if (console_.Pasting()) pasteTimer_.start();
     if (const std::optional<int> task = console_.TakeLessonRequest()) OpenLesson(*task);
-    if (console_.Deadline()) {
-        const auto left = *console_.Deadline() - lab::Clock::now();
-        noticeTimer_.start(static_cast<int>(
-            std::max<long long>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count())));
-    }
+    if (const auto left = console_.TimeLeft(lab::Clock::now()))
+        noticeTimer_.start(static_cast<int>(left->count()));
     ShowPages();
     Redraw();
     SaveAfterPaint();

@@ -138,6 +138,12 @@ void Console::SetRoom(int pageRows, bool fits) {
     fits_ = fits;
 }
 
+std::optional<std::chrono::milliseconds> Console::TimeLeft(Clock::time_point now) const {
+    if (!ctrlCUntil_) return std::nullopt;
+    return std::max(std::chrono::milliseconds(0),
+                    std::chrono::ceil<std::chrono::milliseconds>(*ctrlCUntil_ - now));
+}
+
 void Console::OnTime(Clock::time_point now) {
     if (ctrlCUntil_ && now >= *ctrlCUntil_) ctrlCUntil_.reset();
 }

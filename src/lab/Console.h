@@ -70,6 +70,9 @@ class Console {
     void SetRoom(int pageRows, bool fits);
     // When a notice runs out by itself, if one is shown; OnTime takes it away.
     std::optional<Clock::time_point> Deadline() const { return ctrlCUntil_; }
+    // How long from `now` until then (never less than nothing), for a front
+    // end's one-shot timer.
+    std::optional<std::chrono::milliseconds> TimeLeft(Clock::time_point now) const;
     void OnTime(Clock::time_point now);
     // The front end has drawn: the score marked for saving is saved now.
     // Returns whether there is something new to tell (see NewScoreProblem).

@@ -153,11 +153,8 @@ const char* pellix_view() {
     lab::Console& console = *gConsole;
     std::string json = "{\"lines\":[";
     for (int k = 0; k < kConsoleLines; ++k) json += (k ? "," : "") + JsonText(console.ShownLine(k));
-    long long wait = -1;
-    if (console.Deadline()) {
-        const auto left = *console.Deadline() - lab::Clock::now();
-        wait = std::max<long long>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count());
-    }
+    const auto left = console.TimeLeft(lab::Clock::now());
+    const long long wait = left ? left->count() : -1;
     const std::optional<int> lesson = console.TakeLessonRequest();
     json += "],\"scrolled\":" + std::to_string(console.ScrolledBack()) +
             ",\"notice\":" + JsonText(console.Notice(false)) +

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -111,8 +112,6 @@ TEST(Scoreboard, PageShowsASaveProblemUnderTheScore) {
         << html;
 }
 
-// The program as an instructor starts it: the lines it prints, learners
-// working, SIGTERM, every score saved and exit status 0.
 // A socket to the scoreboard that sends a request's header a byte at a time
 // and never finishes it.
 int SlowHeaderSocket(int port) {
@@ -130,24 +129,38 @@ int SlowHeaderSocket(int port) {
     return fd;
 }
 
+// Sockets that keep their headers coming, a byte each now and then, until
+// this ends.
+class Dribble {
+  public:
+    Dribble(std::vector<int> sockets, std::chrono::milliseconds period)
+        : thread_([this, sockets = std::move(sockets), period] {
+              while (!stop_) {
+                  for (int fd : sockets)
+                      [[maybe_unused]] auto sent = send(fd, "X", 1, MSG_NOSIGNAL);
+                  std::this_thread::sleep_for(period);
+              }
+          }) {}
+    ~Dribble() {
+        stop_ = true;
+        thread_.join();
+    }
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
 TEST(Scoreboard, SlowHeadersDoNotKeepTheInstructorWaiting) {
     ClassroomServer server({.scoreboard = true});
     std::vector<int> slow;
     for (int i = 0; i < 16; ++i) slow.push_back(SlowHeaderSocket(server.WebPort()));
-    // They keep their headers coming, a byte now and then, as long as the
-    // instructor waits.
-    std::atomic<bool> answered{false};
-    std::thread dribble([&] {
-        while (!answered) {
-            for (int fd : slow) [[maybe_unused]] auto sent = send(fd, "X", 1, MSG_NOSIGNAL);
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        }
-    });
+    // They keep their headers coming as long as the instructor waits.
+    auto dribble = std::make_unique<Dribble>(slow, std::chrono::milliseconds(500));
     httplib::Client http("127.0.0.1", server.WebPort());
     http.set_read_timeout(std::chrono::seconds(30));
     auto response = http.Get("/scoreboard.json?token=" + server.Token());
-    answered = true;
-    dribble.join();
+    dribble.reset();
     for (int fd : slow) close(fd);
     ASSERT_TRUE(response) << httplib::to_string(response.error());
     EXPECT_EQ(response->status, 200);
@@ -173,17 +186,11 @@ TEST(Scoreboard, RequestThatNeverEndsIsCutOffAtTheDeadline) {
     ClassroomServer server({.scoreboard = true, .requestDeadline = std::chrono::seconds(3)});
     std::vector<int> slow;
     for (int i = 0; i < 4; ++i) slow.push_back(SlowHeaderSocket(server.WebPort()));
-    std::atomic<bool> stop{false};
-    std::thread dribble([&] {
-        while (!stop) {
-            for (int fd : slow) [[maybe_unused]] auto sent = send(fd, "X", 1, MSG_NOSIGNAL);
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        }
-    });
-    const auto safety = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (int fd : slow) EXPECT_TRUE(ClosedByServer(fd, safety));
-    stop = true;
-    dribble.join();
+    {
+        Dribble dribble(slow, std::chrono::milliseconds(200));
+        const auto safety = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (int fd : slow) EXPECT_TRUE(ClosedByServer(fd, safety));
+    }
     for (int fd : slow) close(fd);
     httplib::Client http("127.0.0.1", server.WebPort());
     auto response = http.Get("/scoreboard.json?token=" + server.Token());

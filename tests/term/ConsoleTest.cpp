@@ -197,6 +197,8 @@ TEST_F(ConsoleInFolder, CtrlCOnceChangesNothingAndTellsHowToFinish) {
     EXPECT_EQ(Rows()[kHintRow], kCtrlCNotice);
     ASSERT_TRUE(C().Deadline());
     EXPECT_EQ(*C().Deadline(), now_ + kSecondCtrlCWait);
+    EXPECT_EQ(C().TimeLeft(now_ + 1500ms), 500ms);
+    EXPECT_EQ(C().TimeLeft(now_ + 3s), 0ms) << "never less than nothing";
     // The notice goes when its time is up; a Ctrl-C after that is a first one.
     now_ += kSecondCtrlCWait;
     C().OnTime(now_);
