@@ -5,7 +5,8 @@
 # import.
 #   scripts/screenshot.sh [PATH-TO-pellix]      (default: build/bin/pellix)
 # The X display is PELLIX_SCREENSHOT_DISPLAY (default :99).
-# Needs: xvfb, openbox, xdotool, xclip, imagemagick.
+# Needs: xvfb, openbox, xdotool, xclip, imagemagick (and xterm for the
+# terminal program's picture).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -52,6 +53,13 @@ for command in "enable" "show version" "show ip route"; do
 done
 sleep 1.5
 capture "$main" "$docs/screenshot-main.png"
+
+# A real router's form the lab does not know: the coach's hint under the
+# console, the console itself as the router answers.
+xdotool type --delay 40 "conf t"
+xdotool key Return
+sleep 1
+capture "$main" "$docs/screenshot-hint.png"
 
 # The console at twice its size: four steps of Ctrl+=.
 for _ in 1 2 3 4; do xdotool key ctrl+equal; sleep 0.3; done
@@ -102,3 +110,23 @@ fi
 app_pid=
 [ -f "$work/data/user.dat" ] || { echo "Finish wrote no user.dat" >&2; exit 1; }
 [ -f "$work/config/pellix/pellix.conf" ] || { echo "the window's size was not kept" >&2; exit 1; }
+
+# The terminal program in an xterm of 80x24, with the same hint on its notice
+# line.
+term=${program%/pellix}/pellix-term
+if [ -x "$term" ] && command -v xterm >/dev/null; then
+  xterm -geometry 80x24 -fa "DejaVu Sans Mono" -fs 11 -title "pellix-term" \
+    -e "$term" --dir "$work/term" &
+  app_pid=$!
+  window=$(x_session_window "pellix-term")
+  xdotool windowactivate --sync "$window" 2>/dev/null || true
+  sleep 1
+  for command in "enable" "wr"; do
+    xdotool type --delay 40 "$command"
+    xdotool key Return
+  done
+  sleep 1
+  capture "$window" "$docs/screenshot-term-hint.png"
+  kill "$app_pid" 2>/dev/null || true
+  app_pid=
+fi

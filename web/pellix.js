@@ -695,6 +695,9 @@
   // ---- Scale ----
 
   let zoom = Number(store.get('localStorage', ZOOM_KEY)) || 1;
+  // Below this scale the plan is shown at its own size.
+  const PLAN_NATURAL_BELOW = 0.85;
+  const PLAN_HEIGHT = 392;  // the plan window at its own size: caption, picture, frame
 
   // A touch screen: the touch keys shown, and the console's keys typed into
   // a field that opens the on-screen keyboard.
@@ -712,6 +715,17 @@
     document.body.style.overflow = zoom > 1 ? 'auto' : 'hidden';
     document.body.style.minWidth = zoom > 1 ? DESK_WIDTH * scale + 'px' : '';
     document.body.style.minHeight = zoom > 1 ? deskHeight * scale + 'px' : '';
+    // Scaled down this far (a phone), the plan's labels would be too small to
+    // read: the plan window shows the picture at its own size instead, as wide
+    // as the screen, and the learner pans across it.
+    // Below the lab where the screen has room (a phone upright), else over it.
+    const natural = scale < PLAN_NATURAL_BELOW;
+    const below = deskHeight * scale + PLAN_HEIGHT + 8 <= height;
+    el.plan.classList.toggle('natural', natural);
+    el.plan.style.transform = natural ? 'scale(' + 1 / scale + ')' : '';
+    el.plan.style.left = natural ? -parseFloat(el.desk.style.left) / scale + 'px' : '';
+    el.plan.style.top = natural ? (below ? deskHeight + 8 / scale : 0) + 'px' : '';
+    el.plan.style.setProperty('--screen-width', width + 'px');
   }
 
   function zoomBy(factor, event) {

@@ -11,7 +11,7 @@ namespace {
 constexpr std::string_view kIntroduction =
     R"(Pellix imitates the console of Router1, one router of a small lab network. You type router commands; Pellix answers as that router would, keeps its running configuration, and scores 50 exercise tasks. These lessons lead you through all 50 in an order that builds one working router. Each lesson says why the step matters, what to type, what the router answers, and which tasks it earns.
 
-- The console shows the last 21 lines; the bottom line is where you type, after the prompt. Enter runs the command. The Up and Down arrows bring back earlier commands.
+- The console shows the last 21 lines; the bottom line is where you type, after the prompt. Enter runs the command. The Up and Down arrows bring back earlier commands. A display longer than the console scrolls off the top: scroll back to read its first lines (the mouse wheel, PgUp in the terminal and the browser, Shift+PgUp in the desktop window).
 - `?` (no Enter needed) lists the commands this lab accepts in the mode you are in.
 - `Ctrl-Z` leaves any configuration mode and returns to privileged EXEC mode.
 - Show Network Plan (or F2) opens the drawing of the network. F1 opens these lessons at the next task you have not done (the terminal program shows that lesson's steps), and F3 shows your progress through the 50 tasks.
@@ -20,7 +20,11 @@ constexpr std::string_view kIntroduction =
 - Your files live in your data folder: `router1.cfg` is the router's startup configuration, `user.dat` your score, and TFTP copies are written there under the names you give.
 - Three commands of user EXEC mode belong to the lab, not to a real router: `reset config` empties the saved configuration, `reset score` sets your score back to 0, and `reset passwords` removes the enable password and secret, in case you forget them.
 
-Commands are exact here: the lab knows the commands of its exercise with the exercise's own addresses, in lower case, with single blanks. Anything else gets the router's answer to an unknown command, `Translating '...'... %Unknown command or computer name.` To follow the lessons from the start, type `reset config` and `reset score` in user EXEC mode, then restart the program.)";
+Commands are exact here: the lab knows the commands of its exercise with the exercise's own addresses, in lower case, with single blanks. Anything else gets the router's answer to an unknown command, `Translating '...'... %Unknown command or computer name.` To follow the lessons from the start, type `reset config` and `reset score` in user EXEC mode, then restart the program.
+
+On a real router, `Translating '...'` answers an unknown word only in the EXEC modes, where the router takes the word for the name of a host to connect to; the configuration modes answer `% Invalid input detected at '^' marker.`, with the caret under the first character they could not read. Where the lab answers a real router's form as unknown (`conf t`, `end`, `wr`), a hint under the console says what a real router does with it and which form this lab takes. Practising for the exam, turn the hints off: F4 in the desktop program, the terminal and the browser, or start with `--no-hints`.
+
+Where the lab answers otherwise than a real router, the step says so under "On a real router". Learn the real router's answer for the exam; type the lab's form here.)";
 
 // ---- The network plan ----
 
@@ -103,6 +107,9 @@ constexpr LessonBlock kConfigurationBlocks[] = {
         "Enter configuration commands, one per line.  End with CNTL/Z.\n"
         "Router(config)#",
         "The prompt now ends in `(config)#`: what you type changes the running configuration.",
+        "A word a configuration mode does not know is answered `% Invalid input detected at '^' "
+        "marker.`, with a caret under it. The lab answers it with `Translating`, as the EXEC modes "
+        "do.",
     },
     {
         "Give the router the name it has on the plan:",
@@ -112,19 +119,38 @@ constexpr LessonBlock kConfigurationBlocks[] = {
         "R1(config)#",
         "The new name shows in the very next prompt.",
     },
+    {
+        "Save your work: leave configuration mode with Ctrl-Z and copy the running configuration "
+        "to the startup configuration, which the router loads when it starts. Lesson 9 explains "
+        "the two; until then, end every lesson that changes the router this way:",
+        "{Ctrl-Z}\ncopy running-config startup-config",
+        "11 45",
+        "R1(config)#^Z\n"
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
+        "R1#",
+        "Ctrl-Z shows as `^Z` and takes you straight to privileged EXEC mode from any "
+        "configuration mode. Whatever you do not save is gone when the program ends.",
+    },
 };
 
 // ---- The enable password and secret ----
 
 constexpr LessonBlock kEnablePasswordBlocks[] = {
     {
-        "Set both kinds of privileged password:",
-        "enable password pelix\nenable secret tulip",
+        "Go back into configuration mode and set both kinds of privileged password:",
+        "config t\nenable password pelix\nenable secret tulip",
         "3 4",
+        "R1#config t\n"
+        "Enter configuration commands, one per line.  End with CNTL/Z.\n"
         "R1(config)#enable password pelix\n"
         "R1(config)#enable secret tulip\n"
         "R1(config)#",
         "",
+        "The secret is kept only as its hash, so neither the configuration nor its file reveals "
+        "it. This lab keeps it in clear in `router1.cfg`, and the hash that `show running-config` "
+        "shows is the same whatever the secret.",
     },
     {
         "Remove them both again, as you would when handing the router over or when an old "
@@ -140,15 +166,25 @@ constexpr LessonBlock kEnablePasswordBlocks[] = {
         "Set the secret again, leave configuration mode with Ctrl-Z, drop back to user EXEC mode "
         "and prove that `enable` now asks for the secret:",
         "enable secret tulip\n{Ctrl-Z}\ndisable\nenable\ntulip",
-        "45",
+        "",
         "R1(config)#enable secret tulip\n"
         "R1(config)#^Z\n"
         "R1#disable\n"
         "R1>enable\n"
         "Password:tulip\n"
         "R1#",
-        "Ctrl-Z shows as `^Z` and takes you straight to privileged EXEC mode from any "
-        "configuration mode. A wrong password three times sends you back to `R1>`.",
+        "A wrong password three times sends you back to `R1>`.",
+        "The password typed at `Password:` is not shown: the console line stays `Password:`.",
+    },
+    {
+        "Save, so that the router asks for the secret after a restart too:",
+        "copy running-config startup-config",
+        "",
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
+        "R1#",
+        "",
     },
 };
 
@@ -179,15 +215,45 @@ constexpr LessonBlock kLinePasswordBlocks[] = {
         "R1(config)#",
         "`exit` goes back one level, here from the line to global configuration mode.",
     },
+    {
+        "Check the passwords where they are kept: leave configuration mode and show the running "
+        "configuration. It is longer than the console, so scroll back to read its first lines:",
+        "{Ctrl-Z}\nshow running-config",
+        "32",
+        "line con 0\n"
+        " password con\n"
+        "line vty 0 4\n"
+        "password vty\n"
+        "\n"
+        "R1#",
+        "The last lines are the two lines with their passwords. Scrolled back, the display starts "
+        "with the host name and the enable secret in its hashed form (`enable secret 5 ...`).",
+        "Each line also shows `login` under its password, both passwords are indented by one "
+        "blank, and the display begins `hostname R1`. The enable password `pelix` would show too: "
+        "this lab leaves out the enable password and the `login` lines.",
+    },
+    {
+        "Save:",
+        "copy running-config startup-config",
+        "",
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
+        "R1#",
+        "",
+    },
 };
 
 // ---- The Ethernet interface ----
 
 constexpr LessonBlock kEthernetBlocks[] = {
     {
-        "Select Ethernet0 and give it its address and mask from the plan:",
-        "int e0\nip address 172.10.0.1 255.255.0.0",
+        "Go back into configuration mode, select Ethernet0 and give it its address and mask from "
+        "the plan:",
+        "config t\nint e0\nip address 172.10.0.1 255.255.0.0",
         "14",
+        "R1#config t\n"
+        "Enter configuration commands, one per line.  End with CNTL/Z.\n"
         "R1(config)#int e0\n"
         "R1(config-if)#ip address 172.10.0.1 255.255.0.0\n"
         "R1(config-if)#",
@@ -201,6 +267,20 @@ constexpr LessonBlock kEthernetBlocks[] = {
         "R1(config-if)#exit\n"
         "R1(config)#",
         "",
+        "Before `no shutdown`, `show interface ethernet 0` reads `Ethernet0 is administratively "
+        "down, line protocol is down`. This lab never shows \"administratively down\": an "
+        "interface not yet brought up reads `Ethernet0 is up, line protocol is down`.",
+    },
+    {
+        "Leave configuration mode and save:",
+        "{Ctrl-Z}\ncopy running-config startup-config",
+        "",
+        "R1(config)#^Z\n"
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
+        "R1#",
+        "",
     },
 };
 
@@ -208,9 +288,12 @@ constexpr LessonBlock kEthernetBlocks[] = {
 
 constexpr LessonBlock kSerialBlocks[] = {
     {
-        "Select Serial0 and give it its address on the link to Router2:",
-        "int s0\nip address 210.16.54.1 255.255.255.0",
+        "Go back into configuration mode, select Serial0 and give it its address on the link to "
+        "Router2:",
+        "config t\nint s0\nip address 210.16.54.1 255.255.255.0",
         "16",
+        "R1#config t\n"
+        "Enter configuration commands, one per line.  End with CNTL/Z.\n"
         "R1(config)#int s0\n"
         "R1(config-if)#ip address 210.16.54.1 255.255.255.0\n"
         "R1(config-if)#",
@@ -225,6 +308,9 @@ constexpr LessonBlock kSerialBlocks[] = {
         "R1(config-if)#clock rate 56000\n"
         "R1(config-if)#",
         "",
+        "Without `clock rate` on the DCE end the line protocol stays down and no ping crosses the "
+        "link. This lab brings Serial0 up and lets pings through without it, so a ping that works "
+        "here does not prove that the clock is set.",
     },
     {
         "Bring the interface up and go back to privileged EXEC mode:",
@@ -233,6 +319,16 @@ constexpr LessonBlock kSerialBlocks[] = {
         "R1(config-if)#no shutdown\n"
         "R1(config-if)#exit\n"
         "R1(config)#exit\n"
+        "R1#",
+        "",
+    },
+    {
+        "Save:",
+        "copy running-config startup-config",
+        "",
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
         "R1#",
         "",
     },
@@ -249,8 +345,8 @@ constexpr LessonBlock kShowInterfaceBlocks[] = {
         "     0 output errors, 47 collisions, 0 interface resets\n"
         "Note: statistics have been simulated for this exercise.\n"
         "R1#",
-        "The first line of the display, which has scrolled off the top by now, is the one to "
-        "read first: `Ethernet0 is up, line protocol is up`. The first \"up\" is the physical "
+        "The first line of the display has scrolled off the top: scroll back to it, it is the one "
+        "to read first: `Ethernet0 is up, line protocol is up`. The first \"up\" is the physical "
         "layer (the cable and the port), the second the data link layer (keepalives are "
         "answered). Below come the address `172.10.0.1/16`, the MTU, bandwidth and delay, the "
         "encapsulation, and the counters.",
@@ -263,7 +359,7 @@ constexpr LessonBlock kShowInterfaceBlocks[] = {
         "     DCD=up  DSR=up  DTR=down  RTS=down  CTS=up\n"
         "Note: statistics have been simulated for this exercise.\n"
         "R1#",
-        "Higher up the display reads `Serial0 is up, line protocol is up`, `Internet address is "
+        "Scrolled back, the display reads `Serial0 is up, line protocol is up`, `Internet address is "
         "210.16.54.1/24` and `Encapsulation HDLC`, the default for serial links. The last line of "
         "counters shows the signals of the serial cable.",
     },
@@ -275,7 +371,7 @@ constexpr LessonBlock kSavingBlocks[] = {
     {
         "Look at what you have configured so far:",
         "show running-config",
-        "32",
+        "",
         "interface Serial0\n"
         " ip address 210.16.54.1 255.255.255.0\n"
         "line con 0\n"
@@ -284,14 +380,19 @@ constexpr LessonBlock kSavingBlocks[] = {
         "password vty\n"
         "\n"
         "R1#",
-        "Scroll up in your mind: the display starts with the version, the `HostName R1`, the "
-        "enable secret in its hashed form (`enable secret 5 ...`), then the interfaces and the "
-        "lines, each with the settings you gave them.",
+        "Scroll back to read it whole: the version, `HostName R1`, the enable secret in its "
+        "hashed form, then the interfaces with their addresses, and the lines with their "
+        "passwords.",
+        "The display holds every setting: `hostname R1` in lower case, the enable password, the "
+        "serial line's `bandwidth 56` and `clock rate 56000`, and later the static routes, "
+        "`router rip` with its `network` lines and the access lists. This lab's display leaves "
+        "those out: check the routes with `show ip route` and the lists with `show access-list`.",
     },
     {
-        "Save it, so that the router comes back with it after a restart:",
+        "Save it, so that the router comes back with it after a restart, as you have done at the "
+        "end of every lesson so far:",
         "copy running-config startup-config",
-        "11",
+        "",
         "R1#copy running-config startup-config\n"
         "Building Configuration...\n"
         "[OK]\n"
@@ -299,14 +400,15 @@ constexpr LessonBlock kSavingBlocks[] = {
         "",
     },
     {
-        "Copy the saved configuration back into the running one, as you would after an "
-        "experiment that went wrong:",
+        "Copy the saved configuration back into the running one:",
         "copy startup-config running-config",
         "12",
         "R1#copy startup-config running-config\n"
         "\n"
         "R1#",
-        "",
+        "Here the running configuration is now the saved one again.",
+        "To undo an experiment, restart the router without saving (`reload`): copying the saved "
+        "configuration over the running one keeps what you added since the save.",
     },
 };
 
@@ -337,6 +439,19 @@ constexpr LessonBlock kTftpBlocks[] = {
         "Configure using router1-confg from 255.255.255.255? [confirm]y\n"
         "!!\n"
         "1299 bytes copied in 1.132 secs (1299 bytes/sec)\n"
+        "R1#",
+        "",
+        "The questions name the host you gave, `Configure using R1-config from 172.10.0.10?`, "
+        "and the fetched commands are added to the running ones, as from the startup "
+        "configuration.",
+    },
+    {
+        "The fetched configuration is now the running one. Save it:",
+        "copy running-config startup-config",
+        "",
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
         "R1#",
         "",
     },
@@ -374,6 +489,20 @@ constexpr LessonBlock kStaticRouteBlocks[] = {
         "`[1/0]` the 1 is the administrative distance (how much the router trusts the source of "
         "the route: 0 for connected, 1 for static, 100 for IGRP, 120 for RIP) and the 0 the "
         "metric.",
+        "A connected line names the network and its prefix length, `C 172.10.0.0/16 is directly "
+        "connected, Ethernet0`, and a static route its next hop, the neighbour: `S "
+        "192.168.10.0/24 [1/0] via 210.16.54.2`. This lab shows Ethernet0's own address on its `C` "
+        "line.",
+    },
+    {
+        "Save:",
+        "copy running-config startup-config",
+        "",
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
+        "R1#",
+        "",
     },
 };
 
@@ -445,6 +574,10 @@ constexpr LessonBlock kRoutingProtocolBlocks[] = {
         "R1(config)#network 172.10.0.0\n"
         "R1(config)#",
         "",
+        "RIP sends and listens only on the interfaces its `network` statements cover: with "
+        "`router rip` alone it announces nothing and learns nothing. This lab lets the remote "
+        "pings succeed with `router rip` and no `network` statement, so check the statements "
+        "themselves, not only the pings.",
     },
     {
         "Try IGRP in its place: turn RIP off, IGRP on with the same networks, and off again:",
@@ -472,15 +605,45 @@ constexpr LessonBlock kRoutingProtocolBlocks[] = {
         "R1(config)#",
         "",
     },
+    {
+        "Check what the router now knows: leave configuration mode and read the routing table:",
+        "{Ctrl-Z}\nshow ip route",
+        "",
+        "R1(config)#^Z\n"
+        "R1#show ip route\n"
+        "C 172.10.0.1 is directly connected, Ethernet0\n"
+        "C 210.16.54.0 is directly connected, Serial0\n"
+        "S 192.168.50.0 [1/0] via 210.16.54.1\n"
+        "S 192.168.10.0 [1/0] via 210.16.54.1\n"
+        "R1#",
+        "Read the two lines for the networks behind Router2 as the routes RIP learned.",
+        "The static routes are gone, so the table lists the networks RIP learned from Router2 as "
+        "`R` routes with RIP's distance and the hop count, and the time since the last update: "
+        "`R 192.168.10.0/24 [120/1] via 210.16.54.2, 00:00:12, Serial0`. This lab keeps showing "
+        "them as the `S` lines of lesson 11.",
+    },
+    {
+        "Save:",
+        "copy running-config startup-config",
+        "",
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
+        "R1#",
+        "",
+    },
 };
 
 // ---- A standard access list ----
 
 constexpr LessonBlock kStandardAccessListBlocks[] = {
     {
-        "Build access list 3: first the host to stop, then everyone else:",
-        "access-list 3 deny 192.168.50.20 0.0.0.0\naccess-list 3 permit any",
+        "Go back into configuration mode and build access list 3: first the host to stop, then "
+        "everyone else:",
+        "config t\naccess-list 3 deny 192.168.50.20 0.0.0.0\naccess-list 3 permit any",
         "35 36",
+        "R1#config t\n"
+        "Enter configuration commands, one per line.  End with CNTL/Z.\n"
         "R1(config)#access-list 3 deny 192.168.50.20 0.0.0.0\n"
         "R1(config)#access-list 3 permit any\n"
         "R1(config)#",
@@ -496,16 +659,44 @@ constexpr LessonBlock kStandardAccessListBlocks[] = {
         "R1(config)#",
         "",
     },
+    {
+        "Check the list: leave configuration mode and list the access lists:",
+        "{Ctrl-Z}\nshow access-list",
+        "44",
+        "R1(config)#^Z\n"
+        "R1#show access-list\n"
+        "standard IP access list 3\n"
+        "    OK\n"
+        "    OK\n"
+        "\n"
+        "R1#",
+        "One line for each entry, in the order the router checks them.",
+        "Each entry is shown as typed, with the number of packets it matched: `deny "
+        "192.168.50.20` and `permit any`. This lab shows `OK` for each.",
+    },
+    {
+        "Save:",
+        "copy running-config startup-config",
+        "",
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
+        "R1#",
+        "",
+    },
 };
 
 // ---- An extended access list ----
 
 constexpr LessonBlock kExtendedAccessListBlocks[] = {
     {
-        "Build access list 101: stop web traffic (port 80) from the 172.10.0.0 network, let "
-        "everything else through:",
-        "access-list 101 deny ip 172.10.0.0 0.0.255.255 eq 80\naccess-list 101 permit ip any any",
+        "Go back into configuration mode and build access list 101: stop web traffic (port 80) "
+        "from the 172.10.0.0 network, let everything else through:",
+        "config t\naccess-list 101 deny ip 172.10.0.0 0.0.255.255 eq 80\n"
+        "access-list 101 permit ip any any",
         "38 39",
+        "R1#config t\n"
+        "Enter configuration commands, one per line.  End with CNTL/Z.\n"
         "R1(config)#access-list 101 deny ip 172.10.0.0 0.0.255.255 eq 80\n"
         "R1(config)#access-list 101 permit ip any any\n"
         "R1(config)#",
@@ -522,9 +713,9 @@ constexpr LessonBlock kExtendedAccessListBlocks[] = {
         "",
     },
     {
-        "List the access lists:",
+        "List the access lists again, now both:",
         "show access-list",
-        "44",
+        "",
         "R1#show access-list\n"
         "standard IP access list 3\n"
         "    OK\n"
@@ -550,8 +741,86 @@ constexpr LessonBlock kExtendedAccessListBlocks[] = {
         "password vty\n"
         "\n"
         "R1#",
-        "Both interfaces now carry their `ip access-group` line. That is all 50 tasks: save the "
-        "finished router with `copy running-config startup-config`.",
+        "Both interfaces now carry their `ip access-group` line.",
+    },
+    {
+        "That is all 50 tasks. Save the finished router:",
+        "copy running-config startup-config",
+        "",
+        "R1#copy running-config startup-config\n"
+        "Building Configuration...\n"
+        "[OK]\n"
+        "R1#",
+        "",
+    },
+};
+
+constexpr Topic kTopics[] = {
+    {
+        "starting-again",
+        "Starting again after a break",
+        R"(Pellix keeps two things from one session to the next: the startup configuration, `router1.cfg`, and your score, `user.dat`. When the program starts again, the router loads the startup configuration, as a real router does when it is switched on, and you begin in user EXEC mode: `R1>` once you have saved the host name.
+
+- What you saved is back: the host name, the passwords, the interfaces' addresses, the routes and the lists. That is why every lesson that changes the router ends by saving.
+- What you did not save is gone. Retype it, or go back to the lesson that configures it: the pings of lesson 12 need Ethernet0 and Serial0 configured and the static routes of lesson 11.
+- Once an enable secret is saved, `enable` asks for it: type `tulip` at `Password:`. Forgot it? `reset passwords` in user EXEC mode removes the enable password and secret.
+- Your score is saved after every command: F3 shows the tasks done, and F1 opens the lesson of the next one.)",
+        "Yesterday you typed the static routes of lesson 11 and ended the program without "
+        "saving. Today `ping 192.168.50.1` fails. Why, and what do you type?",
+        "The routes were only in the running configuration, which ended with the program. Type "
+        "`enable` and the secret, `config t`, the two `ip route` commands, Ctrl-Z, and save with "
+        "`copy running-config startup-config`.",
+        "lesson-plan",
+    },
+    {
+        "addresses-and-classes",
+        "IP addresses, classes and default masks",
+        R"(An IPv4 address is 32 bits, written as four decimal numbers of 8 bits each. The first number gives the address's class, and the class its default mask, which marks the network part of the address:
+
+- Class A: 1 to 126, default mask 255.0.0.0 (/8). 127 is kept for the router's own loopback.
+- Class B: 128 to 191, default mask 255.255.0.0 (/16). 172.10.0.0, the Ethernet network of the plan, is class B with its default mask.
+- Class C: 192 to 223, default mask 255.255.255.0 (/24). The serial network 210.16.54.0 and both networks behind Router2, 192.168.50.0 and 192.168.10.0, are class C.
+- 224 to 239 are class D (multicast), 240 to 255 class E (reserved).
+
+Three ranges are private, never routed on the internet: 10.0.0.0/8, 172.16.0.0 to 172.31.255.255 (172.16.0.0/12), and 192.168.0.0/16. So 192.168.50.0 and 192.168.10.0 are private, while 172.10.0.0 (below 172.16) and 210.16.54.0 are public ranges that the exercise borrows.
+
+A network of n host bits holds 2 to the power n, less 2, hosts: the address with all host bits 0 names the network and the one with all host bits 1 is its broadcast. A /24 holds 254 hosts (210.16.54.1 to 210.16.54.254), a /16 65534. RIP's and IGRP's `network` statements take a network in its class's form: `network 172.10.0.0` names the whole class B network.)",
+        "Which class is 210.16.54.1, what is its default mask, and is it a private address?",
+        "Class C: its first number, 210, lies between 192 and 223. Its default mask is "
+        "255.255.255.0, and it is not private: the private class C addresses are 192.168.0.0/16.",
+        "lesson-ethernet",
+    },
+    {
+        "wildcard-masks",
+        "Wildcard masks",
+        R"(An access list entry names the addresses it matches with an address and a wildcard mask. A 0 bit of the wildcard means "this bit must match", a 1 bit "any value here". It is not a subnet mask; for a network it is the mask turned inside out: 255.255.255.255 less the mask.
+
+- `0.0.0.0` matches one address: `192.168.50.20 0.0.0.0`, which a real router also takes as `host 192.168.50.20`.
+- `0.0.0.255` matches a /24 network: `192.168.10.0 0.0.0.255` is every address of HostZ's network.
+- `0.0.255.255` matches a /16 network: `172.10.0.0 0.0.255.255` is the whole Ethernet network of Router1, the source that access list 101 stops.
+- `0.0.0.0 255.255.255.255` matches every address; `any` says the same in one word.
+
+The lab's exercise takes only the entries of its lessons; the other forms here are for the exam and a real router.)",
+        "Which wildcard mask matches the network 192.168.50.0/24, and which entry denies ServerX "
+        "alone?",
+        "`0.0.0.255`, as in `access-list 3 deny 192.168.50.0 0.0.0.255`. ServerX alone: "
+        "`access-list 3 deny 192.168.50.8 0.0.0.0`, or `access-list 3 deny host 192.168.50.8`.",
+        "lesson-standard-access-list",
+    },
+    {
+        "access-list-placement",
+        "Where an access list goes, and which way",
+        R"(An access list filters only where it is applied: on one interface, in one direction. `in` checks packets as they arrive by the interface, before the router routes them; `out` checks them as they leave by it. Picture yourself inside the router: traffic from the hosts of 172.10.0.0 towards Router2 comes in at Ethernet0 and goes out at Serial0. Each interface takes one list per direction.
+
+- A standard list sees only the source address, so it belongs close to the destination. Placed near the source, it would cut that host off from everything, not only from the network you protect. Access list 3 keeps 192.168.50.20 away from the 172.10.0.0 network: on Ethernet0, `out`, towards Switch1.
+- An extended list can name the protocol, the destination and the port, so it belongs close to the source: unwanted packets are dropped before they cross the network. Access list 101 stops web traffic from 172.10.0.0 on Serial0, `out`, before the serial link carries it.
+- An outgoing list does not check packets the router sends itself, such as its own pings.)",
+        "Access list 3 (deny 192.168.50.20, permit any) is applied on Router2, inbound on its "
+        "interface to 192.168.50.0. What does it stop?",
+        "Everything 192.168.50.20 sends through Router2, not only its traffic to 172.10.0.0: a "
+        "standard list sees only the source. That is why it belongs near the destination, on "
+        "Router1's Ethernet0, outbound.",
+        "lesson-standard-access-list",
     },
 };
 
@@ -672,7 +941,8 @@ A router's interfaces start administratively down. `no shutdown` brings the inte
         kShowInterfaceBlocks,
         "Serial0 reports `Serial0 is up, line protocol is down`. Name a likely cause.",
         "The physical link is there but the data link layer is not working: for example no clock "
-        "rate on the DCE end, or different encapsulations at the two ends.",
+        "rate on the DCE end, or different encapsulations at the two ends. (This lab shows that "
+        "line only for an interface not yet brought up with `no shutdown`.)",
         "- Only these forms are accepted: `sh int e0`, `sh int e 0`, `show interface ethernet0` "
         "and `show interface ethernet 0`, likewise for Serial0 with `s0` and `serial`. `show int "
         "e0` is unknown here.\n"
@@ -682,14 +952,16 @@ A router's interfaces start administratively down. `no shutdown` brings the inte
     {
         "lesson-saving",
         "Running and startup configuration",
-        R"(A router keeps two configurations. The running configuration, in RAM, is what the router does now; every command you type changes it at once. The startup configuration, in NVRAM, is what the router loads when it starts. A router that loses power forgets whatever was not copied to the startup configuration. `copy running-config startup-config` saves; `copy startup-config running-config` loads the saved one into the running configuration.
+        R"(A router keeps two configurations. The running configuration, in RAM, is what the router does now; every command you type changes it at once. The startup configuration, in NVRAM, is what the router loads when it starts. A router that loses power forgets whatever was not copied to the startup configuration. `copy running-config startup-config` saves; `copy startup-config running-config` merges the saved commands into the running configuration (this lab replaces the running configuration with the saved one).
 
 `show running-config` shows the whole running configuration: the quickest way to check your work, and the display that exam questions quote most.)",
         kSavingBlocks,
         "You configured an interface and the router restarted before you saved. Is the address "
         "still there?",
         "No. The address was only in the running configuration; after a restart the router loads "
-        "the startup configuration, which never had it.",
+        "the startup configuration, which never had it. On a real router `copy startup-config "
+        "running-config` would not remove an address added since the save either: it merges; "
+        "only a restart without saving goes back.",
         "- The short forms `copy run start` and `copy start run` are accepted; other mixtures, "
         "such as `copy run startup-config`, are not.\n"
         "- `sh run` is accepted for `show running-config`.\n"
@@ -718,10 +990,14 @@ A router's interfaces start administratively down. `no shutdown` brings the inte
         kStaticRouteBlocks,
         "What does the `S` line `S 192.168.50.0 [1/0] via 210.16.54.1` tell you?",
         "That packets for the network 192.168.50.0 are sent by a static route (`S`) towards "
-        "210.16.54.1, with administrative distance 1 and metric 0.",
+        "210.16.54.1, with administrative distance 1 and metric 0. On a real router the next hop "
+        "is the neighbour, Router2: `S 192.168.50.0/24 [1/0] via 210.16.54.2`; a router refuses "
+        "its own address, 210.16.54.1, as a next hop.",
         "- On a real router the next hop of these routes is the neighbour's address, 210.16.54.2 "
         "(or the exit interface, Serial0). This lab accepts only the form with 210.16.54.1, "
         "Router1's own serial address, as printed in these lessons.\n"
+        "- The routing table shows Ethernet0's address, 172.10.0.1, where a real router shows "
+        "its network, 172.10.0.0/16.\n"
         "- `sh ip route` and `show ip route` are accepted; `sh ip ro` is not.",
     },
     {
@@ -801,6 +1077,10 @@ std::string_view LessonsIntroduction() {
 
 std::span<const Lesson> Lessons() {
     return kLessons;
+}
+
+std::span<const Topic> Topics() {
+    return kTopics;
 }
 
 }  // namespace pellix

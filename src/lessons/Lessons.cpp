@@ -184,4 +184,11 @@ std::string PlainText(std::string_view text) {
     return plain;
 }
 
+std::vector<Topic> TopicsBefore(const Lesson& lesson) {
+    std::vector<Topic> topics;
+    for (const Topic& topic : Topics())
+        if (topic.before == lesson.anchor) topics.push_back(topic);
+    return topics;
+}
+
 }  // namespace pellix

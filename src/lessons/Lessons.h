@@ -34,6 +34,20 @@ struct LessonBlock {
     std::string_view tasks;   // the tasks the block earns, blank-separated
     std::string_view router;  // console lines right after the block, or none
     std::string_view after;   // what the answer tells
+    // Where a real router answers this step otherwise than the lab, said at
+    // the step as "On a real router": what it shows or takes instead.
+    std::string_view real;
+};
+
+// A short section of background the exam asks for and no step types: read
+// before the lesson it names, with its own check-yourself question.
+struct Topic {
+    std::string_view anchor;  // the page's id of the section
+    std::string_view title;
+    std::string_view text;
+    std::string_view question;
+    std::string_view answer;
+    std::string_view before;  // the anchor of the lesson it comes before
 };
 
 struct Lesson {
@@ -51,6 +65,12 @@ std::string_view LessonsIntroduction();
 
 // Every lesson, in the order a learner works through them.
 std::span<const Lesson> Lessons();
+
+// The background sections, each placed before a lesson.
+std::span<const Topic> Topics();
+
+// The background sections to read before the lesson, in their order.
+std::vector<Topic> TopicsBefore(const Lesson& lesson);
 
 // The longest task title and lesson title, so that views can lay them out.
 inline constexpr std::size_t kMaxTaskTitle = 33;

@@ -257,6 +257,7 @@ Mode FirstMode(ModeSet modes) {
 
 std::vector<std::string> RealRouterNotes(const LessonBlock& block) {
     std::vector<std::string> notes;
+    if (!block.real.empty()) notes.emplace_back(block.real);
     for (const RealRouterForm& form : kForms) {
         if (!form.lessonNote || form.labForms.empty() || FirstBlockTyping(form.labForms) != &block)
             continue;

@@ -49,8 +49,9 @@ std::span<const RealRouterForm> RealRouterForms();
 
 struct LessonBlock;
 
-// The "On a real router" notes of a lesson step: the hint of each row whose
-// lab command the lessons type first at this step.
+// The "On a real router" notes of a lesson step: its own note on what a real
+// router shows there, then the hint of each row whose lab command the lessons
+// type first at this step.
 std::vector<std::string> RealRouterNotes(const LessonBlock& block);
 
 // Whether the command (without blanks at either end) is one of the row's

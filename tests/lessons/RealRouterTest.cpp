@@ -175,6 +175,14 @@ TEST(RealRouterNotes, StandOnceAtTheFirstStepTypingTheLabsForm) {
         {"access-list 101 deny ip 172.10.0.0 0.0.255.255 eq 80", "deny tcp"},
         {"ip access-group 101", "`ip access-group 101 out`"},
         {"show access-list", "`show access-lists`"},
+        // What the lab shows otherwise, said at the step itself.
+        {"config t", "`% Invalid input detected"},
+        {"enable secret tulip", "in clear in `router1.cfg`"},
+        {"show running-config", "begins `hostname R1`"},
+        {"no shutdown", "administratively down"},
+        {"clock rate 56000", "does not prove that the clock is set"},
+        {"show ip route", "`C 172.10.0.0/16 is directly connected"},
+        {"router rip", "announces nothing"},
     };
     std::vector<std::string> all;
     for (const Lesson& lesson : Lessons())

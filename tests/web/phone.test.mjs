@@ -41,6 +41,20 @@ await runLabTest('phone', site, async (page, { server }) => {
   assert.equal(await label(), 'Score:  2');
   await page.tap('#touchKeys [data-code="2"]');  // F2: the plan
   assert.equal(await page.evaluate(() => window.pellixLab.snapshot().plan), true);
+  // The plan's labels readable: the picture at its own size, its window
+  // within the screen, and the rest of the picture reached by panning.
+  const plan = await page.evaluate(() => {
+    const client = document.querySelector('#frmnetwork .client');
+    return { picture: document.querySelector('#frmnetwork img').getBoundingClientRect().width,
+             window: document.querySelector('#frmnetwork').getBoundingClientRect().toJSON(),
+             keys: document.querySelector('#touchKeys').getBoundingClientRect().toJSON(),
+             pans: client.scrollWidth > client.clientWidth };
+  });
+  assert.ok(plan.picture > 0.95 * 629, 'the plan at its own size, not ' + plan.picture + ' px wide');
+  assert.ok(plan.window.left >= -0.5 && plan.window.right <= 390.5, 'the plan window within the screen');
+  assert.ok(plan.pans, 'the plan pans');
+  assert.ok(plan.window.top >= plan.keys.bottom && plan.window.bottom <= 844.5,
+            'upright, the plan below the touch keys, on the screen');
   if (shots) await page.screenshot({ path: join(shots, 'web-phone-plan.png') });
   await page.tap('#touchKeys [data-code="2"]');
   await cdp.send('Input.insertText', { text: 'enablx' });

@@ -76,8 +76,11 @@ th, td { text-align: left; padding: 0.2rem 0.5rem; border-bottom: 1px solid var(
     --task-bg: #fff; --task: #000;
   }
   body { max-width: none; padding: 0; font-size: 10.5pt; }
-  nav { display: none; }
-  h2 { break-before: page; border-top: none; }
+  h2 { border-top: none; }
+  main > section > h2 { break-before: page; }
+  main > section.topic + section > h2 { break-before: auto; }
+  details::details-content { content-visibility: visible; display: block; }
+  details { background: none; border: 1px solid #999; }
   h2, h3 { break-after: avoid; }
   pre, details, .step, .plan { break-inside: avoid; }
   pre { white-space: pre-wrap; border: 1px solid #999; }
@@ -220,7 +223,13 @@ void PageHead(std::string& out) {
     out += "<title>Pellix lessons: the 50 tasks of the router exercise</title>\n";
     out += "<style>";
     out += kStyle;
-    out += "</style>\n</head>\n<body>\n";
+    out += "</style>\n";
+    // Printed, the check-yourself answers stand open (for browsers that
+    // cannot open them from the style sheet).
+    out +=
+        "<script>addEventListener(\"beforeprint\", () => { for (const d of "
+        "document.querySelectorAll(\"details\")) d.open = true; });</script>\n";
+    out += "</head>\n<body>\n";
     out += "<header>\n<h1>Pellix lessons</h1>\n";
     out += "<p class=\"muted\">The 50 tasks of the router exercise, one lesson at a time.</p>\n";
     out += "</header>\n";
@@ -230,6 +239,11 @@ void Contents(std::string& out, std::span<const Lesson> lessons) {
     out += "<nav aria-label=\"Contents\">\n<h2>Contents</h2>\n<ul class=\"toc\">\n";
     out += "<li><a href=\"#how-to-use\">How to use Pellix</a></li>\n";
     for (std::size_t k = 0; k < lessons.size(); ++k) {
+        for (const Topic& topic : TopicsBefore(lessons[k])) {
+            out += "<li><a href=\"#" + std::string(topic.anchor) + "\">";
+            EscapeHtml(out, topic.title);
+            out += "</a></li>\n";
+        }
         out += "<li><a href=\"#" + std::string(lessons[k].anchor) + "\">";
         EscapeHtml(out, LessonHeading(k + 1, lessons[k]));
         out += "</a> <span class=\"muted\">(tasks " + TasksText(LessonTasks(lessons[k])) +
@@ -237,6 +251,25 @@ void Contents(std::string& out, std::span<const Lesson> lessons) {
     }
     out += "<li><a href=\"#all-tasks\">All 50 tasks</a></li>\n";
     out += "</ul>\n</nav>\n";
+}
+
+// A check-yourself question with its answer, closed on the screen and open
+// in print.
+void CheckYourself(std::string& out, std::string_view question, std::string_view answer) {
+    out += "<details class=\"check\">\n<summary>Check yourself: ";
+    Inline(out, question);
+    out += "</summary>\n";
+    Paragraphs(out, answer);
+    out += "</details>\n";
+}
+
+void TopicSection(std::string& out, const Topic& topic) {
+    out += "<section class=\"topic\" id=\"" + std::string(topic.anchor) + "\">\n<h2>";
+    EscapeHtml(out, topic.title);
+    out += "</h2>\n";
+    Paragraphs(out, topic.text);
+    CheckYourself(out, topic.question, topic.answer);
+    out += "</section>\n";
 }
 
 // Lesson `number`; the first shows the network plan.
@@ -257,11 +290,7 @@ void LessonSection(std::string& out, std::size_t number, const Lesson& lesson,
     Paragraphs(out, lesson.why);
     out += "<h3>Step by step</h3>\n";
     for (const LessonBlock& block : lesson.blocks) Block(out, block);
-    out += "<details class=\"check\">\n<summary>Check yourself: ";
-    Inline(out, lesson.question);
-    out += "</summary>\n";
-    Paragraphs(out, lesson.answer);
-    out += "</details>\n";
+    CheckYourself(out, lesson.question, lesson.answer);
     out += "<h3>What this lab answers differently</h3>\n";
     Paragraphs(out, lesson.differences);
     out += "</section>\n";
@@ -298,7 +327,10 @@ std::string LessonsPage(std::string_view plan) {
     out += "<section id=\"how-to-use\">\n<h2>How to use Pellix</h2>\n";
     Paragraphs(out, LessonsIntroduction());
     out += "</section>\n";
-    for (std::size_t k = 0; k < lessons.size(); ++k) LessonSection(out, k + 1, lessons[k], plan);
+    for (std::size_t k = 0; k < lessons.size(); ++k) {
+        for (const Topic& topic : TopicsBefore(lessons[k])) TopicSection(out, topic);
+        LessonSection(out, k + 1, lessons[k], plan);
+    }
     AllTasks(out);
     out += "</main>\n";
     out +=
