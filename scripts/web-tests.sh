@@ -29,8 +29,11 @@ node tests/web/axe.test.mjs build-web/site
 echo "== The lab offline, after a first visit"
 node tests/web/offline.test.mjs build-web/site
 
-echo "== The lab on a phone: the on-screen keyboard's field and the touch keys"
+echo "== The lab on a phone: the on-screen keyboard's field, the touch keys, the plan"
 node tests/web/phone.test.mjs build-web/site
+
+echo "== The lessons printed: the answers open, the contents on the first page"
+node tests/web/lessons-print.test.mjs build-web/site
 
 echo "== The lab with the keyboard alone"
 node tests/web/keyboard.test.mjs build-web/site

@@ -13,7 +13,7 @@ constexpr std::string_view kIntroduction =
 
 - The console shows the last 21 lines; the bottom line is where you type, after the prompt. Enter runs the command. The Up and Down arrows bring back earlier commands. A display longer than the console scrolls off the top: scroll back to read its first lines (the mouse wheel, PgUp in the terminal and the browser, Shift+PgUp in the desktop window).
 - `?` (no Enter needed) lists the commands this lab accepts in the mode you are in.
-- `Ctrl-Z` leaves any configuration mode and returns to privileged EXEC mode.
+- `Ctrl-Z` leaves any configuration mode and returns to privileged EXEC mode (a real router also takes `end`).
 - Show Network Plan (or F2) opens the drawing of the network. F1 opens these lessons at the next task you have not done (the terminal program shows that lesson's steps), and F3 shows your progress through the 50 tasks.
 - The line under the console names the task you just completed, and the score shows how many of the 50 you have done.
 - Finish (or F10) saves your score and ends the program. Your score is also saved after every command.
