@@ -51,3 +51,6 @@ for run in term desktop; do
   diff -u --label "$run" --label browser "$record" build-web/same-keys/browser.txt
 done
 echo "the terminal, the desktop and the browser showed the same"
+
+echo "== Load time against an empty page with the same WebAssembly (a benchmark: it prints)"
+node tests/web/measure.mjs build-web/site 5

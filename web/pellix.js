@@ -6,6 +6,23 @@
 'use strict';
 
 (function () {
+  // The core that pellix-boot.js began to fetch and compile as the page
+  // opened, instantiated.
+  async function loadCore() {
+    const boot = window.pellixBoot;
+    await boot.script;
+    if (!boot.module) return window.PellixCore();
+    const module = await boot.module;
+    let failed;
+    const broken = new Promise((resolve, reject) => { failed = reject; });
+    const instantiateWasm = (imports, done) => {
+      WebAssembly.instantiate(module, imports).then((instance) => done(instance, module), failed);
+      return {};
+    };
+    return Promise.race([window.PellixCore({ instantiateWasm }), broken]);
+  }
+
+
   const FOLDER = '/learner';
   const DESK_WIDTH = 660;
   const DESK_HEIGHT = 520;
@@ -127,10 +144,10 @@
     }
   }
 
-  // Opens the database and puts its files into the folder.
-  async function loadFiles() {
+  // Puts the files of the database (being opened) into the folder.
+  async function loadFiles(opening) {
     try {
-      db = await openDatabase(DATABASE, true);
+      db = await opening;
     } catch (error) {
       db = null;
       say('This browser keeps no files for the lab (' + (error && error.name || 'site data refused') +
@@ -800,7 +817,12 @@
     fit();
     buildConsole();
     bind();
-    core = await window.PellixCore();
+    // The database and the lock are asked for while the core loads.
+    const coreLoading = loadCore();
+    const opening = openDatabase(DATABASE, true);
+    opening.catch(() => {});  // loadFiles tells the learner
+    const locked = holdLock({ ifAvailable: true });
+    core = await coreLoading;
     api = {
       start: core.cwrap('pellix_start', 'number', ['string']),
       event: core.cwrap('pellix_event', 'number', ['string']),
@@ -820,8 +842,8 @@
         core.UTF8ToString(core.ccall('pellix_check_file', 'number', ['string', 'number', 'number'], [name, data, size])),
     };
     core.FS.mkdir(FOLDER);
-    if (!(await holdLock({ ifAvailable: true }))) await waitForOtherTab();
-    await loadFiles();
+    if (!(await locked)) await waitForOtherTab();
+    await loadFiles(opening);
     if (db && navigator.storage && navigator.storage.persist) {
       navigator.storage.persist().then((kept) => {
         if (!kept && !el.status.textContent) {

@@ -15,6 +15,7 @@ const kTypes = {
   '.svg': 'image/svg+xml',
   '.png': 'image/png',
   '.webmanifest': 'application/manifest+json',
+  '.wasm': 'application/wasm',
 };
 
 // The file a request's path names inside root, or null when the path cannot
