@@ -2,7 +2,7 @@
 # Tests of the web build (after `cmake --build --preset web` and the native
 # default build): every transcript through pellix-replay.js, random event
 # scripts through both drivers, and the lab in headless Chromium.
-#   scripts/web-tests.sh [--shots DIR]   DIR: where the browser test saves screenshots
+#   scripts/web-tests.sh [--shots DIR]   DIR: where the browser, phone and keyboard tests save screenshots
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,13 +30,13 @@ echo "== The lab offline, after a first visit"
 node tests/web/offline.test.mjs build-web/site
 
 echo "== The lab on a phone: the on-screen keyboard's field, the touch keys, the plan"
-node tests/web/phone.test.mjs build-web/site
+node tests/web/phone.test.mjs build-web/site "$@"
 
 echo "== The lessons printed: the answers open, the contents on the first page"
 node tests/web/lessons-print.test.mjs build-web/site
 
 echo "== The lab with the keyboard alone"
-node tests/web/keyboard.test.mjs build-web/site
+node tests/web/keyboard.test.mjs build-web/site "$@"
 
 echo "== The learner's files in the browser: blocked, refused, two tabs, a kill, two sites"
 node tests/web/storage.test.mjs build-web/site

@@ -1,11 +1,15 @@
 // The web lab with the keyboard alone, in headless Chromium: Start, the
 // router's keys, the network plan by F2 (task 50) and Escape, Progress by its
 // button reached with Tab, and Finish by Tab and Enter; no mouse event.
-//   node tests/web/keyboard.test.mjs [SITE]
+//   node tests/web/keyboard.test.mjs [SITE] [--shots DIR]
 import assert from 'node:assert/strict';
+import { join } from 'node:path';
 import { runLabTest } from './chromium.mjs';
 
-const site = process.argv[2] || 'build-web/site';
+const args = process.argv.slice(2);
+const shotsAt = args.indexOf('--shots');
+const shots = shotsAt >= 0 ? args.splice(shotsAt, 2)[1] : null;
+const site = args[0] || 'build-web/site';
 
 await runLabTest('keyboard', site, async (page, { server }) => {
   await page.evaluateOnNewDocument(() => {
@@ -36,6 +40,10 @@ await runLabTest('keyboard', site, async (page, { server }) => {
     order.push(await focused());
   }
   assert.deepEqual(order, ['cmdexit', 'cmdsave', 'lessons', 'showProgress']);
+  // The focus shows on the button that has it.
+  const ring = await page.$eval('#showProgress', (e) => getComputedStyle(e).outlineStyle);
+  assert.notEqual(ring, 'none', 'a visible focus on the button');
+  if (shots) await page.screenshot({ path: join(shots, 'web-keyboard-focus.png') });
   await page.keyboard.press('Enter');
   assert.equal(await page.$eval('#progress', (e) => e.hidden), false, 'Progress from its button');
   assert.match(await page.$eval('#progressScore', (e) => e.textContent), /^\(2 of 50 tasks done\)$/);
