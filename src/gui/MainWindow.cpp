@@ -41,7 +41,7 @@ MainWindow::MainWindow(std::filesystem::path folder)
     : sim_(std::move(folder)), console_(sim_, lab::PagePlace::BesideConsole) {
     InitResources();
     setWindowTitle("Vantric Sim");
-    setMinimumSize(kMainWindowSize);
+    setMinimumSize(kSmallestWindowSize);
     resize(kMainWindowSize);
     BuildConsole();
     BuildButtons();
@@ -263,6 +263,7 @@ bool MainWindow::ScoreSaved() const {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    KeepOnScreen();
     // A problem found at start-up is told once the window manager has placed
     // the window, so that the notice can be put over it.
     QTimer::singleShot(kNoticeDelay, this, &MainWindow::TellScoreProblem);
@@ -391,10 +392,16 @@ void MainWindow::ShowProgress() {
     progress_->Refresh(sim_);
     progress_->adjustSize();
     if (QScreen* screen = this->screen()) {
+        // No larger than the screen (its tasks scroll), beside the console
+        // where there is room.
+        const QRect area = screen->availableGeometry();
+        const QSize frame = FrameAllowance(*progress_);
+        progress_->resize(
+            SizeWithin(progress_->size(), frame, area, progress_->minimumSizeHint()));
         ConsoleLine* input = lines_[InputLine];
         QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
-        QRect place =
-            PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine, progress_->size());
+        QRect place = PlacePlan(area, frameGeometry(), inputLine, progress_->size() + frame);
+        progress_->resize(place.size() - frame);
         progress_->move(place.topLeft());
     }
     progress_->show();

@@ -99,6 +99,7 @@ class MainWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void KeepOnScreen();
 
   private:
     // A control of the fixed layout with its place and font at scale 1.

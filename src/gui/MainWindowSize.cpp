@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "gui/MainWindow.h"
+#include "gui/PlanPlacement.h"
 #include "gui/Scaling.h"
 #include "gui/Widgets.h"
 #include "scoring/TaskTable.h"
@@ -77,21 +78,33 @@ void MainWindow::Zoom(int direction) {
     double target = direction == 0 ? 1.0 : NextZoom(scale_, direction);
     QSize size(static_cast<int>(std::lround(kMainWindowSize.width() * target)),
                static_cast<int>(std::lround(kMainWindowSize.height() * target)));
-    if (QScreen* screen = this->screen()) {
-        QSize frame = frameGeometry().size() - geometry().size();
-        size = size.boundedTo(screen->availableGeometry().size() - frame);
-    }
+    if (QScreen* screen = this->screen())
+        size = SizeWithin(size, FrameAllowance(*this), screen->availableGeometry(), minimumSize());
     if (isMaximized() || isFullScreen()) showNormal();
-    resize(size.expandedTo(kMainWindowSize));
+    resize(size.expandedTo(minimumSize()));
+    KeepOnScreen();
 }
 
 void MainWindow::RestoreSize() {
     QSettings settings(SettingsFormat(), QSettings::UserScope, "pellix", "pellix");
+    // The first size, and a size kept from a larger screen, fit this one with
+    // the window's frame.
     QSize size = settings.value(kSizeKey, kMainWindowSize).toSize();
-    if (QScreen* screen = this->screen()) size = size.boundedTo(screen->availableGeometry().size());
-    resize(size.expandedTo(kMainWindowSize));
+    if (QScreen* screen = this->screen())
+        size = SizeWithin(size, FrameAllowance(*this), screen->availableGeometry(), minimumSize());
+    resize(size.expandedTo(minimumSize()));
     if (settings.value(kMaximizedKey, false).toBool())
         setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// Moves the window, with its frame, inside the screen's free area where it
+// stands partly outside it.
+void MainWindow::KeepOnScreen() {
+    QScreen* screen = this->screen();
+    if (!screen || isMaximized() || isFullScreen()) return;
+    QRect frame(frameGeometry().topLeft(), size() + FrameAllowance(*this));
+    QRect inside = KeepInside(frame, screen->availableGeometry());
+    if (inside.topLeft() != frame.topLeft()) move(inside.topLeft());
 }
 
 void MainWindow::SaveSize() {

@@ -1,5 +1,7 @@
 #include "gui/PlanPlacement.h"
 
+#include <QStyle>
+#include <QWidget>
 #include <algorithm>
 #include <vector>
 
@@ -7,18 +9,30 @@ namespace pellix::gui {
 
 namespace {
 
-// The rectangle moved (not resized) to lie inside the area where it can.
-QRect Inside(QRect rect, const QRect& area) {
-    rect.moveLeft(std::max(area.left(), std::min(rect.left(), area.right() - rect.width() + 1)));
-    rect.moveTop(std::max(area.top(), std::min(rect.top(), area.bottom() - rect.height() + 1)));
-    return rect;
-}
-
 long Area(const QRect& rect) {
     return rect.isEmpty() ? 0 : static_cast<long>(rect.width()) * rect.height();
 }
 
 }  // namespace
+
+QRect KeepInside(QRect rect, const QRect& area) {
+    rect.moveLeft(std::max(area.left(), std::min(rect.left(), area.right() - rect.width() + 1)));
+    rect.moveTop(std::max(area.top(), std::min(rect.top(), area.bottom() - rect.height() + 1)));
+    return rect;
+}
+
+QSize SizeWithin(QSize wanted, QSize frame, const QRect& area, QSize minimum) {
+    return wanted.boundedTo(area.size() - frame).expandedTo(minimum);
+}
+
+QSize FrameAllowance(const QWidget& window) {
+    QSize frame = window.frameGeometry().size() - window.size();
+    if (window.isVisible() && !frame.isNull()) return frame;
+    const QStyle* style = window.style();
+    int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &window);
+    int title = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return {2 * border, title + 2 * border};
+}
 
 QRect PlacePlan(const QRect& screen, const QRect& mainFrame, const QRect& inputLine, QSize plan) {
     plan = plan.boundedTo(screen.size());
@@ -43,7 +57,7 @@ QRect PlacePlan(const QRect& screen, const QRect& mainFrame, const QRect& inputL
     QRect best;
     long bestCover = -1;
     for (QPoint at : tries) {
-        QRect place = Inside(QRect(at, plan), screen);
+        QRect place = KeepInside(QRect(at, plan), screen);
         if (place.intersects(inputLine)) continue;
         long cover = Area(place.intersected(m));
         if (bestCover < 0 || cover < bestCover) {

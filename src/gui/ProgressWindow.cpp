@@ -4,6 +4,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "lessons/Lessons.h"
@@ -41,18 +42,28 @@ ProgressWindow::ProgressWindow(std::function<void(int task)> openLesson)
     count_->setFont(big);
     layout->addWidget(count_);
 
-    auto* grid = new QGridLayout;
+    // The tasks scroll where the screen is too small for them all.
+    auto* list = new QWidget;
+    auto* grid = new QGridLayout(list);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(24);
     grid->setVerticalSpacing(1);
     for (int task = 1; task <= kTaskCount; ++task) {
-        auto* label = new QLabel(this);
+        auto* label = new QLabel(list);
         label->setObjectName(QString("task%1").arg(task));
         label->setFocusPolicy(Qt::NoFocus);
         label->setContentsMargins(4, 0, 4, 0);
         grid->addWidget(label, (task - 1) % kRowsPerColumn, (task - 1) / kRowsPerColumn);
         tasks_[static_cast<std::size_t>(task)] = label;
     }
-    layout->addLayout(grid);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("taskList");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    scroll->setWidget(list);
+    layout->addWidget(scroll, 1);
 
     next_ = new QLabel(this);
     next_->setObjectName("next");

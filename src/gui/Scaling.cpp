@@ -8,9 +8,12 @@
 
 namespace pellix::gui {
 
+static_assert(kSmallestWindowSize.width() * 2 == kMainWindowSize.width() &&
+              kSmallestWindowSize.height() * 2 == kMainWindowSize.height());
+
 namespace {
 
-constexpr std::array kZoomSteps{1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0};
+constexpr std::array kZoomSteps{0.5, 0.625, 0.75, 0.875, 1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0};
 // Scales this close count as equal (a window size rounds to whole pixels).
 constexpr double kSameScale = 0.01;
 
@@ -23,7 +26,7 @@ int ScaleEdge(int edge, double scale) {
 double FitScale(QSize window) {
     double across = static_cast<double>(window.width()) / kMainWindowSize.width();
     double down = static_cast<double>(window.height()) / kMainWindowSize.height();
-    return std::max(1.0, std::min(across, down));
+    return std::max(kSmallestScale, std::min(across, down));
 }
 
 QRect ScaleRect(const QRect& base, double scale) {

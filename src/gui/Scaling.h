@@ -12,7 +12,15 @@ namespace pellix::gui {
 // The main window's client area at scale 1.
 inline constexpr QSize kMainWindowSize(626, 424);
 
-// The largest scale at which the layout fits the window (never below 1).
+// The smallest scale of the layout: a screen smaller than the window at
+// scale 1 (a small laptop at 200%) still shows the whole window.
+inline constexpr double kSmallestScale = 0.5;
+
+// The main window's smallest size.
+inline constexpr QSize kSmallestWindowSize(313, 212);
+
+// The largest scale at which the layout fits the window (never below the
+// smallest scale).
 double FitScale(QSize window);
 
 // A control's place at the given scale: each edge is scaled and rounded on

@@ -311,6 +311,10 @@ void PictureBox::paintEvent(QPaintEvent*) {
     }
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
+    if (scale_ != 1.0) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.scale(scale_, scale_);
+    }
     painter.drawPixmap(0, 0, pixmap_);
 }
 

@@ -114,6 +114,8 @@ class PictureBox : public QWidget {
   public:
     PictureBox(const QString& name, QWidget* parent);
     QSize PictureSize() const;
+    // The picture drawn at this scale of its own size (the box scaled with it).
+    void SetScale(double scale) { scale_ = scale; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -121,6 +123,7 @@ class PictureBox : public QWidget {
   private:
     QString name_;
     QPixmap pixmap_;  // rendered on first paint, at the screen's pixel ratio
+    double scale_ = 1.0;
 };
 
 }  // namespace pellix::gui

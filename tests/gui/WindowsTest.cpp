@@ -204,6 +204,8 @@ class WindowsTest : public QObject {
     void PlanPlacement_data();
     void PlanPlacement();
     void PlanLeavesTheInputLineFree();
+    void EveryWindowWithinTheScreen_data();
+    void EveryWindowWithinTheScreen();
     void ScoreFileNotice_data();
     void ScoreFileNotice();
 };
@@ -898,9 +900,12 @@ void WindowsTest::ZoomKeys() {
     QCOMPARE(main->Scale(), 1.25);
     QTest::keyClick(input, Qt::Key_Minus, Qt::ControlModifier);
     QTRY_COMPARE_WITH_TIMEOUT(main->size(), QSize(626, 424), kPatienceMs);
-    // Ctrl+- goes no smaller than the first size.
+    // Ctrl+- goes below the first size too, for a small screen.
     QTest::keyClick(input, Qt::Key_Minus, Qt::ControlModifier);
-    QCOMPARE(main->size(), QSize(626, 424));
+    QTRY_COMPARE_WITH_TIMEOUT(main->size(), QSize(548, 371), kPatienceMs);
+    QCOMPARE(main->Scale(), 0.875);
+    QTest::keyClick(input, Qt::Key_Plus, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(main->size(), QSize(626, 424), kPatienceMs);
     QTest::keyClick(input, Qt::Key_Plus, Qt::ControlModifier);
     QTRY_COMPARE_WITH_TIMEOUT(main->size(), QSize(783, 530), kPatienceMs);
     QTest::keyClick(input, Qt::Key_0, Qt::ControlModifier);
@@ -1313,6 +1318,50 @@ void WindowsTest::PlanPlacement() {
 
 // Whatever the screen (the tests run at 800x600 and at 1024x768), the plan
 // opens off the input line, and keys typed in it reach the console.
+// Every window, first shown or opened, stands inside the screen's free area
+// with its frame. Run at 1366x768 scaled 2 (ctest GuiWindowsOnASmallScreen),
+// the splash and the main window are made smaller to fit, and so is a size
+// kept from a larger screen.
+void WindowsTest::EveryWindowWithinTheScreen_data() {
+    QTest::addColumn<QSize>("kept");
+    QTest::newRow("first size") << QSize();
+    QTest::newRow("kept from a larger screen") << QSize(3000, 2000);
+}
+
+void WindowsTest::EveryWindowWithinTheScreen() {
+    QFETCH(QSize, kept);
+    if (kept.isValid()) QSettings("pellix", "pellix").setValue("MainWindow/size", kept);
+    Folder folder;
+    SplashWindow splash(folder.Path());
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash, kPatienceMs));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    auto within = [&screen](const QWidget* window) {
+        return qPrintable(QString("%1 %2,%3 %4x%5 on a screen of %6x%7")
+                              .arg(window->windowTitle())
+                              .arg(window->frameGeometry().x())
+                              .arg(window->frameGeometry().y())
+                              .arg(window->frameGeometry().width())
+                              .arg(window->frameGeometry().height())
+                              .arg(screen.width())
+                              .arg(screen.height()));
+    };
+    QVERIFY2(screen.contains(splash.frameGeometry()), within(&splash));
+    QVERIFY(screen.contains(splash.StartButton()->geometry().translated(splash.geometry().topLeft())));
+
+    QTest::mouseClick(splash.StartButton(), Qt::LeftButton);
+    MainWindow* main = splash.Main();
+    QVERIFY(main && QTest::qWaitForWindowExposed(main, kPatienceMs));
+    QVERIFY2(screen.contains(main->frameGeometry()), within(main));
+    QTest::mouseClick(main->PlanButton(), Qt::LeftButton);
+    QVERIFY2(screen.contains(main->Plan()->frameGeometry()), within(main->Plan()));
+    QTest::keyClick(KeyTarget(main), Qt::Key_F3);
+    QVERIFY(main->Progress() && main->Progress()->isVisible());
+    QVERIFY2(screen.contains(main->Progress()->frameGeometry()), within(main->Progress()));
+    QTest::keyClick(main->Line(InputLine), Qt::Key_Equal, Qt::ControlModifier);
+    QVERIFY2(screen.contains(main->frameGeometry()), within(main));
+}
+
 void WindowsTest::PlanLeavesTheInputLineFree() {
     Folder folder;
     Program program(folder.Path());
