@@ -58,6 +58,7 @@ MainWindow::MainWindow(std::filesystem::path folder)
     });
 
     Start();
+    ApplyColours();
     RestoreSize();
 }
 
@@ -70,9 +71,6 @@ void MainWindow::BuildConsole() {
     NameControl(panel_, "consolePanel", "Picture1");
     Place(panel_, QRect(Px(120), Px(240), Px(9135), Px(4815)));
     panel_->setAutoFillBackground(true);
-    QPalette white = panel_->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    panel_->setPalette(white);
 
     lines_[0] = new ConsoleLine(panel_);
     NameControl(lines_[0], "consoleLine0", "Txt0");
@@ -108,9 +106,29 @@ void MainWindow::BuildButtons() {
     productName_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     productName_->setFont(ProductFont(20.25));
     Place(productName_, QRect(Px(3720), Px(5640), Px(1935), Px(615)));
-    QPalette navy = productName_->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    productName_->setPalette(navy);
+}
+
+// The colours of the lab's own parts from the desktop's palette, light, dark
+// or high-contrast: the console panel in the lines' own background, the name
+// and the hint in navy where the window is light and in a light blue where it
+// is dark. The router's strip keeps its own colours.
+void MainWindow::ApplyColours() {
+    QPalette panel = panel_->palette();
+    panel.setColor(QPalette::Window, palette().color(QPalette::Base));
+    panel_->setPalette(panel);
+    QPalette name = productName_->palette();
+    name.setColor(QPalette::WindowText, AccentColour(palette()));
+    productName_->setPalette(name);
+    ShowHint();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && panel_ && !applyingColours_) {
+        applyingColours_ = true;
+        ApplyColours();
+        applyingColours_ = false;
+    }
 }
 
 // The lines of the window's own beside the router's: the coach's hint and
@@ -122,9 +140,6 @@ void MainWindow::BuildNotes() {
     hintLabel_->setObjectName("coachHint");
     hintLabel_->setFont(SansFont(7.5, false));
     Place(hintLabel_, QRect(Px(120), Px(5490), Px(9135), Px(165)));
-    QPalette hintColours = hintLabel_->palette();
-    hintColours.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    hintLabel_->setPalette(hintColours);
 
     // Over the console's top right corner: the lab console's notice (scrolled
     // back, a first Ctrl-C).
@@ -219,7 +234,7 @@ void MainWindow::ShowHint() {
     if (keys) shown = FromRouter(lab::KeyList(console_.FunctionKeys()));
     QPalette colours = hintLabel_->palette();
     colours.setColor(QPalette::WindowText,
-                     keys ? palette().color(QPalette::PlaceholderText) : QColor(0, 0, 128));
+                     keys ? palette().color(QPalette::PlaceholderText) : AccentColour(palette()));
     hintLabel_->setPalette(colours);
     hintLabel_->setText(metrics.elidedText(shown, Qt::ElideRight, width));
     hintLabel_->setToolTip(whole);

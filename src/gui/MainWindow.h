@@ -112,6 +112,8 @@ class MainWindow : public QWidget {
     void BuildConsole();
     void BuildButtons();
     void BuildNotes();
+    void ApplyColours();
+    void changeEvent(QEvent* event) override;
     void Place(QWidget* widget, const QRect& base);
     void ApplyScale();
     void Zoom(int direction);
@@ -168,6 +170,7 @@ class MainWindow : public QWidget {
     ConsoleView view_;
     QLabel* scrollMarker_ = nullptr;
     QLabel* hintLabel_ = nullptr;
+    bool applyingColours_ = false;
     bool mouseSelecting_ = false;
     QTimer pasteTimer_;
     QPointer<QMessageBox> notice_;

@@ -62,6 +62,19 @@ void MainWindow::ApplyScale() {
     scoreLabel_->setFont(
         FitFont(scoreLabel_->font(), ScoreCaptions(), scoreLabel_->contentsRect().size()));
     scrollMarker_->setFont(ScaleFont(QApplication::font(), scale_));
+    // A style whose buttons need more room than the layout gives (a desktop
+    // theme, a large font) widens them towards the middle: their words whole
+    // inside the button's frame.
+    for (QPushButton* button : {finishButton_, planButton_}) {
+        QRect at = button->geometry();
+        int need = ButtonWidthForText(*button) - at.width();
+        if (need <= 0) continue;
+        if (button == finishButton_)
+            at.setRight(at.right() + need);
+        else
+            at.setLeft(at.left() - need);
+        button->setGeometry(at);
+    }
     Redraw();
 }
 

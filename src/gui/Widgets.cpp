@@ -5,6 +5,9 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <algorithm>
 #include <memory>
 
@@ -316,6 +319,21 @@ void PictureBox::paintEvent(QPaintEvent*) {
         painter.scale(scale_, scale_);
     }
     painter.drawPixmap(0, 0, pixmap_);
+}
+
+QColor AccentColour(const QPalette& palette) {
+    return palette.color(QPalette::Window).lightness() >= 128 ? QColor(0, 0, 128)
+                                                               : QColor(150, 190, 255);
+}
+
+int ButtonWidthForText(const QPushButton& button) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.text = button.text();
+    const QRect contents =
+        button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
+    return button.fontMetrics().horizontalAdvance(button.text()) + button.width() -
+           contents.width();
 }
 
 void NameControl(QObject* control, const QString& role, const char* formName) {

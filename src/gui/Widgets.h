@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+class QPushButton;
+
 namespace pellix::gui {
 
 // The layout is measured in twips; the windows draw at 15 twips per pixel and
@@ -109,6 +111,14 @@ QIcon ProgramIcon();
 
 // A picture area showing a picture ("splash", "network") at its natural
 // pixel size from its top-left corner; whatever does not fit is cut off.
+// The colour of the lab's own words (its name, the coach's hint): navy where
+// the palette's window is light, a light blue where it is dark.
+QColor AccentColour(const QPalette& palette);
+
+// The narrowest a push button can be and still show its words whole in the
+// place its style gives them.
+int ButtonWidthForText(const QPushButton& button);
+
 class PictureBox : public QWidget {
     Q_OBJECT
   public:

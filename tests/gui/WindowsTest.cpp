@@ -7,11 +7,14 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QScreen>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QWheelEvent>
 #include <QtTest>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -204,6 +207,7 @@ class WindowsTest : public QObject {
     void PlanPlacement_data();
     void PlanPlacement();
     void PlanLeavesTheInputLineFree();
+    void ReadableUnderADarkThemeWithLargeText();
     void EveryWindowWithinTheScreen_data();
     void EveryWindowWithinTheScreen();
     void ScoreFileNotice_data();
@@ -1318,6 +1322,66 @@ void WindowsTest::PlanPlacement() {
 
 // Whatever the screen (the tests run at 800x600 and at 1024x768), the plan
 // opens off the input line, and keys typed in it reach the console.
+// WCAG's contrast ratio of two colours, 1 to 21.
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    double one = luminance(a), two = luminance(b);
+    return (std::max(one, two) + 0.05) / (std::min(one, two) + 0.05);
+}
+
+// Under a dark desktop theme with a large font, as a learner's desktop may
+// have them: the lab's own words readable on the window, the console panel
+// in the lines' own background, and the buttons' words whole. (The router's
+// strip keeps its colours.)
+void WindowsTest::ReadableUnderADarkThemeWithLargeText() {
+    const QPalette lightPalette = QApplication::palette();
+    const QFont normalFont = QApplication::font();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(45, 45, 48));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(60, 60, 64));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    QFont large = normalFont;
+    large.setPointSizeF(normalFont.pointSizeF() * 1.6);
+    QApplication::setFont(large);
+    auto restore = qScopeGuard([&] {
+        QApplication::setPalette(lightPalette);
+        QApplication::setFont(normalFont);
+    });
+
+    Folder folder;
+    Program program(folder.Path());
+    MainWindow* main = program.main;
+    auto* name = main->findChild<QLabel*>("productName");
+    QVERIFY(Contrast(name->palette().color(QPalette::WindowText),
+                     main->palette().color(QPalette::Window)) >= 4.5);
+    QCOMPARE(main->findChild<QWidget*>("consolePanel")->palette().color(QPalette::Window),
+             main->Line(0)->palette().color(QPalette::Base));
+    for (QPushButton* button : {main->findChild<QPushButton*>("finishButton"), main->PlanButton()})
+    {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        QRect words = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        QVERIFY2(words.width() >= button->fontMetrics().horizontalAdvance(button->text()),
+                 qPrintable(button->text()));
+    }
+
+    // Back to a light theme while it runs: the name navy again.
+    QApplication::setPalette(lightPalette);
+    QTRY_COMPARE_WITH_TIMEOUT(name->palette().color(QPalette::WindowText), QColor(0, 0, 128),
+                              kPatienceMs);
+}
+
 // Every window, first shown or opened, stands inside the screen's free area
 // with its frame. Run at 1366x768 scaled 2 (ctest GuiWindowsOnASmallScreen),
 // the splash and the main window are made smaller to fit, and so is a size
