@@ -333,10 +333,15 @@ void MainWindow::PlacePlanWindow() {
                    frameGeometry().bottom() - geometry().bottom());
     if (planPlaced_ && !plan_->frameGeometry().intersects(inputLine)) return;
     QSize planFrame = plan_->size().grownBy(frame);
-    QRect place = PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine, planFrame);
+    QRect place = PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine, ScoreOnScreen(),
+                            planFrame);
     plan_->resize(place.size().shrunkBy(frame));
     plan_->move(place.topLeft());
     planPlaced_ = true;
+}
+
+QRect MainWindow::ScoreOnScreen() const {
+    return QRect(scoreLabel_->mapToGlobal(QPoint(0, 0)), scoreLabel_->size());
 }
 
 void MainWindow::ClosePlan() {
@@ -415,7 +420,8 @@ void MainWindow::ShowProgress() {
             SizeWithin(progress_->size(), frame, area, progress_->minimumSizeHint()));
         ConsoleLine* input = lines_[InputLine];
         QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
-        QRect place = PlacePlan(area, frameGeometry(), inputLine, progress_->size() + frame);
+        QRect place = PlacePlan(area, frameGeometry(), inputLine, ScoreOnScreen(),
+                                progress_->size() + frame);
         progress_->resize(place.size() - frame);
         progress_->move(place.topLeft());
     }

@@ -100,6 +100,7 @@ class MainWindow : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void KeepOnScreen();
+    QRect ScoreOnScreen() const;
 
   private:
     // A control of the fixed layout with its place and font at scale 1.

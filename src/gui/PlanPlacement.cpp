@@ -9,6 +9,9 @@ namespace pellix::gui {
 
 namespace {
 
+// The lowest the plan is made to keep the score in view.
+constexpr int kLowestPlan = 150;
+
 long Area(const QRect& rect) {
     return rect.isEmpty() ? 0 : static_cast<long>(rect.width()) * rect.height();
 }
@@ -34,7 +37,8 @@ QSize FrameAllowance(const QWidget& window) {
     return {2 * border, title + 2 * border};
 }
 
-QRect PlacePlan(const QRect& screen, const QRect& mainFrame, const QRect& inputLine, QSize plan) {
+QRect PlacePlan(const QRect& screen, const QRect& mainFrame, const QRect& inputLine,
+                const QRect& score, QSize plan) {
     plan = plan.boundedTo(screen.size());
     const QRect& m = mainFrame;
     int w = plan.width(), h = plan.height();
@@ -54,12 +58,16 @@ QRect PlacePlan(const QRect& screen, const QRect& mainFrame, const QRect& inputL
         {m.left(), inputLine.top() - h},
         {m.right() - w + 1, inputLine.top() - h},
     };
+    // Hiding the score counts as hiding the whole main window.
+    auto hides = [&](const QRect& place) {
+        return Area(place.intersected(m)) + (place.intersects(score) ? Area(m) : 0);
+    };
     QRect best;
     long bestCover = -1;
     for (QPoint at : tries) {
         QRect place = KeepInside(QRect(at, plan), screen);
         if (place.intersects(inputLine)) continue;
-        long cover = Area(place.intersected(m));
+        long cover = hides(place);
         if (bestCover < 0 || cover < bestCover) {
             best = place;
             bestCover = cover;
@@ -68,13 +76,21 @@ QRect PlacePlan(const QRect& screen, const QRect& mainFrame, const QRect& inputL
     if (bestCover >= 0) return best;
 
     // No place is free of the input line: the plan becomes lower, over the
-    // larger of the screen's parts above and below the input line.
+    // larger of the screen's parts above and below the input line, or the
+    // other one where the larger hides the score and the other has room.
     int below = screen.bottom() - inputLine.bottom();
     int above = inputLine.top() - screen.top();
-    QRect place(QPoint(m.left(), 0), QSize(w, std::min(h, std::max(below, above))));
-    place.moveTop(below >= above ? inputLine.bottom() + 1 : inputLine.top() - place.height());
-    place.moveLeft(std::max(screen.left(), std::min(place.left(), screen.right() - w + 1)));
-    return place;
+    auto part = [&](bool under) {
+        QRect place(QPoint(m.left(), 0), QSize(w, std::min(h, under ? below : above)));
+        place.moveTop(under ? inputLine.bottom() + 1 : inputLine.top() - place.height());
+        place.moveLeft(std::max(screen.left(), std::min(place.left(), screen.right() - w + 1)));
+        return place;
+    };
+    QRect larger = part(below >= above);
+    QRect other = part(below < above);
+    if (larger.intersects(score) && !other.intersects(score) && other.height() >= kLowestPlan)
+        return other;
+    return larger;
 }
 
 }  // namespace pellix::gui

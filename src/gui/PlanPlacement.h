@@ -10,11 +10,13 @@ class QWidget;
 namespace pellix::gui {
 
 // screen: the screen's free area; mainFrame: the main window with its frame;
-// inputLine: the console's input line; plan: the plan window with its frame.
-// All in screen coordinates. Returns the plan's frame: beside the main
-// window when it fits there, else wherever it hides the least of the main
-// window, made lower when no place leaves the input line free.
-QRect PlacePlan(const QRect& screen, const QRect& mainFrame, const QRect& inputLine, QSize plan);
+// inputLine: the console's input line; score: the score label; plan: the
+// plan window with its frame. All in screen coordinates. Returns the plan's
+// frame: beside the main window when it fits there, else wherever it hides
+// the least of the main window and leaves the score in view where it can,
+// made lower when no place leaves the input line free.
+QRect PlacePlan(const QRect& screen, const QRect& mainFrame, const QRect& inputLine,
+                const QRect& score, QSize plan);
 
 // The rectangle moved (not resized) to lie inside the area where it can; one
 // larger than the area keeps its top-left corner on it, so that a window's

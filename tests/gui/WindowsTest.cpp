@@ -1308,10 +1308,13 @@ void WindowsTest::PlanPlacement() {
     QFETCH(bool, beside);
     // The input line inside the frame: client at (4, 22), line at (16, 316).
     QRect inputLine(mainFrame.topLeft() + QPoint(4 + 16, 22 + 316), QSize(593, 15));
+    // The score at the client's top right.
+    QRect score(mainFrame.topLeft() + QPoint(4 + 560, 22), QSize(57, 17));
     QSize plan(595 + 8, 366 + 26);
-    QRect place = PlacePlan(screen, mainFrame, inputLine, plan);
+    QRect place = PlacePlan(screen, mainFrame, inputLine, score, plan);
     QVERIFY(screen.contains(place));
     QVERIFY(!place.intersects(inputLine));
+    QVERIFY(!place.intersects(score));
     QVERIFY(place.height() >= 150);
     if (beside) {
         QCOMPARE(place.size(), plan);
