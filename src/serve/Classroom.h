@@ -25,6 +25,11 @@ struct LearnerStatus {
     TaskTable tasks{};
     // Why the learner's score could not be saved, or "".
     std::string problem;
+    // Where a connected learner's client is, or "".
+    std::string client;
+    // A connected learner's last key; else the last change to the learner's
+    // files (the last save). Nothing when neither is known.
+    std::optional<std::chrono::system_clock::time_point> lastActivity;
 };
 
 class Classroom {
@@ -76,7 +81,22 @@ class Classroom {
     void SetProblem(const std::string& name, const std::string& problem);
     std::vector<LearnerStatus> Statuses() const;
 
+    // The instructor ends the learner's session (names differing only in
+    // case are one learner): the learner is told, the score saved. Returns
+    // "" or why nothing was ended.
+    std::string EndSession(const std::string& name);
+    // The folder of an existing learner (a plain folder, spelled as it is),
+    // or nothing.
+    std::optional<std::filesystem::path> LearnerFolder(const std::string& name) const;
+
   private:
+    // The client address and last key of every connected learner, by folded name.
+    struct Holding {
+        std::string client;
+        std::chrono::system_clock::time_point lastKey;
+    };
+    std::map<std::string, Holding> Holdings() const;
+
     std::filesystem::path dir_;
     std::optional<std::string> classPassword_;
     bool quiet_ = false;
@@ -87,7 +107,7 @@ class Classroom {
     };
     std::mutex missesMutex_;
     std::map<std::string, Misses> misses_;
-    std::mutex holdersMutex_;
+    mutable std::mutex holdersMutex_;
     std::map<std::string, std::weak_ptr<Session>> holders_;
     mutable std::mutex mutex_;
     std::map<std::string, TaskTable> live_;
