@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "lab/Pages.h"
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
 #include "serve/Session.h"
@@ -44,6 +45,12 @@ std::optional<std::chrono::system_clock::time_point> LastChange(
 
 Classroom::Classroom(std::filesystem::path dir, std::optional<std::string> classPassword)
     : dir_(std::move(dir)), classPassword_(std::move(classPassword)) {}
+
+void Classroom::SetLessonsUrl(const std::string& url) {
+    for (lab::FunctionKeyUse& use : functionKeys_)
+        if (use.page == lab::PageName::Lesson)
+            use.maker = [url](const Sim& sim) { return lab::LessonPage(sim.Tasks(), url); };
+}
 
 void Classroom::Log(const std::string& line) const {
     // One write per line, so that the sessions' lines never mix.

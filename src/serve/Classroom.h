@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "lab/FunctionKeys.h"
 #include "scoring/TaskTable.h"
 
 namespace pellix::serve {
@@ -38,6 +39,13 @@ class Classroom {
 
     const std::filesystem::path& Dir() const { return dir_; }
     const std::optional<std::string>& ClassPassword() const { return classPassword_; }
+
+    // Where the learners read the lessons: the scoreboard's address of the
+    // lessons page ("http://HOST:PORT/readme.htm"), which F1 then names
+    // instead of a file on the server. Set before the sessions start.
+    void SetLessonsUrl(const std::string& url);
+    // The function keys of the sessions' consoles.
+    const lab::FunctionKeyTable& FunctionKeys() const { return functionKeys_; }
 
     // One line on standard error (the instructor's terminal, the journal):
     // who logged in and who left with which score. Quiet() turns it off.
@@ -99,6 +107,7 @@ class Classroom {
 
     std::filesystem::path dir_;
     std::optional<std::string> classPassword_;
+    lab::FunctionKeyTable functionKeys_ = lab::FunctionKeyUses();
     bool quiet_ = false;
     std::function<void(const std::string&)> sink_;
     struct Misses {

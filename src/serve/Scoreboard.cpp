@@ -184,6 +184,17 @@ void WebServer::AddRoutes() {
         response.set_header("Content-Disposition", "attachment; filename=\"class.csv\"");
         response.set_content(ClassCsv(room_.Statuses()), "text/csv; charset=utf-8");
     });
+    http_->Get(std::string(kLessonsPath),
+               [this](const httplib::Request&, httplib::Response& response) {
+                   const FileRead read = lessonsPage_ ? ReadWholeFile(*lessonsPage_) : FileRead{};
+                   if (!read.data) {
+                       response.status = 404;
+                       response.set_content("The lessons page is not installed on this server.\n",
+                                            "text/plain; charset=utf-8");
+                       return;
+                   }
+                   response.set_content(*read.data, "text/html; charset=utf-8");
+               });
     http_->Post("/action", [this](const httplib::Request& request, httplib::Response& response) {
         Act(request, response);
     });

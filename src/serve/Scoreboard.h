@@ -2,7 +2,7 @@
 // from where, the score, the last activity and the 50 tasks, as a page that
 // keeps itself up to date, as JSON and as a class list for a gradebook; the
 // instructor's actions on one learner; and the HTTP server that serves them
-// to holders of the token.
+// to holders of the token, and the lessons page to everyone.
 #pragma once
 
 #include <chrono>
@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -32,6 +33,8 @@ inline constexpr int kRefreshSeconds = 5;
 inline constexpr std::chrono::seconds kRequestDeadline{10};
 // A token in this file of the server's folder is used instead of a new one.
 inline constexpr std::string_view kTokenFile = "scoreboard.token";
+// Where the scoreboard's server serves the lessons page.
+inline constexpr std::string_view kLessonsPath = "/readme.htm";
 
 using SystemTime = std::chrono::system_clock::time_point;
 
@@ -67,6 +70,9 @@ class WebServer {
     // Binds to the address and port (0: any free port); returns the port, or
     // -1 when it cannot be bound.
     int Bind(const std::string& host, int port);
+    // Serves the lessons page at /readme.htm, to anyone (it holds nothing of
+    // the class); without one, that address answers 404. Before Start.
+    void ServeLessonsPage(std::filesystem::path page) { lessonsPage_ = std::move(page); }
     // Serves in a thread of its own until Stop.
     void Start();
     void Stop();
@@ -82,6 +88,7 @@ class WebServer {
     Classroom& room_;
     std::string token_;
     std::map<std::string, Action, std::less<>> actions_;
+    std::optional<std::filesystem::path> lessonsPage_;
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;
     // The connections' watcher, which cuts off those past the deadline.

@@ -226,7 +226,7 @@ std::string HtmlHead(std::string_view token, std::size_t learners, int connected
            " connected. Refreshes every " + std::to_string(kRefreshSeconds) +
            " seconds.</span> <a href=\"/scoreboard.json?token=" + HtmlEscaped(token) +
            "\">JSON</a> <a href=\"/class.csv?token=" + HtmlEscaped(token) +
-           "\">Class list (CSV)</a></p>\n"
+           "\">Class list (CSV)</a> <a href=\"/readme.htm\">Lessons</a></p>\n"
            "<table id=\"board\" data-token=\"" +
            HtmlEscaped(token) +
            "\">\n<thead><tr><th>Learner</th><th>Connected</th><th>Score</th>"

@@ -299,7 +299,7 @@ void Session::Login(const std::string& folderName) {
     room_.Log(name + " logged in from " + client_ +
               (tookOver ? ", taking the router over from another connection" : ""));
     sim_ = std::move(sim);
-    console_.emplace(*sim_, lab::PagePlace::OverConsole);
+    console_.emplace(*sim_, lab::PagePlace::OverConsole, room_.FunctionKeys());
     term::FitConsole(*console_, screen_.Rows(), screen_.Cols());
     name_ = name;
     phase_ = Phase::Console;

@@ -17,6 +17,7 @@
 #include "serve/Scoreboard.h"
 #include "serve/Server.h"
 #include "state/Files.h"
+#include "state/LessonsCopy.h"
 
 namespace {
 
@@ -146,6 +147,22 @@ void Announce(const Preparation& ready, const std::string& listen, int port, int
               << std::flush;
 }
 
+// The installed lessons page, served from the scoreboard's port; F1 in the
+// sessions names its address there, which the learners can open.
+void OfferLessons(pellix::serve::Classroom& room, pellix::serve::WebServer& web,
+                  const std::string& listen, int webPort) {
+    std::optional<std::filesystem::path> page;
+    if (auto program = pellix::RunningProgramFile()) page = pellix::InstalledLessonsPage(*program);
+    if (!page) {
+        std::cerr << "pellix-serve: warning: the lessons page readme.htm is not installed; "
+                     "the learners' F1 names no page they can open\n";
+        return;
+    }
+    web.ServeLessonsPage(*page);
+    room.SetLessonsUrl("http://" + HostForUrl(HostToReach(listen)) + ":" + std::to_string(webPort) +
+                       std::string(pellix::serve::kLessonsPath));
+}
+
 // Listens and serves the class until a stopping signal.
 int ServeClass(const pellix::serve::Options& options, const Preparation& ready) {
     using namespace pellix::serve;
@@ -160,6 +177,7 @@ int ServeClass(const pellix::serve::Options& options, const Preparation& ready) 
     if (webPort < 0)
         return Fail("cannot listen on " + options.listen + " port " +
                     std::to_string(options.webPort) + " for the scoreboard");
+    OfferLessons(room, web, options.listen, webPort);
     web.Start();
     Announce(ready, options.listen, port, webPort);
     server.Run(signalFd);

@@ -1,0 +1,97 @@
+// The program as an instructor starts it: the lessons page served from the
+// scoreboard's port and named by F1 in the sessions.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "TelnetClient.h"
+#include "lessons/Lessons.h"
+#include "support/Files.h"
+#include "support/TempFolder.h"
+
+extern char** environ;
+
+namespace pellix::serve::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using support::TempFolder;
+using namespace std::chrono_literals;
+
+// pellix-serve on free loopback ports for the folder, until the end of the
+// test (then stopped with SIGTERM). Started once its two ports are printed.
+class ServeProgram {
+  public:
+    explicit ServeProgram(const fs::path& dir) {
+        int out[2];
+        if (pipe(out) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dir.string(), "--port", "0",
+                                         "--web-port",     "0"};
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, PELLIX_SERVE_EXE, &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        lines_ = fdopen(out[0], "r");
+        char line[512];
+        while ((port_ < 0 || webPort_ < 0) && fgets(line, sizeof line, lines_)) {
+            std::sscanf(line, "pellix-serve: learners connect with: telnet 127.0.0.1 %d", &port_);
+            std::sscanf(line, "pellix-serve: scoreboard: http://127.0.0.1:%d/", &webPort_);
+        }
+    }
+    ~ServeProgram() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+        }
+        if (lines_) fclose(lines_);
+    }
+    int Port() const { return port_; }
+    int WebPort() const { return webPort_; }
+
+  private:
+    pid_t pid_ = -1;
+    FILE* lines_ = nullptr;
+    int port_ = -1;
+    int webPort_ = -1;
+};
+
+TEST(ServeLessons, ServedFromTheWebPortWithoutTokenAndNamedByF1) {
+    TempFolder dir;
+    ServeProgram program(dir.Path());
+    ASSERT_GT(program.Port(), 0);
+    ASSERT_GT(program.WebPort(), 0);
+
+    httplib::Client http("127.0.0.1", program.WebPort());
+    auto page = http.Get("/readme.htm");
+    ASSERT_TRUE(page);
+    ASSERT_EQ(page->status, 200);
+    EXPECT_NE(page->get_header_value("Content-Type").find("text/html"), std::string::npos);
+    EXPECT_EQ(page->body, support::ReadFile(PELLIX_LESSONS_PAGE_FILE));
+
+    TelnetClient ana(program.Port());
+    ASSERT_TRUE(ana.WaitText("Learner name: ", 30s));
+    ana.Type("ana");
+    ana.Enter();
+    ASSERT_TRUE(ana.WaitText("Vantric Sim", 30s));
+    ana.Press("f1");
+    const std::string url = "http://127.0.0.1:" + std::to_string(program.WebPort()) +
+                            "/readme.htm#" + TaskAnchor(NextTask(TaskTable{}));
+    EXPECT_TRUE(ana.WaitText(url, 30s)) << ana.Received();
+    EXPECT_EQ(ana.Received().find(dir.Path().string()), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pellix::serve::testing
