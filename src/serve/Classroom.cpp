@@ -218,6 +218,17 @@ std::string Classroom::EndSession(const std::string& name) {
     return name + " has no session to end";
 }
 
+void Classroom::RemoveStaleTemporaries() const {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir_, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code typeEc;
+        if (ValidLearnerName(it->path().filename().string()) && !it->is_symlink(typeEc) &&
+            it->is_directory(typeEc))
+            pellix::RemoveStaleTemporaries(it->path());
+    }
+}
+
 std::optional<std::filesystem::path> Classroom::LearnerFolder(const std::string& name) const {
     if (!ValidLearnerName(name)) return std::nullopt;
     const std::filesystem::path folder = dir_ / FolderName(name);

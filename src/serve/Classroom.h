@@ -93,6 +93,9 @@ class Classroom {
     // case are one learner): the learner is told, the score saved. Returns
     // "" or why nothing was ended.
     std::string EndSession(const std::string& name);
+    // Removes the temporary files that saves cut short (a killed server)
+    // left in the learners' folders; fresh ones stay, as in the core.
+    void RemoveStaleTemporaries() const;
     // The folder of an existing learner (a plain folder, spelled as it is),
     // or nothing.
     std::optional<std::filesystem::path> LearnerFolder(const std::string& name) const;

@@ -168,6 +168,9 @@ int ServeClass(const pellix::serve::Options& options, const Preparation& ready) 
     using namespace pellix::serve;
     const int signalFd = TakeSignalsAndDescriptors();
     Classroom room(ready.dir, ready.password);
+    // What saves cut short by a killed server left behind, also in the
+    // folders of learners who do not come back.
+    room.RemoveStaleTemporaries();
     Server server(room, LimitsFrom(options));
     std::string error;
     const int port = server.Bind(options.listen, options.port, error);

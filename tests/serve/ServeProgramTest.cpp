@@ -1,5 +1,6 @@
 // The program as an instructor starts it: the lessons page served from the
-// scoreboard's port and named by F1 in the sessions.
+// scoreboard's port and named by F1 in the sessions; the learners' folders
+// tidied at start.
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <signal.h>
@@ -91,6 +92,34 @@ TEST(ServeLessons, ServedFromTheWebPortWithoutTokenAndNamedByF1) {
                             "/readme.htm#" + TaskAnchor(NextTask(TaskTable{}));
     EXPECT_TRUE(ana.WaitText(url, 30s)) << ana.Received();
     EXPECT_EQ(ana.Received().find(dir.Path().string()), std::string::npos);
+}
+
+// Saves cut short by a killed server leave temporary files in the learners'
+// folders, also of learners who never come back: gone at the next start,
+// unless fresh (a save under way elsewhere) or not the save's own.
+TEST(ServeStart, RemovesStaleTemporaryFilesFromLearnersFolders) {
+    TempFolder dir;
+    struct Entry {
+        const char* file;
+        bool old;
+        bool kept;
+    };
+    const Entry entries[] = {
+        {"ana/.pellix-ab12cd34", true, false}, {"ben/.pellix-x9y8z7w6", true, false},
+        {"ana/.pellix-fresh123", false, true}, {"ana/.pellix-toolongname", true, true},
+        {"ana/user.dat", true, true},          {"ana/router1.cfg", true, true},
+        {"ben/notes.txt", true, true},
+    };
+    for (const Entry& e : entries) {
+        fs::create_directories((dir.Path() / e.file).parent_path());
+        dir.Write(e.file, "x");
+        if (e.old)
+            fs::last_write_time(dir.Path() / e.file,
+                                fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    }
+    ServeProgram program(dir.Path());
+    ASSERT_GT(program.WebPort(), 0);  // started: the folders are tidied
+    for (const Entry& e : entries) EXPECT_EQ(e.kept, fs::exists(dir.Path() / e.file)) << e.file;
 }
 
 }  // namespace
