@@ -21,7 +21,7 @@ web_packages=(
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  tmux tidy telnet strace
+  tmux tidy telnet strace systemd
   clang libclang-rt-dev
   chromium
   build-essential debhelper dpkg-dev lintian appstream desktop-file-utils man-db

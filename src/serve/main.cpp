@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 
@@ -192,8 +193,8 @@ int ServeClass(const pellix::serve::Options& options, const Preparation& ready) 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const pellix::serve::Options options =
-        pellix::serve::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const pellix::serve::Options options = pellix::serve::ParseOptions(
+        std::vector<std::string>(argv + 1, argv + argc), std::getenv("CREDENTIALS_DIRECTORY"));
     if (std::optional<int> status = AnswerCommandLine(options)) return *status;
     Preparation ready;
     Prepare(options, ready);

@@ -28,7 +28,8 @@ using namespace std::chrono_literals;
 // test (then stopped with SIGTERM). Started once its two ports are printed.
 class ServeProgram {
   public:
-    explicit ServeProgram(const fs::path& dir) {
+    // `environment`: NAME=VALUE settings beside the test's own.
+    explicit ServeProgram(const fs::path& dir, std::vector<std::string> environment = {}) {
         int out[2];
         if (pipe(out) != 0) return;
         posix_spawn_file_actions_t actions;
@@ -40,7 +41,11 @@ class ServeProgram {
         std::vector<char*> argv;
         for (auto& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid_, PELLIX_SERVE_EXE, &actions, nullptr, argv.data(), environ) != 0)
+        std::vector<char*> envp;
+        for (auto& setting : environment) envp.push_back(setting.data());
+        for (char** setting = environ; *setting; ++setting) envp.push_back(*setting);
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, PELLIX_SERVE_EXE, &actions, nullptr, argv.data(), envp.data()) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
@@ -92,6 +97,19 @@ TEST(ServeLessons, ServedFromTheWebPortWithoutTokenAndNamedByF1) {
                             "/readme.htm#" + TaskAnchor(NextTask(TaskTable{}));
     EXPECT_TRUE(ana.WaitText(url, 30s)) << ana.Received();
     EXPECT_EQ(ana.Received().find(dir.Path().string()), std::string::npos);
+}
+
+// As systemd's LoadCredential= hands it over: the class password asked for.
+TEST(ServeStart, ClassPasswordFromTheServicesCredential) {
+    TempFolder dir, credentials;
+    credentials.Write("class-password", "router-lab\n");
+    ServeProgram program(dir.Path(), {"CREDENTIALS_DIRECTORY=" + credentials.Path().string()});
+    ASSERT_GT(program.Port(), 0);
+    TelnetClient ana(program.Port());
+    ASSERT_TRUE(ana.WaitText("Class password: ", 30s));
+    ana.Type("router-lab");
+    ana.Enter();
+    EXPECT_TRUE(ana.WaitText("Learner name: ", 30s));
 }
 
 // Saves cut short by a killed server leave temporary files in the learners'
