@@ -141,7 +141,10 @@ constexpr char kScript[] = R"(
   }
   function activity(l) {
     if (l.lastActivity === null) return '';
-    var text = esc(new Date(l.lastActivity * 1000).toLocaleString());
+    var d = new Date(l.lastActivity * 1000);
+    var two = function (n) { return (n < 10 ? '0' : '') + n; };
+    var text = d.getFullYear() + '-' + two(d.getMonth() + 1) + '-' + two(d.getDate()) + ' ' +
+        two(d.getHours()) + ':' + two(d.getMinutes()) + ':' + two(d.getSeconds());
     if (l.connected) text += '<br><span class="idle">idle ' + idle(l.idleSeconds) + '</span>';
     return text;
   }
