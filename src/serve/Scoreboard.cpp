@@ -14,6 +14,7 @@
 #include <map>
 #include <random>
 
+#include "lessons/page/LessonsPage.h"
 #include "serve/LearnerArchive.h"
 #include "serve/LearnerName.h"
 #include "state/Files.h"
@@ -94,6 +95,12 @@ void Refuse(httplib::Response& response) {
     response.set_content(
         "The scoreboard needs its token: open the address pellix-serve printed at start-up.\n",
         "text/plain; charset=utf-8");
+}
+
+std::string HtmlEscaped(std::string_view text) {
+    std::string out;
+    EscapeHtml(out, text);
+    return out;
 }
 
 std::string Lowered(std::string text) {
@@ -236,12 +243,19 @@ void WebServer::Act(const httplib::Request& request, httplib::Response& response
     const std::string problem = action->second(learner, response);
     room_.Log("the instructor at " + request.remote_addr + ": " + what + " " + learner +
               (problem.empty() ? "" : " refused: " + problem));
+    const std::string back = "/?token=" + httplib::detail::encode_query_param(token_);
     if (!problem.empty()) {
+        // Said to the instructor's browser, with the way back.
         response.status = 409;
-        response.set_content(problem + ".\n", "text/plain; charset=utf-8");
+        response.set_content(
+            "<!DOCTYPE html>\n<html lang=\"en\"><meta charset=\"utf-8\">"
+            "<title>Pellix classroom scoreboard</title>\n<p>" +
+                HtmlEscaped(problem) + ".</p>\n<p><a href=\"" + HtmlEscaped(back) +
+                "\">Back to the scoreboard</a></p>\n",
+            "text/html; charset=utf-8");
     } else if (response.body.empty()) {
         response.status = 303;
-        response.set_header("Location", "/?token=" + httplib::detail::encode_query_param(token_));
+        response.set_header("Location", back);
     }
 }
 

@@ -176,6 +176,8 @@ TEST_F(ScoreboardActions, EndSavesTheScoreAndReturnsToTheScoreboard) {
     auto again = Post("token=" + server_.Token() + "&learner=ana&do=end", Own());
     ASSERT_TRUE(again);
     EXPECT_EQ(again->status, 409);
+    EXPECT_NE(again->body.find("ana has no session to end."), std::string::npos) << again->body;
+    EXPECT_NE(again->body.find("<a href=\"/?token=" + server_.Token() + "\">"), std::string::npos);
 }
 
 // The files of a zip archive by name.
