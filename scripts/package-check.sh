@@ -70,6 +70,11 @@ run /usr/bin/pellix-serve --version
 # The classroom server's unit is installed, not enabled.
 run test -f /lib/systemd/system/pellix-serve.service
 run test ! -e /etc/systemd/system/multi-user.target.wants/pellix-serve.service
+# And the template for several classes, hardened as installed.
+run test -f /lib/systemd/system/pellix-serve@.service
+if command -v systemd-analyze >/dev/null; then
+  run systemd-analyze security --offline=true --threshold=30 /lib/systemd/system/pellix-serve@.service
+fi
 printf 'type enable\nenter\nscreen\nfinish\n' >"$learner/script"
 echo "script: $(tr '\n' ';' <"$learner/script")"
 (cd "$learner/replay" && run /usr/bin/pellix-replay "$learner/script") >"$learner/snapshot"

@@ -74,6 +74,6 @@ sleep 0.5
 
 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
   --disable-background-networking --disable-component-update --disable-sync \
-  --user-data-dir="$work/chromium" --hide-scrollbars --window-size=1100,440 \
+  --user-data-dir="$work/chromium" --hide-scrollbars --window-size=1620,420 \
   --screenshot="$out" "$url" >/dev/null 2>&1
 echo "wrote $out"

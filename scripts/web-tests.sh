@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tests of the web build (after `cmake --build --preset web` and the native
 # default build): every transcript through pellix-replay.js, random event
-# scripts through both drivers, and the lab in headless Chromium.
+# scripts through both drivers, the lab in headless Chromium, and the
+# classroom scoreboard there.
 #   scripts/web-tests.sh [--shots DIR]   DIR: where the browser, phone and keyboard tests save screenshots
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +23,9 @@ node tests/web/serve.test.mjs
 echo "== The lab in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
 node tests/web/browser.test.mjs build-web/site "$@"
+
+echo "== The classroom scoreboard: the script draws as the server does; End session"
+node tests/web/scoreboard.test.mjs build/bin/pellix-serve
 
 echo "== Accessibility (axe-core): the splash, the console, the plan, Progress"
 node tests/web/axe.test.mjs build-web/site

@@ -3,6 +3,7 @@
 // not in the table does nothing.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,7 @@ enum class FunctionRole {
 };
 
 // A page drawn from the router's state when its key is pressed.
-using PageMaker = Page (*)(const Sim&);
+using PageMaker = std::function<Page(const Sim&)>;
 
 enum class PageName { None, Lesson, Progress };
 

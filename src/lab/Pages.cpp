@@ -54,7 +54,7 @@ std::string NextLine(int next) {
 
 }  // namespace
 
-Page LessonPage(const TaskTable& tasks, const std::filesystem::path& page) {
+Page LessonPage(const TaskTable& tasks, std::string_view page) {
     const int next = NextTask(tasks);
     const Lesson* lesson = LessonOfTask(next != 0 ? next : TasksInLessonOrder().back());
     Page shown;
@@ -63,7 +63,7 @@ Page LessonPage(const TaskTable& tasks, const std::filesystem::path& page) {
     shown.hint = kLessonHint;
     shown.rows.push_back(NextLine(next));
     shown.rows.push_back("Whole lesson, with why and the router's answers, in");
-    shown.rows.push_back("  " + page.string() + (next != 0 ? "#" + TaskAnchor(next) : ""));
+    shown.rows.push_back("  " + std::string(page) + (next != 0 ? "#" + TaskAnchor(next) : ""));
     for (const LessonBlock& block : lesson->blocks) {
         std::vector<int> earned = BlockTasks(block);
         shown.rows.emplace_back();
@@ -158,7 +158,7 @@ std::vector<std::string> WrapText(std::string_view text, int width) {
 }
 
 Page LessonPageOf(const Sim& sim) {
-    return LessonPage(sim.Tasks(), sim.Folder() / kLessonsPageFile);
+    return LessonPage(sim.Tasks(), (sim.Folder() / kLessonsPageFile).string());
 }
 
 // The progress, after the whole text of a standing problem with the score

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "console/Sim.h"
 #include "lab/Page.h"
@@ -14,7 +15,9 @@
 
 namespace pellix::lab {
 
-Page LessonPage(const TaskTable& tasks, const std::filesystem::path& page);
+// `page` is where the whole lessons page is: its file, or its address on a
+// classroom server; the next task's step is named after it ("#task-7").
+Page LessonPage(const TaskTable& tasks, std::string_view page);
 Page ProgressPage(const TaskTable& tasks);
 Page NetworkPlanPage();
 

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <system_error>
 
+#include "lab/Pages.h"
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
+#include "serve/Session.h"
 #include "state/DataFolder.h"
 #include "state/Files.h"
 
@@ -21,10 +23,34 @@ constexpr auto kLongestMissDelay = std::chrono::milliseconds(30000);
 constexpr auto kMissesForgotten = std::chrono::minutes(15);
 constexpr std::size_t kMostAddressesKept = 4096;
 
+// When the learner's files last changed: the latest of the folder's own time
+// (a save renames a new file into it) and its files' times.
+std::optional<std::chrono::system_clock::time_point> LastChange(
+    const std::filesystem::path& folder) {
+    std::error_code ec;
+    auto latest = std::filesystem::last_write_time(folder, ec);
+    if (ec) return std::nullopt;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code fileEc;
+        if (!it->is_regular_file(fileEc)) continue;
+        const auto written = it->last_write_time(fileEc);
+        if (!fileEc) latest = std::max(latest, written);
+    }
+    return std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+        std::chrono::file_clock::to_sys(latest));
+}
+
 }  // namespace
 
 Classroom::Classroom(std::filesystem::path dir, std::optional<std::string> classPassword)
     : dir_(std::move(dir)), classPassword_(std::move(classPassword)) {}
+
+void Classroom::SetLessonsUrl(const std::string& url) {
+    for (lab::FunctionKeyUse& use : functionKeys_)
+        if (use.page == lab::PageName::Lesson)
+            use.maker = [url](const Sim& sim) { return lab::LessonPage(sim.Tasks(), url); };
+}
 
 void Classroom::Log(const std::string& line) const {
     // One write per line, so that the sessions' lines never mix.
@@ -134,6 +160,15 @@ void Classroom::Unpublish(const std::string& name) {
     live_.erase(name);
 }
 
+std::map<std::string, Classroom::Holding> Classroom::Holdings() const {
+    std::map<std::string, Holding> holdings;
+    std::lock_guard lock(holdersMutex_);
+    for (const auto& [folded, holder] : holders_)
+        if (const std::shared_ptr<Session> session = holder.lock())
+            holdings[folded] = {session->Client(), session->LastKey()};
+    return holdings;
+}
+
 std::vector<LearnerStatus> Classroom::Statuses() const {
     std::map<std::string, LearnerStatus> byName;
     std::error_code ec;
@@ -145,13 +180,19 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
         status.name = name;
         const FileRead read = ReadWholeFile(it->path() / kScoreFileName);
         if (read.data) status.tasks = ReadScoreText(*read.data);
+        status.lastActivity = LastChange(it->path());
     }
+    const std::map<std::string, Holding> holdings = Holdings();
     std::lock_guard lock(mutex_);
     for (const auto& [name, tasks] : live_) {
         LearnerStatus& status = byName[name];
         status.name = name;
         status.connected = true;
         status.tasks = tasks;
+        if (auto held = holdings.find(FoldedName(name)); held != holdings.end()) {
+            status.client = held->second.client;
+            status.lastActivity = held->second.lastKey;
+        }
     }
     for (const auto& [name, problem] : problems_)
         if (auto found = byName.find(name); found != byName.end()) found->second.problem = problem;
@@ -159,6 +200,42 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
     statuses.reserve(byName.size());
     for (auto& [name, status] : byName) statuses.push_back(std::move(status));
     return statuses;
+}
+
+std::string Classroom::EndSession(const std::string& name) {
+    std::shared_ptr<Session> holder;
+    {
+        std::lock_guard lock(holdersMutex_);
+        if (auto found = holders_.find(FoldedName(name)); found != holders_.end())
+            holder = found->second.lock();
+    }
+    // The session's lock is taken with none of ours held: a session holds
+    // its own while it calls into the classroom.
+    if (holder) {
+        std::lock_guard lock(holder->Mutex());
+        if (holder->EndByInstructor()) return {};
+    }
+    return name + " has no session to end";
+}
+
+void Classroom::RemoveStaleTemporaries() const {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir_, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code typeEc;
+        if (ValidLearnerName(it->path().filename().string()) && !it->is_symlink(typeEc) &&
+            it->is_directory(typeEc))
+            pellix::RemoveStaleTemporaries(it->path());
+    }
+}
+
+std::optional<std::filesystem::path> Classroom::LearnerFolder(const std::string& name) const {
+    if (!ValidLearnerName(name)) return std::nullopt;
+    const std::filesystem::path folder = dir_ / FolderName(name);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(folder, ec)))
+        return std::nullopt;
+    return folder;
 }
 
 }  // namespace pellix::serve

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "lab/FunctionKeys.h"
 #include "scoring/TaskTable.h"
 
 namespace pellix::serve {
@@ -25,6 +26,11 @@ struct LearnerStatus {
     TaskTable tasks{};
     // Why the learner's score could not be saved, or "".
     std::string problem;
+    // Where a connected learner's client is, or "".
+    std::string client;
+    // A connected learner's last key; else the last change to the learner's
+    // files (the last save). Nothing when neither is known.
+    std::optional<std::chrono::system_clock::time_point> lastActivity;
 };
 
 class Classroom {
@@ -33,6 +39,13 @@ class Classroom {
 
     const std::filesystem::path& Dir() const { return dir_; }
     const std::optional<std::string>& ClassPassword() const { return classPassword_; }
+
+    // Where the learners read the lessons: the scoreboard's address of the
+    // lessons page ("http://HOST:PORT/readme.htm"), which F1 then names
+    // instead of a file on the server. Set before the sessions start.
+    void SetLessonsUrl(const std::string& url);
+    // The function keys of the sessions' consoles.
+    const lab::FunctionKeyTable& FunctionKeys() const { return functionKeys_; }
 
     // One line on standard error (the instructor's terminal, the journal):
     // who logged in and who left with which score. Quiet() turns it off.
@@ -76,9 +89,28 @@ class Classroom {
     void SetProblem(const std::string& name, const std::string& problem);
     std::vector<LearnerStatus> Statuses() const;
 
+    // The instructor ends the learner's session (names differing only in
+    // case are one learner): the learner is told, the score saved. Returns
+    // "" or why nothing was ended.
+    std::string EndSession(const std::string& name);
+    // Removes the temporary files that saves cut short (a killed server)
+    // left in the learners' folders; fresh ones stay, as in the core.
+    void RemoveStaleTemporaries() const;
+    // The folder of an existing learner (a plain folder, spelled as it is),
+    // or nothing.
+    std::optional<std::filesystem::path> LearnerFolder(const std::string& name) const;
+
   private:
+    // The client address and last key of every connected learner, by folded name.
+    struct Holding {
+        std::string client;
+        std::chrono::system_clock::time_point lastKey;
+    };
+    std::map<std::string, Holding> Holdings() const;
+
     std::filesystem::path dir_;
     std::optional<std::string> classPassword_;
+    lab::FunctionKeyTable functionKeys_ = lab::FunctionKeyUses();
     bool quiet_ = false;
     std::function<void(const std::string&)> sink_;
     struct Misses {
@@ -87,7 +119,7 @@ class Classroom {
     };
     std::mutex missesMutex_;
     std::map<std::string, Misses> misses_;
-    std::mutex holdersMutex_;
+    mutable std::mutex holdersMutex_;
     std::map<std::string, std::weak_ptr<Session>> holders_;
     mutable std::mutex mutex_;
     std::map<std::string, TaskTable> live_;

@@ -103,8 +103,14 @@ Options Parse(const std::vector<std::string>& args);
 
 }  // namespace
 
-Options ParseOptions(const std::vector<std::string>& args) {
+Options ParseOptions(const std::vector<std::string>& args, const char* credentialsDirectory) {
     Options options = Parse(args);
+    if (!options.classPassword && credentialsDirectory && *credentialsDirectory) {
+        const std::filesystem::path credential =
+            std::filesystem::path(credentialsDirectory) / kPasswordCredential;
+        std::error_code ec;
+        if (std::filesystem::exists(credential, ec)) options.classPassword = credential;
+    }
     CheckOpen(options);
     return options;
 }

@@ -30,6 +30,8 @@ inline constexpr char kUsage[] =
     "  --port N                the telnet port (default 2323)\n"
     "  --web-port N            the scoreboard's HTTP port (default 8023)\n"
     "  --class-password FILE   ask for the password on FILE's first line first\n"
+    "                          (default: the credential class-password in\n"
+    "                          $CREDENTIALS_DIRECTORY, when there is one)\n"
     "  --max-sessions N        learners logged in at once (default 200)\n"
     "  --idle-timeout SECONDS  end a session after so long without a key\n"
     "                          (default 1800; 0: never)\n"
@@ -67,7 +69,12 @@ struct Options {
     std::string error;  // what is wrong with the command line, or ""
 };
 
-Options ParseOptions(const std::vector<std::string>& args);
+// The class password may come from the service manager instead: the
+// credential "class-password" in `credentialsDirectory` ($CREDENTIALS_DIRECTORY
+// under systemd), when the command line names no file.
+inline constexpr char kPasswordCredential[] = "class-password";
+Options ParseOptions(const std::vector<std::string>& args,
+                     const char* credentialsDirectory = nullptr);
 
 // Whether the address reaches this machine only (127.0.0.0/8, ::1, localhost).
 bool LoopbackOnly(const std::string& listen);

@@ -14,8 +14,9 @@
 #include <map>
 #include <random>
 
-#include "lessons/Lessons.h"
 #include "lessons/page/LessonsPage.h"
+#include "serve/LearnerArchive.h"
+#include "serve/LearnerName.h"
 #include "state/Files.h"
 
 namespace pellix::serve {
@@ -73,33 +74,6 @@ void CutOff(const Connection& connection) {
     close(mine);
 }
 
-bool Done(const TaskEntry& entry) {
-    return entry.value_or(0) != 0;
-}
-
-std::string HtmlEscaped(std::string_view text) {
-    std::string out;
-    EscapeHtml(out, text);
-    return out;
-}
-
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 32) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 // Compares the token in constant time.
 bool SameToken(std::string_view given, std::string_view token) {
     unsigned char difference = given.size() == token.size() ? 0 : 1;
@@ -116,82 +90,40 @@ bool Authorised(const httplib::Request& request, std::string_view token) {
     return header.starts_with("Bearer ") && SameToken(header.substr(7), token);
 }
 
-constexpr char kStyle[] = R"(
-body { font-family: sans-serif; margin: 1.5em; color: #222; background: #fafafa; }
-h1 { font-size: 1.4em; margin-bottom: 0.2em; }
-p.summary { color: #555; margin-top: 0; }
-table { border-collapse: collapse; }
-th, td { padding: 0.3em 0.8em; text-align: left; border-bottom: 1px solid #ddd; }
-th { background: #eee; }
-td.score { text-align: right; font-variant-numeric: tabular-nums; font-weight: bold; }
-.on { color: #1a7f37; font-weight: bold; }
-.off { color: #888; }
-.grid { display: flex; gap: 6px; }
-.group { display: flex; gap: 2px; }
-.task { width: 12px; height: 16px; background: #d8d8d8; border-radius: 2px; }
-.task.done { background: #2e9e4f; }
-.problem { color: #b3261e; font-weight: normal; font-size: 0.85em; }
-)";
+void Refuse(httplib::Response& response) {
+    response.status = 403;
+    response.set_content(
+        "The scoreboard needs its token: open the address pellix-serve printed at start-up.\n",
+        "text/plain; charset=utf-8");
+}
+
+std::string HtmlEscaped(std::string_view text) {
+    std::string out;
+    EscapeHtml(out, text);
+    return out;
+}
+
+std::string Lowered(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The learner's files as a zip download.
+std::string Export(const Classroom& room, const std::string& learner, httplib::Response& response) {
+    const std::optional<std::filesystem::path> folder = room.LearnerFolder(learner);
+    if (!folder) return "there is no learner " + learner;
+    std::string error;
+    std::optional<std::string> archive = LearnerArchive(*folder, error);
+    if (!archive) return "cannot export the files of " + learner + ": " + error;
+    response.set_header("Content-Disposition",
+                        "attachment; filename=\"" + folder->filename().string() + ".zip\"");
+    response.set_header("Cache-Control", "no-store");
+    response.set_content(std::move(*archive), "application/zip");
+    return {};
+}
 
 }  // namespace
-
-std::string ScoreboardJson(const std::vector<LearnerStatus>& learners) {
-    std::string json = "{\"taskCount\":" + std::to_string(kTaskCount) + ",\"learners\":[";
-    for (std::size_t i = 0; i < learners.size(); ++i) {
-        const LearnerStatus& learner = learners[i];
-        if (i) json += ",";
-        json += "{\"name\":" + JsonString(learner.name);
-        json += ",\"connected\":" + std::string(learner.connected ? "true" : "false");
-        json += ",\"score\":" + std::to_string(SumTasks(learner.tasks));
-        json += ",\"problem\":" + JsonString(learner.problem);
-        json += ",\"tasks\":[";
-        for (int task = 1; task <= kTaskCount; ++task) {
-            if (task > 1) json += ",";
-            json += Done(learner.tasks[static_cast<std::size_t>(task)]) ? "true" : "false";
-        }
-        json += "]}";
-    }
-    return json + "]}\n";
-}
-
-std::string ScoreboardHtml(const std::vector<LearnerStatus>& learners, std::string_view token) {
-    int connected = 0;
-    for (const LearnerStatus& learner : learners) connected += learner.connected ? 1 : 0;
-    std::string html =
-        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
-        "<meta http-equiv=\"refresh\" content=\"" +
-        std::to_string(kRefreshSeconds) +
-        "\">\n"
-        "<title>Pellix classroom scoreboard</title>\n<style>" +
-        std::string(kStyle) +
-        "</style></head>\n<body>\n<h1>Pellix classroom scoreboard</h1>\n"
-        "<p class=\"summary\">" +
-        std::to_string(learners.size()) + " learners, " + std::to_string(connected) +
-        " connected. Refreshes every " + std::to_string(kRefreshSeconds) +
-        " seconds. <a href=\"scoreboard.json?token=" + HtmlEscaped(token) +
-        "\">JSON</a></p>\n"
-        "<table>\n<tr><th>Learner</th><th>Connected</th><th>Score</th><th>Tasks 1 to " +
-        std::to_string(kTaskCount) + "</th></tr>\n";
-    for (const LearnerStatus& learner : learners) {
-        html += "<tr><td class=\"name\">" + HtmlEscaped(learner.name) + "</td>";
-        html += learner.connected ? "<td class=\"on\">connected</td>" : "<td class=\"off\">no</td>";
-        html += "<td class=\"score\">" + std::to_string(SumTasks(learner.tasks));
-        if (!learner.problem.empty())
-            html += "<br><span class=\"problem\">" + HtmlEscaped(learner.problem) + "</span>";
-        html += "</td>";
-        html += "<td><div class=\"grid\">";
-        for (int task = 1; task <= kTaskCount; ++task) {
-            if (task % 10 == 1) html += "<div class=\"group\">";
-            const bool done = Done(learner.tasks[static_cast<std::size_t>(task)]);
-            html += std::string("<div class=\"task") + (done ? " done" : "") + "\" title=\"" +
-                    std::to_string(task) + ". " + HtmlEscaped(TaskTitle(task)) +
-                    (done ? ": done" : "") + "\"></div>";
-            if (task % 10 == 0) html += "</div>";
-        }
-        html += "</div></td></tr>\n";
-    }
-    return html + "</table>\n</body></html>\n";
-}
 
 std::string ScoreboardToken(const std::filesystem::path& dir, bool& fromFile, std::string& error) {
     fromFile = false;
@@ -238,23 +170,93 @@ WebServer::WebServer(Classroom& room, std::string token, std::chrono::seconds re
     // One request a connection, so that the request deadline is the
     // connection's (the page asks again only every few seconds).
     http_->set_keep_alive_max_count(1);
-    const auto refuse = [](httplib::Response& response) {
-        response.status = 403;
-        response.set_content(
-            "The scoreboard needs its token: open the address pellix-serve printed at start-up.\n",
-            "text/plain; charset=utf-8");
-    };
-    http_->Get("/", [this, refuse](const httplib::Request& request, httplib::Response& response) {
-        if (!Authorised(request, token_)) return refuse(response);
+    AddRoutes();
+}
+
+void WebServer::AddRoutes() {
+    http_->Get("/", [this](const httplib::Request& request, httplib::Response& response) {
+        if (!Authorised(request, token_)) return Refuse(response);
         response.set_header("Cache-Control", "no-store");
         response.set_content(ScoreboardHtml(room_.Statuses(), token_), "text/html; charset=utf-8");
     });
     http_->Get("/scoreboard.json",
-               [this, refuse](const httplib::Request& request, httplib::Response& response) {
-                   if (!Authorised(request, token_)) return refuse(response);
+               [this](const httplib::Request& request, httplib::Response& response) {
+                   if (!Authorised(request, token_)) return Refuse(response);
                    response.set_header("Cache-Control", "no-store");
                    response.set_content(ScoreboardJson(room_.Statuses()), "application/json");
                });
+    http_->Get("/class.csv", [this](const httplib::Request& request, httplib::Response& response) {
+        if (!Authorised(request, token_)) return Refuse(response);
+        response.set_header("Cache-Control", "no-store");
+        response.set_header("Content-Disposition", "attachment; filename=\"class.csv\"");
+        response.set_content(ClassCsv(room_.Statuses()), "text/csv; charset=utf-8");
+    });
+    http_->Get(std::string(kLessonsPath),
+               [this](const httplib::Request&, httplib::Response& response) {
+                   const FileRead read = lessonsPage_ ? ReadWholeFile(*lessonsPage_) : FileRead{};
+                   if (!read.data) {
+                       response.status = 404;
+                       response.set_content("The lessons page is not installed on this server.\n",
+                                            "text/plain; charset=utf-8");
+                       return;
+                   }
+                   response.set_content(*read.data, "text/html; charset=utf-8");
+               });
+    http_->Post("/action", [this](const httplib::Request& request, httplib::Response& response) {
+        Act(request, response);
+    });
+    // The instructor's actions on one learner, by the form's "do=".
+    actions_["end"] = [this](const std::string& learner, httplib::Response&) {
+        return room_.EndSession(learner);
+    };
+    actions_["export"] = [this](const std::string& learner, httplib::Response& response) {
+        return Export(room_, learner, response);
+    };
+}
+
+// Whether the request comes from the scoreboard's own page: no Origin header
+// (not a browser's cross-site form), or one naming this server as the
+// request's Host does, on the port the scoreboard listens on.
+bool WebServer::SameOrigin(const httplib::Request& request) const {
+    if (!request.has_header("Origin")) return true;
+    const std::string host = Lowered(request.get_header_value("Host"));
+    const std::string origin = Lowered(request.get_header_value("Origin"));
+    if (host.empty() || origin != "http://" + host) return false;
+    const std::size_t colon = host.rfind(':');
+    const bool hasPort = colon != std::string::npos && host.find(']', colon) == std::string::npos;
+    return (hasPort ? host.substr(colon + 1) : "80") == std::to_string(port_);
+}
+
+// One action on one learner, for holders of the token from the scoreboard's
+// own page; then back to the scoreboard, unless the action answered itself.
+void WebServer::Act(const httplib::Request& request, httplib::Response& response) {
+    if (!Authorised(request, token_) || !SameOrigin(request)) return Refuse(response);
+    const std::string learner = request.get_param_value("learner");
+    const std::string what = request.get_param_value("do");
+    const auto action = actions_.find(what);
+    if (action == actions_.end() || !ValidLearnerName(learner)) {
+        response.status = 400;
+        response.set_content("No such action, or not a learner's name.\n",
+                             "text/plain; charset=utf-8");
+        return;
+    }
+    const std::string problem = action->second(learner, response);
+    room_.Log("the instructor at " + request.remote_addr + ": " + what + " " + learner +
+              (problem.empty() ? "" : " refused: " + problem));
+    const std::string back = "/?token=" + httplib::detail::encode_query_param(token_);
+    if (!problem.empty()) {
+        // Said to the instructor's browser, with the way back.
+        response.status = 409;
+        response.set_content(
+            "<!DOCTYPE html>\n<html lang=\"en\"><meta charset=\"utf-8\">"
+            "<title>Pellix classroom scoreboard</title>\n<p>" +
+                HtmlEscaped(problem) + ".</p>\n<p><a href=\"" + HtmlEscaped(back) +
+                "\">Back to the scoreboard</a></p>\n",
+            "text/html; charset=utf-8");
+    } else if (response.body.empty()) {
+        response.status = 303;
+        response.set_header("Location", back);
+    }
 }
 
 WebServer::~WebServer() {

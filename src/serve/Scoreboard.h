@@ -1,13 +1,18 @@
-// The instructor's scoreboard: every learner's name, whether connected, the
-// score and the 50 tasks, as a page that refreshes itself and as JSON; and
-// the HTTP server that serves them to holders of the token.
+// The instructor's scoreboard: every learner's name, whether connected and
+// from where, the score, the last activity and the 50 tasks, as a page that
+// keeps itself up to date, as JSON and as a class list for a gradebook; the
+// instructor's actions on one learner; and the HTTP server that serves them
+// to holders of the token, and the lessons page to everyone.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -17,7 +22,9 @@
 
 namespace httplib {
 class Server;
-}
+struct Request;
+struct Response;
+}  // namespace httplib
 
 namespace pellix::serve {
 
@@ -26,9 +33,27 @@ inline constexpr int kRefreshSeconds = 5;
 inline constexpr std::chrono::seconds kRequestDeadline{10};
 // A token in this file of the server's folder is used instead of a new one.
 inline constexpr std::string_view kTokenFile = "scoreboard.token";
+// Where the scoreboard's server serves the lessons page.
+inline constexpr std::string_view kLessonsPath = "/readme.htm";
 
-std::string ScoreboardJson(const std::vector<LearnerStatus>& learners);
-std::string ScoreboardHtml(const std::vector<LearnerStatus>& learners, std::string_view token);
+using SystemTime = std::chrono::system_clock::time_point;
+
+// Names as a person orders them: letters regardless of case, a run of digits
+// by its value ("learner2" before "learner10").
+bool NaturalLess(std::string_view a, std::string_view b);
+// The scoreboard's order: connected learners first, each part by name in
+// natural order.
+void ScoreboardOrder(std::vector<LearnerStatus>& learners);
+
+// The scoreboard in its order, as JSON and as the page (which updates itself
+// from the JSON, or reloads itself without script); `now` for the idle times.
+std::string ScoreboardJson(std::vector<LearnerStatus> learners,
+                           SystemTime now = std::chrono::system_clock::now());
+std::string ScoreboardHtml(std::vector<LearnerStatus> learners, std::string_view token,
+                           SystemTime now = std::chrono::system_clock::now());
+// The class for a gradebook, by name in natural order: name, score, each
+// task's done mark (1 or 0) and the last activity (UTC, ISO 8601).
+std::string ClassCsv(std::vector<LearnerStatus> learners);
 
 // The token from DIR/scoreboard.token (its first line), or a new random one
 // when there is no such file. Returns "" and sets `error` when the file is
@@ -45,13 +70,25 @@ class WebServer {
     // Binds to the address and port (0: any free port); returns the port, or
     // -1 when it cannot be bound.
     int Bind(const std::string& host, int port);
+    // Serves the lessons page at /readme.htm, to anyone (it holds nothing of
+    // the class); without one, that address answers 404. Before Start.
+    void ServeLessonsPage(std::filesystem::path page) { lessonsPage_ = std::move(page); }
     // Serves in a thread of its own until Stop.
     void Start();
     void Stop();
 
   private:
+    // An action on one learner (the form's "do="): returns "" once done, or
+    // why it was not; it may answer with a download of its own.
+    using Action = std::function<std::string(const std::string& learner, httplib::Response&)>;
+    void Act(const httplib::Request& request, httplib::Response& response);
+    bool SameOrigin(const httplib::Request& request) const;
+    void AddRoutes();
+
     Classroom& room_;
     std::string token_;
+    std::map<std::string, Action, std::less<>> actions_;
+    std::optional<std::filesystem::path> lessonsPage_;
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;
     // The connections' watcher, which cuts off those past the deadline.

@@ -61,6 +61,7 @@ Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds id
       lastKey_(now),
       lastInput_(now),
       phase_(room.ClassPassword() ? Phase::Password : Phase::Name) {
+    lastKeyTime_ = std::chrono::system_clock::now().time_since_epoch().count();
     telnet_ = telnet_init(kTelnetOptions, &Session::OnTelnetEvent, 0, this);
     if (!telnet_) {
         phase_ = Phase::Closed;
@@ -298,7 +299,7 @@ void Session::Login(const std::string& folderName) {
     room_.Log(name + " logged in from " + client_ +
               (tookOver ? ", taking the router over from another connection" : ""));
     sim_ = std::move(sim);
-    console_.emplace(*sim_, lab::PagePlace::OverConsole);
+    console_.emplace(*sim_, lab::PagePlace::OverConsole, room_.FunctionKeys());
     term::FitConsole(*console_, screen_.Rows(), screen_.Cols());
     name_ = name;
     phase_ = Phase::Console;
@@ -319,8 +320,20 @@ std::unique_ptr<Sim> Session::Surrender() {
     return sim;
 }
 
+std::chrono::system_clock::time_point Session::LastKey() const {
+    return std::chrono::system_clock::time_point(std::chrono::system_clock::duration(lastKeyTime_));
+}
+
+bool Session::EndByInstructor() {
+    if (phase_ != Phase::Console) return false;
+    End("Your instructor has ended this session. " + std::string(kScoreSaved) + " Goodbye.");
+    if (waker_) waker_();
+    return true;
+}
+
 void Session::ConsoleKey(const term::Key& key) {
     dirty_ = true;
+    lastKeyTime_ = std::chrono::system_clock::now().time_since_epoch().count();
     // F10, or Ctrl-C twice: the learner finishes, the score is saved.
     lab::Outcome outcome = console_->OnKey(key, lastInput_);
     // A pasted text is typed a line at a time, each answer sent before the next.

@@ -5,6 +5,7 @@
 // Mutex(); it locks another session's only to take a learner over from it.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -84,6 +85,14 @@ class Session : public std::enable_shared_from_this<Session> {
     void SetAdmission(std::function<std::string()> admit) { admit_ = std::move(admit); }
     const std::string& Client() const { return client_; }
 
+    // When the learner last pressed a key on the console (or logged in);
+    // safe without the session's lock.
+    std::chrono::system_clock::time_point LastKey() const;
+    // The instructor ends the session from the scoreboard: the learner is
+    // told, the score saved, the connection closed. False when there was no
+    // learner's console to end.
+    bool EndByInstructor();
+
     // Another connection logs in with this learner's name: it takes the
     // router over as it stands; this connection is told and closed. Nothing
     // when this session no longer has the learner.
@@ -110,6 +119,7 @@ class Session : public std::enable_shared_from_this<Session> {
     std::string Farewell(std::string_view text) const;
 
     std::mutex mutex_;
+    std::atomic<std::chrono::system_clock::rep> lastKeyTime_{};
     std::function<void()> waker_;
     std::function<std::string()> admit_;
     std::string client_;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 
@@ -17,6 +18,7 @@
 #include "serve/Scoreboard.h"
 #include "serve/Server.h"
 #include "state/Files.h"
+#include "state/LessonsCopy.h"
 
 namespace {
 
@@ -146,11 +148,30 @@ void Announce(const Preparation& ready, const std::string& listen, int port, int
               << std::flush;
 }
 
+// The installed lessons page, served from the scoreboard's port; F1 in the
+// sessions names its address there, which the learners can open.
+void OfferLessons(pellix::serve::Classroom& room, pellix::serve::WebServer& web,
+                  const std::string& listen, int webPort) {
+    std::optional<std::filesystem::path> page;
+    if (auto program = pellix::RunningProgramFile()) page = pellix::InstalledLessonsPage(*program);
+    if (!page) {
+        std::cerr << "pellix-serve: warning: the lessons page readme.htm is not installed; "
+                     "the learners' F1 names no page they can open\n";
+        return;
+    }
+    web.ServeLessonsPage(*page);
+    room.SetLessonsUrl("http://" + HostForUrl(HostToReach(listen)) + ":" + std::to_string(webPort) +
+                       std::string(pellix::serve::kLessonsPath));
+}
+
 // Listens and serves the class until a stopping signal.
 int ServeClass(const pellix::serve::Options& options, const Preparation& ready) {
     using namespace pellix::serve;
     const int signalFd = TakeSignalsAndDescriptors();
     Classroom room(ready.dir, ready.password);
+    // What saves cut short by a killed server left behind, also in the
+    // folders of learners who do not come back.
+    room.RemoveStaleTemporaries();
     Server server(room, LimitsFrom(options));
     std::string error;
     const int port = server.Bind(options.listen, options.port, error);
@@ -160,6 +181,7 @@ int ServeClass(const pellix::serve::Options& options, const Preparation& ready) 
     if (webPort < 0)
         return Fail("cannot listen on " + options.listen + " port " +
                     std::to_string(options.webPort) + " for the scoreboard");
+    OfferLessons(room, web, options.listen, webPort);
     web.Start();
     Announce(ready, options.listen, port, webPort);
     server.Run(signalFd);
@@ -171,8 +193,8 @@ int ServeClass(const pellix::serve::Options& options, const Preparation& ready) 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const pellix::serve::Options options =
-        pellix::serve::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const pellix::serve::Options options = pellix::serve::ParseOptions(
+        std::vector<std::string>(argv + 1, argv + argc), std::getenv("CREDENTIALS_DIRECTORY"));
     if (std::optional<int> status = AnswerCommandLine(options)) return *status;
     Preparation ready;
     Prepare(options, ready);

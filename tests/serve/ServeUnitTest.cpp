@@ -7,6 +7,7 @@
 #include "serve/Classroom.h"
 #include "serve/LearnerName.h"
 #include "serve/Options.h"
+#include "support/TempFolder.h"
 
 namespace pellix::serve {
 namespace {
@@ -115,6 +116,24 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
     EXPECT_TRUE(ParseOptions({"--version"}).version);
     EXPECT_TRUE(ParseOptions({"-V"}).version);
     EXPECT_EQ(ParseOptions({"--"}).error, "");
+}
+
+// Under systemd the class password comes as the credential "class-password"
+// (LoadCredential=): the file in $CREDENTIALS_DIRECTORY, unless the command
+// line names one.
+TEST(ServeOptions, ClassPasswordFromTheServicesCredential) {
+    support::TempFolder credentials;
+    support::TempFolder empty;
+    credentials.Write("class-password", "secret\n");
+    const std::string given = credentials.Path().string();
+    const Options fromCredential = ParseOptions({"--listen", "0.0.0.0"}, given.c_str());
+    EXPECT_EQ(fromCredential.error, "");
+    EXPECT_EQ(fromCredential.classPassword, credentials.Path() / "class-password");
+    EXPECT_EQ(ParseOptions({"--class-password", "pw.txt"}, given.c_str()).classPassword,
+              std::filesystem::path("pw.txt"));
+    const std::string none = empty.Path().string();
+    EXPECT_NE(ParseOptions({"--listen", "0.0.0.0"}, none.c_str()).error, "");
+    EXPECT_FALSE(ParseOptions({}, none.c_str()).classPassword);
 }
 
 TEST(AnsiScreen, RemoteTerminalShowsTheLayoutAfterEachChange) {

@@ -40,6 +40,7 @@ std::string KeyBytes(std::string_view event) {
         {"up", "\x1b[A"},
         {"down", "\x1b[B"},
         {"plan", "\x1bOQ"},
+        {"f1", "\x1bOP"},
         {"f2", "\x1bOQ"},
         {"f10", "\x1b[21~"},
         {"finish", "\x1b[21~"},

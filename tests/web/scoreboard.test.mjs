@@ -1,0 +1,87 @@
+// The classroom scoreboard in Debian's Chromium: the page's script draws the
+// table from the JSON exactly as the server drew it, without a reload; End
+// session asks first, ends the learner's telnet session and comes back to
+// the scoreboard (the browser's own Origin passes the guard).
+//   node tests/web/scoreboard.test.mjs PATH-TO-pellix-serve
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { mkdirSync, mkdtempSync, rmSync } from 'node:fs';
+import { connect } from 'node:net';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { createInterface } from 'node:readline';
+import { launch } from './chromium.mjs';
+
+const program = process.argv[2];
+const top = mkdtempSync(join(tmpdir(), 'pellix-scoreboard-'));
+for (const name of ['learner10', 'learner2', 'Ana']) mkdirSync(join(top, 'class', name), { recursive: true });
+
+// The server's two addresses, from the lines it prints at start-up.
+function start() {
+  const server = spawn(program, ['--dir', join(top, 'class'), '--port', '0', '--web-port', '0'],
+                       { stdio: ['ignore', 'pipe', 'inherit'] });
+  return new Promise((done, fail) => {
+    let port = 0;
+    server.on('exit', (code) => fail(new Error(`pellix-serve ended (${code})`)));
+    createInterface({ input: server.stdout }).on('line', (line) => {
+      const telnet = line.match(/^pellix-serve: learners connect with: telnet \S+ (\d+)$/);
+      if (telnet) port = Number(telnet[1]);
+      const board = line.match(/^pellix-serve: scoreboard: (http\S+)/);
+      if (board) done({ server, port, url: board[1] });
+    });
+  });
+}
+
+// A learner logged in over telnet (the server's option requests left
+// unanswered); `received` gathers what the server sends, `closed` ends with
+// the connection.
+function learner(port, name) {
+  const socket = connect(port, '127.0.0.1');
+  const session = { received: '' };
+  session.closed = new Promise((done) => socket.on('close', done));
+  socket.on('data', (data) => { session.received += data.toString('latin1'); });
+  socket.on('connect', () => socket.write(name + '\r\n'));
+  return session;
+}
+
+const { server, port, url } = await start();
+const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
+const browser = await launch(profile);
+let failed = false;
+try {
+  const bob = learner(port, 'bob');
+  const page = await browser.newPage();
+  page.setDefaultTimeout(120000);
+  const asked = [];
+  page.on('dialog', (dialog) => { asked.push(dialog.message()); dialog.accept(); });
+  // Once bob is on the board, as the server draws it.
+  for (;;) {
+    await page.goto(url);
+    if ((await page.$$eval('#board td.on', (cells) => cells.length)) === 1) break;
+  }
+  const tidy = (html) => html.replace(/>\s+</g, '><').trim();
+  const drawnByServer = tidy(await page.$eval('#board tbody', (body) => body.innerHTML));
+  await page.waitForFunction(() => document.getElementById('summary').textContent.includes('Updated'));
+  const drawnByScript = tidy(await page.$eval('#board tbody', (body) => body.innerHTML));
+  assert.equal(drawnByScript, drawnByServer);
+  assert.deepEqual(await page.$$eval('#board td.name', (cells) => cells.map((cell) => cell.textContent)),
+                   ['bob', 'Ana', 'learner2', 'learner10']);
+
+  await Promise.all([page.waitForNavigation(), page.click('#board button[value=end]')]);
+  assert.deepEqual(asked, ['End the session of bob? The score is saved.']);
+  assert.equal(new URL(page.url()).pathname, '/');
+  await bob.closed;
+  assert.ok(bob.received.includes('Your instructor has ended this session.'), bob.received);
+  assert.equal(await page.$$eval('#board td.on', (cells) => cells.length), 0);
+  console.log('scoreboard test passed');
+} catch (error) {
+  failed = true;
+  console.error(error);
+} finally {
+  await browser.close();
+  server.removeAllListeners('exit');
+  server.kill('SIGTERM');
+  rmSync(profile, { recursive: true, force: true });
+  rmSync(top, { recursive: true, force: true });
+}
+process.exit(failed ? 1 : 0);
