@@ -313,6 +313,7 @@ void MainWindow::ShowPlanWindow() {
         plan_ = std::make_unique<PlanWindow>();
         connect(plan_.get(), &PlanWindow::closeRequested, this, &MainWindow::ClosePlan);
     }
+    plan_->SetScale(scale_);
     PlacePlanWindow();
     plan_->show();
     plan_->raise();

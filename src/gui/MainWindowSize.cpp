@@ -9,6 +9,7 @@
 
 #include "gui/MainWindow.h"
 #include "gui/PlanPlacement.h"
+#include "gui/PlanWindow.h"
 #include "gui/Scaling.h"
 #include "gui/Widgets.h"
 #include "scoring/TaskTable.h"
@@ -62,6 +63,10 @@ void MainWindow::ApplyScale() {
     scoreLabel_->setFont(
         FitFont(scoreLabel_->font(), ScoreCaptions(), scoreLabel_->contentsRect().size()));
     scrollMarker_->setFont(ScaleFont(QApplication::font(), scale_));
+    if (plan_) {
+        plan_->SetScale(scale_);
+        if (plan_->isVisible()) PlacePlanWindow();
+    }
     // A style whose buttons need more room than the layout gives (a desktop
     // theme, a large font) widens them towards the middle: their words whole
     // inside the button's frame.

@@ -3,6 +3,7 @@
 // close box only ask the main window to hide it.
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 
 class QPushButton;
@@ -17,6 +18,9 @@ class PlanWindow : public QWidget {
     PlanWindow();
     QPushButton* CloseButton() const { return closeButton_; }
     PictureBox* Picture() const { return picture_; }
+    // The main window's zoom, which the plan follows.
+    void SetScale(double scale);
+    double Scale() const { return scale_; }
 
   signals:
     // "Close" or the close box: the main window hides the plan.
@@ -26,8 +30,12 @@ class PlanWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void Layout();
+
     PictureBox* picture_ = nullptr;
     QPushButton* closeButton_ = nullptr;
+    QFont closeFont_;
+    double scale_ = 1.0;
 };
 
 }  // namespace pellix::gui

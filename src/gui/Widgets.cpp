@@ -294,30 +294,28 @@ QSize PictureBox::PictureSize() const {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
-    qreal ratio = devicePixelRatioF();
-    if (pixmap_.isNull() || pixmap_.devicePixelRatio() != ratio) {
-        // The rendering nearest above the screen's ratio, drawn at the
-        // picture's own size.
+    // Rendered for the screen's pixel ratio times the box's own scale, so the
+    // picture stays sharp when the window is zoomed.
+    const qreal screenRatio = devicePixelRatioF();
+    const qreal ratio = screenRatio * scale_;
+    const QSize size = PictureSize();
+    const QSize pixels(qRound(size.width() * ratio), qRound(size.height() * ratio));
+    if (pixmap_.isNull() || pixmap_.devicePixelRatio() != screenRatio || pixmap_.size() != pixels) {
+        // The rendering nearest above that ratio, made to fit it.
         QPixmap rendered = ReadPicture(PictureFile(name_, ratio));
-        QSize size = PictureSize();
-        if (rendered.size() == size * ratio) {  // a rendering for this very ratio
-            rendered.setDevicePixelRatio(ratio);
+        if (rendered.size() == pixels) {  // a rendering for this very ratio
             pixmap_ = rendered;
         } else {
-            pixmap_ = QPixmap(size * ratio);
-            pixmap_.setDevicePixelRatio(ratio);
+            pixmap_ = QPixmap(pixels);
             pixmap_.fill(Qt::white);
             QPainter onto(&pixmap_);
             onto.setRenderHint(QPainter::SmoothPixmapTransform);
-            onto.drawPixmap(QRectF(QPointF(0, 0), QSizeF(size)), rendered, rendered.rect());
+            onto.drawPixmap(QRect(QPoint(0, 0), pixels), rendered, rendered.rect());
         }
+        pixmap_.setDevicePixelRatio(screenRatio);
     }
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
-    if (scale_ != 1.0) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.scale(scale_, scale_);
-    }
     painter.drawPixmap(0, 0, pixmap_);
 }
 

@@ -125,7 +125,10 @@ class PictureBox : public QWidget {
     PictureBox(const QString& name, QWidget* parent);
     QSize PictureSize() const;
     // The picture drawn at this scale of its own size (the box scaled with it).
-    void SetScale(double scale) { scale_ = scale; }
+    void SetScale(double scale) {
+        scale_ = scale;
+        update();
+    }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -208,6 +208,7 @@ class WindowsTest : public QObject {
     void PlanPlacement();
     void PlanLeavesTheInputLineFree();
     void ReadableUnderADarkThemeWithLargeText();
+    void PlanFollowsTheZoom();
     void EveryWindowWithinTheScreen_data();
     void EveryWindowWithinTheScreen();
     void ScoreFileNotice_data();
@@ -1325,6 +1326,27 @@ void WindowsTest::PlanPlacement() {
 
 // Whatever the screen (the tests run at 800x600 and at 1024x768), the plan
 // opens off the input line, and keys typed in it reach the console.
+// The plan follows the main window's zoom: larger, its picture and button
+// scaled with it, and free to grow to the whole picture at that size.
+void WindowsTest::PlanFollowsTheZoom() {
+    Folder folder;
+    Program program(folder.Path());
+    MainWindow* main = program.main;
+    QTest::mouseClick(main->PlanButton(), Qt::LeftButton);
+    PlanWindow* plan = main->Plan();
+    QVERIFY(plan && plan->isVisible());
+    const QSize first = plan->size();
+    const QSize whole = plan->maximumSize();
+    QTest::keyClick(main->Line(InputLine), Qt::Key_Equal, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(main->Scale(), 1.25, kPatienceMs);
+    QCOMPARE(plan->Scale(), 1.25);
+    QCOMPARE(plan->size(), ScaleRect(QRect(QPoint(0, 0), first), 1.25).size());
+    QCOMPARE(plan->maximumSize(), ScaleRect(QRect(QPoint(0, 0), whole), 1.25).size());
+    QCOMPARE(plan->Picture()->size(), plan->maximumSize());
+    QCOMPARE(plan->CloseButton()->geometry(),
+             ScaleRect(QRect(Px(6840), Px(4320), Px(1455), Px(495)), 1.25));
+}
+
 // WCAG's contrast ratio of two colours, 1 to 21.
 double Contrast(const QColor& a, const QColor& b) {
     auto luminance = [](const QColor& c) {
