@@ -1447,6 +1447,11 @@ void WindowsTest::EveryWindowWithinTheScreen() {
     QTest::keyClick(KeyTarget(main), Qt::Key_F3);
     QVERIFY(main->Progress() && main->Progress()->isVisible());
     QVERIFY2(screen.contains(main->Progress()->frameGeometry()), within(main->Progress()));
+    // Updated in place as tasks are done, Progress keeps its size.
+    const QSize progressSize = main->Progress()->size();
+    PressKey(KeyTarget(main), '?');
+    QTRY_COMPARE_WITH_TIMEOUT(main->Progress()->Count()->text(), "2 of 50 tasks done", kPatienceMs);
+    QCOMPARE(main->Progress()->size(), progressSize);
     QTest::keyClick(main->Line(InputLine), Qt::Key_Equal, Qt::ControlModifier);
     QVERIFY2(screen.contains(main->frameGeometry()), within(main));
 }
