@@ -179,6 +179,21 @@ void MainWindow::Start() {
 
 // ---- Drawing ----
 
+// The input line, changed as little as it can be: a key typed is added and a
+// Backspace takes one character off, so that assistive tools are told the
+// character, not the whole line again. Anything else replaces the text. The
+// caret stays behind the last character.
+void MainWindow::ShowTyped(ConsoleLine* line, const QString& text) {
+    const QString shown = line->text();
+    line->end(false);
+    if (text.size() > shown.size() && text.startsWith(shown))
+        line->insert(text.mid(shown.size()));
+    else if (text.size() + 1 == shown.size() && shown.startsWith(text))
+        line->backspace();
+    else
+        line->setText(text);
+}
+
 void MainWindow::Redraw() {
     Snapshot snap = sim_.Snap();
     const int scrolled = console_.ScrolledBack();
@@ -190,10 +205,13 @@ void MainWindow::Redraw() {
         QString text = FromRouter(ConsoleView::RowText(sim_, row));
         bool caret = live && k == InputLine;
         if (line->text() != text) {
-            line->setText(text);
-            // Lines above the input line show their beginning; the input line
-            // keeps its caret behind the last character typed.
-            if (!caret) line->setCursorPosition(0);
+            if (caret) {
+                ShowTyped(line, text);
+            } else {
+                line->setText(text);
+                // Lines above the input line show their beginning.
+                line->setCursorPosition(0);
+            }
         }
         auto [first, last] = view_.SelectedColumns(sim_, row);
         line->SetSelected(first, last);

@@ -100,6 +100,7 @@ class MainWindow : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void KeepOnScreen();
+    void ShowTyped(ConsoleLine* line, const QString& text);
     QRect ScoreOnScreen() const;
 
   private:
