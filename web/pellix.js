@@ -9,6 +9,14 @@
   // The core that pellix-boot.js began to fetch and compile as the page
   // opened, instantiated.
   async function loadCore() {
+    // pellix-boot.js runs as soon as it arrives, before or after this script.
+    if (!window.pellixBoot) {
+      await new Promise((ran, failed) => {
+        const script = document.querySelector('script[src="pellix-boot.js"]');
+        script.addEventListener('load', ran);
+        script.addEventListener('error', () => failed(new Error('pellix-boot.js did not load')));
+      });
+    }
     const boot = window.pellixBoot;
     await boot.script;
     if (!boot.module) return window.PellixCore();

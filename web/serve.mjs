@@ -43,6 +43,7 @@ export function serveSite(folder, port = 0) {
   const root = resolve(folder);
   const requests = [];
   const stats = { sent: 0 };
+  const compressed = new Map();
   const server = createServer(async (request, reply) => {
     let urlPath;
     try {
@@ -74,10 +75,20 @@ export function serveSite(folder, port = 0) {
         reply.writeHead(304, headers).end();
         return;
       }
-      let body = await readFile(file);
+      let body;
       if (/\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
-        body = gzipSync(body, { level: 9 });
+        // Compressed once for each version of the file, as a static server
+        // keeps its compressed copies.
+        const kept = compressed.get(file);
+        if (kept && kept.tag === tag) {
+          body = kept.body;
+        } else {
+          body = gzipSync(await readFile(file), { level: 9 });
+          compressed.set(file, { tag, body });
+        }
         headers['Content-Encoding'] = 'gzip';
+      } else {
+        body = await readFile(file);
       }
       headers['Content-Length'] = body.length;
       stats.sent += body.length;
