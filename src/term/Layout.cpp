@@ -9,6 +9,8 @@ namespace pellix::term {
 
 namespace {
 
+constexpr int kBriefHintCol = static_cast<int>(kCaption.size()) + 2;
+
 // Adds a text at a row and column of the frame, cut at the frame's width.
 void Put(Screen& screen, const Frame& frame, int row, int col, std::string_view text, Look look) {
     if (col >= kFrameCols || text.empty()) return;
@@ -84,10 +86,18 @@ Screen ConsoleScreen(const Snapshot& snap, const ConsoleView& view, int rows, in
     // The score label sits above the console's right end, clear of the caption.
     const int labelCol = std::max(static_cast<int>(kCaption.size()) + 1,
                                   kFrameCols - static_cast<int>(snap.label.size()));
-    if (!hintRow && !status.empty())
+    if (!hintRow && !status.empty()) {
         Put(screen, frame, kLabelRow, 0, FitText(status, labelCol - 1), Look::Notice);
-    else
+    } else {
         Put(screen, frame, kLabelRow, 0, kCaption, Look::Caption);
+        // Without a hint row the keys are named beside the caption.
+        const int room = labelCol - 1 - kBriefHintCol;
+        for (const std::string& brief : view.briefHints) {
+            if (hintRow || static_cast<int>(brief.size()) > room) continue;
+            Put(screen, frame, kLabelRow, kBriefHintCol, brief, Look::Hint);
+            break;
+        }
+    }
     Put(screen, frame, kLabelRow, labelCol, snap.label, Look::Label);
 
     for (int k = 0; k < kConsoleLines; ++k) {
@@ -156,9 +166,9 @@ Screen TooSmallScreen(int rows, int cols) {
     return screen;
 }
 
-Screen Draw(const lab::Console& console, int rows, int cols) {
+Screen Draw(const lab::Console& console, int rows, int cols, std::string_view keyNotice) {
     const Sim& sim = console.Router();
-    const std::string notice = console.Notice();
+    const std::string notice = keyNotice.empty() ? console.Notice() : std::string(keyNotice);
     if (sim.PlanShown()) return PageScreen(lab::NetworkPlanPage(), 0, rows, cols, notice);
     if (const Page* page = console.ShownPage())
         return PageScreen(*page, console.PageTop(), rows, cols, notice);
@@ -168,6 +178,8 @@ Screen Draw(const lab::Console& console, int rows, int cols) {
     view.notice = notice;
     if (view.notice.empty()) view.notice = console.CoachNotice(kFrameCols);
     view.hint = lab::KeyHint(console.FunctionKeys());
+    view.briefHints = {lab::BriefKeyHint(console.FunctionKeys(), true),
+                       lab::BriefKeyHint(console.FunctionKeys(), false)};
     return ConsoleScreen(sim.Snap(), view, rows, cols);
 }
 

@@ -69,6 +69,9 @@ struct ConsoleView {
     std::string notice;
     // The key hint for the hint row.
     std::string hint;
+    // Shorter forms of it, longest first, for the caption's row when the
+    // terminal has no hint row.
+    std::vector<std::string> briefHints;
 };
 
 // Where the frame stands in the terminal.
@@ -97,8 +100,9 @@ int PageRowsShown(int rows);
 Screen TooSmallScreen(int rows, int cols);
 
 // The lab console as the terminal shows it: the console screen, a page over
-// it, or the notice that the terminal is too small.
-Screen Draw(const lab::Console& console, int rows, int cols);
+// it, or the notice that the terminal is too small. A notice of the key
+// decoder's (a lone Escape waiting for its digit) goes before the console's.
+Screen Draw(const lab::Console& console, int rows, int cols, std::string_view keyNotice = {});
 // Tells the lab console how much of a page the terminal shows and whether
 // the console fits.
 void FitConsole(lab::Console& console, int rows, int cols);

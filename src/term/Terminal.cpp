@@ -51,9 +51,6 @@ constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // stop (SIGTSTP from outside: the keyboard's Ctrl-Z is a key here) and the
 // continue after any stop.
 constexpr int kLoopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGWINCH, SIGTSTP, SIGCONT};
-// How long the start of an escape sequence waits for its rest; a lone Escape
-// is the Escape key after that.
-constexpr auto kEscapeWait = 300ms;
 constexpr short kStripPair = 1;
 
 constexpr std::string_view kPasteOn = "\x1b[?2004h";
@@ -393,10 +390,13 @@ class TerminalLoop {
             const bool woken = Wait(ending);
             if (ending.signal != 0) break;
             const bool redraw = Signals() | woken;
+            const bool escapeWaited = decoder_.EscapeWaiting();
             std::vector<Key> keys = ReadKeys(ending);
             if (ending.signal != 0) break;
             ending.finished = Deliver(keys);
-            if (!ending.finished && (redraw || !keys.empty())) Redraw();
+            // The Escape's notice comes and goes with the wait for its digit.
+            const bool marker = escapeWaited != decoder_.EscapeWaiting();
+            if (!ending.finished && (redraw || marker || !keys.empty())) Redraw();
         }
     }
 
@@ -404,7 +404,7 @@ class TerminalLoop {
     // Waits for the input, a signal or the next deadline; returns whether a
     // notice ran out.
     bool Wait(Ending& ending) {
-        Clock::time_point wake = escapeUntil_;
+        Clock::time_point wake = decoder_.Deadline().value_or(kNoWait);
         if (console_.Deadline()) wake = std::min(wake, *console_.Deadline());
         const Clock::time_point now = Clock::now();
         const timespec timeout = Until(wake, now);
@@ -450,22 +450,15 @@ class TerminalLoop {
             char buffer[4096];
             const ssize_t got = read(streams_.in, buffer, sizeof buffer);
             if (got > 0) {
-                keys = decoder_.Feed(std::string_view(buffer, static_cast<std::size_t>(got)));
+                keys = decoder_.Feed(std::string_view(buffer, static_cast<std::size_t>(got)),
+                                     Clock::now());
             } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
                 // The terminal is gone (hung up, closed): as good as a hang-up.
                 ending.signal = SIGHUP;
                 return keys;
             }
         }
-        const Clock::time_point now = Clock::now();
-        if (!decoder_.Waiting()) {
-            escapeUntil_ = kNoWait;
-        } else if (escapeUntil_ == kNoWait) {
-            escapeUntil_ = now + kEscapeWait;
-        } else if (now >= escapeUntil_) {
-            for (Key& key : decoder_.Flush()) keys.push_back(std::move(key));
-            escapeUntil_ = kNoWait;
-        }
+        for (Key& key : decoder_.OnTime(Clock::now())) keys.push_back(std::move(key));
         return keys;
     }
 
@@ -484,8 +477,9 @@ class TerminalLoop {
 
     // The learner sees the answer before the router writes its score.
     void Redraw() {
-        Draw(term::Draw(console_, rows_, cols_), curses_.Colours());
-        if (console_.AfterDraw()) Draw(term::Draw(console_, rows_, cols_), curses_.Colours());
+        Draw(term::Draw(console_, rows_, cols_, decoder_.Notice()), curses_.Colours());
+        if (console_.AfterDraw())
+            Draw(term::Draw(console_, rows_, cols_, decoder_.Notice()), curses_.Colours());
     }
 
     const TerminalStreams& streams_;
@@ -496,7 +490,6 @@ class TerminalLoop {
     int rows_ = 0;
     int cols_ = 0;
     bool ready_ = false;
-    Clock::time_point escapeUntil_ = kNoWait;
 };
 
 }  // namespace

@@ -104,6 +104,21 @@ TEST(ConsoleScreen, Fits80x23WithoutTheHintRow) {
     EXPECT_EQ(screen.cursorRow, kInputRow);
 }
 
+// At 80x23 there is no hint row: the keys are named beside the caption, in
+// the longest form that leaves the score clear, unless a notice stands there.
+TEST(ConsoleScreen, NamesTheKeysBesideTheCaptionWithoutAHintRow) {
+    Snapshot snap = WelcomeLike();
+    snap.label = "Score:  7";
+    ConsoleView view = WithHint();
+    view.briefHints = {std::string(60, 'k'), "F2 Plan F10 Finish"};
+    auto row0 = [&](int rows) { return RowsOf(ConsoleScreen(snap, view, rows, 80), rows, 80)[0]; };
+    EXPECT_EQ(row0(23), "Vantric Sim  F2 Plan F10 Finish" + std::string(40, ' ') + "Score:  7");
+    EXPECT_EQ(At(ConsoleScreen(snap, view, 23, 80), 0, 13)->look, Look::Hint);
+    EXPECT_EQ(row0(24), "Vantric Sim" + std::string(60, ' ') + "Score:  7");
+    view.notice = "Ctrl-C again";
+    EXPECT_EQ(row0(23), "Ctrl-C again" + std::string(59, ' ') + "Score:  7");
+}
+
 TEST(ConsoleScreen, StaysCompactAndCentredOnABigTerminal) {
     Snapshot snap = WelcomeLike();
     snap.label = "Score:  7";
