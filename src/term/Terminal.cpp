@@ -17,6 +17,7 @@
 #include "lab/Console.h"
 #include "term/Keys.h"
 #include "term/Layout.h"
+#include "term/PlainLog.h"
 
 #define NCURSES_NOMACROS
 #include <curses.h>
@@ -244,12 +245,8 @@ std::string ResetSequences() {
     return reset;
 }
 
-// A stop asked from outside (SIGTSTP): the terminal given back as at the
-// end, then stopped for real; once continued, the modes are back.
-void Suspend(int out, bool mouse) {
-    if (mouse) Write(out, kMouseOff);
-    Write(out, kPasteOff);
-    endwin();
+// Stops the program for real, as a SIGTSTP from outside asked.
+void StopHere() {
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTSTP);
@@ -262,6 +259,15 @@ void Suspend(int out, bool mouse) {
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);
     sigprocmask(SIG_BLOCK, &stop, nullptr);
     sigaction(SIGTSTP, &ours, nullptr);
+}
+
+// A stop asked from outside (SIGTSTP): the terminal given back as at the
+// end, then stopped for real; once continued, the modes are back.
+void Suspend(int out, bool mouse) {
+    if (mouse) Write(out, kMouseOff);
+    Write(out, kPasteOff);
+    endwin();
+    StopHere();
 }
 
 // After a continue (from a stop of ours or anybody's): the modes back on and
@@ -301,6 +307,10 @@ std::string RefusalFor(const std::string& type, int out) {
     if (!addressable)
         return "the terminal type " + quoted + " cannot move the cursor, which the console needs";
     return {};
+}
+
+bool PlainWanted(bool asked, const std::string& type) {
+    return asked || type == "dumb";
 }
 
 bool ColourWanted() {
@@ -368,17 +378,85 @@ class CursesRun {
     bool mouse_ = false;
 };
 
-// The run's loop: it sleeps until a key, a signal, or the end of a wait it
-// started itself (an escape sequence, a notice); nothing else wakes it.
+// The keys of a run and the wait for them: it sleeps until a key, a signal,
+// or the end of a wait it started itself (an escape sequence, a notice);
+// nothing else wakes it.
+class KeyInput {
+  public:
+    KeyInput(const TerminalStreams& streams, CaughtSignals& signals,
+             std::vector<DescribedKey> described)
+        : streams_(streams), signals_(signals), decoder_(std::move(described)) {}
+
+    // Waits for the input, a signal or the next deadline; returns whether a
+    // notice of the console ran out.
+    bool Wait(lab::Console& console, Ending& ending) {
+        Clock::time_point wake = decoder_.Deadline().value_or(kNoWait);
+        if (console.Deadline()) wake = std::min(wake, *console.Deadline());
+        const Clock::time_point now = Clock::now();
+        const timespec timeout = Until(wake, now);
+        pollfd input{streams_.in, POLLIN, 0};
+        ready_ = ppoll(&input, 1, wake == kNoWait ? nullptr : &timeout, &signals_.WaitMask()) > 0 &&
+                 input.revents != 0;
+        if (gEndingSignal != 0) ending.signal = gEndingSignal;
+        const Clock::time_point after = Clock::now();
+        if (console.Deadline() && after >= *console.Deadline()) {
+            console.OnTime(after);
+            return true;
+        }
+        return false;
+    }
+
+    // The keys that came, and those whose wait is over.
+    std::vector<Key> Read(Ending& ending) {
+        std::vector<Key> keys;
+        if (ready_) {
+            char buffer[4096];
+            const ssize_t got = read(streams_.in, buffer, sizeof buffer);
+            if (got > 0) {
+                keys = decoder_.Feed(std::string_view(buffer, static_cast<std::size_t>(got)),
+                                     Clock::now());
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                // The terminal is gone (hung up, closed): as good as a hang-up.
+                ending.signal = SIGHUP;
+                return keys;
+            }
+        }
+        for (Key& key : decoder_.OnTime(Clock::now())) keys.push_back(std::move(key));
+        return keys;
+    }
+
+    const KeyDecoder& Decoder() const { return decoder_; }
+
+  private:
+    const TerminalStreams& streams_;
+    CaughtSignals& signals_;
+    KeyDecoder decoder_;
+    bool ready_ = false;
+};
+
+// Hands the keys to the console, a pasted text a line at a time with `show`
+// called between; returns whether the learner finished.
+template <typename Show>
+bool Deliver(lab::Console& console, const std::vector<Key>& keys, Show show) {
+    for (const Key& key : keys) {
+        if (console.OnKey(key, Clock::now()) == lab::Outcome::Finished) return true;
+        while (console.Pasting()) {
+            show();
+            if (console.TypePasted(Clock::now()) == lab::Outcome::Finished) return true;
+        }
+    }
+    return false;
+}
+
+// The run's loop on a screen drawn with curses.
 class TerminalLoop {
   public:
     TerminalLoop(Sim& sim, const TerminalStreams& streams, CaughtSignals& signals,
                  const CursesRun& curses)
         : streams_(streams),
-          signals_(signals),
           curses_(curses),
           console_(sim, lab::PagePlace::OverConsole),
-          decoder_(DescribedKeys()) {
+          input_(streams, signals, DescribedKeys()) {
         console_.ShowHints(streams.hints);
         getmaxyx(stdscr, rows_, cols_);
         FitConsole(console_, rows_, cols_);
@@ -387,39 +465,20 @@ class TerminalLoop {
 
     void Run(Ending& ending) {
         while (!ending.finished && ending.signal == 0) {
-            const bool woken = Wait(ending);
+            const bool woken = input_.Wait(console_, ending);
             if (ending.signal != 0) break;
             const bool redraw = Signals() | woken;
-            const bool escapeWaited = decoder_.EscapeWaiting();
-            std::vector<Key> keys = ReadKeys(ending);
+            const bool escapeWaited = input_.Decoder().EscapeWaiting();
+            std::vector<Key> keys = input_.Read(ending);
             if (ending.signal != 0) break;
-            ending.finished = Deliver(keys);
+            ending.finished = Deliver(console_, keys, [this] { Redraw(); });
             // The Escape's notice comes and goes with the wait for its digit.
-            const bool marker = escapeWaited != decoder_.EscapeWaiting();
+            const bool marker = escapeWaited != input_.Decoder().EscapeWaiting();
             if (!ending.finished && (redraw || marker || !keys.empty())) Redraw();
         }
     }
 
   private:
-    // Waits for the input, a signal or the next deadline; returns whether a
-    // notice ran out.
-    bool Wait(Ending& ending) {
-        Clock::time_point wake = decoder_.Deadline().value_or(kNoWait);
-        if (console_.Deadline()) wake = std::min(wake, *console_.Deadline());
-        const Clock::time_point now = Clock::now();
-        const timespec timeout = Until(wake, now);
-        pollfd input{streams_.in, POLLIN, 0};
-        ready_ = ppoll(&input, 1, wake == kNoWait ? nullptr : &timeout, &signals_.WaitMask()) > 0 &&
-                 input.revents != 0;
-        if (gEndingSignal != 0) ending.signal = gEndingSignal;
-        const Clock::time_point after = Clock::now();
-        if (console_.Deadline() && after >= *console_.Deadline()) {
-            console_.OnTime(after);
-            return true;
-        }
-        return false;
-    }
-
     // A stop, a continue or a resize that came in: returns whether to draw.
     bool Signals() {
         bool redraw = false;
@@ -444,59 +503,147 @@ class TerminalLoop {
         return redraw;
     }
 
-    std::vector<Key> ReadKeys(Ending& ending) {
-        std::vector<Key> keys;
-        if (ready_) {
-            char buffer[4096];
-            const ssize_t got = read(streams_.in, buffer, sizeof buffer);
-            if (got > 0) {
-                keys = decoder_.Feed(std::string_view(buffer, static_cast<std::size_t>(got)),
-                                     Clock::now());
-            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
-                // The terminal is gone (hung up, closed): as good as a hang-up.
-                ending.signal = SIGHUP;
-                return keys;
-            }
-        }
-        for (Key& key : decoder_.OnTime(Clock::now())) keys.push_back(std::move(key));
-        return keys;
-    }
-
-    // Hands the keys to the console, a pasted text a line at a time with the
-    // screen drawn between; returns whether the learner finished.
-    bool Deliver(const std::vector<Key>& keys) {
-        for (const Key& key : keys) {
-            if (console_.OnKey(key, Clock::now()) == lab::Outcome::Finished) return true;
-            while (console_.Pasting()) {
-                Redraw();
-                if (console_.TypePasted(Clock::now()) == lab::Outcome::Finished) return true;
-            }
-        }
-        return false;
-    }
-
     // The learner sees the answer before the router writes its score.
     void Redraw() {
-        Draw(term::Draw(console_, rows_, cols_, decoder_.Notice()), curses_.Colours());
+        const std::string_view notice = input_.Decoder().Notice();
+        Draw(term::Draw(console_, rows_, cols_, notice), curses_.Colours());
         if (console_.AfterDraw())
-            Draw(term::Draw(console_, rows_, cols_, decoder_.Notice()), curses_.Colours());
+            Draw(term::Draw(console_, rows_, cols_, notice), curses_.Colours());
     }
 
     const TerminalStreams& streams_;
-    CaughtSignals& signals_;
     const CursesRun& curses_;
     lab::Console console_;
-    KeyDecoder decoder_;
+    KeyInput input_;
     int rows_ = 0;
     int cols_ = 0;
-    bool ready_ = false;
+};
+
+// The terminal for the plain log: keys one at a time, not echoed, Ctrl-C and
+// Ctrl-Z as keys; the output's line ends as the terminal makes them. Given
+// back at the end, when stopped, and after a crash.
+class PlainRun {
+  public:
+    PlainRun(const TerminalStreams& streams, const std::optional<termios>& shellSettings)
+        : in_(streams.in), shell_(shellSettings) {
+        guard_.emplace(streams.in, streams.out, shellSettings, std::string_view());
+        KeysOneByOne();
+    }
+    ~PlainRun() { GiveBack(); }
+    PlainRun(const PlainRun&) = delete;
+    PlainRun& operator=(const PlainRun&) = delete;
+
+    void KeysOneByOne() {
+        if (!shell_) return;
+        termios keys = *shell_;
+        keys.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
+        keys.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR);
+        keys.c_cc[VMIN] = 1;
+        keys.c_cc[VTIME] = 0;
+        tcsetattr(in_, TCSANOW, &keys);
+    }
+    void GiveBack() {
+        if (shell_) tcsetattr(in_, TCSANOW, &*shell_);
+    }
+
+  private:
+    int in_;
+    std::optional<termios> shell_;
+    std::optional<CrashGuard> guard_;
+};
+
+// The description's key sequences for a type that may have no cursor
+// addressing (a dumb terminal has none, nor function keys).
+std::vector<DescribedKey> DescribedKeysOf(const std::string& type, int out) {
+    int status = 0;
+    if (type.empty() || setupterm(type.c_str(), out, &status) != OK) return {};
+    std::vector<DescribedKey> keys = DescribedKeys();
+    del_curterm(cur_term);
+    return keys;
+}
+
+// The run's loop writing the console as a log (see PlainLog). The keys that
+// move a view have nothing to move here: the terminal keeps what was written.
+class PlainLoop {
+  public:
+    PlainLoop(Sim& sim, const TerminalStreams& streams, CaughtSignals& signals, PlainRun& run)
+        : streams_(streams),
+          run_(run),
+          console_(sim, lab::PagePlace::OverConsole),
+          log_(console_),
+          input_(streams, signals, DescribedKeysOf(streams.type, streams.out)) {
+        console_.ShowHints(streams.hints);
+        Write(streams_.out, log_.Start());
+    }
+
+    void Run(Ending& ending) {
+        while (!ending.finished && ending.signal == 0) {
+            input_.Wait(console_, ending);
+            if (ending.signal != 0) break;
+            Signals();
+            std::vector<Key> keys = input_.Read(ending);
+            if (ending.signal != 0) break;
+            std::erase_if(keys, [](const Key& key) { return MovesAView(key); });
+            // Written after each key, so that the log is the same however
+            // the keys came in (one by one, or many in one read).
+            if (keys.empty()) Show();
+            for (const Key& key : keys) {
+                ending.finished = Deliver(console_, {key}, [this] { Show(); });
+                if (ending.finished) break;
+                Show();
+            }
+        }
+        Write(streams_.out, log_.End());
+    }
+
+  private:
+    static bool MovesAView(const Key& key) {
+        switch (key.name) {
+            case KeyName::PageUp:
+            case KeyName::PageDown:
+            case KeyName::WheelUp:
+            case KeyName::WheelDown:
+            case KeyName::Home:
+            case KeyName::End:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    void Signals() {
+        if (gSuspend != 0) {
+            gSuspend = 0;
+            Write(streams_.out, log_.End());
+            run_.GiveBack();
+            StopHere();
+        }
+        if (gContinued != 0) {
+            gContinued = 0;
+            run_.KeysOneByOne();
+        }
+        gResized = 0;
+    }
+
+    // The learner reads the answer before the router writes its score.
+    void Show() {
+        Write(streams_.out, log_.Update(input_.Decoder().Notice()));
+        if (console_.AfterDraw()) Write(streams_.out, log_.Update(input_.Decoder().Notice()));
+    }
+
+    const TerminalStreams& streams_;
+    PlainRun& run_;
+    lab::Console console_;
+    PlainLog log_;
+    KeyInput input_;
 };
 
 }  // namespace
 
 Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
     Ending ending;
-    if (std::string refusal = RefusalFor(streams.type, streams.out); !refusal.empty()) {
+    if (std::string refusal = streams.plain ? "" : RefusalFor(streams.type, streams.out);
+        !refusal.empty()) {
         ending.started = false;
         ending.error = refusal;
         return ending;
@@ -507,13 +654,18 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
     {
         // Caught before curses starts, so that curses leaves them to the loop.
         CaughtSignals signals;
-        CursesRun curses(streams, shellSettings);
-        if (!curses.Started()) {
-            ending.started = false;
-            ending.error = "cannot use the terminal type \"" + streams.type + "\"";
-            return ending;
+        if (streams.plain) {
+            PlainRun run(streams, shellSettings);
+            PlainLoop(sim, streams, signals, run).Run(ending);
+        } else {
+            CursesRun curses(streams, shellSettings);
+            if (!curses.Started()) {
+                ending.started = false;
+                ending.error = "cannot use the terminal type \"" + streams.type + "\"";
+                return ending;
+            }
+            TerminalLoop(sim, streams, signals, curses).Run(ending);
         }
-        TerminalLoop(sim, streams, signals, curses).Run(ending);
         // A hang-up (the terminal window closed) or a request to stop ends
         // the run as F10 does, the score saved, before anything else (a
         // second hang-up may end the program once its signals are given back).

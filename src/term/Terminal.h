@@ -18,7 +18,12 @@ struct TerminalStreams {
     std::string type;         // the terminal type (TERM)
     bool colour = true;       // false where NO_COLOR asks for none
     bool hints = true;        // the coach's hints on the notice line (--no-hints: none)
+    bool plain = false;       // the console as a line-oriented log (see PlainLog), no curses
 };
+
+// Whether the console is written as a plain log: asked for, or the only
+// way on a terminal of this type ("dumb": it cannot move the cursor).
+bool PlainWanted(bool asked, const std::string& type);
 
 struct Ending {
     bool started = true;    // false when the terminal could not be used

@@ -85,8 +85,10 @@ int main(int argc, char** argv) {
     streams.type = type ? type : "";
     streams.colour = ColourWanted();
     streams.hints = options.hints;
+    streams.plain = PlainWanted(options.plain, streams.type);
     // Refused before anything is drawn or created.
-    if (std::string refusal = RefusalFor(streams.type, streams.out); !refusal.empty()) {
+    if (std::string refusal = streams.plain ? "" : RefusalFor(streams.type, streams.out);
+        !refusal.empty()) {
         std::cerr << "pellix-term: " << refusal << "\n";
         return 1;
     }

@@ -1,5 +1,6 @@
 // pellix-term's command line.
 #include "term/Options.h"
+#include "term/Terminal.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,16 @@ TEST(ParseOptions, NoHintsTurnsTheCoachOff) {
         EXPECT_FALSE(options.hints) << testing::PrintToString(args);
         EXPECT_EQ(options.error, "") << testing::PrintToString(args);
     }
+}
+
+// --plain asks for the log; TERM=dumb, which cannot move the cursor, gets it
+// unasked.
+TEST(ParseOptions, PlainWritesALog) {
+    EXPECT_TRUE(ParseOptions({"--plain", "--dir", "d"}).plain);
+    EXPECT_FALSE(ParseOptions({"--dir", "d"}).plain);
+    EXPECT_TRUE(PlainWanted(true, "xterm"));
+    EXPECT_TRUE(PlainWanted(false, "dumb"));
+    EXPECT_FALSE(PlainWanted(false, "xterm"));
 }
 
 }  // namespace

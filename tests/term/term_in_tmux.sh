@@ -106,7 +106,8 @@ child_of() {
 # A shell in a pane of the given size, with a plain prompt.
 start_shell() {
   local cols=$1 rows=$2
-  tmuxp new-session -d -s "$pane" -x "$cols" -y "$rows" \
+  # History enough for a plain log's whole run.
+  tmuxp start-server \; set-option -g history-limit 5000 \; new-session -d -s "$pane" -x "$cols" -y "$rows" \
     "env -i PATH=/usr/bin:/bin HOME='$work' HISTFILE= TERM=screen PS1='$ ' bash --norc --noprofile -i" ||
     fail "cannot start tmux"
   wait_for -x '$'
@@ -650,15 +651,50 @@ case "$scenario" in
     expect_ended 0
     expect_finished_line 1
     ;;
+  plain)
+    # TERM=dumb: the console as a plain log. The keys of the first lessons
+    # (EVENT_SCRIPT) typed; the pane, history included, shows the log
+    # expected (MORE_EVENTS), the data folder written {folder}.
+    [ -f "$events" ] && [ -f "$more_events" ] || fail "keys and log needed"
+    start_shell 80 24
+    start_term "TERM=dumb"
+    wait_for -x "Press RETURN to get started."
+    last_is() { [ "$(joined | sed 's/ *$//' | grep -v '^$' | tail -n 1)" = "$1" ]; }
+    line_is() { joined | sed 's/ *$//' | grep -qxF -- "$1"; }
+    while IFS= read -r step || [ -n "$step" ]; do
+      case "$step" in
+        "type "*) type_text "${step#type }" ;;
+        enter) press Enter ;;
+        "hex "*) tmuxp send-keys -t "$pane" -H ${step#hex } ;;
+        "wait-last "*) poll last_is "${step#wait-last }" || fail "the last line is not '${step#wait-last }'" ;;
+        "wait-line "*) poll line_is "${step#wait-line }" || fail "no line '${step#wait-line }'" ;;
+        "" | "#"*) ;;
+        *) fail "a step this test cannot type: $step" ;;
+      esac
+    done <"$events"
+    poll ended || fail "pellix-term did not end"
+    tmuxp capture-pane -p -J -S - -t "$pane" | sed 's/ *$//' |
+      awk '/^Vantric Sim: / {on = 1} /^Score: [0-9]+ of 50, saved in / {on = 0} on' |
+      sed "s|$dir|{folder}|g" >"$work/log.txt"
+    diff -u "$more_events" "$work/log.txt" >"$work/log.diff" ||
+      fail "the log differs from the one expected: $(head -n 40 "$work/log.diff")"
+    [ "$(cat "$work/rc")" = 0 ] || fail "exit status $(cat "$work/rc")"
+    expect_finished_line 4
+    ;;
   refused-terminals)
     # A terminal that cannot move the cursor gets one line naming its type,
     # exit status 1, and nothing drawn or created.
     start_shell 80 24
-    for case in 'dumb|the terminal type "dumb" cannot move the cursor, which the console needs' \
+    # (TERM=dumb, the one installed type that cannot, gets the plain log
+    # instead: a made-up type stands for the others.)
+    printf 'pellix-nocup|a terminal that cannot move the cursor,\n\tcols#80, lines#24, bel=^G, cr=\\r,\n' \
+      >"$work/nocup.src"
+    tic -o "$work/terminfo" "$work/nocup.src" || fail "tic cannot compile the made-up type"
+    for case in 'pellix-nocup|the terminal type "pellix-nocup" cannot move the cursor, which the console needs' \
       'pellix-nosuch|unknown terminal type "pellix-nosuch"; the console needs one that can move the cursor' \
       '|the terminal type is not set (TERM is empty); the console needs one that can move the cursor'; do
       type=${case%%|*}
-      start_term "TERM=$type" refused
+      start_term "TERMINFO=$work/terminfo TERM=$type" refused
       wait_refused
       expect_ended 1
       joined | grep -qxF "pellix-term: ${case#*|}" || fail "no refusal for TERM='$type'"
