@@ -79,14 +79,26 @@ struct Frame {
     int top = 0;
     int left = 0;
     int rows = 0;  // kFrameRows, or kMinRows when there is no room for the hint
+    // Columns from the frame's left to the terminal's right edge: a line
+    // longer than the frame goes on into the margin as far as this.
+    int room = kFrameCols;
 };
 
 Frame FrameFor(int rows, int cols);
 
-// The text as it can be drawn in `width` columns: cut there, never wrapped,
-// and every byte that is not printable ASCII shown as "?" so that a stray
-// control character from a file cannot move the terminal's cursor.
+// The text as it can be drawn in `width` columns: UTF-8 text, each character
+// taking its columns (two for a wide one), cut there, never wrapped; a
+// control character (a stray one from a file could move the terminal's
+// cursor) or a byte that starts no character is shown as "?".
 std::string FitText(std::string_view text, int width);
+// How many columns the text takes as FitText shows it.
+int TextColumns(std::string_view text);
+// The part of the text from column `from` on, as FitText shows it (a wide
+// character cut in two is a blank).
+std::string TextFrom(std::string_view text, int from);
+// The text for a terminal that shows ASCII only: each character beyond it
+// as "?" ("??" for a wide one), so that the columns stay as laid out.
+std::string AsciiText(std::string_view text);
 
 bool Fits(int rows, int cols);
 

@@ -1,5 +1,6 @@
 #include "term/Terminal.h"
 
+#include <langinfo.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -220,13 +221,15 @@ attr_t AttributesOf(Look look, bool colours) {
     return A_NORMAL;
 }
 
-void Draw(const Screen& screen, bool colours) {
+// Draws the screen; its texts are UTF-8, drawn as they are where the
+// locale's characters are UTF-8 (ncursesw takes them so), else as ASCII.
+void Draw(const Screen& screen, bool colours, bool utf8) {
     werase(stdscr);
     for (const Text& text : screen.texts) {
         wattrset(stdscr, AttributesOf(text.look, colours));
+        const std::string shown = utf8 ? text.text : AsciiText(text.text);
         // Writing the bottom right cell reports an error after writing it.
-        mvwaddnstr(stdscr, text.row, text.col, text.text.c_str(),
-                   static_cast<int>(text.text.size()));
+        mvwaddnstr(stdscr, text.row, text.col, shown.c_str(), static_cast<int>(shown.size()));
     }
     wattrset(stdscr, A_NORMAL);
     curs_set(screen.cursorShown ? 1 : 0);
@@ -329,6 +332,12 @@ class CursesRun {
         : out_(streams.out) {
         outFile_ = fdopen(dup(streams.out), "w");
         inFile_ = fdopen(dup(streams.in), "r");
+        // The size comes from the terminal itself: COLUMNS and LINES left in
+        // the environment (by a shell, for another window) would garble the
+        // screen until the next resize.
+        use_env(FALSE);
+        use_tioctl(TRUE);
+        utf8_ = std::string_view(nl_langinfo(CODESET)) == "UTF-8";
         if (outFile_ && inFile_) terminal_ = newterm(streams.type.c_str(), outFile_, inFile_);
         if (!terminal_) return;
         set_term(terminal_);
@@ -366,6 +375,7 @@ class CursesRun {
 
     bool Started() const { return terminal_ != nullptr; }
     bool Colours() const { return colours_; }
+    bool Utf8() const { return utf8_; }
     bool Mouse() const { return mouse_; }
 
   private:
@@ -375,6 +385,7 @@ class CursesRun {
     SCREEN* terminal_ = nullptr;
     std::optional<CrashGuard> guard_;
     bool colours_ = false;
+    bool utf8_ = false;
     bool mouse_ = false;
 };
 
@@ -506,9 +517,9 @@ class TerminalLoop {
     // The learner sees the answer before the router writes its score.
     void Redraw() {
         const std::string_view notice = input_.Decoder().Notice();
-        Draw(term::Draw(console_, rows_, cols_, notice), curses_.Colours());
+        Draw(term::Draw(console_, rows_, cols_, notice), curses_.Colours(), curses_.Utf8());
         if (console_.AfterDraw())
-            Draw(term::Draw(console_, rows_, cols_, notice), curses_.Colours());
+            Draw(term::Draw(console_, rows_, cols_, notice), curses_.Colours(), curses_.Utf8());
     }
 
     const TerminalStreams& streams_;

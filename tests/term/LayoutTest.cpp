@@ -217,13 +217,39 @@ TEST(FitText, CutsAndMasksWhatCouldMoveTheCursor) {
         std::string shown;
     };
     const Case cases[] = {
-        {"Router>", 80, "Router>"},   {"Router>", 3, "Rou"},
-        {"Router>", 0, ""},           {"Router>", -4, ""},
-        {"R\x1b[2Jx", 80, "R?[2Jx"},  {"tab\there\r\n", 80, "tab?here??"},
-        {"caf\xc3\xa9", 80, "caf??"}, {std::string("a\0b", 3), 80, "a?b"},
+        {"Router>", 80, "Router>"},
+        {"Router>", 3, "Rou"},
+        {"Router>", 0, ""},
+        {"Router>", -4, ""},
+        {"R\x1b[2Jx", 80, "R?[2Jx"},
+        {"tab\there\r\n", 80, "tab?here??"},
+        {std::string("a\0b", 3), 80, "a?b"},
         {"~\x7f", 80, "~?"},
+        // UTF-8 as it is, each character its columns (a wide one two), cut
+        // between characters; a C1 control or a byte that starts no
+        // character is "?".
+        {"/home/jos\xc3\xa9", 80, "/home/jos\xc3\xa9"},
+        {"jos\xc3\xa9x", 4, "jos\xc3\xa9"},
+        {"\xe6\x97\xa5\xe6\x9c\xac", 3, "\xe6\x97\xa5"},
+        {"e\xcc\x81!", 2, "e\xcc\x81!"},
+        {"a\xc2\x85"
+         "b\xff"
+         "c\xc3",
+         80, "a?b?c?"},
+        {"\xed\xa0\x80\xc0\xaf", 80, "?????"},
     };
     for (const Case& c : cases) EXPECT_EQ(FitText(c.text, c.width), c.shown) << c.text;
+    EXPECT_EQ(TextColumns("jos\xc3\xa9 \xe6\x97\xa5"), 7);
+    EXPECT_EQ(AsciiText("jos\xc3\xa9 \xe6\x97\xa5\x01"), "jos? ???");
+    EXPECT_EQ(TextFrom("ab\xe6\x97\xa5"
+                       "cd",
+                       3),
+              " cd");
+    EXPECT_EQ(TextFrom("ab\xe6\x97\xa5"
+                       "cd",
+                       2),
+              "\xe6\x97\xa5"
+              "cd");
 }
 
 TEST(ConsoleScreen, TooSmallTerminalShowsOnlyTheNotice) {

@@ -29,7 +29,8 @@ command -v tmux >/dev/null || { echo "tmux is not installed"; exit 1; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/pellix-term-test.XXXXXX")
 socket="pellix-term-${scenario}-$$-${RANDOM}${RANDOM}"
 pane="t"
-tmuxp() { tmux -L "$socket" -f /dev/null "$@"; }
+# UTF-8 in and out of the panes, whatever this test's own locale.
+tmuxp() { tmux -u -L "$socket" -f /dev/null "$@"; }
 cleanup() {
   tmuxp kill-server >/dev/null 2>&1
   # A shell that was just killed may still be writing its last files.
@@ -701,6 +702,40 @@ case "$scenario" in
       [ "$(joined | grep -c '^pellix-term')" -eq 1 ] || fail "more than one line for TERM='$type'"
       [ ! -e "$dir" ] || fail "the data folder was created for TERM='$type'"
     done
+    ;;
+  folder-name)
+    # A folder whose name is not ASCII, in a UTF-8 locale: the F1 page shows
+    # its path as it is, not as question marks. In the C locale the console
+    # still keeps its columns, one "?" a character.
+    start_shell 80 24
+    mkdir -p "$work/josé"
+    dir="$work/josé/data"
+    start_term "LANG=C.UTF-8"
+    expect_welcome
+    press F1
+    wait_for -F "$dir/readme.htm#task-50"
+    type_text "q"
+    expect_row 21 "Router>"
+    press F10
+    expect_ended 0
+    start_term "LANG=C"
+    expect_welcome
+    press F1
+    wait_for -F "$work/jos?/data/readme.htm#task-50"
+    press F10
+    expect_ended 0
+    ;;
+  environment-size)
+    # COLUMNS and LINES left in the environment for another size: the
+    # console takes the terminal's own (80x24), drawn right from the start.
+    start_shell 80 24
+    start_term "COLUMNS=100 LINES=30"
+    expect_welcome
+    expect_row 0 "Vantric Sim                                                                   OK"
+    expect_row 23 "F1 Lesson  F2 Network Plan  F3 Progress  F10 Finish  Alt+1..Alt+0 = F1..F10"
+    expect_cursor 7 21
+    press F10
+    expect_ended 0
     ;;
   folder)
     # --dir creates a missing last folder, not a missing parent.
