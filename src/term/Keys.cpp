@@ -50,6 +50,10 @@ Key LetterKey(char letter) {
             return {KeyName::Up};
         case 'B':
             return {KeyName::Down};
+        case 'C':
+            return {KeyName::Right};
+        case 'D':
+            return {KeyName::Left};
         case 'P':
         case 'Q':
         case 'R':

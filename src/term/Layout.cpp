@@ -201,8 +201,10 @@ Screen ConsoleScreen(const Snapshot& snap, const ConsoleView& view, int rows, in
         const std::string& line = at < scrollBackSize
                                       ? (*view.scrollBack)[static_cast<std::size_t>(at)]
                                       : snap.lines[static_cast<std::size_t>(at - scrollBackSize)];
-        if (scrolled == 0 && k == InputLine)
+        if (scrolled == 0 && view.shifted == 0 && k == InputLine)
             PutInputLine(screen, frame, line);
+        else if (view.shifted > 0)
+            PutLine(screen, frame, kFirstConsoleRow + k, TextFrom(line, view.shifted));
         else
             PutLine(screen, frame, kFirstConsoleRow + k, line);
     }
@@ -269,6 +271,7 @@ Screen Draw(const lab::Console& console, int rows, int cols, std::string_view ke
     ConsoleView view;
     view.scrollBack = &sim.ScrollBack();
     view.scrolledBack = console.ScrolledBack();
+    view.shifted = console.ShiftedRight();
     view.notice = notice;
     if (view.notice.empty()) view.notice = console.CoachNotice(kFrameCols);
     view.hint = lab::KeyHint(console.FunctionKeys());

@@ -64,6 +64,9 @@ struct ConsoleView {
     // lines up from the live screen the view stands (0: live).
     const std::deque<std::string>* scrollBack = nullptr;
     int scrolledBack = 0;
+    // How many columns the view is moved sideways (Left, Right), for lines
+    // longer than the terminal shows.
+    int shifted = 0;
     // A one-line notice of the terminal front end (Ctrl-C, a file problem),
     // or "": shown instead of the key hint, or of the caption at 23 rows.
     std::string notice;

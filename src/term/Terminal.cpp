@@ -199,6 +199,8 @@ std::vector<DescribedKey> DescribedKeys() {
             {KeyName::Function, static_cast<std::uint16_t>(number)});
     add("kcuu1", {KeyName::Up});
     add("kcud1", {KeyName::Down});
+    add("kcub1", {KeyName::Left});
+    add("kcuf1", {KeyName::Right});
     add("kpp", {KeyName::PageUp});
     add("knp", {KeyName::PageDown});
     return keys;
@@ -616,6 +618,8 @@ class PlainLoop {
             case KeyName::WheelDown:
             case KeyName::Home:
             case KeyName::End:
+            case KeyName::Left:
+            case KeyName::Right:
                 return true;
             default:
                 return false;

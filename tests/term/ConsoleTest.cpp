@@ -140,6 +140,40 @@ TEST_F(ConsoleInFolder, EscapesNoticeAndTheKeysAt80x23) {
               "        OK");
 }
 
+// A line longer than the console: Right moves the view sideways to show its
+// rest, Left back, no further than the longest line needs; any other key
+// returns to the lines' beginnings and acts.
+TEST_F(ConsoleInFolder, LeftAndRightShowTheRestOfLongLines) {
+    const std::string command = "pong " + std::string(100, 'a') + "0123456789";
+    Type(command + "\r");
+    const std::string echo = "Router>" + command;
+    const std::string answer =
+        "Translating '" + command + "'... %Unknown command or computer name.";
+    const int echoRow = kFirstConsoleRow + InputLine - 2;
+    EXPECT_EQ(Rows()[echoRow], echo.substr(0, 79) + ">");
+    Press(Key{KeyName::Right});
+    EXPECT_EQ(C().ShiftedRight(), 40);
+    EXPECT_EQ(Rows()[echoRow], echo.substr(40, 79) + ">");
+    EXPECT_EQ(Rows()[kHintRow], lab::ShiftedNotice(40));
+    EXPECT_FALSE(Drawn().cursorShown);
+    Press(Key{KeyName::Right});
+    EXPECT_EQ(Rows()[echoRow], echo.substr(80));
+    EXPECT_EQ(Rows()[echoRow + 1], answer.substr(80, 79) + ">");
+    for (int k = 0; k < 3; ++k) Press(Key{KeyName::Right});
+    EXPECT_EQ(C().ShiftedRight(), 120);  // the answer's 168 characters need no more
+    EXPECT_EQ(Rows()[echoRow + 1], answer.substr(120));
+    Press(Key{KeyName::Left});
+    EXPECT_EQ(C().ShiftedRight(), 80);
+    Type("x");
+    EXPECT_EQ(C().ShiftedRight(), 0);
+    EXPECT_EQ(R().InputText(), "Router>x");
+    EXPECT_EQ(Rows()[echoRow], echo.substr(0, 79) + ">");
+    // Nothing longer than the console shown: nothing to move.
+    Type(std::string(kConsoleLines, '\r'));
+    Press(Key{KeyName::Right});
+    EXPECT_EQ(C().ShiftedRight(), 0);
+}
+
 TEST_F(ConsoleInFolder, F2ShowsThePlanUntilItsOwnKeysCloseIt) {
     Press(F(2));
     EXPECT_TRUE(R().PlanShown());

@@ -10,9 +10,9 @@ namespace pellix::lab {
 // A key as a failure message shows it: its name, its code as a character or
 // a number, or the text it pasted.
 void PrintTo(const Key& key, std::ostream* os) {
-    static constexpr const char* kNames[] = {"Character", "F",        "Up",      "Down",
-                                             "PageUp",    "PageDown", "WheelUp", "WheelDown",
-                                             "Home",      "End",      "Paste",   "Ignored"};
+    static constexpr const char* kNames[] = {
+        "Character", "F",    "Up",  "Down", "PageUp", "PageDown", "WheelUp",
+        "WheelDown", "Home", "End", "Left", "Right",  "Paste",    "Ignored"};
     *os << kNames[static_cast<int>(key.name)];
     if (key.name == KeyName::Character) {
         if (key.code > 32 && key.code < 127)
@@ -94,8 +94,11 @@ TEST(KeyDecoder, KnowsTheCommonSequences) {
         {"\x1b[M`!!\x1b[Ma!!\x1b[M !!",
          {Named(KeyName::WheelUp), Named(KeyName::WheelDown), Key{}}},
         {"\x1bOM", {Char(key::Enter)}},
+        {"\x1b[D\x1b[C\x1bOD\x1b[1;2C",
+         {Named(KeyName::Left), Named(KeyName::Right), Named(KeyName::Left),
+          Named(KeyName::Right)}},
         // Keys the console has no use for never reach it as text.
-        {"\x1b[D\x1b[3~\x1b[24~x", {Key{}, Key{}, Key{}, Char('x')}},
+        {"\x1b[H\x1b[3~\x1b[24~x", {Key{}, Key{}, Key{}, Char('x')}},
         // Alt+letter and a lone Escape: the Escape key, then what follows.
         {"\x1bx", {Char(key::Escape), Char('x')}},
         {"\x1b", {Char(key::Escape)}},

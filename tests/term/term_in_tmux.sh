@@ -777,6 +777,36 @@ case "$scenario" in
     press F10
     expect_ended 0
     ;;
+  long-line-wide)
+    # At 132 columns the console keeps its 80, centred, and a longer line
+    # goes on into the margin to the terminal's edge; Right shows the rest
+    # of what is cut there, Left goes back, another key returns and is typed.
+    start_shell 132 24
+    start_term
+    wait_for -x "$(printf '%26s%s' '' 'Press RETURN to get started.')"
+    command="pong $(printf 'a%.0s' $(seq 1 80))0123456789"
+    type_text "$command"
+    press Enter
+    echo_line="Router>$command"
+    answer="Translating '$command'... %Unknown command or computer name."
+    expect_row 19 "$(printf '%26s%s' '' "$echo_line")"
+    expect_row 20 "$(printf '%26s%s>' '' "${answer:0:105}")"
+    press Right
+    expect_row 23 "$(printf '%26s%s' '' 'Shifted 40 columns right: Left/Right, any other key returns')"
+    expect_row 19 "$(printf '%26s%s' '' "${echo_line:40}")"
+    expect_row 20 "$(printf '%26s%s>' '' "${answer:40:105}")"
+    press Right
+    expect_row 20 "$(printf '%26s%s' '' "${answer:80}")"
+    press Left Left
+    expect_row 20 "$(printf '%26s%s>' '' "${answer:0:105}")"
+    press Right
+    wait_for -F "Shifted 40 columns right"
+    type_text "x"
+    expect_row 21 "$(printf '%26s%s' '' 'Router>x')"
+    expect_row 20 "$(printf '%26s%s>' '' "${answer:0:105}")"
+    press F10
+    expect_ended 0
+    ;;
   recall)
     start_shell 80 24
     start_term
