@@ -63,7 +63,9 @@ Page LessonPage(const TaskTable& tasks, const std::filesystem::path& page) {
     shown.hint = kLessonHint;
     shown.rows.push_back(NextLine(next));
     shown.rows.push_back("Whole lesson, with why and the router's answers, in");
-    shown.rows.push_back("  " + page.string() + (next != 0 ? "#" + TaskAnchor(next) : ""));
+    const std::string fragment = next != 0 ? TaskAnchor(next) : "";
+    shown.links.push_back({shown.rows.size(), 2, page, fragment});
+    shown.rows.push_back("  " + page.string() + (fragment.empty() ? "" : "#" + fragment));
     for (const LessonBlock& block : lesson->blocks) {
         std::vector<int> earned = BlockTasks(block);
         shown.rows.emplace_back();

@@ -4,6 +4,7 @@
 #include <wchar.h>
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
 #include "lab/FunctionKeys.h"
@@ -162,6 +163,23 @@ std::string AsciiText(std::string_view text) {
     return ascii;
 }
 
+std::string FileUrl(std::string_view host, const std::filesystem::path& file,
+                    std::string_view fragment) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url = "file://" + std::string(host);
+    for (const char c : file.string()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 && byte < 0x80)
+            url += c;
+        else if (c == '-' || c == '.' || c == '_' || c == '~' || c == '/')
+            url += c;
+        else
+            url += {'%', kHex[byte >> 4], kHex[byte & 0xf]};
+    }
+    if (!fragment.empty()) url += "#" + std::string(fragment);
+    return url;
+}
+
 bool Fits(int rows, int cols) {
     return rows >= kMinRows && cols >= kMinCols;
 }
@@ -237,7 +255,19 @@ Screen PageScreen(const Page& page, int top, int rows, int cols, std::string_vie
     for (int k = 0; k < shown; ++k) {
         const auto at = static_cast<std::size_t>(top + k);
         if (top + k < 0 || at >= page.rows.size()) continue;
-        PutLine(screen, frame, 1 + k, page.rows[at]);
+        const auto link = std::find_if(page.links.begin(), page.links.end(),
+                                       [at](const lab::PageLink& l) { return l.row == at; });
+        if (link == page.links.end()) {
+            PutLine(screen, frame, 1 + k, page.rows[at]);
+            continue;
+        }
+        // The file named, apart from the blanks before it, with its URL.
+        const std::string_view row = page.rows[at];
+        const std::size_t column = std::min(link->column, row.size());
+        PutLine(screen, frame, 1 + k, row.substr(0, column));
+        screen.texts.push_back({frame.top + 1 + k, frame.left + static_cast<int>(column),
+                                FitText(row.substr(column), frame.room - static_cast<int>(column)),
+                                Look::Plain, FileUrl("", link->file, link->fragment)});
     }
     if (notice.empty())
         Put(screen, frame, frame.rows - 1, 0, page.hint, Look::Hint);

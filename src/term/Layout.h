@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,9 @@ struct Text {
     int col = 0;
     std::string text;
     Look look = Look::Plain;
+    // The file the text names, as a file:// URL, for a terminal that shows
+    // hyperlinks (see FileUrl); "" for most.
+    std::string link;
     bool operator==(const Text&) const = default;
 };
 
@@ -104,6 +108,11 @@ std::string TextFrom(std::string_view text, int from);
 std::string AsciiText(std::string_view text);
 
 bool Fits(int rows, int cols);
+
+// The file:// URL of a file on `host` ("" for none), its path percent-encoded
+// (every byte but letters, digits, "-._~" and "/"), and the place in it.
+std::string FileUrl(std::string_view host, const std::filesystem::path& file,
+                    std::string_view fragment);
 
 // The console lines, the score label, the strip and the hint row.
 Screen ConsoleScreen(const Snapshot& snap, const ConsoleView& view, int rows, int cols);

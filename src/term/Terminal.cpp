@@ -223,13 +223,43 @@ attr_t AttributesOf(Look look, bool colours) {
     return A_NORMAL;
 }
 
+// How the screen is drawn on this terminal.
+struct DrawWay {
+    int out = -1;
+    bool colours = false;
+    bool utf8 = false;   // the locale's characters are UTF-8 (ncursesw takes them so)
+    bool links = false;  // hyperlinks (OSC 8) are written for texts that name a file
+    std::string host;    // this machine's name, for the links' file:// URLs
+};
+
+// A text that names a file, written again over what curses drew as an OSC 8
+// hyperlink, the cursor and attributes saved and restored around it (curses
+// knows nothing of it: the cells hold what it drew).
+void WriteLink(const Text& text, const std::string& shown, const DrawWay& way) {
+    static constexpr std::string_view kSaveCursor = "\x1b\x37";     // ESC 7
+    static constexpr std::string_view kRestoreCursor = "\x1b\x38";  // ESC 8
+    static constexpr std::string_view kLinkStart = "\x1b[0m\x1b]8;;";
+    static constexpr std::string_view kLinkEnd = "\x1b]8;;\x1b\\";
+    std::string url = text.link;
+    if (url.starts_with("file://")) url.insert(7, way.host);
+    char move[32];
+    std::snprintf(move, sizeof move, "\x1b[%d;%dH", text.row + 1, text.col + 1);
+    std::string bytes(kSaveCursor);
+    bytes += move;
+    bytes += kLinkStart;
+    bytes += url + "\x1b\\" + shown;
+    bytes += kLinkEnd;
+    bytes += kRestoreCursor;
+    Write(way.out, bytes);
+}
+
 // Draws the screen; its texts are UTF-8, drawn as they are where the
-// locale's characters are UTF-8 (ncursesw takes them so), else as ASCII.
-void Draw(const Screen& screen, bool colours, bool utf8) {
+// locale's characters are UTF-8, else as ASCII.
+void Draw(const Screen& screen, const DrawWay& way) {
     werase(stdscr);
     for (const Text& text : screen.texts) {
-        wattrset(stdscr, AttributesOf(text.look, colours));
-        const std::string shown = utf8 ? text.text : AsciiText(text.text);
+        wattrset(stdscr, AttributesOf(text.look, way.colours));
+        const std::string shown = way.utf8 ? text.text : AsciiText(text.text);
         // Writing the bottom right cell reports an error after writing it.
         mvwaddnstr(stdscr, text.row, text.col, shown.c_str(), static_cast<int>(shown.size()));
     }
@@ -237,6 +267,9 @@ void Draw(const Screen& screen, bool colours, bool utf8) {
     curs_set(screen.cursorShown ? 1 : 0);
     if (screen.cursorShown) wmove(stdscr, screen.cursorRow, screen.cursorCol);
     wrefresh(stdscr);
+    if (!way.links) return;
+    for (const Text& text : screen.texts)
+        if (!text.link.empty()) WriteLink(text, way.utf8 ? text.text : AsciiText(text.text), way);
 }
 
 // The bytes that undo what the run turned on: mouse reports, bracketed
@@ -314,6 +347,17 @@ std::string RefusalFor(const std::string& type, int out) {
     return {};
 }
 
+bool LinksWanted(const std::string& type) {
+    // Terminals of these families show OSC 8 hyperlinks or pass over them
+    // unseen; others (the Linux console among them) would print them.
+    static constexpr std::string_view kFamilies[] = {
+        "xterm",   "tmux",    "screen", "rxvt",  "alacritty", "kitty",  "foot",
+        "wezterm", "konsole", "vte",    "gnome", "contour",   "mintty", "iterm"};
+    for (std::string_view family : kFamilies)
+        if (std::string_view(type).starts_with(family)) return true;
+    return false;
+}
+
 bool PlainWanted(bool asked, const std::string& type) {
     return asked || type == "dumb";
 }
@@ -339,7 +383,11 @@ class CursesRun {
         // screen until the next resize.
         use_env(FALSE);
         use_tioctl(TRUE);
-        utf8_ = std::string_view(nl_langinfo(CODESET)) == "UTF-8";
+        way_.out = streams.out;
+        way_.utf8 = std::string_view(nl_langinfo(CODESET)) == "UTF-8";
+        way_.links = LinksWanted(streams.type);
+        char host[256] = {};
+        if (gethostname(host, sizeof host - 1) == 0) way_.host = host;
         if (outFile_ && inFile_) terminal_ = newterm(streams.type.c_str(), outFile_, inFile_);
         if (!terminal_) return;
         set_term(terminal_);
@@ -347,8 +395,8 @@ class CursesRun {
         raw();  // Ctrl-Z, Ctrl-C, Ctrl-S and Ctrl-Q arrive as keys
         noecho();
         nonl();  // Enter arrives as 13, line feed as 10
-        colours_ = streams.colour && has_colors();
-        if (colours_) {
+        way_.colours = streams.colour && has_colors();
+        if (way_.colours) {
             start_color();
             use_default_colors();
             init_pair(kStripPair, COLOR_RED, COLOR_WHITE);
@@ -376,8 +424,7 @@ class CursesRun {
     CursesRun& operator=(const CursesRun&) = delete;
 
     bool Started() const { return terminal_ != nullptr; }
-    bool Colours() const { return colours_; }
-    bool Utf8() const { return utf8_; }
+    const DrawWay& Way() const { return way_; }
     bool Mouse() const { return mouse_; }
 
   private:
@@ -386,8 +433,7 @@ class CursesRun {
     FILE* inFile_ = nullptr;
     SCREEN* terminal_ = nullptr;
     std::optional<CrashGuard> guard_;
-    bool colours_ = false;
-    bool utf8_ = false;
+    DrawWay way_;
     bool mouse_ = false;
 };
 
@@ -519,9 +565,8 @@ class TerminalLoop {
     // The learner sees the answer before the router writes its score.
     void Redraw() {
         const std::string_view notice = input_.Decoder().Notice();
-        Draw(term::Draw(console_, rows_, cols_, notice), curses_.Colours(), curses_.Utf8());
-        if (console_.AfterDraw())
-            Draw(term::Draw(console_, rows_, cols_, notice), curses_.Colours(), curses_.Utf8());
+        Draw(term::Draw(console_, rows_, cols_, notice), curses_.Way());
+        if (console_.AfterDraw()) Draw(term::Draw(console_, rows_, cols_, notice), curses_.Way());
     }
 
     const TerminalStreams& streams_;

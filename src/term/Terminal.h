@@ -38,6 +38,10 @@ struct Ending {
 // cursor.
 std::string RefusalFor(const std::string& type, int out);
 
+// Whether the terminal type is of a family that shows hyperlinks (OSC 8) or
+// passes over them unseen: the F1 page's path is then a link.
+bool LinksWanted(const std::string& type);
+
 // Whether NO_COLOR asks for no colour.
 bool ColourWanted();
 

@@ -252,6 +252,36 @@ TEST(FitText, CutsAndMasksWhatCouldMoveTheCursor) {
               "cd");
 }
 
+TEST(FileUrl, PercentEncodesThePath) {
+    struct Case {
+        std::string host;
+        std::string file;
+        std::string fragment;
+        std::string url;
+    };
+    const Case cases[] = {
+        {"", "/home/ana/data/readme.htm", "task-50", "file:///home/ana/data/readme.htm#task-50"},
+        {"pc1", "/home/jos\xc3\xa9/my data/readme.htm", "",
+         "file://pc1/home/jos%C3%A9/my%20data/readme.htm"},
+        {"", "/tmp/a#b%c?d~e_f-g.h", "task-1", "file:///tmp/a%23b%25c%3Fd~e_f-g.h#task-1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FileUrl(c.host, c.file, c.fragment), c.url) << c.file;
+}
+
+// The lesson page's path is a text of its own with the file's URL.
+TEST(PageScreen, ThePathOfTheLessonsIsALink) {
+    const Page page = lab::LessonPage(TaskTable{}, "/home/jos\xc3\xa9/readme.htm");
+    const Screen screen = PageScreen(page, 0, kFrameRows, kFrameCols);
+    const auto link = std::find_if(screen.texts.begin(), screen.texts.end(),
+                                   [](const Text& text) { return !text.link.empty(); });
+    ASSERT_NE(link, screen.texts.end());
+    EXPECT_EQ(*link, (Text{3, 2, "/home/jos\xc3\xa9/readme.htm#task-50", Look::Plain,
+                           "file:///home/jos%C3%A9/readme.htm#task-50"}));
+    EXPECT_EQ(std::count_if(screen.texts.begin(), screen.texts.end(),
+                            [](const Text& text) { return !text.link.empty(); }),
+              1);
+}
+
 TEST(ConsoleScreen, TooSmallTerminalShowsOnlyTheNotice) {
     struct Case {
         int rows;

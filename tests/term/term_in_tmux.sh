@@ -725,6 +725,35 @@ case "$scenario" in
     press F10
     expect_ended 0
     ;;
+  lesson-link)
+    # On a terminal of a family that takes hyperlinks the F1 page's path is
+    # an OSC 8 link to its file:// URL (this machine's name, the path
+    # percent-encoded), the plain path shown as before; on a vt100 no link
+    # is written. The program's output is recorded as it comes.
+    start_shell 80 24
+    mkdir -p "$work/josé x"
+    dir="$work/josé x/data"
+    url="file://$(hostname)$(printf '%s' "$dir" | sed 's/é/%C3%A9/; s/ /%20/')/readme.htm#task-50"
+    for type in xterm vt100; do
+      : >"$work/output"
+      tmuxp pipe-pane -o -t "$pane" "cat >>'$work/output'"
+      start_term "TERM=$type LANG=C.UTF-8"
+      expect_welcome
+      press F1
+      wait_for -F "$dir/readme.htm#task-50"
+      type_text "q"
+      expect_row 21 "Router>"
+      press F10
+      expect_ended 0
+      tmuxp pipe-pane -t "$pane"
+      link=$'\e]8;;'"$url"$'\e\\'"$dir/readme.htm#task-50"$'\e]8;;\e\\'
+      if [ "$type" = xterm ]; then
+        grep -qaF -- "$link" "$work/output" || fail "no link for TERM=$type: $(grep -ao $'\e]8;;[^\e]*' "$work/output" | head -3)"
+      else
+        ! grep -qaF $'\e]8;' "$work/output" || fail "a link was written for TERM=$type"
+      fi
+    done
+    ;;
   environment-size)
     # COLUMNS and LINES left in the environment for another size: the
     # console takes the terminal's own (80x24), drawn right from the start.
