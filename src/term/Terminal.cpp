@@ -150,7 +150,7 @@ class CrashGuard {
         gUndo.haveSettings = settings.has_value();
         if (settings) gUndo.settings = *settings;
         gUndo.resetSize = std::min(reset.size(), sizeof gUndo.reset);
-        std::memcpy(gUndo.reset, reset.data(), gUndo.resetSize);
+        if (gUndo.resetSize > 0) std::memcpy(gUndo.reset, reset.data(), gUndo.resetSize);
         for (std::size_t k = 0; k < std::size(kFatalSignals); ++k) {
             struct sigaction action {};
             action.sa_handler = OnFatalSignal;
