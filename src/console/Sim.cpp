@@ -27,6 +27,7 @@ Sim::Sim(std::filesystem::path folder) : folder_(std::move(folder)) {}
 void Sim::NewLine() {
     if (scrollBack_.size() == kScrollBackLines) scrollBack_.pop_front();
     scrollBack_.push_back(std::move(lines_[0]));
+    ++linesScrolled_;
     for (int k = 0; k < InputLine; ++k) lines_[k] = std::move(lines_[k + 1]);
     lines_[InputLine].clear();
 }

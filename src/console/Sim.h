@@ -90,6 +90,9 @@ class Sim {
     const std::string& InputText() const { return lines_[InputLine]; }
     // The lines that scrolled off the top of the console, oldest first.
     const std::deque<std::string>& ScrollBack() const { return scrollBack_; }
+    // How many lines have left the top of the console since the start, kept
+    // or not: a front end that writes each line once counts the new ones.
+    std::uint64_t LinesScrolled() const { return linesScrolled_; }
     const std::vector<std::string>& StripNotes() const { return strip_.Printed(); }
     const std::string& Label() const { return label_; }
     Mode CurrentMode() const { return mode_; }
@@ -151,6 +154,7 @@ class Sim {
     DialogState dialog_;
     std::filesystem::path folder_;
     std::deque<std::string> scrollBack_;
+    std::uint64_t linesScrolled_ = 0;
     // Where history recall stands: an index into the history, or
     // kHistoryEntries for just after the newest entry.
     int recallPosition_ = kHistoryEntries;

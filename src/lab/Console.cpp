@@ -76,6 +76,11 @@ std::string ScrolledNotice(int lines) {
            ": PgUp/PgDn, any other key returns";
 }
 
+std::string ShiftedNotice(int columns) {
+    return "Shifted " + std::to_string(columns) +
+           " columns right: Left/Right, any other key returns";
+}
+
 Console::Console(Sim& sim, PagePlace place, const FunctionKeyTable& functionKeys)
     : sim_(sim), place_(place), functionKeys_(functionKeys) {
     sim_.DeferScoreSaves();
@@ -112,7 +117,9 @@ std::string Console::Notice(bool withScoreProblem) const {
     const ScoreFileProblem& problem = sim_.ScoreProblem();
     if (withScoreProblem && problem.action != ScoreFileProblem::Action::None)
         return std::string(kScoreProblemNotice) + problem.Text();
-    if (ScrolledBack() > 0 && !page_ && !sim_.PlanShown()) return ScrolledNotice(ScrolledBack());
+    if (page_ || sim_.PlanShown()) return {};
+    if (ScrolledBack() > 0) return ScrolledNotice(ScrolledBack());
+    if (shifted_ > 0) return ShiftedNotice(shifted_);
     return {};
 }
 
@@ -151,6 +158,21 @@ void Console::OnTime(Clock::time_point now) {
 void Console::ScrollBy(int lines) {
     const int kept = static_cast<int>(sim_.ScrollBack().size());
     scrolledBack_ = std::clamp(ScrolledBack() + lines, 0, kept);
+}
+
+// Sideways no further than the longest line shown needs (its characters).
+void Console::ShiftBy(int columns) {
+    std::size_t longest = 0;
+    for (int k = 0; k < kConsoleLines; ++k) {
+        const std::string& line = ShownLine(k);
+        longest =
+            std::max<std::size_t>(longest, std::count_if(line.begin(), line.end(), [](char c) {
+                                      return (static_cast<unsigned char>(c) & 0xc0) != 0x80;
+                                  }));
+    }
+    const int over = std::max(0, static_cast<int>(longest) - kConsoleColumns);
+    const int last = (over + kShiftColumns - 1) / kShiftColumns * kShiftColumns;
+    shifted_ = std::clamp(shifted_ + columns, 0, last);
 }
 
 // Keys that move a page over the console.
@@ -299,8 +321,13 @@ Outcome Console::Act(const Key& key, Clock::time_point now) {
         ScrollBy(-*step);
         return Outcome::Continue;
     }
+    if (key.name == KeyName::Left || key.name == KeyName::Right) {
+        ShiftBy(key.name == KeyName::Right ? kShiftColumns : -kShiftColumns);
+        return Outcome::Continue;
+    }
     // Any other key brings the live console back and acts there.
     scrolledBack_ = 0;
+    shifted_ = 0;
     switch (key.name) {
         case KeyName::Character:
             TypeCharacter(key.code);

@@ -34,6 +34,9 @@ inline constexpr std::string_view kScoreProblemNotice = "Score file (F3 tells mo
 // How many lines PgUp/PgDn and one wheel step move the scroll-back view.
 inline constexpr int kPageLines = kConsoleLines - 1;
 inline constexpr int kWheelLines = 3;
+// How many columns Left and Right move the console's view sideways, for
+// lines longer than the console.
+inline constexpr int kShiftColumns = kConsoleColumns / 2;
 
 enum class Outcome { Continue, Finished };
 
@@ -50,6 +53,8 @@ std::vector<std::uint16_t> PastedKeys(std::string_view text);
 
 // "Scrolled back 3 lines: PgUp/PgDn, any other key returns".
 std::string ScrolledNotice(int lines);
+// "Shifted 40 columns right: Left/Right, any other key returns".
+std::string ShiftedNotice(int columns);
 
 class Console {
   public:
@@ -97,9 +102,12 @@ class Console {
     int ScrolledBack() const;
     // The console line k as the view shows it: a kept line when scrolled back.
     const std::string& ShownLine(int k) const;
+    // How many columns the view is moved sideways (0: lines from their
+    // beginnings), for lines longer than the console.
+    int ShiftedRight() const { return shifted_; }
     // The notice line: a first Ctrl-C's, else a standing score-file
     // problem's (unless the front end tells it with a notice of its own),
-    // else the scroll-back view's, else "".
+    // else the scroll-back view's, else the sideways view's, else "".
     std::string Notice(bool withScoreProblem = true) const;
     // The coach's hint for a line `width` columns wide ("" when off, or
     // while the view is scrolled back): whole when it fits, else what this
@@ -125,6 +133,7 @@ class Console {
     Outcome Ended();
     void Paste(std::string_view text);
     void ScrollBy(int lines);
+    void ShiftBy(int columns);
     bool ScrollPage(const Key& key);
     void FunctionKey(int number);
     bool PageKey(const Key& key);
@@ -137,6 +146,7 @@ class Console {
     int pageRows_ = kConsoleLines;
     bool fits_ = true;
     int scrolledBack_ = 0;
+    int shifted_ = 0;
     std::optional<OpenedPage> page_;
     std::optional<Clock::time_point> ctrlCUntil_;
     struct Waiting {

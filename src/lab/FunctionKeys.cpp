@@ -46,4 +46,13 @@ std::string KeyHint(const FunctionKeyTable& uses) {
     return hint + "Alt+1..Alt+0 = F1..F10";
 }
 
+std::string BriefKeyHint(const FunctionKeyTable& uses, bool alt) {
+    std::string hint;
+    for (const FunctionKeyUse& use : uses)
+        if (use.listed)
+            hint += (hint.empty() ? "F" : " F") + std::to_string(use.number) + " " +
+                    std::string(use.name);
+    return alt ? hint + " Alt+1..0" : hint;
+}
+
 }  // namespace pellix::lab

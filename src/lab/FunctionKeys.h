@@ -50,5 +50,8 @@ std::string KeyList(const FunctionKeyTable& uses);
 // The listed keys as the terminal's key hint row shows them:
 // "F1 Lesson  F2 Network Plan  F3 Progress  F10 Finish  Alt+1..Alt+0 = F1..F10".
 std::string KeyHint(const FunctionKeyTable& uses);
+// The same in brief, for a narrower place: "F1 Lesson F2 Network Plan F3 Progress F10 Finish",
+// with " Alt+1..0" after it when `alt`.
+std::string BriefKeyHint(const FunctionKeyTable& uses, bool alt);
 
 }  // namespace pellix::lab

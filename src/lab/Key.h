@@ -22,6 +22,8 @@ enum class KeyName {
     WheelDown,
     Home,     // the view to the oldest kept line
     End,      // the view back to the live console
+    Left,     // the view sideways, towards the lines' beginnings
+    Right,    // the view sideways, along lines too long for the console
     Paste,    // a pasted text: `text`, its line ends as the clipboard had them
     Ignored,  // a key the console has no use for
 };

@@ -3,6 +3,8 @@
 // kConsoleColumns wide, and a hint naming the keys that work on it.
 #pragma once
 
+#include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,10 +15,21 @@ namespace pellix::lab {
 // this is cut with a marker, never wrapped or hidden.
 inline constexpr int kConsoleColumns = 80;
 
+// The part of a page's row from `column` on that names a file, and the place
+// in it ("task-1"): a front end may make it a link the learner can open.
+struct PageLink {
+    std::size_t row = 0;
+    std::size_t column = 0;
+    std::filesystem::path file;
+    std::string fragment;
+    bool operator==(const PageLink&) const = default;
+};
+
 struct Page {
     std::string caption;
     std::vector<std::string> rows;
     std::string hint;
+    std::vector<PageLink> links;
 };
 
 // The text broken into rows of at most `width` columns at blanks (a word

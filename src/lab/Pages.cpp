@@ -63,7 +63,11 @@ Page LessonPage(const TaskTable& tasks, std::string_view page) {
     shown.hint = kLessonHint;
     shown.rows.push_back(NextLine(next));
     shown.rows.push_back("Whole lesson, with why and the router's answers, in");
-    shown.rows.push_back("  " + std::string(page) + (next != 0 ? "#" + TaskAnchor(next) : ""));
+    const std::string fragment = next != 0 ? TaskAnchor(next) : "";
+    // A page on this machine (not a web address) is given as a link too.
+    if (page.find("://") == std::string_view::npos)
+        shown.links.push_back({shown.rows.size(), 2, std::filesystem::path(page), fragment});
+    shown.rows.push_back("  " + std::string(page) + (fragment.empty() ? "" : "#" + fragment));
     for (const LessonBlock& block : lesson->blocks) {
         std::vector<int> earned = BlockTasks(block);
         shown.rows.emplace_back();

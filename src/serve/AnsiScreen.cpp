@@ -30,10 +30,12 @@ void AnsiScreen::Lay(const term::Screen& screen, std::vector<Cell>& cells) const
     cells.assign(static_cast<std::size_t>(rows_ * cols_), Cell{});
     for (const term::Text& text : screen.texts) {
         if (text.row < 0 || text.row >= rows_ || text.col < 0) continue;
-        for (std::size_t i = 0; i < text.text.size(); ++i) {
+        // The layout's UTF-8 as one "?" a column: the cells stay in place.
+        const std::string ascii = term::AsciiText(text.text);
+        for (std::size_t i = 0; i < ascii.size(); ++i) {
             const int col = text.col + static_cast<int>(i);
             if (col >= cols_) break;
-            char ch = text.text[i];
+            char ch = ascii[i];
             const auto byte = static_cast<unsigned char>(ch);
             if (byte < 32 || byte > 126) ch = '?';
             cells[static_cast<std::size_t>(text.row * cols_ + col)] = {ch, text.look};

@@ -157,14 +157,14 @@ void Session::Data(std::string_view bytes) {
         if (afterReturn && (c == '\n' || c == '\0')) continue;
         kept += loggingIn && c == '\n' ? '\r' : c;
     }
-    Keys(decoder_.Feed(kept));
-    escapeUntil_ = decoder_.Waiting() ? lastInput_ + kEscapeWait : Clock::time_point::max();
+    Keys(decoder_.Feed(kept, lastInput_));
 }
 
 Clock::time_point Session::NextTick() const {
     // An ended session has nothing more to do in time.
     if (phase_ == Phase::Closed) return Clock::time_point::max();
-    Clock::time_point next = std::min(escapeUntil_, answerAt_);
+    Clock::time_point next =
+        std::min(decoder_.Deadline().value_or(Clock::time_point::max()), answerAt_);
     if (console_ && console_->Deadline()) next = std::min(next, *console_->Deadline());
     if (phase_ == Phase::Password || phase_ == Phase::Name) next = std::min(next, loginDeadline_);
     if (phase_ == Phase::Console && idleTimeout_.count() > 0)
@@ -174,10 +174,7 @@ Clock::time_point Session::NextTick() const {
 
 void Session::Tick(Clock::time_point now) {
     if (phase_ == Phase::Closed) return;
-    if (now >= escapeUntil_) {
-        escapeUntil_ = Clock::time_point::max();
-        Keys(decoder_.Flush());
-    }
+    Keys(decoder_.OnTime(now));
     if (console_ && console_->Deadline() && now >= *console_->Deadline()) {
         console_->OnTime(now);
         dirty_ = true;
@@ -348,7 +345,7 @@ void Session::ConsoleKey(const term::Key& key) {
 void Session::Draw() {
     if (!dirty_ || !console_) return;
     dirty_ = false;
-    Send(screen_.Render(term::Draw(*console_, screen_.Rows(), screen_.Cols())));
+    Send(screen_.Render(term::Draw(*console_, screen_.Rows(), screen_.Cols(), decoder_.Notice())));
     Publish();
 }
 

@@ -31,7 +31,8 @@ using Clock = std::chrono::steady_clock;
 // How long a connection may take to log in from its start, whatever it
 // types meanwhile.
 inline constexpr auto kLoginTimeout = std::chrono::seconds(30);
-// How long an Esc waits for the rest of a function or arrow key's sequence.
+// How long the start of a function or arrow key's sequence waits for its rest
+// (a lone Esc waits longer for a digit: see term::KeyDecoder).
 inline constexpr auto kEscapeWait = std::chrono::milliseconds(50);
 // The longest password or name line kept; more typed is ignored.
 inline constexpr std::size_t kMaxLoginLine = 256;
@@ -133,9 +134,8 @@ class Session : public std::enable_shared_from_this<Session> {
     Clock::time_point lastInput_;
     Phase phase_;
     std::string out_;
-    term::KeyDecoder decoder_;
+    term::KeyDecoder decoder_{{}, kEscapeWait};
     bool afterCarriageReturn_ = false;
-    Clock::time_point escapeUntil_ = Clock::time_point::max();
     AnsiScreen screen_;
     std::string terminalType_;
     std::string line_;

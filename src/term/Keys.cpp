@@ -50,6 +50,10 @@ Key LetterKey(char letter) {
             return {KeyName::Up};
         case 'B':
             return {KeyName::Down};
+        case 'C':
+            return {KeyName::Right};
+        case 'D':
+            return {KeyName::Left};
         case 'P':
         case 'Q':
         case 'R':
@@ -60,9 +64,38 @@ Key LetterKey(char letter) {
     }
 }
 
+// Alt+digit with the high bit set, as a terminal that sends Alt as the
+// eighth bit does (xterm's default outside UTF-8): 0xB0 .. 0xB9; in UTF-8 the
+// same characters, U+00B0 .. U+00B9 ("\u00B0" .. "\u00B9"), come as 0xC2 and that byte.
+// Taking these as keys costs a learner nothing: the router's commands are
+// ASCII, so typed as text such a character could only earn the unknown-command
+// answer.
+constexpr unsigned char kMetaDigitFirst = 0xb0;
+constexpr unsigned char kMetaDigitLast = 0xb9;
+constexpr unsigned char kUtf8MetaLead = 0xc2;
+
+Key MetaDigitKey(unsigned char byte) {
+    const int digit = byte - kMetaDigitFirst;
+    return FunctionKey(digit == 0 ? kFunctionKeys : digit);
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xc0) == 0x80;
+}
+
+// How many bytes a UTF-8 character starting with `lead` has (1 for a byte
+// that starts none).
+std::size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xc2 && lead <= 0xdf) return 2;
+    if (lead >= 0xe0 && lead <= 0xef) return 3;
+    if (lead >= 0xf0 && lead <= 0xf4) return 4;
+    return 1;
+}
+
 }  // namespace
 
-KeyDecoder::KeyDecoder(std::vector<DescribedKey> described) {
+KeyDecoder::KeyDecoder(std::vector<DescribedKey> described, Clock::duration sequenceWait)
+    : sequenceWait_(sequenceWait) {
     // Only escape sequences need decoding; a description's single bytes
     // (Backspace as ^H, say) arrive as characters anyway.
     for (auto& entry : described)
@@ -70,17 +103,30 @@ KeyDecoder::KeyDecoder(std::vector<DescribedKey> described) {
             described_.push_back(std::move(entry));
 }
 
-std::vector<Key> KeyDecoder::Feed(std::string_view bytes) {
+std::vector<Key> KeyDecoder::Feed(std::string_view bytes, Clock::time_point now) {
+    if (!bytes.empty()) lastInput_ = now;
     held_.append(bytes);
     std::vector<Key> keys;
     Decode(keys);
     return keys;
 }
 
+std::optional<Clock::time_point> KeyDecoder::Deadline() const {
+    if (!Waiting()) return std::nullopt;
+    return lastInput_ + (EscapeWaiting() ? kEscapeDigitWait : sequenceWait_);
+}
+
+std::vector<Key> KeyDecoder::OnTime(Clock::time_point now) {
+    const std::optional<Clock::time_point> deadline = Deadline();
+    if (!deadline || now < *deadline) return {};
+    return Flush();
+}
+
 std::vector<Key> KeyDecoder::Flush() {
     std::vector<Key> keys;
     while (!held_.empty() && !inPaste_) {
-        keys.push_back(lab::Typed(key::Escape));
+        // An Escape, or the start of a UTF-8 character whose rest never came.
+        keys.push_back(lab::Typed(static_cast<unsigned char>(held_.front())));
         held_.erase(0, 1);
         Decode(keys);
     }
@@ -193,11 +239,38 @@ KeyDecoder::Match KeyDecoder::MatchControlSequence(std::string_view held, Key& k
     return Match::Complete;
 }
 
+// A byte with the high bit set: Alt+digit in its 8-bit or its UTF-8 form,
+// or a character typed, each of its bytes handed on as before. Returns false
+// while a UTF-8 character's rest is awaited.
+bool KeyDecoder::DecodeHighByte(std::vector<Key>& keys) {
+    const auto lead = static_cast<unsigned char>(held_.front());
+    std::size_t length = Utf8Length(lead);
+    for (std::size_t k = 1; k < length; ++k) {
+        if (k == held_.size()) return false;
+        if (!IsContinuation(static_cast<unsigned char>(held_[k]))) length = 1;
+    }
+    const auto second = length == 2 ? static_cast<unsigned char>(held_[1]) : 0;
+    if (lead == kUtf8MetaLead && second >= kMetaDigitFirst && second <= kMetaDigitLast) {
+        keys.push_back(MetaDigitKey(second));
+    } else if (length == 1 && lead >= kMetaDigitFirst && lead <= kMetaDigitLast) {
+        keys.push_back(MetaDigitKey(lead));  // not inside a UTF-8 character: the 8-bit form
+    } else {
+        for (std::size_t k = 0; k < length; ++k)
+            keys.push_back(lab::Typed(static_cast<unsigned char>(held_[k])));
+    }
+    held_.erase(0, length);
+    return true;
+}
+
 void KeyDecoder::Decode(std::vector<Key>& keys) {
     while (!held_.empty()) {
         if (inPaste_) {
             DecodePaste(keys);
             if (inPaste_) return;  // all pasted so far is out; the rest is awaited
+            continue;
+        }
+        if (static_cast<unsigned char>(held_.front()) >= 0x80) {
+            if (!DecodeHighByte(keys)) return;
             continue;
         }
         if (held_.front() != kEsc) {

@@ -6,12 +6,9 @@ namespace pellix::term {
 
 namespace {
 
-enum Id { kDir, kHelp, kVersion, kNoHints };
+enum Id { kDir, kHelp, kVersion, kNoHints, kPlain };
 constexpr cli::Option kOptions[] = {
-    {"dir", 'd', true},
-    {"help", 'h'},
-    {"version", 'V'},
-    {"no-hints"},
+    {"dir", 'd', true}, {"help", 'h'}, {"version", 'V'}, {"no-hints"}, {"plain"},
 };
 
 std::string Problem(const cli::Fault& fault) {
@@ -42,6 +39,9 @@ Options ParseOptions(const std::vector<std::string>& args) {
                 break;
             case kNoHints:
                 options.hints = false;
+                break;
+            case kPlain:
+                options.plain = true;
                 break;
         }
     }

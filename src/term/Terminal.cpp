@@ -1,5 +1,6 @@
 #include "term/Terminal.h"
 
+#include <langinfo.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -17,6 +18,7 @@
 #include "lab/Console.h"
 #include "term/Keys.h"
 #include "term/Layout.h"
+#include "term/PlainLog.h"
 
 #define NCURSES_NOMACROS
 #include <curses.h>
@@ -51,9 +53,6 @@ constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // stop (SIGTSTP from outside: the keyboard's Ctrl-Z is a key here) and the
 // continue after any stop.
 constexpr int kLoopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGWINCH, SIGTSTP, SIGCONT};
-// How long the start of an escape sequence waits for its rest; a lone Escape
-// is the Escape key after that.
-constexpr auto kEscapeWait = 300ms;
 constexpr short kStripPair = 1;
 
 constexpr std::string_view kPasteOn = "\x1b[?2004h";
@@ -151,7 +150,7 @@ class CrashGuard {
         gUndo.haveSettings = settings.has_value();
         if (settings) gUndo.settings = *settings;
         gUndo.resetSize = std::min(reset.size(), sizeof gUndo.reset);
-        std::memcpy(gUndo.reset, reset.data(), gUndo.resetSize);
+        if (gUndo.resetSize > 0) std::memcpy(gUndo.reset, reset.data(), gUndo.resetSize);
         for (std::size_t k = 0; k < std::size(kFatalSignals); ++k) {
             struct sigaction action {};
             action.sa_handler = OnFatalSignal;
@@ -200,6 +199,8 @@ std::vector<DescribedKey> DescribedKeys() {
             {KeyName::Function, static_cast<std::uint16_t>(number)});
     add("kcuu1", {KeyName::Up});
     add("kcud1", {KeyName::Down});
+    add("kcub1", {KeyName::Left});
+    add("kcuf1", {KeyName::Right});
     add("kpp", {KeyName::PageUp});
     add("knp", {KeyName::PageDown});
     return keys;
@@ -222,18 +223,53 @@ attr_t AttributesOf(Look look, bool colours) {
     return A_NORMAL;
 }
 
-void Draw(const Screen& screen, bool colours) {
+// How the screen is drawn on this terminal.
+struct DrawWay {
+    int out = -1;
+    bool colours = false;
+    bool utf8 = false;   // the locale's characters are UTF-8 (ncursesw takes them so)
+    bool links = false;  // hyperlinks (OSC 8) are written for texts that name a file
+    std::string host;    // this machine's name, for the links' file:// URLs
+};
+
+// A text that names a file, written again over what curses drew as an OSC 8
+// hyperlink, the cursor and attributes saved and restored around it (curses
+// knows nothing of it: the cells hold what it drew).
+void WriteLink(const Text& text, const std::string& shown, const DrawWay& way) {
+    static constexpr std::string_view kSaveCursor = "\x1b\x37";     // ESC 7
+    static constexpr std::string_view kRestoreCursor = "\x1b\x38";  // ESC 8
+    static constexpr std::string_view kLinkStart = "\x1b[0m\x1b]8;;";
+    static constexpr std::string_view kLinkEnd = "\x1b]8;;\x1b\\";
+    std::string url = text.link;
+    if (url.starts_with("file://")) url.insert(7, way.host);
+    char move[32];
+    std::snprintf(move, sizeof move, "\x1b[%d;%dH", text.row + 1, text.col + 1);
+    std::string bytes(kSaveCursor);
+    bytes += move;
+    bytes += kLinkStart;
+    bytes += url + "\x1b\\" + shown;
+    bytes += kLinkEnd;
+    bytes += kRestoreCursor;
+    Write(way.out, bytes);
+}
+
+// Draws the screen; its texts are UTF-8, drawn as they are where the
+// locale's characters are UTF-8, else as ASCII.
+void Draw(const Screen& screen, const DrawWay& way) {
     werase(stdscr);
     for (const Text& text : screen.texts) {
-        wattrset(stdscr, AttributesOf(text.look, colours));
+        wattrset(stdscr, AttributesOf(text.look, way.colours));
+        const std::string shown = way.utf8 ? text.text : AsciiText(text.text);
         // Writing the bottom right cell reports an error after writing it.
-        mvwaddnstr(stdscr, text.row, text.col, text.text.c_str(),
-                   static_cast<int>(text.text.size()));
+        mvwaddnstr(stdscr, text.row, text.col, shown.c_str(), static_cast<int>(shown.size()));
     }
     wattrset(stdscr, A_NORMAL);
     curs_set(screen.cursorShown ? 1 : 0);
     if (screen.cursorShown) wmove(stdscr, screen.cursorRow, screen.cursorCol);
     wrefresh(stdscr);
+    if (!way.links) return;
+    for (const Text& text : screen.texts)
+        if (!text.link.empty()) WriteLink(text, way.utf8 ? text.text : AsciiText(text.text), way);
 }
 
 // The bytes that undo what the run turned on: mouse reports, bracketed
@@ -247,12 +283,8 @@ std::string ResetSequences() {
     return reset;
 }
 
-// A stop asked from outside (SIGTSTP): the terminal given back as at the
-// end, then stopped for real; once continued, the modes are back.
-void Suspend(int out, bool mouse) {
-    if (mouse) Write(out, kMouseOff);
-    Write(out, kPasteOff);
-    endwin();
+// Stops the program for real, as a SIGTSTP from outside asked.
+void StopHere() {
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTSTP);
@@ -265,6 +297,15 @@ void Suspend(int out, bool mouse) {
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);
     sigprocmask(SIG_BLOCK, &stop, nullptr);
     sigaction(SIGTSTP, &ours, nullptr);
+}
+
+// A stop asked from outside (SIGTSTP): the terminal given back as at the
+// end, then stopped for real; once continued, the modes are back.
+void Suspend(int out, bool mouse) {
+    if (mouse) Write(out, kMouseOff);
+    Write(out, kPasteOff);
+    endwin();
+    StopHere();
 }
 
 // After a continue (from a stop of ours or anybody's): the modes back on and
@@ -306,6 +347,21 @@ std::string RefusalFor(const std::string& type, int out) {
     return {};
 }
 
+bool LinksWanted(const std::string& type) {
+    // Terminals of these families show OSC 8 hyperlinks or pass over them
+    // unseen; others (the Linux console among them) would print them.
+    static constexpr std::string_view kFamilies[] = {
+        "xterm",   "tmux",    "screen", "rxvt",  "alacritty", "kitty",  "foot",
+        "wezterm", "konsole", "vte",    "gnome", "contour",   "mintty", "iterm"};
+    for (std::string_view family : kFamilies)
+        if (std::string_view(type).starts_with(family)) return true;
+    return false;
+}
+
+bool PlainWanted(bool asked, const std::string& type) {
+    return asked || type == "dumb";
+}
+
 bool ColourWanted() {
     const char* noColour = std::getenv("NO_COLOR");
     return noColour == nullptr || *noColour == '\0';
@@ -322,6 +378,16 @@ class CursesRun {
         : out_(streams.out) {
         outFile_ = fdopen(dup(streams.out), "w");
         inFile_ = fdopen(dup(streams.in), "r");
+        // The size comes from the terminal itself: COLUMNS and LINES left in
+        // the environment (by a shell, for another window) would garble the
+        // screen until the next resize.
+        use_env(FALSE);
+        use_tioctl(TRUE);
+        way_.out = streams.out;
+        way_.utf8 = std::string_view(nl_langinfo(CODESET)) == "UTF-8";
+        way_.links = LinksWanted(streams.type);
+        char host[256] = {};
+        if (gethostname(host, sizeof host - 1) == 0) way_.host = host;
         if (outFile_ && inFile_) terminal_ = newterm(streams.type.c_str(), outFile_, inFile_);
         if (!terminal_) return;
         set_term(terminal_);
@@ -329,8 +395,8 @@ class CursesRun {
         raw();  // Ctrl-Z, Ctrl-C, Ctrl-S and Ctrl-Q arrive as keys
         noecho();
         nonl();  // Enter arrives as 13, line feed as 10
-        colours_ = streams.colour && has_colors();
-        if (colours_) {
+        way_.colours = streams.colour && has_colors();
+        if (way_.colours) {
             start_color();
             use_default_colors();
             init_pair(kStripPair, COLOR_RED, COLOR_WHITE);
@@ -358,7 +424,7 @@ class CursesRun {
     CursesRun& operator=(const CursesRun&) = delete;
 
     bool Started() const { return terminal_ != nullptr; }
-    bool Colours() const { return colours_; }
+    const DrawWay& Way() const { return way_; }
     bool Mouse() const { return mouse_; }
 
   private:
@@ -367,21 +433,89 @@ class CursesRun {
     FILE* inFile_ = nullptr;
     SCREEN* terminal_ = nullptr;
     std::optional<CrashGuard> guard_;
-    bool colours_ = false;
+    DrawWay way_;
     bool mouse_ = false;
 };
 
-// The run's loop: it sleeps until a key, a signal, or the end of a wait it
-// started itself (an escape sequence, a notice); nothing else wakes it.
+// The keys of a run and the wait for them: it sleeps until a key, a signal,
+// or the end of a wait it started itself (an escape sequence, a notice);
+// nothing else wakes it.
+class KeyInput {
+  public:
+    KeyInput(const TerminalStreams& streams, CaughtSignals& signals,
+             std::vector<DescribedKey> described)
+        : streams_(streams), signals_(signals), decoder_(std::move(described)) {}
+
+    // Waits for the input, a signal or the next deadline; returns whether a
+    // notice of the console ran out.
+    bool Wait(lab::Console& console, Ending& ending) {
+        Clock::time_point wake = decoder_.Deadline().value_or(kNoWait);
+        if (console.Deadline()) wake = std::min(wake, *console.Deadline());
+        const Clock::time_point now = Clock::now();
+        const timespec timeout = Until(wake, now);
+        pollfd input{streams_.in, POLLIN, 0};
+        ready_ = ppoll(&input, 1, wake == kNoWait ? nullptr : &timeout, &signals_.WaitMask()) > 0 &&
+                 input.revents != 0;
+        if (gEndingSignal != 0) ending.signal = gEndingSignal;
+        const Clock::time_point after = Clock::now();
+        if (console.Deadline() && after >= *console.Deadline()) {
+            console.OnTime(after);
+            return true;
+        }
+        return false;
+    }
+
+    // The keys that came, and those whose wait is over.
+    std::vector<Key> Read(Ending& ending) {
+        std::vector<Key> keys;
+        if (ready_) {
+            char buffer[4096];
+            const ssize_t got = read(streams_.in, buffer, sizeof buffer);
+            if (got > 0) {
+                keys = decoder_.Feed(std::string_view(buffer, static_cast<std::size_t>(got)),
+                                     Clock::now());
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                // The terminal is gone (hung up, closed): as good as a hang-up.
+                ending.signal = SIGHUP;
+                return keys;
+            }
+        }
+        for (Key& key : decoder_.OnTime(Clock::now())) keys.push_back(std::move(key));
+        return keys;
+    }
+
+    const KeyDecoder& Decoder() const { return decoder_; }
+
+  private:
+    const TerminalStreams& streams_;
+    CaughtSignals& signals_;
+    KeyDecoder decoder_;
+    bool ready_ = false;
+};
+
+// Hands the keys to the console, a pasted text a line at a time with `show`
+// called between; returns whether the learner finished.
+template <typename Show>
+bool Deliver(lab::Console& console, const std::vector<Key>& keys, Show show) {
+    for (const Key& key : keys) {
+        if (console.OnKey(key, Clock::now()) == lab::Outcome::Finished) return true;
+        while (console.Pasting()) {
+            show();
+            if (console.TypePasted(Clock::now()) == lab::Outcome::Finished) return true;
+        }
+    }
+    return false;
+}
+
+// The run's loop on a screen drawn with curses.
 class TerminalLoop {
   public:
     TerminalLoop(Sim& sim, const TerminalStreams& streams, CaughtSignals& signals,
                  const CursesRun& curses)
         : streams_(streams),
-          signals_(signals),
           curses_(curses),
           console_(sim, lab::PagePlace::OverConsole),
-          decoder_(DescribedKeys()) {
+          input_(streams, signals, DescribedKeys()) {
         console_.ShowHints(streams.hints);
         getmaxyx(stdscr, rows_, cols_);
         FitConsole(console_, rows_, cols_);
@@ -390,36 +524,20 @@ class TerminalLoop {
 
     void Run(Ending& ending) {
         while (!ending.finished && ending.signal == 0) {
-            const bool woken = Wait(ending);
+            const bool woken = input_.Wait(console_, ending);
             if (ending.signal != 0) break;
             const bool redraw = Signals() | woken;
-            std::vector<Key> keys = ReadKeys(ending);
+            const bool escapeWaited = input_.Decoder().EscapeWaiting();
+            std::vector<Key> keys = input_.Read(ending);
             if (ending.signal != 0) break;
-            ending.finished = Deliver(keys);
-            if (!ending.finished && (redraw || !keys.empty())) Redraw();
+            ending.finished = Deliver(console_, keys, [this] { Redraw(); });
+            // The Escape's notice comes and goes with the wait for its digit.
+            const bool marker = escapeWaited != input_.Decoder().EscapeWaiting();
+            if (!ending.finished && (redraw || marker || !keys.empty())) Redraw();
         }
     }
 
   private:
-    // Waits for the input, a signal or the next deadline; returns whether a
-    // notice ran out.
-    bool Wait(Ending& ending) {
-        Clock::time_point wake = escapeUntil_;
-        if (console_.Deadline()) wake = std::min(wake, *console_.Deadline());
-        const Clock::time_point now = Clock::now();
-        const timespec timeout = Until(wake, now);
-        pollfd input{streams_.in, POLLIN, 0};
-        ready_ = ppoll(&input, 1, wake == kNoWait ? nullptr : &timeout, &signals_.WaitMask()) > 0 &&
-                 input.revents != 0;
-        if (gEndingSignal != 0) ending.signal = gEndingSignal;
-        const Clock::time_point after = Clock::now();
-        if (console_.Deadline() && after >= *console_.Deadline()) {
-            console_.OnTime(after);
-            return true;
-        }
-        return false;
-    }
-
     // A stop, a continue or a resize that came in: returns whether to draw.
     bool Signals() {
         bool redraw = false;
@@ -444,66 +562,148 @@ class TerminalLoop {
         return redraw;
     }
 
-    std::vector<Key> ReadKeys(Ending& ending) {
-        std::vector<Key> keys;
-        if (ready_) {
-            char buffer[4096];
-            const ssize_t got = read(streams_.in, buffer, sizeof buffer);
-            if (got > 0) {
-                keys = decoder_.Feed(std::string_view(buffer, static_cast<std::size_t>(got)));
-            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
-                // The terminal is gone (hung up, closed): as good as a hang-up.
-                ending.signal = SIGHUP;
-                return keys;
-            }
-        }
-        const Clock::time_point now = Clock::now();
-        if (!decoder_.Waiting()) {
-            escapeUntil_ = kNoWait;
-        } else if (escapeUntil_ == kNoWait) {
-            escapeUntil_ = now + kEscapeWait;
-        } else if (now >= escapeUntil_) {
-            for (Key& key : decoder_.Flush()) keys.push_back(std::move(key));
-            escapeUntil_ = kNoWait;
-        }
-        return keys;
-    }
-
-    // Hands the keys to the console, a pasted text a line at a time with the
-    // screen drawn between; returns whether the learner finished.
-    bool Deliver(const std::vector<Key>& keys) {
-        for (const Key& key : keys) {
-            if (console_.OnKey(key, Clock::now()) == lab::Outcome::Finished) return true;
-            while (console_.Pasting()) {
-                Redraw();
-                if (console_.TypePasted(Clock::now()) == lab::Outcome::Finished) return true;
-            }
-        }
-        return false;
-    }
-
     // The learner sees the answer before the router writes its score.
     void Redraw() {
-        Draw(term::Draw(console_, rows_, cols_), curses_.Colours());
-        if (console_.AfterDraw()) Draw(term::Draw(console_, rows_, cols_), curses_.Colours());
+        const std::string_view notice = input_.Decoder().Notice();
+        Draw(term::Draw(console_, rows_, cols_, notice), curses_.Way());
+        if (console_.AfterDraw()) Draw(term::Draw(console_, rows_, cols_, notice), curses_.Way());
     }
 
     const TerminalStreams& streams_;
-    CaughtSignals& signals_;
     const CursesRun& curses_;
     lab::Console console_;
-    KeyDecoder decoder_;
+    KeyInput input_;
     int rows_ = 0;
     int cols_ = 0;
-    bool ready_ = false;
-    Clock::time_point escapeUntil_ = kNoWait;
+};
+
+// The terminal for the plain log: keys one at a time, not echoed, Ctrl-C and
+// Ctrl-Z as keys; the output's line ends as the terminal makes them. Given
+// back at the end, when stopped, and after a crash.
+class PlainRun {
+  public:
+    PlainRun(const TerminalStreams& streams, const std::optional<termios>& shellSettings)
+        : in_(streams.in), shell_(shellSettings) {
+        guard_.emplace(streams.in, streams.out, shellSettings, std::string_view());
+        KeysOneByOne();
+    }
+    ~PlainRun() { GiveBack(); }
+    PlainRun(const PlainRun&) = delete;
+    PlainRun& operator=(const PlainRun&) = delete;
+
+    void KeysOneByOne() {
+        if (!shell_) return;
+        termios keys = *shell_;
+        keys.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
+        keys.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR);
+        keys.c_cc[VMIN] = 1;
+        keys.c_cc[VTIME] = 0;
+        tcsetattr(in_, TCSANOW, &keys);
+    }
+    void GiveBack() {
+        if (shell_) tcsetattr(in_, TCSANOW, &*shell_);
+    }
+
+  private:
+    int in_;
+    std::optional<termios> shell_;
+    std::optional<CrashGuard> guard_;
+};
+
+// The description's key sequences for a type that may have no cursor
+// addressing (a dumb terminal has none, nor function keys).
+std::vector<DescribedKey> DescribedKeysOf(const std::string& type, int out) {
+    int status = 0;
+    if (type.empty() || setupterm(type.c_str(), out, &status) != OK) return {};
+    std::vector<DescribedKey> keys = DescribedKeys();
+    del_curterm(cur_term);
+    return keys;
+}
+
+// The run's loop writing the console as a log (see PlainLog). The keys that
+// move a view have nothing to move here: the terminal keeps what was written.
+class PlainLoop {
+  public:
+    PlainLoop(Sim& sim, const TerminalStreams& streams, CaughtSignals& signals, PlainRun& run)
+        : streams_(streams),
+          run_(run),
+          console_(sim, lab::PagePlace::OverConsole),
+          log_(console_),
+          input_(streams, signals, DescribedKeysOf(streams.type, streams.out)) {
+        console_.ShowHints(streams.hints);
+        Write(streams_.out, log_.Start());
+    }
+
+    void Run(Ending& ending) {
+        while (!ending.finished && ending.signal == 0) {
+            input_.Wait(console_, ending);
+            if (ending.signal != 0) break;
+            Signals();
+            std::vector<Key> keys = input_.Read(ending);
+            if (ending.signal != 0) break;
+            std::erase_if(keys, [](const Key& key) { return MovesAView(key); });
+            // Written after each key, so that the log is the same however
+            // the keys came in (one by one, or many in one read).
+            if (keys.empty()) Show();
+            for (const Key& key : keys) {
+                ending.finished = Deliver(console_, {key}, [this] { Show(); });
+                if (ending.finished) break;
+                Show();
+            }
+        }
+        Write(streams_.out, log_.End());
+    }
+
+  private:
+    static bool MovesAView(const Key& key) {
+        switch (key.name) {
+            case KeyName::PageUp:
+            case KeyName::PageDown:
+            case KeyName::WheelUp:
+            case KeyName::WheelDown:
+            case KeyName::Home:
+            case KeyName::End:
+            case KeyName::Left:
+            case KeyName::Right:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    void Signals() {
+        if (gSuspend != 0) {
+            gSuspend = 0;
+            Write(streams_.out, log_.End());
+            run_.GiveBack();
+            StopHere();
+        }
+        if (gContinued != 0) {
+            gContinued = 0;
+            run_.KeysOneByOne();
+        }
+        gResized = 0;
+    }
+
+    // The learner reads the answer before the router writes its score.
+    void Show() {
+        Write(streams_.out, log_.Update(input_.Decoder().Notice()));
+        if (console_.AfterDraw()) Write(streams_.out, log_.Update(input_.Decoder().Notice()));
+    }
+
+    const TerminalStreams& streams_;
+    PlainRun& run_;
+    lab::Console console_;
+    PlainLog log_;
+    KeyInput input_;
 };
 
 }  // namespace
 
 Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
     Ending ending;
-    if (std::string refusal = RefusalFor(streams.type, streams.out); !refusal.empty()) {
+    if (std::string refusal = streams.plain ? "" : RefusalFor(streams.type, streams.out);
+        !refusal.empty()) {
         ending.started = false;
         ending.error = refusal;
         return ending;
@@ -514,13 +714,18 @@ Ending RunTerminal(Sim& sim, const TerminalStreams& streams) {
     {
         // Caught before curses starts, so that curses leaves them to the loop.
         CaughtSignals signals;
-        CursesRun curses(streams, shellSettings);
-        if (!curses.Started()) {
-            ending.started = false;
-            ending.error = "cannot use the terminal type \"" + streams.type + "\"";
-            return ending;
+        if (streams.plain) {
+            PlainRun run(streams, shellSettings);
+            PlainLoop(sim, streams, signals, run).Run(ending);
+        } else {
+            CursesRun curses(streams, shellSettings);
+            if (!curses.Started()) {
+                ending.started = false;
+                ending.error = "cannot use the terminal type \"" + streams.type + "\"";
+                return ending;
+            }
+            TerminalLoop(sim, streams, signals, curses).Run(ending);
         }
-        TerminalLoop(sim, streams, signals, curses).Run(ending);
         // A hang-up (the terminal window closed) or a request to stop ends
         // the run as F10 does, the score saved, before anything else (a
         // second hang-up may end the program once its signals are given back).

@@ -18,7 +18,12 @@ struct TerminalStreams {
     std::string type;         // the terminal type (TERM)
     bool colour = true;       // false where NO_COLOR asks for none
     bool hints = true;        // the coach's hints on the notice line (--no-hints: none)
+    bool plain = false;       // the console as a line-oriented log (see PlainLog), no curses
 };
+
+// Whether the console is written as a plain log: asked for, or the only
+// way on a terminal of this type ("dumb": it cannot move the cursor).
+bool PlainWanted(bool asked, const std::string& type);
 
 struct Ending {
     bool started = true;    // false when the terminal could not be used
@@ -32,6 +37,10 @@ struct Ending {
 // type), or "" when it can: the type must be known and able to move the
 // cursor.
 std::string RefusalFor(const std::string& type, int out);
+
+// Whether the terminal type is of a family that shows hyperlinks (OSC 8) or
+// passes over them unseen: the F1 page's path is then a link.
+bool LinksWanted(const std::string& type);
 
 // Whether NO_COLOR asks for no colour.
 bool ColourWanted();

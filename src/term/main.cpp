@@ -1,6 +1,7 @@
 // pellix-term [OPTION]...
 #include <unistd.h>
 
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -74,6 +75,8 @@ int StatusAfter(const Ending& ending, const pellix::Sim& sim) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The learner's locale: UTF-8 text (a folder's name) drawn as such.
+    std::setlocale(LC_ALL, "");
     const Options options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (std::optional<int> status = AnswerCommandLine(options)) return *status;
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
@@ -85,8 +88,10 @@ int main(int argc, char** argv) {
     streams.type = type ? type : "";
     streams.colour = ColourWanted();
     streams.hints = options.hints;
+    streams.plain = PlainWanted(options.plain, streams.type);
     // Refused before anything is drawn or created.
-    if (std::string refusal = RefusalFor(streams.type, streams.out); !refusal.empty()) {
+    if (std::string refusal = streams.plain ? "" : RefusalFor(streams.type, streams.out);
+        !refusal.empty()) {
         std::cerr << "pellix-term: " << refusal << "\n";
         return 1;
     }

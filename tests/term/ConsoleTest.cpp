@@ -15,6 +15,7 @@
 
 #include "state/DataFolder.h"
 #include "support/TempFolder.h"
+#include "term/Keys.h"
 #include "term/Layout.h"
 #include "term/Terminal.h"
 
@@ -73,7 +74,7 @@ class ConsoleInFolder : public ::testing::Test {
         console_->AfterDraw();
         return outcome;
     }
-    Screen Drawn() const { return Draw(*console_, rows_, cols_); }
+    Screen Drawn() const { return Draw(*console_, rows_, cols_, keyNotice_); }
     Outcome Type(const std::string& typed) {
         Outcome outcome = Outcome::Continue;
         for (char c : typed) outcome = Press(Char(static_cast<unsigned char>(c)));
@@ -99,6 +100,7 @@ class ConsoleInFolder : public ::testing::Test {
     support::TempFolder temp_{"pellix-term"};
     const fs::path folder_ = temp_.Path();
     Clock::time_point now_ = Clock::now();
+    std::string keyNotice_;  // the key decoder's notice, as the terminal passes it
 
   private:
     std::optional<Sim> sim_;
@@ -120,6 +122,56 @@ TEST_F(ConsoleInFolder, TypedKeysReachTheRouter) {
     Press({KeyName::Ignored});
     Press(F(7));  // a function key without a use
     EXPECT_EQ(R().InputText(), "Router#a");
+}
+
+// A lone Escape waiting for its digit says so on the notice line, over the
+// console and over a page; at 80x23 the keys are named beside the caption.
+TEST_F(ConsoleInFolder, EscapesNoticeAndTheKeysAt80x23) {
+    keyNotice_ = std::string(kEscapeDigitNotice);
+    EXPECT_EQ(Rows()[kHintRow], kEscapeDigitNotice);
+    Press(F(3));
+    EXPECT_EQ(Rows()[kHintRow], kEscapeDigitNotice);
+    Press(F(3));
+    Resize(kMinRows, kFrameCols);
+    EXPECT_EQ(Rows()[0].substr(0, kEscapeDigitNotice.size()), kEscapeDigitNotice);
+    keyNotice_.clear();
+    EXPECT_EQ(Rows()[0],
+              "Vantric Sim  F1 Lesson F2 Network Plan F3 Progress F10 Finish Alt+1..0"
+              "        OK");
+}
+
+// A line longer than the console: Right moves the view sideways to show its
+// rest, Left back, no further than the longest line needs; any other key
+// returns to the lines' beginnings and acts.
+TEST_F(ConsoleInFolder, LeftAndRightShowTheRestOfLongLines) {
+    const std::string command = "pong " + std::string(100, 'a') + "0123456789";
+    Type(command + "\r");
+    const std::string echo = "Router>" + command;
+    const std::string answer =
+        "Translating '" + command + "'... %Unknown command or computer name.";
+    const int echoRow = kFirstConsoleRow + InputLine - 2;
+    EXPECT_EQ(Rows()[echoRow], echo.substr(0, 79) + ">");
+    Press(Key{KeyName::Right});
+    EXPECT_EQ(C().ShiftedRight(), 40);
+    EXPECT_EQ(Rows()[echoRow], echo.substr(40, 79) + ">");
+    EXPECT_EQ(Rows()[kHintRow], lab::ShiftedNotice(40));
+    EXPECT_FALSE(Drawn().cursorShown);
+    Press(Key{KeyName::Right});
+    EXPECT_EQ(Rows()[echoRow], echo.substr(80));
+    EXPECT_EQ(Rows()[echoRow + 1], answer.substr(80, 79) + ">");
+    for (int k = 0; k < 3; ++k) Press(Key{KeyName::Right});
+    EXPECT_EQ(C().ShiftedRight(), 120);  // the answer's 168 characters need no more
+    EXPECT_EQ(Rows()[echoRow + 1], answer.substr(120));
+    Press(Key{KeyName::Left});
+    EXPECT_EQ(C().ShiftedRight(), 80);
+    Type("x");
+    EXPECT_EQ(C().ShiftedRight(), 0);
+    EXPECT_EQ(R().InputText(), "Router>x");
+    EXPECT_EQ(Rows()[echoRow], echo.substr(0, 79) + ">");
+    // Nothing longer than the console shown: nothing to move.
+    Type(std::string(kConsoleLines, '\r'));
+    Press(Key{KeyName::Right});
+    EXPECT_EQ(C().ShiftedRight(), 0);
 }
 
 TEST_F(ConsoleInFolder, F2ShowsThePlanUntilItsOwnKeysCloseIt) {

@@ -10,9 +10,9 @@ namespace pellix::lab {
 // A key as a failure message shows it: its name, its code as a character or
 // a number, or the text it pasted.
 void PrintTo(const Key& key, std::ostream* os) {
-    static constexpr const char* kNames[] = {"Character", "F",        "Up",      "Down",
-                                             "PageUp",    "PageDown", "WheelUp", "WheelDown",
-                                             "Home",      "End",      "Paste",   "Ignored"};
+    static constexpr const char* kNames[] = {
+        "Character", "F",    "Up",  "Down", "PageUp", "PageDown", "WheelUp",
+        "WheelDown", "Home", "End", "Left", "Right",  "Paste",    "Ignored"};
     *os << kNames[static_cast<int>(key.name)];
     if (key.name == KeyName::Character) {
         if (key.code > 32 && key.code < 127)
@@ -73,6 +73,17 @@ TEST(KeyDecoder, KnowsTheCommonSequences) {
          "2\x1b"
          "0",
          {F(1), F(2), F(10)}},
+        // Alt+digit as xterm sends it by default: the digit with the high bit
+        // set, or that character in UTF-8 ("\u00B3" for Alt+3) ...
+        {"\xb1\xb3\xb0", {F(1), F(3), F(10)}},
+        {"\xc2\xb2\xc2\xb9\xc2\xb0", {F(2), F(9), F(10)}},
+        // ... while other characters are typed byte by byte as before, the
+        // same bytes inside them too ("\u00F3" is C3 B3).
+        {"\xc3\xb3\xc2\xa9\xe2\x82\xac\xba",
+         {Char(0xc3), Char(0xb3), Char(0xc2), Char(0xa9), Char(0xe2), Char(0x82), Char(0xac),
+          Char(0xba)}},
+        // A character broken off: its bytes stand for themselves.
+        {"\xc2x\xe2\x82", {Char(0xc2), Char('x'), Char(0xe2), Char(0x82)}},
         {"\x1b[A\x1b[B\x1bOA\x1bOB\x1b[1;5A",
          {Named(KeyName::Up), Named(KeyName::Down), Named(KeyName::Up), Named(KeyName::Down),
           Named(KeyName::Up)}},
@@ -83,8 +94,11 @@ TEST(KeyDecoder, KnowsTheCommonSequences) {
         {"\x1b[M`!!\x1b[Ma!!\x1b[M !!",
          {Named(KeyName::WheelUp), Named(KeyName::WheelDown), Key{}}},
         {"\x1bOM", {Char(key::Enter)}},
+        {"\x1b[D\x1b[C\x1bOD\x1b[1;2C",
+         {Named(KeyName::Left), Named(KeyName::Right), Named(KeyName::Left),
+          Named(KeyName::Right)}},
         // Keys the console has no use for never reach it as text.
-        {"\x1b[D\x1b[3~\x1b[24~x", {Key{}, Key{}, Key{}, Char('x')}},
+        {"\x1b[H\x1b[3~\x1b[24~x", {Key{}, Key{}, Key{}, Char('x')}},
         // Alt+letter and a lone Escape: the Escape key, then what follows.
         {"\x1bx", {Char(key::Escape), Char('x')}},
         {"\x1b", {Char(key::Escape)}},
@@ -117,6 +131,49 @@ TEST(KeyDecoder, WaitsForTheRestOfASplitSequence) {
     // Nothing more came: the start stands for itself.
     EXPECT_TRUE(decoder.Feed("\x1b[").empty());
     EXPECT_EQ(decoder.Flush(), (std::vector<Key>{Char(key::Escape), Char('[')}));
+}
+
+TEST(KeyDecoder, AltDigitSplitAcrossReads) {
+    KeyDecoder decoder;
+    EXPECT_TRUE(decoder.Feed("\xc2").empty());
+    EXPECT_TRUE(decoder.Waiting());
+    EXPECT_FALSE(decoder.EscapeWaiting());
+    EXPECT_EQ(decoder.Feed("\xb4"), std::vector<Key>{F(4)});
+    EXPECT_FALSE(decoder.Waiting());
+}
+
+// A lone Escape waits a second for its digit, with a notice; the start of a
+// longer sequence waits the short time. The clock is the one passed in.
+TEST(KeyDecoder, EscapeThenDigitWaitsASecond) {
+    using std::chrono::milliseconds;
+    const Clock::time_point start{std::chrono::hours(1)};
+    struct Case {
+        std::string first;
+        milliseconds later;  // when the next bytes or the check come
+        std::string next;    // "" : nothing more comes
+        std::vector<Key> keys;
+        bool stillWaiting;
+    };
+    const Case cases[] = {
+        {"\x1b", milliseconds(900), "3", {F(3)}, false},
+        {"\x1b", milliseconds(999), "", {}, true},
+        {"\x1b", milliseconds(1000), "", {Char(key::Escape)}, false},
+        {"\x1b", milliseconds(1000), "3", {Char(key::Escape), Char('3')}, false},
+        {"\x1b[", milliseconds(299), "", {}, true},
+        {"\x1b[", milliseconds(300), "", {Char(key::Escape), Char('[')}, false},
+        {"\xc2", milliseconds(300), "", {Char(0xc2)}, false},
+    };
+    for (const Case& c : cases) {
+        KeyDecoder decoder;
+        EXPECT_TRUE(decoder.Feed(c.first, start).empty());
+        EXPECT_EQ(decoder.Notice(), c.first == "\x1b" ? kEscapeDigitNotice : "");
+        const Clock::time_point at = start + c.later;
+        std::vector<Key> keys = decoder.OnTime(at);
+        for (const Key& key : decoder.Feed(c.next, at)) keys.push_back(key);
+        EXPECT_EQ(keys, c.keys) << testing::PrintToString(c.first) << " " << c.later.count();
+        EXPECT_EQ(decoder.Waiting(), c.stillWaiting) << testing::PrintToString(c.first);
+        EXPECT_EQ(decoder.Notice().empty(), !c.stillWaiting || c.first != "\x1b");
+    }
 }
 
 TEST(KeyDecoder, PasteIsOneTextAsItCame) {

@@ -104,6 +104,21 @@ TEST(ConsoleScreen, Fits80x23WithoutTheHintRow) {
     EXPECT_EQ(screen.cursorRow, kInputRow);
 }
 
+// At 80x23 there is no hint row: the keys are named beside the caption, in
+// the longest form that leaves the score clear, unless a notice stands there.
+TEST(ConsoleScreen, NamesTheKeysBesideTheCaptionWithoutAHintRow) {
+    Snapshot snap = WelcomeLike();
+    snap.label = "Score:  7";
+    ConsoleView view = WithHint();
+    view.briefHints = {std::string(60, 'k'), "F2 Plan F10 Finish"};
+    auto row0 = [&](int rows) { return RowsOf(ConsoleScreen(snap, view, rows, 80), rows, 80)[0]; };
+    EXPECT_EQ(row0(23), "Vantric Sim  F2 Plan F10 Finish" + std::string(40, ' ') + "Score:  7");
+    EXPECT_EQ(At(ConsoleScreen(snap, view, 23, 80), 0, 13)->look, Look::Hint);
+    EXPECT_EQ(row0(24), "Vantric Sim" + std::string(60, ' ') + "Score:  7");
+    view.notice = "Ctrl-C again";
+    EXPECT_EQ(row0(23), "Ctrl-C again" + std::string(59, ' ') + "Score:  7");
+}
+
 TEST(ConsoleScreen, StaysCompactAndCentredOnABigTerminal) {
     Snapshot snap = WelcomeLike();
     snap.label = "Score:  7";
@@ -202,13 +217,69 @@ TEST(FitText, CutsAndMasksWhatCouldMoveTheCursor) {
         std::string shown;
     };
     const Case cases[] = {
-        {"Router>", 80, "Router>"},   {"Router>", 3, "Rou"},
-        {"Router>", 0, ""},           {"Router>", -4, ""},
-        {"R\x1b[2Jx", 80, "R?[2Jx"},  {"tab\there\r\n", 80, "tab?here??"},
-        {"caf\xc3\xa9", 80, "caf??"}, {std::string("a\0b", 3), 80, "a?b"},
+        {"Router>", 80, "Router>"},
+        {"Router>", 3, "Rou"},
+        {"Router>", 0, ""},
+        {"Router>", -4, ""},
+        {"R\x1b[2Jx", 80, "R?[2Jx"},
+        {"tab\there\r\n", 80, "tab?here??"},
+        {std::string("a\0b", 3), 80, "a?b"},
         {"~\x7f", 80, "~?"},
+        // UTF-8 as it is, each character its columns (a wide one two), cut
+        // between characters; a C1 control or a byte that starts no
+        // character is "?".
+        {"/home/jos\xc3\xa9", 80, "/home/jos\xc3\xa9"},
+        {"jos\xc3\xa9x", 4, "jos\xc3\xa9"},
+        {"\xe6\x97\xa5\xe6\x9c\xac", 3, "\xe6\x97\xa5"},
+        {"e\xcc\x81!", 2, "e\xcc\x81!"},
+        {"a\xc2\x85"
+         "b\xff"
+         "c\xc3",
+         80, "a?b?c?"},
+        {"\xed\xa0\x80\xc0\xaf", 80, "?????"},
     };
     for (const Case& c : cases) EXPECT_EQ(FitText(c.text, c.width), c.shown) << c.text;
+    EXPECT_EQ(TextColumns("jos\xc3\xa9 \xe6\x97\xa5"), 7);
+    EXPECT_EQ(AsciiText("jos\xc3\xa9 \xe6\x97\xa5\x01"), "jos? ???");
+    EXPECT_EQ(TextFrom("ab\xe6\x97\xa5"
+                       "cd",
+                       3),
+              " cd");
+    EXPECT_EQ(TextFrom("ab\xe6\x97\xa5"
+                       "cd",
+                       2),
+              "\xe6\x97\xa5"
+              "cd");
+}
+
+TEST(FileUrl, PercentEncodesThePath) {
+    struct Case {
+        std::string host;
+        std::string file;
+        std::string fragment;
+        std::string url;
+    };
+    const Case cases[] = {
+        {"", "/home/ana/data/readme.htm", "task-50", "file:///home/ana/data/readme.htm#task-50"},
+        {"pc1", "/home/jos\xc3\xa9/my data/readme.htm", "",
+         "file://pc1/home/jos%C3%A9/my%20data/readme.htm"},
+        {"", "/tmp/a#b%c?d~e_f-g.h", "task-1", "file:///tmp/a%23b%25c%3Fd~e_f-g.h#task-1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FileUrl(c.host, c.file, c.fragment), c.url) << c.file;
+}
+
+// The lesson page's path is a text of its own with the file's URL.
+TEST(PageScreen, ThePathOfTheLessonsIsALink) {
+    const Page page = lab::LessonPage(TaskTable{}, "/home/jos\xc3\xa9/readme.htm");
+    const Screen screen = PageScreen(page, 0, kFrameRows, kFrameCols);
+    const auto link = std::find_if(screen.texts.begin(), screen.texts.end(),
+                                   [](const Text& text) { return !text.link.empty(); });
+    ASSERT_NE(link, screen.texts.end());
+    EXPECT_EQ(*link, (Text{3, 2, "/home/jos\xc3\xa9/readme.htm#task-50", Look::Plain,
+                           "file:///home/jos%C3%A9/readme.htm#task-50"}));
+    EXPECT_EQ(std::count_if(screen.texts.begin(), screen.texts.end(),
+                            [](const Text& text) { return !text.link.empty(); }),
+              1);
 }
 
 TEST(ConsoleScreen, TooSmallTerminalShowsOnlyTheNotice) {

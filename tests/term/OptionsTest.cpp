@@ -1,7 +1,10 @@
 // pellix-term's command line.
 #include "term/Options.h"
+#include "term/Terminal.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace pellix::term {
 namespace {
@@ -55,6 +58,26 @@ TEST(ParseOptions, NoHintsTurnsTheCoachOff) {
         EXPECT_FALSE(options.hints) << testing::PrintToString(args);
         EXPECT_EQ(options.error, "") << testing::PrintToString(args);
     }
+}
+
+// The help fits an 80-column terminal and says how to select and paste with
+// the mouse while the console takes its wheel.
+TEST(Usage, FitsTheTerminalAndNamesShiftForSelection) {
+    std::istringstream usage(kUsage);
+    std::string line;
+    while (std::getline(usage, line)) EXPECT_LE(line.size(), 80u) << line;
+    for (const char* named : {"Shift+drag", "Shift+middle-click", "--plain", "Left and Right"})
+        EXPECT_NE(std::string_view(kUsage).find(named), std::string_view::npos) << named;
+}
+
+// --plain asks for the log; TERM=dumb, which cannot move the cursor, gets it
+// unasked.
+TEST(ParseOptions, PlainWritesALog) {
+    EXPECT_TRUE(ParseOptions({"--plain", "--dir", "d"}).plain);
+    EXPECT_FALSE(ParseOptions({"--dir", "d"}).plain);
+    EXPECT_TRUE(PlainWanted(true, "xterm"));
+    EXPECT_TRUE(PlainWanted(false, "dumb"));
+    EXPECT_FALSE(PlainWanted(false, "xterm"));
 }
 
 }  // namespace
