@@ -6,6 +6,7 @@
 
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
+#include "serve/LearnerPin.h"
 #include "state/DataFolder.h"
 #include "state/Files.h"
 
@@ -33,6 +34,29 @@ void Classroom::Log(const std::string& line) const {
 }
 
 std::chrono::milliseconds Classroom::WrongPassword(const std::string& client, int tries) {
+    return Missed("password " + client, tries, "wrong class password", client);
+}
+
+void Classroom::RightPassword(const std::string& client) {
+    std::lock_guard lock(missesMutex_);
+    misses_.erase("password " + client);
+}
+
+std::chrono::milliseconds Classroom::WrongPin(const std::string& name, const std::string& client,
+                                              int tries) {
+    return Missed("pin " + client, tries, "wrong PIN for " + name, client);
+}
+
+void Classroom::RightPin(const std::string& client) {
+    std::lock_guard lock(missesMutex_);
+    misses_.erase("pin " + client);
+}
+
+// A wrong secret from the client (the connection's `tries`th): logged;
+// returns how long its answer waits, twice as long with each wrong one of
+// the kind from that address in a row, up to half a minute.
+std::chrono::milliseconds Classroom::Missed(const std::string& key, int tries,
+                                            const std::string& what, const std::string& client) {
     const auto now = std::chrono::steady_clock::now();
     int count = 0;
     {
@@ -41,21 +65,55 @@ std::chrono::milliseconds Classroom::WrongPassword(const std::string& client, in
             std::erase_if(misses_, [&](const auto& entry) {
                 return now - entry.second.last > kMissesForgotten;
             });
-        Misses& misses = misses_[client];
+        Misses& misses = misses_[key];
         if (now - misses.last > kMissesForgotten) misses.count = 0;
         misses.last = now;
         count = ++misses.count;
     }
-    Log("wrong class password from " + client + " (" + std::to_string(tries) +
-        " on this connection, " + std::to_string(count) + " in a row from this address)");
+    Log(what + " from " + client + " (" + std::to_string(tries) + " on this connection, " +
+        std::to_string(count) + " in a row from this address)");
     auto delay = kFirstMissDelay;
     for (int i = 1; i < count && delay < kLongestMissDelay; ++i) delay *= 2;
     return std::min(delay, kLongestMissDelay);
 }
 
-void Classroom::RightPassword(const std::string& client) {
-    std::lock_guard lock(missesMutex_);
-    misses_.erase(client);
+std::optional<std::string> Classroom::HashPin(std::string_view pin) {
+    hashing_.acquire();
+    std::optional<std::string> hash = serve::HashPin(pin);
+    hashing_.release();
+    return hash;
+}
+
+bool Classroom::PinMatches(std::string_view pin, std::string_view hash) {
+    hashing_.acquire();
+    const bool matches = serve::PinMatches(pin, hash);
+    hashing_.release();
+    return matches;
+}
+
+std::string Classroom::ClaimName(const std::string& name, std::string_view hash, bool& taken) {
+    std::lock_guard lock(claimMutex_);
+    taken = false;
+    std::filesystem::path folder;
+    if (std::string problem = OpenFolder(name, folder); !problem.empty()) return problem;
+    const StoredPin stored = ReadPin(folder);
+    if (stored.state != StoredPin::State::None) {
+        taken = true;
+        return {};
+    }
+    if (std::string problem = WritePin(folder, hash); !problem.empty()) {
+        Log("cannot keep the PIN of " + name + ": " + problem);
+        return "its PIN cannot be kept: " + problem;
+    }
+    return {};
+}
+
+std::string Classroom::FolderProblem(const std::string& name) const {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(dir_ / name, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status))
+        return "the learner's folder is not a plain folder";
+    return {};
 }
 
 bool Classroom::PasswordMatches(std::string_view typed) const {
@@ -71,10 +129,8 @@ std::string Classroom::OpenFolder(const std::string& name, std::filesystem::path
     if (!ValidLearnerName(name)) return "not a learner name";
     folder = dir_ / name;
     std::error_code ec;
-    const auto status = std::filesystem::symlink_status(folder, ec);
-    const bool existed = !ec && std::filesystem::exists(status);
-    if (existed && !std::filesystem::is_directory(status))
-        return "the learner's folder is not a plain folder";
+    const bool existed = std::filesystem::exists(std::filesystem::symlink_status(folder, ec));
+    if (std::string problem = FolderProblem(name); !problem.empty()) return problem;
     std::string problem = PrepareLearnerFolder(folder);
     if (problem.empty()) return problem;
     Log("cannot prepare the folder of " + name + ": " + problem);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <semaphore>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,24 @@ class Classroom {
     std::chrono::milliseconds WrongPassword(const std::string& client, int tries);
     // The right password from the address: its wrong ones are forgotten.
     void RightPassword(const std::string& client);
+    // A wrong PIN for the learner from the address, counted and delayed as
+    // wrong class passwords are, but apart from them (the right class
+    // password forgets no wrong PIN).
+    std::chrono::milliseconds WrongPin(const std::string& name, const std::string& client,
+                                       int tries);
+    void RightPin(const std::string& client);
+
+    // The PIN hashed, and a PIN checked against its hash: slow on purpose,
+    // and so only a few at a time, the others waiting their turn.
+    std::optional<std::string> HashPin(std::string_view pin);
+    bool PinMatches(std::string_view pin, std::string_view hash);
+    // The first PIN for the learner: the folder prepared and the hash
+    // written, unless a PIN was chosen for the name meanwhile (`taken`).
+    // Returns an error text for the learner, or "".
+    std::string ClaimName(const std::string& name, std::string_view hash, bool& taken);
+    // Why the learner's folder cannot be used ("" when it is a plain folder
+    // or not there yet).
+    std::string FolderProblem(const std::string& name) const;
 
     // Whether `typed` is the class password, compared in constant time.
     bool PasswordMatches(std::string_view typed) const;
@@ -77,6 +96,9 @@ class Classroom {
     std::vector<LearnerStatus> Statuses() const;
 
   private:
+    std::chrono::milliseconds Missed(const std::string& key, int tries, const std::string& what,
+                                     const std::string& client);
+
     std::filesystem::path dir_;
     std::optional<std::string> classPassword_;
     bool quiet_ = false;
@@ -92,6 +114,9 @@ class Classroom {
     mutable std::mutex mutex_;
     std::map<std::string, TaskTable> live_;
     std::map<std::string, std::string> problems_;
+    // PINs hashed at once: each takes a core and several megabytes.
+    std::counting_semaphore<2> hashing_{2};
+    std::mutex claimMutex_;
 };
 
 }  // namespace pellix::serve

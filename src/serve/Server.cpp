@@ -338,9 +338,7 @@ bool Server::Step(Connection& connection, Progress& progress, const Woken& woken
         ReceiveInput(connection.fd, session, woken.now);
     session.Tick(woken.now);
     // Counted as logged in before the client sees the console.
-    if (session.CurrentPhase() != Session::Phase::Password &&
-        session.CurrentPhase() != Session::Phase::Name)
-        LoggedIn(connection);
+    if (!session.LoggingIn()) LoggedIn(connection);
     return Deliver(connection, progress, woken.now);
 }
 

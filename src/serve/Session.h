@@ -34,12 +34,14 @@ inline constexpr auto kLoginTimeout = std::chrono::seconds(30);
 inline constexpr auto kEscapeWait = std::chrono::milliseconds(50);
 // The longest password or name line kept; more typed is ignored.
 inline constexpr std::size_t kMaxLoginLine = 256;
-// Wrong class passwords before the connection is closed.
+// Wrong class passwords, or wrong PINs, before the connection is closed.
 inline constexpr int kMaxPasswordTries = 3;
 
 class Session : public std::enable_shared_from_this<Session> {
   public:
-    enum class Phase { Password, Name, Console, Closed };
+    // Logging in: the class password, the learner's name, then the PIN
+    // (a new name's chosen and typed again); then the console.
+    enum class Phase { Password, Name, Pin, NewPin, SamePin, Console, Closed };
 
     // `client` is the client's address, for the log and the wrong password's
     // delay.
@@ -68,6 +70,7 @@ class Session : public std::enable_shared_from_this<Session> {
     // out (the router defers its saves to then).
     void SaveAfterSending();
     Phase CurrentPhase() const { return phase_; }
+    bool LoggingIn() const { return phase_ < Phase::Console; }
     bool Closed() const { return phase_ == Phase::Closed; }
     const std::string& Name() const { return name_; }
     int Rows() const { return screen_.Rows(); }
@@ -97,7 +100,13 @@ class Session : public std::enable_shared_from_this<Session> {
     void Keys(const std::vector<term::Key>& keys);
     void LoginKey(const term::Key& key);
     void SubmitLine();
+    void SubmitName(const std::string& line);
+    void CheckPin(const std::string& pin);
+    void ChoosePin(const std::string& pin);
+    void ConfirmPin(const std::string& pin);
+    void AskName(const std::string& why);
     void Login(const std::string& folderName);
+    std::unique_ptr<Sim> TakeRouter(std::string& name, std::string& how);
     void ConsoleKey(const term::Key& key);
     void AskAgain();
     void WrongPassword();
@@ -130,6 +139,12 @@ class Session : public std::enable_shared_from_this<Session> {
     std::string terminalType_;
     std::string line_;
     int passwordTries_ = 0;
+    // The name being logged in with, the hash of its PIN, the new PIN
+    // typed once, and the wrong PINs typed.
+    std::string loginName_;
+    std::string pinHash_;
+    std::string newPin_;
+    int pinTries_ = 0;
     std::string name_;
     std::unique_ptr<Sim> sim_;
     std::optional<lab::Console> console_;

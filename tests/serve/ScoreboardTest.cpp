@@ -41,9 +41,7 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
     SeedLearner(server.Dir(), "zoe");
     fs::create_directories(server.Dir().Path() / "not a learner");
     TelnetClient ana(server.Port());
-    ASSERT_TRUE(ana.WaitText("Learner name: "));
-    ana.Type("ana");
-    ana.Enter();
+    ASSERT_TRUE(EnterNameAndPin(ana, "ana")) << ana.Received();
     ASSERT_TRUE(ana.WaitText("Vantric Sim"));
     ana.Press("f2");  // task 50
     ASSERT_TRUE(ana.WaitText("q, Escape or F2 closes the network plan."));
@@ -247,9 +245,7 @@ TEST(ServeProgram, NameRefusedOnAFullDiskLeavesNoFolderAndShowsNoServerPath) {
         sscanf(line, "pellix-serve: learners connect with: telnet 127.0.0.1 %d", &port);
     ASSERT_GT(port, 0);
     TelnetClient client(port);
-    ASSERT_TRUE(client.WaitText("Learner name: "));
-    client.Type("ana");
-    client.Enter();
+    ASSERT_TRUE(EnterNameAndPin(client, "ana")) << client.Received();
     EXPECT_TRUE(client.WaitText("This name cannot be used here (")) << client.Received();
     EXPECT_EQ(client.Received().find(dirText), std::string::npos) << client.Received();
     EXPECT_FALSE(fs::exists(dir.Path() / "ana"));
@@ -294,9 +290,7 @@ TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
     for (const char* name : {"ana", "ben"}) {
         learners.push_back(std::make_unique<TelnetClient>(port));
         TelnetClient& client = *learners.back();
-        ASSERT_TRUE(client.WaitText("Learner name: "));
-        client.Type(name);
-        client.Enter();
+        ASSERT_TRUE(EnterNameAndPin(client, name)) << client.Received();
         ASSERT_TRUE(client.WaitText("Vantric Sim"));
         client.Press("f2");  // task 50: saved only when the session ends
         ASSERT_TRUE(client.WaitText("q, Escape or F2 closes the network plan."));
