@@ -21,7 +21,7 @@ inline constexpr char kUsage[] =
     "                    [--allow-open]\n"
     "The router console for a whole classroom over telnet, with a scoreboard\n"
     "for the instructor over HTTP. A learner name belongs to whoever first\n"
-    "chooses a PIN (4 to 12 digits) for it.\n"
+    "chooses a PIN (4 to 12 digits) for it; the scoreboard resets a PIN.\n"
     "  --dir DIR               one folder per learner in DIR (default:\n"
     "                          $XDG_DATA_HOME/pellix/classroom or\n"
     "                          ~/.local/share/pellix/classroom)\n"

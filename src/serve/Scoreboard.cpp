@@ -131,7 +131,26 @@ td.score { text-align: right; font-variant-numeric: tabular-nums; font-weight: b
 .task { width: 12px; height: 16px; background: #d8d8d8; border-radius: 2px; }
 .task.done { background: #2e9e4f; }
 .problem { color: #b3261e; font-weight: normal; font-size: 0.85em; }
+form.action { display: inline; margin: 0; }
 )";
+
+// A button for an action on the learner, posted with the token.
+std::string ActionButton(std::string_view action, std::string_view label,
+                         const LearnerStatus& learner, std::string_view token) {
+    return "<form class=\"action\" method=\"post\" action=\"/action\">"
+           "<input type=\"hidden\" name=\"token\" value=\"" +
+           HtmlEscaped(token) + "\"><input type=\"hidden\" name=\"learner\" value=\"" +
+           HtmlEscaped(learner.name) + "\"><button name=\"do\" value=\"" + HtmlEscaped(action) +
+           "\">" + HtmlEscaped(label) + "</button></form>";
+}
+
+// The instructor forgot a learner's PIN for them: the next login under the
+// name chooses a new one.
+ActionResult ResetPin(Classroom& room, const std::string& learner, const std::string& client) {
+    if (std::string refusal = room.ResetPin(learner, client); !refusal.empty())
+        return {refusal, 404};
+    return {};
+}
 
 }  // namespace
 
@@ -171,7 +190,7 @@ std::string ScoreboardHtml(const std::vector<LearnerStatus>& learners, std::stri
         " seconds. <a href=\"scoreboard.json?token=" + HtmlEscaped(token) +
         "\">JSON</a></p>\n"
         "<table>\n<tr><th>Learner</th><th>Connected</th><th>Score</th><th>Tasks 1 to " +
-        std::to_string(kTaskCount) + "</th></tr>\n";
+        std::to_string(kTaskCount) + "</th><th>Actions</th></tr>\n";
     for (const LearnerStatus& learner : learners) {
         html += "<tr><td class=\"name\">" + HtmlEscaped(learner.name) + "</td>";
         html += learner.connected ? "<td class=\"on\">connected</td>" : "<td class=\"off\">no</td>";
@@ -188,7 +207,8 @@ std::string ScoreboardHtml(const std::vector<LearnerStatus>& learners, std::stri
                     (done ? ": done" : "") + "\"></div>";
             if (task % 10 == 0) html += "</div>";
         }
-        html += "</div></td></tr>\n";
+        html += "</div></td><td class=\"actions\">" +
+                ActionButton("reset-pin", "Reset PIN", learner, token) + "</td></tr>\n";
     }
     return html + "</table>\n</body></html>\n";
 }
@@ -249,12 +269,51 @@ WebServer::WebServer(Classroom& room, std::string token, std::chrono::seconds re
         response.set_header("Cache-Control", "no-store");
         response.set_content(ScoreboardHtml(room_.Statuses(), token_), "text/html; charset=utf-8");
     });
+    http_->Post("/action", [this](const httplib::Request& request, httplib::Response& response) {
+        Act(request, response);
+    });
+    AddAction("reset-pin", ResetPin);
     http_->Get("/scoreboard.json",
                [this, refuse](const httplib::Request& request, httplib::Response& response) {
                    if (!Authorised(request, token_)) return refuse(response);
                    response.set_header("Cache-Control", "no-store");
                    response.set_content(ScoreboardJson(room_.Statuses()), "application/json");
                });
+}
+
+bool SameOrigin(const std::string& origin, const std::string& host, int port) {
+    if (origin.empty()) return true;
+    if (host.empty() || origin != "http://" + host) return false;
+    // The Host's port: after the last colon, unless that is inside an IPv6
+    // address's brackets; 80 when none is given.
+    const auto colon = host.rfind(':');
+    const auto bracket = host.rfind(']');
+    if (colon == std::string::npos || (bracket != std::string::npos && bracket > colon))
+        return port == 80;
+    return host.substr(colon + 1) == std::to_string(port);
+}
+
+void WebServer::AddAction(const std::string& name, ScoreboardAction action) {
+    actions_[name] = std::move(action);
+}
+
+// POST /action: the token and the Origin checked, the action looked up by
+// its name and run; the browser goes back to the scoreboard.
+void WebServer::Act(const httplib::Request& request, httplib::Response& response) {
+    const auto refuse = [&](int status, const std::string& text) {
+        response.status = status;
+        response.set_content(text + "\n", "text/plain; charset=utf-8");
+    };
+    if (!Authorised(request, token_))
+        return refuse(403, "The action needs the scoreboard's token.");
+    if (!SameOrigin(request.get_header_value("Origin"), request.get_header_value("Host"), port_))
+        return refuse(403, "The action comes from another site's page; it is refused.");
+    const auto found = actions_.find(request.get_param_value("do"));
+    if (found == actions_.end()) return refuse(400, "No such action.");
+    const ActionResult result =
+        found->second(room_, request.get_param_value("learner"), request.remote_addr);
+    if (!result.refusal.empty()) return refuse(result.status, result.refusal);
+    response.set_redirect("/?token=" + token_, 303);
 }
 
 WebServer::~WebServer() {

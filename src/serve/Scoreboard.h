@@ -6,6 +6,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,7 +19,9 @@
 
 namespace httplib {
 class Server;
-}
+struct Request;
+struct Response;
+}  // namespace httplib
 
 namespace pellix::serve {
 
@@ -35,6 +39,22 @@ std::string ScoreboardHtml(const std::vector<LearnerStatus>& learners, std::stri
 // there but unusable.
 std::string ScoreboardToken(const std::filesystem::path& dir, bool& fromFile, std::string& error);
 
+// What a scoreboard action did: "" when done (the browser goes back to the
+// scoreboard), else why not, answered with the status.
+struct ActionResult {
+    std::string refusal;
+    int status = 400;
+};
+// A per-learner action of the scoreboard, run for the instructor at the
+// client's address.
+using ScoreboardAction = std::function<ActionResult(Classroom& room, const std::string& learner,
+                                                    const std::string& client)>;
+
+// Whether a request's Origin header, when it has one, names the scoreboard
+// itself: http:// and the Host the request was sent to, on the scoreboard's
+// port. A page elsewhere cannot then make the instructor's browser act.
+bool SameOrigin(const std::string& origin, const std::string& host, int port);
+
 class WebServer {
   public:
     // A connection not answered within `requestDeadline` of its start is
@@ -47,6 +67,9 @@ class WebServer {
     int Bind(const std::string& host, int port);
     // Serves in a thread of its own until Stop.
     void Start();
+    // The action run by "POST /action" with the form fields token, learner
+    // and do=NAME; reset-pin is there from the start.
+    void AddAction(const std::string& name, ScoreboardAction action);
     void Stop();
 
   private:
@@ -54,6 +77,8 @@ class WebServer {
     std::string token_;
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;
+    std::map<std::string, ScoreboardAction> actions_;
+    void Act(const httplib::Request& request, httplib::Response& response);
     // The connections' watcher, which cuts off those past the deadline.
     void Watch();
     std::chrono::seconds requestDeadline_;

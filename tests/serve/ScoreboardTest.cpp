@@ -22,6 +22,7 @@
 #include "lessons/Lessons.h"
 #include "scoring/ScoreFile.h"
 #include "serve/ClassLock.h"
+#include "serve/LearnerPin.h"
 
 extern char** environ;
 
@@ -92,6 +93,69 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
     EXPECT_EQ(second["connected"], false);
     EXPECT_EQ(second["score"], 5);
     EXPECT_EQ(second["tasks"][4], true);
+}
+
+// The instructor resets a forgotten PIN with the page's button: a POST with
+// the token, refused without it and from another site's page (its Origin).
+TEST(ScoreboardActions, ResetPinNeedsTheTokenAndTheScoreboardsOwnOrigin) {
+    ClassroomServer server({.scoreboard = true});
+    {
+        TelnetClient ana(server.Port());
+        ASSERT_TRUE(EnterNameAndPin(ana, "ana")) << ana.Received();
+        ASSERT_TRUE(ana.WaitText("Vantric Sim"));
+    }
+    const fs::path pinFile = server.Dir().Path() / "ana" / "learner.pin";
+    const std::string kept = ReadFile(pinFile);
+    httplib::Client http("127.0.0.1", server.WebPort());
+    const std::string own = "http://127.0.0.1:" + std::to_string(server.WebPort());
+    const std::string token = "token=" + server.Token();
+    struct Case {
+        const char* what;
+        std::string body;
+        std::string origin;  // "" for none
+        int status;
+    };
+    const Case refused[] = {
+        {"no token", "learner=ana&do=reset-pin", own, 403},
+        {"a wrong token", "token=x&learner=ana&do=reset-pin", own, 403},
+        {"another site", token + "&learner=ana&do=reset-pin", "http://evil.example", 403},
+        {"another port", token + "&learner=ana&do=reset-pin", "http://127.0.0.1:1", 403},
+        {"an opaque origin", token + "&learner=ana&do=reset-pin", "null", 403},
+        {"no such learner", token + "&learner=zed&do=reset-pin", own, 404},
+        {"no such action", token + "&learner=ana&do=erase-all", own, 400},
+    };
+    for (const Case& c : refused) {
+        httplib::Headers headers;
+        if (!c.origin.empty()) headers.emplace("Origin", c.origin);
+        auto response = http.Post("/action", headers, c.body, "application/x-www-form-urlencoded");
+        ASSERT_TRUE(response) << c.what;
+        EXPECT_EQ(response->status, c.status) << c.what;
+        EXPECT_TRUE(fs::exists(pinFile)) << c.what;
+    }
+    // The page's button, as the browser posts it.
+    auto page = http.Get("/?token=" + server.Token());
+    ASSERT_TRUE(page);
+    EXPECT_NE(page->body.find("<input type=\"hidden\" name=\"learner\" value=\"ana\">"
+                              "<button name=\"do\" value=\"reset-pin\">Reset PIN</button>"),
+              std::string::npos)
+        << page->body;
+    for (const std::string& origin : {std::string(), own}) {
+        support::WriteFile(pinFile, kept);
+        httplib::Headers headers;
+        if (!origin.empty()) headers.emplace("Origin", origin);
+        auto response = http.Post("/action", headers, token + "&learner=ANA&do=reset-pin",
+                                  "application/x-www-form-urlencoded");
+        ASSERT_TRUE(response);
+        EXPECT_EQ(response->status, 303) << response->body;
+        EXPECT_EQ(response->get_header_value("Location"), "/?token=" + server.Token());
+        EXPECT_FALSE(fs::exists(pinFile)) << origin;
+    }
+    // The next login under the name chooses a new PIN.
+    TelnetClient again(server.Port());
+    ASSERT_TRUE(EnterNameAndPin(again, "ana", "97531")) << again.Received();
+    EXPECT_TRUE(again.WaitText("Vantric Sim")) << again.Received();
+    EXPECT_NE(again.Received().find("No PIN keeps this name yet"), std::string::npos);
+    EXPECT_TRUE(PinMatches("97531", ReadPin(server.Dir().Path() / "ana").hash));
 }
 
 // A learner whose score could not be saved: the reason under the score,
