@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "console/Sim.h"
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
 #include "serve/LearnerPin.h"
@@ -31,6 +32,10 @@ void Classroom::Log(const std::string& line) const {
     // One write per line, so that the sessions' lines never mix.
     if (!quiet_) std::fprintf(stderr, "pellix-serve: %s\n", line.c_str());
     if (sink_) sink_(line);
+}
+
+Classroom::~Classroom() {
+    EndKeptRouters(Clock::now(), true);
 }
 
 std::chrono::milliseconds Classroom::WrongPassword(const std::string& client, int tries) {
@@ -230,6 +235,71 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
     statuses.reserve(byName.size());
     for (auto& [name, status] : byName) statuses.push_back(std::move(status));
     return statuses;
+}
+
+bool Classroom::KeepRouter(const std::string& name, std::unique_ptr<Sim>& sim,
+                           const std::string& client) {
+    if (keepTime_.count() <= 0 || !sim) return false;
+    sim->SavePendingScore();
+    Log(name + " dropped (" + client + "); the router is kept for " +
+        std::to_string(keepTime_.count() / 60) + " min (score " +
+        std::to_string(SumTasks(sim->Tasks())) + ")");
+    std::unique_ptr<Sim> ended;
+    std::string endedName;
+    {
+        std::lock_guard lock(keptMutex_);
+        KeptRouter& kept = kept_[FoldedName(name)];
+        // Never two routers of one learner: an older one ends.
+        if (kept.sim) {
+            ended = std::move(kept.sim);
+            endedName = kept.name;
+        }
+        kept = {name, std::move(sim), Clock::now()};
+    }
+    if (ended) EndRun(endedName, *ended, "an older kept router ended");
+    return true;
+}
+
+std::unique_ptr<Sim> Classroom::TakeKeptRouter(const std::string& name) {
+    std::lock_guard lock(keptMutex_);
+    auto found = kept_.find(FoldedName(name));
+    if (found == kept_.end()) return nullptr;
+    std::unique_ptr<Sim> sim = std::move(found->second.sim);
+    kept_.erase(found);
+    return sim;
+}
+
+Clock::time_point Classroom::EndKeptRouters(Clock::time_point now, bool all) {
+    std::vector<KeptRouter> ending;
+    Clock::time_point next = Clock::time_point::max();
+    {
+        std::lock_guard lock(keptMutex_);
+        for (auto it = kept_.begin(); it != kept_.end();) {
+            if (all || now - it->second.since >= keepTime_) {
+                ending.push_back(std::move(it->second));
+                it = kept_.erase(it);
+            } else {
+                next = std::min(next, it->second.since + keepTime_);
+                ++it;
+            }
+        }
+    }
+    for (KeptRouter& kept : ending)
+        EndRun(kept.name, *kept.sim, all ? "the kept router ended" : "the kept router ran out");
+    return next;
+}
+
+// A kept router's run ends as a session's does: the score saved, and said
+// so only when it was.
+void Classroom::EndRun(const std::string& name, Sim& sim, const std::string& how) {
+    sim.Finish();
+    const ScoreFileProblem& problem = sim.ScoreProblem();
+    std::string saved = " saved";
+    if (problem.action != ScoreFileProblem::Action::None) {
+        saved = " NOT saved: " + std::string(Describe(problem.error));
+        SetProblem(name, "score not saved: " + std::string(Describe(problem.error)));
+    }
+    Log(name + ": " + how + "; score " + std::to_string(SumTasks(sim.Tasks())) + saved);
 }
 
 }  // namespace pellix::serve

@@ -16,9 +16,14 @@
 
 #include "scoring/TaskTable.h"
 
+namespace pellix {
+class Sim;
+}
+
 namespace pellix::serve {
 
 class Session;
+using Clock = std::chrono::steady_clock;
 
 struct LearnerStatus {
     std::string name;
@@ -31,6 +36,7 @@ struct LearnerStatus {
 class Classroom {
   public:
     Classroom(std::filesystem::path dir, std::optional<std::string> classPassword);
+    ~Classroom();  // every kept router ended, its score saved
 
     const std::filesystem::path& Dir() const { return dir_; }
     const std::optional<std::string>& ClassPassword() const { return classPassword_; }
@@ -99,9 +105,24 @@ class Classroom {
     void SetProblem(const std::string& name, const std::string& problem);
     std::vector<LearnerStatus> Statuses() const;
 
+    // Routers of learners whose connection dropped, kept for `keep` (zero:
+    // none kept) for the learner's next login to resume.
+    void SetKeepTime(std::chrono::seconds keep) { keepTime_ = keep; }
+    bool KeepsRouters() const { return keepTime_.count() > 0; }
+    // Keeps the learner's router, its score saved; false when routers are
+    // not kept (the caller ends the run).
+    bool KeepRouter(const std::string& name, std::unique_ptr<Sim>& sim, const std::string& client);
+    // The learner's kept router, if any, no longer kept.
+    std::unique_ptr<Sim> TakeKeptRouter(const std::string& name);
+    // Ends, as a learner's session ends (the score saved), every router kept
+    // longer than the keep time at `now`, or every one with `all`; returns
+    // when the next kept one runs out (max() when none is kept).
+    Clock::time_point EndKeptRouters(Clock::time_point now, bool all = false);
+
   private:
     std::chrono::milliseconds Missed(const std::string& key, int tries, const std::string& what,
                                      const std::string& client);
+    void EndRun(const std::string& name, Sim& sim, const std::string& how);
 
     std::filesystem::path dir_;
     std::optional<std::string> classPassword_;
@@ -121,6 +142,14 @@ class Classroom {
     // PINs hashed at once: each takes a core and several megabytes.
     std::counting_semaphore<2> hashing_{2};
     std::mutex claimMutex_;
+    struct KeptRouter {
+        std::string name;
+        std::unique_ptr<Sim> sim;
+        Clock::time_point since;
+    };
+    std::chrono::seconds keepTime_{0};
+    std::mutex keptMutex_;
+    std::map<std::string, KeptRouter> kept_;  // by the folded name
 };
 
 }  // namespace pellix::serve

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "lab/FunctionKeys.h"
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
 #include "serve/LearnerPin.h"
@@ -38,6 +39,8 @@ constexpr std::string_view kNamePrompt = "Learner name: ";
 constexpr std::string_view kPinPrompt = "PIN: ";
 constexpr std::string_view kNewPinPrompt = "New PIN: ";
 constexpr std::string_view kSamePinPrompt = "The same PIN again: ";
+constexpr std::string_view kResumed =
+    "Your router was kept since your connection dropped: resumed as you left it.";
 constexpr std::string_view kScoreSaved = "Your score is saved.";
 
 // Terminals known to show no colours; every other gets the coloured strip.
@@ -398,8 +401,9 @@ void Session::Login(const std::string& folderName) {
     dirty_ = true;
 }
 
-// The learner's router as it stands on another connection (taken over);
-// nothing when there is none. `name` becomes the folder as the router has it; `how` tells the
+// The learner's router as it stands: another connection's (taken over), or
+// one kept since the learner's connection dropped; nothing when there is
+// neither. `name` becomes the folder as the router has it; `how` tells the
 // log.
 std::unique_ptr<Sim> Session::TakeRouter(std::string& name, std::string& how) {
     if (std::shared_ptr<Session> previous = room_.Claim(name, shared_from_this())) {
@@ -410,7 +414,12 @@ std::unique_ptr<Sim> Session::TakeRouter(std::string& name, std::string& how) {
             return sim;
         }
     }
-    return nullptr;
+    std::unique_ptr<Sim> sim = room_.TakeKeptRouter(name);
+    if (sim) {
+        how = ", resuming the router kept since the connection dropped";
+        resumed_ = kResumed;
+    }
+    return sim;
 }
 
 std::unique_ptr<Sim> Session::Surrender() {
@@ -425,6 +434,7 @@ std::unique_ptr<Sim> Session::Surrender() {
 
 void Session::ConsoleKey(const term::Key& key) {
     dirty_ = true;
+    resumed_.clear();
     // F10, or Ctrl-C twice: the learner finishes, the score is saved.
     lab::Outcome outcome = console_->OnKey(key, lastInput_);
     // A pasted text is typed a line at a time, each answer sent before the next.
@@ -439,8 +449,24 @@ void Session::ConsoleKey(const term::Key& key) {
 void Session::Draw() {
     if (!dirty_ || !console_) return;
     dirty_ = false;
-    Send(screen_.Render(term::Draw(*console_, screen_.Rows(), screen_.Cols())));
+    Send(screen_.Render(Shown()));
     Publish();
+}
+
+// The console as the terminal shows it; on the console itself, with nothing
+// else to tell, the notice that the router was resumed.
+term::Screen Session::Shown() const {
+    const int rows = screen_.Rows();
+    const int cols = screen_.Cols();
+    if (resumed_.empty() || sim_->PlanShown() || console_->ShownPage() ||
+        !console_->Notice().empty())
+        return term::Draw(*console_, rows, cols);
+    term::ConsoleView view;
+    view.scrollBack = &sim_->ScrollBack();
+    view.scrolledBack = console_->ScrolledBack();
+    view.notice = resumed_;
+    view.hint = lab::KeyHint(console_->FunctionKeys());
+    return term::ConsoleScreen(sim_->Snap(), view, rows, cols);
 }
 
 void Session::SaveAfterSending() {
@@ -491,8 +517,9 @@ void Session::Publish() {
     room_.Publish(name_, published_);
 }
 
-void Session::ReleaseLearner() {
+void Session::ReleaseLearner(bool keep) {
     if (!sim_) return;
+    if (keep && KeepRouter()) return;
     sim_->Finish();  // saves the score file
     ReportScoreProblem();
     const ScoreFileProblem& problem = sim_->ScoreProblem();
@@ -507,6 +534,21 @@ void Session::ReleaseLearner() {
     room_.Unpublish(name_);
     console_.reset();
     sim_.reset();
+}
+
+// The router is kept for the learner's next login, when the class keeps
+// routers: handed over before the learner is let go, so that a login
+// meanwhile waits for it rather than starting another run of the files.
+bool Session::KeepRouter() {
+    if (!room_.KeepsRouters()) return false;
+    sim_->SavePendingScore();
+    ReportScoreProblem();
+    Publish();
+    console_.reset();
+    room_.KeepRouter(name_, sim_, client_);
+    room_.Detach(name_, this);
+    room_.Unpublish(name_);
+    return true;
 }
 
 void Session::End(std::string_view farewell) {
@@ -530,7 +572,7 @@ void Session::Shutdown() {
 }
 
 void Session::Abandon() {
-    ReleaseLearner();
+    ReleaseLearner(true);
     phase_ = Phase::Closed;
     out_.clear();
 }

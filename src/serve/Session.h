@@ -60,8 +60,9 @@ class Session : public std::enable_shared_from_this<Session> {
     Clock::time_point NextTick() const;
     // The server stops: the learner is told, the score saved.
     void Shutdown();
-    // The server gives up on the connection (a stalled client): the score is
-    // saved, nothing more is sent.
+    // The server gives up on the connection (the client has gone, or
+    // stalled): the learner's router is kept for the next login when the
+    // class keeps routers, else its score is saved; nothing more is sent.
     void Abandon();
 
     // The bytes to send; the server takes them out.
@@ -114,7 +115,9 @@ class Session : public std::enable_shared_from_this<Session> {
     void Draw();
     void Publish();
     void End(std::string_view farewell);
-    void ReleaseLearner();
+    void ReleaseLearner(bool keep = false);
+    bool KeepRouter();
+    term::Screen Shown() const;
     void ReportScoreProblem();
     std::string Farewell(std::string_view text) const;
 
@@ -145,6 +148,8 @@ class Session : public std::enable_shared_from_this<Session> {
     std::string pinHash_;
     std::string newPin_;
     int pinTries_ = 0;
+    // Told on the notice line until the first key: the router was resumed.
+    std::string resumed_;
     std::string name_;
     std::unique_ptr<Sim> sim_;
     std::optional<lab::Console> console_;

@@ -327,6 +327,16 @@ class LogLines {
     std::shared_ptr<Lines> lines_ = std::make_shared<Lines>();
 };
 
+// Polls the condition until it holds, or a generous deadline passes.
+bool PollUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 20s) {
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
 TEST(ServeLearners, ScoreThatCannotBeSavedIsNeverCalledSaved) {
     ClassroomServer server;
     LogLines log(server.Room());
@@ -558,6 +568,77 @@ TEST(ServePin, FolderWithoutAPinIsClaimedByTheFirstLogin) {
     EXPECT_TRUE(claimer.WaitFor([&] { return LabelOf(claimer) == "Score:  1"; }))
         << claimer.Screen().Text();
     EXPECT_TRUE(PinMatches("8642", ReadPin(server.Dir().Path() / "ana").hash));
+}
+
+// The running configuration, typed and not saved, and where the learner
+// stands: what a dropped connection lost before routers were kept.
+void ConfigureKeepMe(TelnetClient& client) {
+    TypeCommand(client, "enable", "Router#");
+    TypeCommand(client, "configure terminal", "Router(config)#");
+    TypeCommand(client, "hostname KEEPME", "KEEPME(config)#");
+}
+
+// A dropped learner's router is resumed at the next login with the PIN, as
+// it stood, with a line that says so; with no keep time, none is kept.
+TEST(ServeContinuity, DroppedLearnersRouterIsResumedAtTheNextLogin) {
+    struct Case {
+        std::chrono::seconds keep;
+        const char* prompt;  // at the next login
+    };
+    for (const Case& c : {Case{std::chrono::minutes(10), "KEEPME(config)#"},
+                          Case{std::chrono::seconds(0), "Router>"}}) {
+        SCOPED_TRACE(c.prompt);
+        ClassroomServer server({.keepTime = c.keep});
+        LogLines log(server.Room());
+        {
+            TelnetClient client(server.Port());
+            GetStarted(client, "ana");
+            ConfigureKeepMe(client);
+            client.Close();
+        }
+        ASSERT_TRUE(PollUntil([&] {
+            return log.Text().find(c.keep.count() ? "ana dropped (127.0.0.1); the router is kept"
+                                                  : "ana left (127.0.0.1)") != std::string::npos;
+        })) << log.Text();
+        TelnetClient again(server.Port());
+        LogIn(again, "ana");
+        if (c.keep.count() == 0) again.Enter();  // past the welcome of a new run
+        EXPECT_TRUE(again.WaitRow(21, c.prompt)) << again.Screen().Text();
+        const bool told = again.Screen().Text().find("resumed as you left it") != std::string::npos;
+        EXPECT_EQ(told, c.keep.count() > 0) << again.Screen().Text();
+        EXPECT_EQ(SavedHostname(server, "ana"), "Router");
+    }
+}
+
+// A kept router that is not resumed in time ends as a session does: its
+// score saved (the network plan's task too, which only a session's end
+// saves), and the next login starts a new run.
+TEST(ServeContinuity, KeptRouterRunsOutAndIsSaved) {
+    ClassroomServer server;
+    LogLines log(server.Room());
+    {
+        TelnetClient client(server.Port());
+        LogIn(client, "ana");
+        client.Press("f2");
+        ASSERT_TRUE(client.WaitText("q, Escape or F2 closes the network plan."));
+        client.Close();
+    }
+    ASSERT_TRUE(PollUntil([&] {
+        return log.Text().find("ana dropped (127.0.0.1)") != std::string::npos;
+    })) << log.Text();
+    const auto dropped = Clock::now();
+    EXPECT_EQ(EntryOf(SavedTasks(server, "ana"), task::NetworkPlanShown), std::nullopt);
+    EXPECT_LE(server.Room().EndKeptRouters(dropped + std::chrono::minutes(9)),
+              dropped + std::chrono::minutes(10) + std::chrono::seconds(1));
+    EXPECT_EQ(log.Text().find("ran out"), std::string::npos) << "ended before its time";
+    server.Room().EndKeptRouters(dropped + std::chrono::minutes(11));
+    EXPECT_NE(log.Text().find("ana: the kept router ran out; score 1 saved"), std::string::npos)
+        << log.Text();
+    EXPECT_EQ(EntryOf(SavedTasks(server, "ana"), task::NetworkPlanShown), 1);
+    TelnetClient again(server.Port());
+    GetStarted(again, "ana");
+    EXPECT_EQ(again.Screen().Row(21), "Router>");
+    EXPECT_EQ(LabelOf(again), "Score:  1");
 }
 
 TEST(ServeRobustness, ClientDroppingMidCommandLosesOnlyItsSession) {

@@ -112,7 +112,8 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
     const Options all =
         ParseOptions({"--dir", "/srv/class", "--listen=0.0.0.0", "--port", "0", "--web-port=8080",
                       "--class-password", "pw.txt", "--max-sessions", "30", "--idle-timeout=0",
-                      "--login-timeout", "5", "--max-logins=7", "--max-logins-per-address", "3"});
+                      "--login-timeout", "5", "--max-logins=7", "--max-logins-per-address", "3",
+                      "--keep-minutes=0"});
     EXPECT_EQ(all.error, "");
     EXPECT_EQ(all.dir, "/srv/class");
     EXPECT_EQ(all.listen, "0.0.0.0");
@@ -124,6 +125,8 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
     EXPECT_EQ(all.loginTimeout, 5);
     EXPECT_EQ(all.maxLogins, 7);
     EXPECT_EQ(all.maxLoginsPerAddress, 3);
+    EXPECT_EQ(all.keepMinutes, 0);
+    EXPECT_EQ(defaults.keepMinutes, 10);
     EXPECT_EQ(defaults.loginTimeout, 30);
 
     const std::pair<std::vector<std::string>, std::string> errors[] = {
@@ -137,6 +140,7 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
         {{"--max-logins-per-address=0"},
          "--max-logins-per-address needs a number from 1 to 100000"},
         {{"--bogus"}, "unknown option --bogus"},
+        {{"--keep-minutes", "1441"}, "--keep-minutes needs minutes from 0 to 1440"},
         {{"folder"}, "unexpected argument folder"},
         {{"--", "folder"}, "unexpected argument folder"},
     };
