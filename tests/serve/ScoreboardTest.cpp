@@ -95,6 +95,34 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
     EXPECT_EQ(second["tasks"][4], true);
 }
 
+// The Origin a browser sends from the scoreboard's own page, and others.
+TEST(ScoreboardActions, OnlyTheScoreboardsOwnOriginIsItself) {
+    struct Case {
+        const char* origin;
+        const char* host;
+        int port;
+        bool same;
+    };
+    const Case cases[] = {
+        {"", "127.0.0.1:8023", 8023, true},  // no Origin: not a browser's cross-site request
+        {"http://127.0.0.1:8023", "127.0.0.1:8023", 8023, true},
+        {"http://classroom-pc:8023", "classroom-pc:8023", 8023, true},
+        {"http://[::1]:8023", "[::1]:8023", 8023, true},
+        {"http://classroom-pc", "classroom-pc", 80, true},
+        {"http://[::1]", "[::1]", 8023, false},
+        {"http://[::1]", "[::1]", 80, true},
+        {"http://127.0.0.1:8023", "127.0.0.1:8024", 8024, false},
+        {"http://127.0.0.1:8024", "127.0.0.1:8024", 8023, false},
+        {"http://evil.example:8023", "127.0.0.1:8023", 8023, false},
+        {"https://127.0.0.1:8023", "127.0.0.1:8023", 8023, false},
+        {"null", "127.0.0.1:8023", 8023, false},
+        {"http://127.0.0.1:8023", "", 8023, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SameOrigin(c.origin, c.host, c.port), c.same)
+            << c.origin << " to " << c.host << " on " << c.port;
+}
+
 // The instructor resets a forgotten PIN with the page's button: a POST with
 // the token, refused without it and from another site's page (its Origin).
 TEST(ScoreboardActions, ResetPinNeedsTheTokenAndTheScoreboardsOwnOrigin) {
