@@ -240,23 +240,15 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
 bool Classroom::KeepRouter(const std::string& name, std::unique_ptr<Sim>& sim,
                            const std::string& client) {
     if (keepTime_.count() <= 0 || !sim) return false;
+    std::lock_guard lock(keptMutex_);
+    KeptRouter& kept = kept_[FoldedName(name)];
+    // Never two routers of one learner: an older one ends first.
+    if (kept.sim) EndRun(kept.name, *kept.sim, "an older kept router ended");
     sim->SavePendingScore();
     Log(name + " dropped (" + client + "); the router is kept for " +
         std::to_string(keepTime_.count() / 60) + " min (score " +
         std::to_string(SumTasks(sim->Tasks())) + ")");
-    std::unique_ptr<Sim> ended;
-    std::string endedName;
-    {
-        std::lock_guard lock(keptMutex_);
-        KeptRouter& kept = kept_[FoldedName(name)];
-        // Never two routers of one learner: an older one ends.
-        if (kept.sim) {
-            ended = std::move(kept.sim);
-            endedName = kept.name;
-        }
-        kept = {name, std::move(sim), Clock::now()};
-    }
-    if (ended) EndRun(endedName, *ended, "an older kept router ended");
+    kept = {name, std::move(sim), Clock::now()};
     return true;
 }
 
@@ -269,23 +261,21 @@ std::unique_ptr<Sim> Classroom::TakeKeptRouter(const std::string& name) {
     return sim;
 }
 
+// The runs end with the kept routers locked, so that a login meanwhile
+// waits, then finds no router kept and starts from the files saved.
 Clock::time_point Classroom::EndKeptRouters(Clock::time_point now, bool all) {
-    std::vector<KeptRouter> ending;
     Clock::time_point next = Clock::time_point::max();
-    {
-        std::lock_guard lock(keptMutex_);
-        for (auto it = kept_.begin(); it != kept_.end();) {
-            if (all || now - it->second.since >= keepTime_) {
-                ending.push_back(std::move(it->second));
-                it = kept_.erase(it);
-            } else {
-                next = std::min(next, it->second.since + keepTime_);
-                ++it;
-            }
+    std::lock_guard lock(keptMutex_);
+    for (auto it = kept_.begin(); it != kept_.end();) {
+        if (all || now - it->second.since >= keepTime_) {
+            EndRun(it->second.name, *it->second.sim,
+                   all ? "the kept router ended" : "the kept router ran out");
+            it = kept_.erase(it);
+        } else {
+            next = std::min(next, it->second.since + keepTime_);
+            ++it;
         }
     }
-    for (KeptRouter& kept : ending)
-        EndRun(kept.name, *kept.sim, all ? "the kept router ended" : "the kept router ran out");
     return next;
 }
 
