@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/epoll.h>
@@ -72,8 +73,11 @@ Server Start(const std::string& program, int learners) {
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     std::vector<std::string> args = {
-        program, "--dir",          server.dir.string(),          "--port", "0", "--web-port",
-        "0",     "--max-sessions", std::to_string(learners + 10)};
+        program, "--dir", server.dir.string(), "--port", "0", "--web-port", "0", "--max-sessions",
+        std::to_string(learners + 10),
+        // Every learner chooses a PIN, hashed slowly, a few at a time.
+        "--login-timeout", "600", "--max-logins", std::to_string(learners + 10),
+        "--max-logins-per-address", std::to_string(learners + 10)};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -243,18 +247,38 @@ Figures Type(std::vector<Learner>& learners, const std::vector<std::string>& key
     return figures;
 }
 
-std::vector<Learner> LogIn(int port, int count) {
+// Reads until the router's prompt shows: the learner is at the console.
+bool AwaitPrompt(int fd) {
+    std::string seen;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    char buffer[65536];
+    while (seen.find("Router>") == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        pollfd readable{fd, POLLIN, 0};
+        poll(&readable, 1, 1000);
+        const ssize_t got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got == 0) return false;
+        if (got > 0) seen.append(buffer, static_cast<std::size_t>(got));
+    }
+    return true;
+}
+
+// Each learner logs in with a new name (choosing a PIN, typed twice) and
+// gets started; returned once every one is at the router's prompt.
+std::vector<Learner> LogIn(int port, int count, const std::string& prefix) {
     std::vector<Learner> learners;
+    const std::string enter("\r\0", 2);
     for (int i = 0; i < count; ++i) {
         Learner learner;
         learner.fd = Connect(port);
         if (learner.fd < 0) break;
-        const std::string login = "learner" + std::to_string(i) + std::string("\r\0\r\0", 4);
+        const std::string login =
+            prefix + std::to_string(i) + enter + "2468" + enter + "2468" + enter + enter;
         send(learner.fd, login.data(), login.size(), MSG_NOSIGNAL);
         learners.push_back(learner);
     }
-    usleep(500000);
-    for (Learner& learner : learners) Drain(learner.fd);
+    for (Learner& learner : learners)
+        if (!AwaitPrompt(learner.fd)) std::fprintf(stderr, "pellix-serve-load: a login failed\n");
     return learners;
 }
 
@@ -291,13 +315,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     const long idleRss = RssKiB(server.pid);
-    std::vector<Learner> one = LogIn(server.port, 1);
+    std::vector<Learner> one = LogIn(server.port, 1, "baseline");
     const Figures baseline = Type(one, keys, server.pid, {}, std::chrono::seconds(seconds / 3 + 1));
     for (Learner& learner : one) close(learner.fd);
     usleep(300000);
 
     const long beforeRss = RssKiB(server.pid);
-    std::vector<Learner> learners = LogIn(server.port, count);
+    std::vector<Learner> learners = LogIn(server.port, count, "learner");
     const long loggedInRss = RssKiB(server.pid);
     std::printf(
         "pellix-serve-load: %zu learners logged in; server memory %ld KiB idle, %ld KiB "

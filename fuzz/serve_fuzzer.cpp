@@ -9,7 +9,8 @@
 //     learner names;
 //   - nothing appears next to the server's folder.
 // Input: a header byte (bit 0: the class password is asked; bit 1: the
-// second session logs in with the first one's name), then steps of a
+// second session logs in with the first one's name; the names' PINs are
+// there from the start, hashed cheaply, so that logging in is quick), then steps of a
 // control byte and its bytes: bit 7 picks the session, bits 0 to 5 the
 // length (1 to 64); a control byte of 0x40 and up with bit 6 set lets time
 // pass instead (an escape's wait, a notice, the router's timer).
@@ -26,8 +27,10 @@
 #include "scoring/ScoreFile.h"
 #include "serve/Classroom.h"
 #include "serve/LearnerName.h"
+#include "serve/LearnerPin.h"
 #include "serve/Session.h"
 #include "state/ConfigFile.h"
+#include "state/DataFolder.h"
 #include "state/Files.h"
 #include "support/TempFolder.h"
 
@@ -50,12 +53,20 @@ struct Folders {
     fs::path classroom;
 };
 
+constexpr char kPin[] = "2468";
+
 // The server's folder inside a parent of its own, both removed however the
-// fuzzer ends.
+// fuzzer ends; the learners fz-a and fz-b have their PIN.
 const Folders& TheFolders() {
     static const Folders* const folders = [] {
         static support::TempFolder scratch("pellix-serve-fuzz", fuzz::FolderBase());
         if (scratch.Path().empty()) Broken("cannot create the temporary folder");
+        const std::optional<std::string> hash = HashPin(kPin, 1);
+        for (const char* name : {"fz-a", "fz-b"}) {
+            const fs::path folder = scratch.Path() / name;
+            if (!hash || !PrepareLearnerFolder(folder).empty() || !WritePin(folder, *hash).empty())
+                Broken("cannot prepare the learner folder " + folder.string());
+        }
         return new Folders{scratch.Parent(), scratch.Path()};
     }();
     return *folders;
@@ -106,8 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Both log in (through the password when asked) unless the bytes say
     // otherwise, so that most inputs reach the router's console.
     const std::string login = std::string(password ? "pw\r\0" : "", password ? 4 : 0);
-    sessions[0]->Receive(login + std::string("fz-a\r\n"), now);
-    sessions[1]->Receive(login + ((header & 2) ? "fz-a\r\n" : "fz-b\r\n"), now);
+    const std::string pin = std::string(kPin) + "\r\n";
+    sessions[0]->Receive(login + "fz-a\r\n" + pin, now);
+    sessions[1]->Receive(login + ((header & 2) ? "fz-a\r\n" : "fz-b\r\n") + pin, now);
     for (auto& session : sessions) session->Output().clear();
 
     std::size_t at = 1;

@@ -12,7 +12,7 @@ build_packages=(
   cmake ninja-build g++ pkgconf
   qt6-base-dev qt6-svg-dev libgl-dev libfontconfig-dev fonts-dejavu-core
   libncurses-dev
-  libtelnet-dev libcpp-httplib-dev libarchive-dev
+  libtelnet-dev libcpp-httplib-dev libarchive-dev libcrypt-dev
   nlohmann-json3-dev
 )
 # The web build (cmake --preset web): emscripten, whose optimizer needs acorn.

@@ -59,8 +59,13 @@ work = {
 connections = []
 for name, lines in work.items():
     s = socket.create_connection(("127.0.0.1", port))
+    # The name, and the PIN chosen for it, typed twice.
     s.sendall(name.encode() + b"\r\n")
     time.sleep(0.2)
+    s.sendall(b"2468\r\n")
+    time.sleep(0.2)
+    s.sendall(b"2468\r\n")
+    time.sleep(0.5)
     for line in lines:
         s.sendall(line.encode() + b"\r\0")
         time.sleep(0.15)
@@ -74,6 +79,6 @@ sleep 0.5
 
 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
   --disable-background-networking --disable-component-update --disable-sync \
-  --user-data-dir="$work/chromium" --hide-scrollbars --window-size=1620,420 \
+  --user-data-dir="$work/chromium" --hide-scrollbars --window-size=1680,380 \
   --screenshot="$out" "$url" >/dev/null 2>&1
 echo "wrote $out"

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <system_error>
 
+#include "console/Sim.h"
 #include "lab/Pages.h"
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
+#include "serve/LearnerPin.h"
 #include "serve/Session.h"
 #include "state/DataFolder.h"
 #include "state/Files.h"
@@ -58,7 +60,34 @@ void Classroom::Log(const std::string& line) const {
     if (sink_) sink_(line);
 }
 
+Classroom::~Classroom() {
+    EndKeptRouters(Clock::now(), true);
+}
+
 std::chrono::milliseconds Classroom::WrongPassword(const std::string& client, int tries) {
+    return Missed("password " + client, tries, "wrong class password", client);
+}
+
+void Classroom::RightPassword(const std::string& client) {
+    std::lock_guard lock(missesMutex_);
+    misses_.erase("password " + client);
+}
+
+std::chrono::milliseconds Classroom::WrongPin(const std::string& name, const std::string& client,
+                                              int tries) {
+    return Missed("pin " + client, tries, "wrong PIN for " + name, client);
+}
+
+void Classroom::RightPin(const std::string& client) {
+    std::lock_guard lock(missesMutex_);
+    misses_.erase("pin " + client);
+}
+
+// A wrong secret from the client (the connection's `tries`th): logged;
+// returns how long its answer waits, twice as long with each wrong one of
+// the kind from that address in a row, up to half a minute.
+std::chrono::milliseconds Classroom::Missed(const std::string& key, int tries,
+                                            const std::string& what, const std::string& client) {
     const auto now = std::chrono::steady_clock::now();
     int count = 0;
     {
@@ -67,21 +96,70 @@ std::chrono::milliseconds Classroom::WrongPassword(const std::string& client, in
             std::erase_if(misses_, [&](const auto& entry) {
                 return now - entry.second.last > kMissesForgotten;
             });
-        Misses& misses = misses_[client];
+        Misses& misses = misses_[key];
         if (now - misses.last > kMissesForgotten) misses.count = 0;
         misses.last = now;
         count = ++misses.count;
     }
-    Log("wrong class password from " + client + " (" + std::to_string(tries) +
-        " on this connection, " + std::to_string(count) + " in a row from this address)");
+    Log(what + " from " + client + " (" + std::to_string(tries) + " on this connection, " +
+        std::to_string(count) + " in a row from this address)");
     auto delay = kFirstMissDelay;
     for (int i = 1; i < count && delay < kLongestMissDelay; ++i) delay *= 2;
     return std::min(delay, kLongestMissDelay);
 }
 
-void Classroom::RightPassword(const std::string& client) {
-    std::lock_guard lock(missesMutex_);
-    misses_.erase(client);
+std::optional<std::string> Classroom::HashPin(std::string_view pin) {
+    hashing_.acquire();
+    std::optional<std::string> hash = serve::HashPin(pin);
+    hashing_.release();
+    return hash;
+}
+
+bool Classroom::PinMatches(std::string_view pin, std::string_view hash) {
+    hashing_.acquire();
+    const bool matches = serve::PinMatches(pin, hash);
+    hashing_.release();
+    return matches;
+}
+
+std::string Classroom::ClaimName(const std::string& name, std::string_view hash, bool& taken) {
+    std::lock_guard lock(claimMutex_);
+    taken = false;
+    std::filesystem::path folder;
+    if (std::string problem = OpenFolder(name, folder); !problem.empty()) return problem;
+    const StoredPin stored = ReadPin(folder);
+    if (stored.state != StoredPin::State::None) {
+        taken = true;
+        return {};
+    }
+    if (std::string problem = WritePin(folder, hash); !problem.empty()) {
+        Log("cannot keep the PIN of " + name + ": " + problem);
+        return "its PIN cannot be kept: " + problem;
+    }
+    return {};
+}
+
+std::string Classroom::ResetPin(const std::string& name, const std::string& client) {
+    if (!ValidLearnerName(name)) return "No such learner.";
+    const std::string folderName = FolderName(name);
+    std::error_code ec;
+    if (!FolderProblem(folderName).empty() || !std::filesystem::is_directory(dir_ / folderName, ec))
+        return "No such learner.";
+    std::lock_guard lock(claimMutex_);
+    if (std::string problem = RemovePin(dir_ / folderName); !problem.empty()) {
+        Log("cannot reset the PIN of " + folderName + ": " + problem);
+        return "The PIN of " + folderName + " cannot be reset: " + problem;
+    }
+    Log("the PIN of " + folderName + " was reset from the scoreboard (" + client + ")");
+    return {};
+}
+
+std::string Classroom::FolderProblem(const std::string& name) const {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(dir_ / name, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status))
+        return "the learner's folder is not a plain folder";
+    return {};
 }
 
 bool Classroom::PasswordMatches(std::string_view typed) const {
@@ -97,10 +175,8 @@ std::string Classroom::OpenFolder(const std::string& name, std::filesystem::path
     if (!ValidLearnerName(name)) return "not a learner name";
     folder = dir_ / name;
     std::error_code ec;
-    const auto status = std::filesystem::symlink_status(folder, ec);
-    const bool existed = !ec && std::filesystem::exists(status);
-    if (existed && !std::filesystem::is_directory(status))
-        return "the learner's folder is not a plain folder";
+    const bool existed = std::filesystem::exists(std::filesystem::symlink_status(folder, ec));
+    if (std::string problem = FolderProblem(name); !problem.empty()) return problem;
     std::string problem = PrepareLearnerFolder(folder);
     if (problem.empty()) return problem;
     Log("cannot prepare the folder of " + name + ": " + problem);
@@ -236,6 +312,61 @@ std::optional<std::filesystem::path> Classroom::LearnerFolder(const std::string&
     if (!std::filesystem::is_directory(std::filesystem::symlink_status(folder, ec)))
         return std::nullopt;
     return folder;
+}
+
+bool Classroom::KeepRouter(const std::string& name, std::unique_ptr<Sim>& sim,
+                           const std::string& client) {
+    if (keepTime_.count() <= 0 || !sim) return false;
+    std::lock_guard lock(keptMutex_);
+    KeptRouter& kept = kept_[FoldedName(name)];
+    // Never two routers of one learner: an older one ends first.
+    if (kept.sim) EndRun(kept.name, *kept.sim, "an older kept router ended");
+    sim->SavePendingScore();
+    Log(name + " dropped (" + client + "); the router is kept for " +
+        std::to_string(keepTime_.count() / 60) + " min (score " +
+        std::to_string(SumTasks(sim->Tasks())) + ")");
+    kept = {name, std::move(sim), Clock::now()};
+    return true;
+}
+
+std::unique_ptr<Sim> Classroom::TakeKeptRouter(const std::string& name) {
+    std::lock_guard lock(keptMutex_);
+    auto found = kept_.find(FoldedName(name));
+    if (found == kept_.end()) return nullptr;
+    std::unique_ptr<Sim> sim = std::move(found->second.sim);
+    kept_.erase(found);
+    return sim;
+}
+
+// The runs end with the kept routers locked, so that a login meanwhile
+// waits, then finds no router kept and starts from the files saved.
+Clock::time_point Classroom::EndKeptRouters(Clock::time_point now, bool all) {
+    Clock::time_point next = Clock::time_point::max();
+    std::lock_guard lock(keptMutex_);
+    for (auto it = kept_.begin(); it != kept_.end();) {
+        if (all || now - it->second.since >= keepTime_) {
+            EndRun(it->second.name, *it->second.sim,
+                   all ? "the kept router ended" : "the kept router ran out");
+            it = kept_.erase(it);
+        } else {
+            next = std::min(next, it->second.since + keepTime_);
+            ++it;
+        }
+    }
+    return next;
+}
+
+// A kept router's run ends as a session's does: the score saved, and said
+// so only when it was.
+void Classroom::EndRun(const std::string& name, Sim& sim, const std::string& how) {
+    sim.Finish();
+    const ScoreFileProblem& problem = sim.ScoreProblem();
+    std::string saved = " saved";
+    if (problem.action != ScoreFileProblem::Action::None) {
+        saved = " NOT saved: " + std::string(Describe(problem.error));
+        SetProblem(name, "score not saved: " + std::string(Describe(problem.error)));
+    }
+    Log(name + ": " + how + "; score " + std::to_string(SumTasks(sim.Tasks())) + saved);
 }
 
 }  // namespace pellix::serve

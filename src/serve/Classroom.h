@@ -10,15 +10,21 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <semaphore>
 #include <string>
 #include <vector>
 
 #include "lab/FunctionKeys.h"
 #include "scoring/TaskTable.h"
 
+namespace pellix {
+class Sim;
+}
+
 namespace pellix::serve {
 
 class Session;
+using Clock = std::chrono::steady_clock;
 
 struct LearnerStatus {
     std::string name;
@@ -36,6 +42,7 @@ struct LearnerStatus {
 class Classroom {
   public:
     Classroom(std::filesystem::path dir, std::optional<std::string> classPassword);
+    ~Classroom();  // every kept router ended, its score saved
 
     const std::filesystem::path& Dir() const { return dir_; }
     const std::optional<std::string>& ClassPassword() const { return classPassword_; }
@@ -60,6 +67,28 @@ class Classroom {
     std::chrono::milliseconds WrongPassword(const std::string& client, int tries);
     // The right password from the address: its wrong ones are forgotten.
     void RightPassword(const std::string& client);
+    // A wrong PIN for the learner from the address, counted and delayed as
+    // wrong class passwords are, but apart from them (the right class
+    // password forgets no wrong PIN).
+    std::chrono::milliseconds WrongPin(const std::string& name, const std::string& client,
+                                       int tries);
+    void RightPin(const std::string& client);
+
+    // The PIN hashed, and a PIN checked against its hash: slow on purpose,
+    // and so only a few at a time, the others waiting their turn.
+    std::optional<std::string> HashPin(std::string_view pin);
+    bool PinMatches(std::string_view pin, std::string_view hash);
+    // The first PIN for the learner: the folder prepared and the hash
+    // written, unless a PIN was chosen for the name meanwhile (`taken`).
+    // Returns an error text for the learner, or "".
+    std::string ClaimName(const std::string& name, std::string_view hash, bool& taken);
+    // The instructor resets the learner's PIN (from the client's address):
+    // the next login under the name chooses a new one. Returns why not
+    // ("no such learner", ...), or "".
+    std::string ResetPin(const std::string& name, const std::string& client);
+    // Why the learner's folder cannot be used ("" when it is a plain folder
+    // or not there yet).
+    std::string FolderProblem(const std::string& name) const;
 
     // Whether `typed` is the class password, compared in constant time.
     bool PasswordMatches(std::string_view typed) const;
@@ -100,6 +129,20 @@ class Classroom {
     // or nothing.
     std::optional<std::filesystem::path> LearnerFolder(const std::string& name) const;
 
+    // Routers of learners whose connection dropped, kept for `keep` (zero:
+    // none kept) for the learner's next login to resume.
+    void SetKeepTime(std::chrono::seconds keep) { keepTime_ = keep; }
+    bool KeepsRouters() const { return keepTime_.count() > 0; }
+    // Keeps the learner's router, its score saved; false when routers are
+    // not kept (the caller ends the run).
+    bool KeepRouter(const std::string& name, std::unique_ptr<Sim>& sim, const std::string& client);
+    // The learner's kept router, if any, no longer kept.
+    std::unique_ptr<Sim> TakeKeptRouter(const std::string& name);
+    // Ends, as a learner's session ends (the score saved), every router kept
+    // longer than the keep time at `now`, or every one with `all`; returns
+    // when the next kept one runs out (max() when none is kept).
+    Clock::time_point EndKeptRouters(Clock::time_point now, bool all = false);
+
   private:
     // The client address and last key of every connected learner, by folded name.
     struct Holding {
@@ -107,6 +150,9 @@ class Classroom {
         std::chrono::system_clock::time_point lastKey;
     };
     std::map<std::string, Holding> Holdings() const;
+    std::chrono::milliseconds Missed(const std::string& key, int tries, const std::string& what,
+                                     const std::string& client);
+    void EndRun(const std::string& name, Sim& sim, const std::string& how);
 
     std::filesystem::path dir_;
     std::optional<std::string> classPassword_;
@@ -124,6 +170,17 @@ class Classroom {
     mutable std::mutex mutex_;
     std::map<std::string, TaskTable> live_;
     std::map<std::string, std::string> problems_;
+    // PINs hashed at once: each takes a core and several megabytes.
+    std::counting_semaphore<2> hashing_{2};
+    std::mutex claimMutex_;
+    struct KeptRouter {
+        std::string name;
+        std::unique_ptr<Sim> sim;
+        Clock::time_point since;
+    };
+    std::chrono::seconds keepTime_{0};
+    std::mutex keptMutex_;
+    std::map<std::string, KeptRouter> kept_;  // by the folded name
 };
 
 }  // namespace pellix::serve

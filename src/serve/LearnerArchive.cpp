@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 
+#include "serve/LearnerPin.h"
 #include "state/Files.h"
 
 namespace pellix::serve {
@@ -67,7 +68,9 @@ std::optional<std::string> LearnerArchive(const std::filesystem::path& folder, s
          it.increment(ec)) {
         const std::string file = it->path().filename().string();
         std::error_code typeEc;
-        if (file.starts_with(".") || it->is_symlink(typeEc) || !it->is_regular_file(typeEc))
+        // The PIN's hash is the learner's secret, not their work.
+        if (file.starts_with(".") || file == kPinFileName || it->is_symlink(typeEc) ||
+            !it->is_regular_file(typeEc))
             continue;
         if (!AddFile(zip.get(), it->path(), name + "/" + file, error)) return std::nullopt;
     }

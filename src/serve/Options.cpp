@@ -20,6 +20,7 @@ constexpr cli::Option kOptions[] = {
     {"login-timeout", 0, true},
     {"max-logins", 0, true},
     {"max-logins-per-address", 0, true},
+    {"keep-minutes", 0, true},
     {"allow-open"},
     {"help", 'h'},
     {"version", 'V'},
@@ -66,6 +67,10 @@ std::string Store(Options& options, const cli::Found& found) {
         auto seconds = Number(value, 1, 3600);
         if (!seconds) return "--login-timeout needs seconds from 1 to 3600";
         options.loginTimeout = *seconds;
+    } else if (name == "keep-minutes") {
+        auto minutes = Number(value, 0, 24 * 60);
+        if (!minutes) return "--keep-minutes needs minutes from 0 to 1440";
+        options.keepMinutes = *minutes;
     } else if (name == "idle-timeout") {
         auto seconds = Number(value, 0, 7 * 24 * 3600);
         if (!seconds) return "--idle-timeout needs seconds from 0 to 604800";

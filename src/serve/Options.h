@@ -11,16 +11,17 @@ namespace pellix::serve {
 inline constexpr char kSynopsis[] =
     "pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N] [--class-password FILE] "
     "[--max-sessions N] [--idle-timeout SECONDS] [--login-timeout SECONDS] [--max-logins N] "
-    "[--max-logins-per-address N] [--allow-open]";
+    "[--max-logins-per-address N] [--keep-minutes N] [--allow-open]";
 
 inline constexpr char kUsage[] =
     "Usage: pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]\n"
     "                    [--class-password FILE] [--max-sessions N]\n"
     "                    [--idle-timeout SECONDS] [--login-timeout SECONDS]\n"
     "                    [--max-logins N] [--max-logins-per-address N]\n"
-    "                    [--allow-open]\n"
+    "                    [--keep-minutes N] [--allow-open]\n"
     "The router console for a whole classroom over telnet, with a scoreboard\n"
-    "for the instructor over HTTP.\n"
+    "for the instructor over HTTP. A learner name belongs to whoever first\n"
+    "chooses a PIN (4 to 12 digits) for it; the scoreboard resets a PIN.\n"
     "  --dir DIR               one folder per learner in DIR (default:\n"
     "                          $XDG_DATA_HOME/pellix/classroom or\n"
     "                          ~/.local/share/pellix/classroom)\n"
@@ -40,6 +41,8 @@ inline constexpr char kUsage[] =
     "  --max-logins N          connections logging in at once (default 50)\n"
     "  --max-logins-per-address N\n"
     "                          of those, from one client address (default 10)\n"
+    "  --keep-minutes N        keep a dropped learner's running router so long for\n"
+    "                          the next login with the PIN (default 10; 0: none)\n"
     "  --allow-open            let others in without a class password\n"
     "  -h, --help              show this help\n"
     "  -V, --version           show the version\n";
@@ -51,6 +54,7 @@ inline constexpr int kDefaultIdleTimeout = 1800;
 inline constexpr int kDefaultLoginTimeout = 30;
 inline constexpr int kDefaultMaxLogins = 50;
 inline constexpr int kDefaultMaxLoginsPerAddress = 10;
+inline constexpr int kDefaultKeepMinutes = 10;
 
 struct Options {
     std::optional<std::filesystem::path> dir;
@@ -63,6 +67,7 @@ struct Options {
     int loginTimeout = kDefaultLoginTimeout;
     int maxLogins = kDefaultMaxLogins;
     int maxLoginsPerAddress = kDefaultMaxLoginsPerAddress;
+    int keepMinutes = kDefaultKeepMinutes;
     bool allowOpen = false;
     bool help = false;
     bool version = false;

@@ -109,18 +109,34 @@ std::string Lowered(std::string text) {
     return text;
 }
 
-// The learner's files as a zip download.
-std::string Export(const Classroom& room, const std::string& learner, httplib::Response& response) {
+// The instructor ends the learner's session: the learner is told, the
+// score saved.
+ActionResult EndSession(Classroom& room, const std::string& learner, const std::string&,
+                        httplib::Response&) {
+    return {room.EndSession(learner), 409};
+}
+
+// The learner's files as a zip download (their PIN's hash left out).
+ActionResult Export(Classroom& room, const std::string& learner, const std::string&,
+                    httplib::Response& response) {
     const std::optional<std::filesystem::path> folder = room.LearnerFolder(learner);
-    if (!folder) return "there is no learner " + learner;
+    if (!folder) return {"there is no learner " + learner, 404};
     std::string error;
     std::optional<std::string> archive = LearnerArchive(*folder, error);
-    if (!archive) return "cannot export the files of " + learner + ": " + error;
+    if (!archive) return {"cannot export the files of " + learner + ": " + error, 500};
     response.set_header("Content-Disposition",
                         "attachment; filename=\"" + folder->filename().string() + ".zip\"");
     response.set_header("Cache-Control", "no-store");
     response.set_content(std::move(*archive), "application/zip");
     return {};
+}
+
+// The instructor forgot a learner's PIN for them: the next login under the
+// name chooses a new one.
+ActionResult ResetPin(Classroom& room, const std::string& learner, const std::string& client,
+                      httplib::Response&) {
+    if (!room.LearnerFolder(learner)) return {"there is no learner " + learner, 404};
+    return {room.ResetPin(learner, client), 500};
 }
 
 }  // namespace
@@ -206,56 +222,61 @@ void WebServer::AddRoutes() {
         Act(request, response);
     });
     // The instructor's actions on one learner, by the form's "do=".
-    actions_["end"] = [this](const std::string& learner, httplib::Response&) {
-        return room_.EndSession(learner);
-    };
-    actions_["export"] = [this](const std::string& learner, httplib::Response& response) {
-        return Export(room_, learner, response);
-    };
+    AddAction("end", EndSession);
+    AddAction("export", Export);
+    AddAction("reset-pin", ResetPin);
 }
 
-// Whether the request comes from the scoreboard's own page: no Origin header
-// (not a browser's cross-site form), or one naming this server as the
-// request's Host does, on the port the scoreboard listens on.
-bool WebServer::SameOrigin(const httplib::Request& request) const {
-    if (!request.has_header("Origin")) return true;
-    const std::string host = Lowered(request.get_header_value("Host"));
-    const std::string origin = Lowered(request.get_header_value("Origin"));
-    if (host.empty() || origin != "http://" + host) return false;
-    const std::size_t colon = host.rfind(':');
-    const bool hasPort = colon != std::string::npos && host.find(']', colon) == std::string::npos;
-    return (hasPort ? host.substr(colon + 1) : "80") == std::to_string(port_);
+bool SameOrigin(const std::string& origin, const std::string& host, int port) {
+    if (origin.empty()) return true;
+    // Host names are compared regardless of case.
+    const std::string lowHost = Lowered(host);
+    if (lowHost.empty() || Lowered(origin) != "http://" + lowHost) return false;
+    // The Host's port: after the last colon, unless that is inside an IPv6
+    // address's brackets; 80 when none is given.
+    const auto colon = lowHost.rfind(':');
+    const auto bracket = lowHost.rfind(']');
+    if (colon == std::string::npos || (bracket != std::string::npos && bracket > colon))
+        return port == 80;
+    return lowHost.substr(colon + 1) == std::to_string(port);
 }
 
-// One action on one learner, for holders of the token from the scoreboard's
-// own page; then back to the scoreboard, unless the action answered itself.
+void WebServer::AddAction(const std::string& name, ScoreboardAction action) {
+    actions_[name] = std::move(action);
+}
+
+// POST /action: one action on one learner, for holders of the token from the
+// scoreboard's own page (its Origin); then back to the scoreboard, unless
+// the action answered itself (a download). A refusal is said to the
+// instructor's browser with the way back.
 void WebServer::Act(const httplib::Request& request, httplib::Response& response) {
-    if (!Authorised(request, token_) || !SameOrigin(request)) return Refuse(response);
+    const auto refuse = [&](int status, const std::string& text) {
+        response.status = status;
+        response.set_content(text + "\n", "text/plain; charset=utf-8");
+    };
+    if (!Authorised(request, token_))
+        return refuse(403, "The action needs the scoreboard's token.");
+    if (!SameOrigin(request.get_header_value("Origin"), request.get_header_value("Host"), port_))
+        return refuse(403, "The action comes from another site's page; it is refused.");
     const std::string learner = request.get_param_value("learner");
     const std::string what = request.get_param_value("do");
-    const auto action = actions_.find(what);
-    if (action == actions_.end() || !ValidLearnerName(learner)) {
-        response.status = 400;
-        response.set_content("No such action, or not a learner's name.\n",
-                             "text/plain; charset=utf-8");
-        return;
-    }
-    const std::string problem = action->second(learner, response);
+    const auto found = actions_.find(what);
+    if (found == actions_.end() || !ValidLearnerName(learner))
+        return refuse(400, "No such action, or not a learner's name.");
+    const ActionResult result = found->second(room_, learner, request.remote_addr, response);
     room_.Log("the instructor at " + request.remote_addr + ": " + what + " " + learner +
-              (problem.empty() ? "" : " refused: " + problem));
+              (result.refusal.empty() ? "" : " refused: " + result.refusal));
     const std::string back = "/?token=" + httplib::detail::encode_query_param(token_);
-    if (!problem.empty()) {
-        // Said to the instructor's browser, with the way back.
-        response.status = 409;
+    if (!result.refusal.empty()) {
+        response.status = result.status;
         response.set_content(
             "<!DOCTYPE html>\n<html lang=\"en\"><meta charset=\"utf-8\">"
             "<title>Pellix classroom scoreboard</title>\n<p>" +
-                HtmlEscaped(problem) + ".</p>\n<p><a href=\"" + HtmlEscaped(back) +
+                HtmlEscaped(result.refusal) + ".</p>\n<p><a href=\"" + HtmlEscaped(back) +
                 "\">Back to the scoreboard</a></p>\n",
             "text/html; charset=utf-8");
     } else if (response.body.empty()) {
-        response.status = 303;
-        response.set_header("Location", back);
+        response.set_redirect(back, 303);
     }
 }
 

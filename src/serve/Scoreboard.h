@@ -60,6 +60,24 @@ std::string ClassCsv(std::vector<LearnerStatus> learners);
 // there but unusable.
 std::string ScoreboardToken(const std::filesystem::path& dir, bool& fromFile, std::string& error);
 
+// What a scoreboard action did: "" when done (the browser goes back to the
+// scoreboard, unless the action answered with a download of its own), else
+// why not, answered with the status.
+struct ActionResult {
+    std::string refusal;
+    int status = 409;
+};
+// A per-learner action of the scoreboard, run for the instructor at the
+// client's address; it may answer with a download in `response`.
+using ScoreboardAction =
+    std::function<ActionResult(Classroom& room, const std::string& learner,
+                               const std::string& client, httplib::Response& response)>;
+
+// Whether a request's Origin header, when it has one, names the scoreboard
+// itself: http:// and the Host the request was sent to, on the scoreboard's
+// port. A page elsewhere cannot then make the instructor's browser act.
+bool SameOrigin(const std::string& origin, const std::string& host, int port);
+
 class WebServer {
   public:
     // A connection not answered within `requestDeadline` of its start is
@@ -75,19 +93,19 @@ class WebServer {
     void ServeLessonsPage(std::filesystem::path page) { lessonsPage_ = std::move(page); }
     // Serves in a thread of its own until Stop.
     void Start();
+    // The action run by "POST /action" with the form fields token, learner
+    // and do=NAME; end, export and reset-pin are there from the start.
+    void AddAction(const std::string& name, ScoreboardAction action);
     void Stop();
 
   private:
-    // An action on one learner (the form's "do="): returns "" once done, or
-    // why it was not; it may answer with a download of its own.
-    using Action = std::function<std::string(const std::string& learner, httplib::Response&)>;
     void Act(const httplib::Request& request, httplib::Response& response);
-    bool SameOrigin(const httplib::Request& request) const;
     void AddRoutes();
 
     Classroom& room_;
     std::string token_;
-    std::map<std::string, Action, std::less<>> actions_;
+    // The instructor's actions on one learner, by the form's "do=".
+    std::map<std::string, ScoreboardAction> actions_;
     std::optional<std::filesystem::path> lessonsPage_;
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;

@@ -121,7 +121,7 @@ form { margin: 0; white-space: nowrap; }
 
 // The page's script: the table again from the JSON every few seconds, the
 // rows built as the server builds them; a confirmation before a session
-// ends. Without script, the page reloads itself instead.
+// ends or a PIN is reset. Without script, the page reloads itself instead.
 constexpr char kScript[] = R"(
 (function () {
   var board = document.getElementById('board');
@@ -164,7 +164,8 @@ constexpr char kScript[] = R"(
         '<input type="hidden" name="token" value="' + esc(token) + '">' +
         '<input type="hidden" name="learner" value="' + esc(l.name) + '">';
     if (l.connected) html += '<button name="do" value="end">End session</button> ';
-    return html + '<button name="do" value="export">Export files</button></form>';
+    return html + '<button name="do" value="export">Export files</button> ' +
+        '<button name="do" value="reset-pin">Reset PIN</button></form>';
   }
   function row(l) {
     return '<tr><td class="name">' + esc(l.name) + '</td>' +
@@ -194,9 +195,12 @@ constexpr char kScript[] = R"(
   board.addEventListener('submit', function (event) {
     var button = event.submitter;
     var learner = event.target.elements.learner.value;
-    if (button && button.value === 'end' &&
-        !window.confirm('End the session of ' + learner + '? The score is saved.'))
-      event.preventDefault();
+    var questions = {
+      'end': 'End the session of ' + learner + '? The score is saved.',
+      'reset-pin': 'Reset the PIN of ' + learner + '? The next login under the name chooses a new one.'
+    };
+    var question = button && questions[button.value];
+    if (question && !window.confirm(question)) event.preventDefault();
   });
   setInterval(update, REFRESH_MS);
 })();
@@ -257,7 +261,9 @@ std::string ActionCell(const LearnerStatus& learner, std::string_view token) {
         HtmlEscaped(token) + "\"><input type=\"hidden\" name=\"learner\" value=\"" +
         HtmlEscaped(learner.name) + "\">";
     if (learner.connected) html += "<button name=\"do\" value=\"end\">End session</button> ";
-    return html + "<button name=\"do\" value=\"export\">Export files</button></form></td>";
+    return html +
+           "<button name=\"do\" value=\"export\">Export files</button> "
+           "<button name=\"do\" value=\"reset-pin\">Reset PIN</button></form></td>";
 }
 
 std::string HtmlRow(const LearnerStatus& learner, std::string_view token, SystemTime now) {

@@ -338,9 +338,7 @@ bool Server::Step(Connection& connection, Progress& progress, const Woken& woken
         ReceiveInput(connection.fd, session, woken.now);
     session.Tick(woken.now);
     // Counted as logged in before the client sees the console.
-    if (session.CurrentPhase() != Session::Phase::Password &&
-        session.CurrentPhase() != Session::Phase::Name)
-        LoggedIn(connection);
+    if (!session.LoggingIn()) LoggedIn(connection);
     return Deliver(connection, progress, woken.now);
 }
 
@@ -384,8 +382,14 @@ void Server::Reap(bool all) {
 void Server::Run(int signalFd) {
     pollfd fds[4] = {
         {listenFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}, {endedFd_, POLLIN, 0}, {signalFd, POLLIN, 0}};
+    // Kept routers run out here; a session's end, which may keep one, wakes
+    // the loop.
+    Clock::time_point keptEnd = Clock::time_point::max();
     while (!stopping_) {
-        if (poll(fds, signalFd >= 0 ? 4 : 3, -1) < 0 && errno != EINTR) break;
+        const int wait =
+            keptEnd == Clock::time_point::max() ? -1 : static_cast<int>(WaitUntil(keptEnd).count());
+        if (poll(fds, signalFd >= 0 ? 4 : 3, wait) < 0 && errno != EINTR) break;
+        keptEnd = room_.EndKeptRouters(Clock::now());
         if (fds[2].revents & POLLIN) {
             Consume(endedFd_);
             Reap(false);
@@ -403,6 +407,7 @@ void Server::Run(int signalFd) {
     listenFd_ = -1;
     for (auto& connection : connections_) Signal(connection->wakeFd);
     Reap(true);
+    room_.EndKeptRouters(Clock::now(), true);
 }
 
 }  // namespace pellix::serve

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "lab/FunctionKeys.h"
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
+#include "serve/LearnerPin.h"
 #include "state/Files.h"
 #include "term/Keys.h"
 
@@ -34,6 +36,11 @@ constexpr std::string_view kGreeting =
     "Pellix classroom: your own router console of the exercise network.\r\n";
 constexpr std::string_view kPasswordPrompt = "Class password: ";
 constexpr std::string_view kNamePrompt = "Learner name: ";
+constexpr std::string_view kPinPrompt = "PIN: ";
+constexpr std::string_view kNewPinPrompt = "New PIN: ";
+constexpr std::string_view kSamePinPrompt = "The same PIN again: ";
+constexpr std::string_view kResumed =
+    "Your router was kept since your connection dropped: resumed as you left it.";
 constexpr std::string_view kScoreSaved = "Your score is saved.";
 
 // Terminals known to show no colours; every other gets the coloured strip.
@@ -148,7 +155,7 @@ void Session::Receive(std::string_view bytes, Clock::time_point now) {
 // from some clients: each is one Enter, and the byte after the CR is dropped.
 // While logging in, a bare LF is Enter too (a line from nc).
 void Session::Data(std::string_view bytes) {
-    const bool loggingIn = phase_ == Phase::Password || phase_ == Phase::Name;
+    const bool loggingIn = LoggingIn();
     std::string kept;
     kept.reserve(bytes.size());
     for (char c : bytes) {
@@ -166,7 +173,7 @@ Clock::time_point Session::NextTick() const {
     Clock::time_point next =
         std::min(decoder_.Deadline().value_or(Clock::time_point::max()), answerAt_);
     if (console_ && console_->Deadline()) next = std::min(next, *console_->Deadline());
-    if (phase_ == Phase::Password || phase_ == Phase::Name) next = std::min(next, loginDeadline_);
+    if (LoggingIn()) next = std::min(next, loginDeadline_);
     if (phase_ == Phase::Console && idleTimeout_.count() > 0)
         next = std::min(next, lastKey_ + idleTimeout_);
     return next;
@@ -180,7 +187,7 @@ void Session::Tick(Clock::time_point now) {
         dirty_ = true;
     }
     if (now >= answerAt_) AnswerPassword();
-    if (phase_ == Phase::Password || phase_ == Phase::Name) {
+    if (LoggingIn()) {
         if (now >= loginDeadline_) End("No learner name came in time; goodbye.");
     } else if (phase_ == Phase::Console && idleTimeout_.count() > 0 &&
                now - lastKey_ >= idleTimeout_) {
@@ -226,23 +233,116 @@ void Session::SubmitLine() {
     const std::string line = std::move(line_);
     line_.clear();
     Send("\r\n");
-    if (phase_ == Phase::Password) {
-        if (room_.PasswordMatches(line)) {
-            room_.RightPassword(client_);
-            phase_ = Phase::Name;
-            Send(kNamePrompt);
-        } else {
-            WrongPassword();
-        }
-        return;
+    switch (phase_) {
+        case Phase::Password:
+            if (room_.PasswordMatches(line)) {
+                room_.RightPassword(client_);
+                phase_ = Phase::Name;
+                Send(kNamePrompt);
+            } else {
+                WrongPassword();
+            }
+            break;
+        case Phase::Name:
+            SubmitName(line);
+            break;
+        case Phase::Pin:
+            CheckPin(line);
+            break;
+        case Phase::NewPin:
+            ChoosePin(line);
+            break;
+        case Phase::SamePin:
+            ConfirmPin(line);
+            break;
+        default:
+            break;
     }
+}
+
+// A name with a PIN asks for it; one without (new, or its PIN reset by the
+// instructor) has the learner choose one.
+void Session::SubmitName(const std::string& line) {
     if (!ValidLearnerName(line)) {
         Send(kNameRule);
         Send("\r\n");
         Send(kNamePrompt);
         return;
     }
-    Login(room_.FolderName(line));
+    loginName_ = room_.FolderName(line);
+    if (std::string problem = room_.FolderProblem(loginName_); !problem.empty())
+        return AskName("This name cannot be used here (" + problem + "); ask your instructor.");
+    const StoredPin stored = ReadPin(room_.Dir() / loginName_);
+    if (stored.state == StoredPin::State::Unreadable) {
+        room_.Log("the PIN file of " + loginName_ + " cannot be read: " + stored.error);
+        return AskName("This name's PIN cannot be read; ask your instructor.");
+    }
+    if (stored.state == StoredPin::State::Set) {
+        pinHash_ = stored.hash;
+        phase_ = Phase::Pin;
+        Send(kPinPrompt);
+        return;
+    }
+    phase_ = Phase::NewPin;
+    Send("No PIN keeps this name yet: choose one (4 to 12 digits) to make it yours.\r\n");
+    Send(kNewPinPrompt);
+}
+
+void Session::AskName(const std::string& why) {
+    phase_ = Phase::Name;
+    loginName_.clear();
+    pinHash_.clear();
+    newPin_.clear();
+    Send(why + "\r\n");
+    Send(kNamePrompt);
+}
+
+void Session::CheckPin(const std::string& pin) {
+    if (ValidPin(pin) && room_.PinMatches(pin, pinHash_)) {
+        room_.RightPin(client_);
+        Login(loginName_);
+        return;
+    }
+    ++pinTries_;
+    answerAt_ = lastInput_ + room_.WrongPin(loginName_, client_, pinTries_);
+}
+
+void Session::ChoosePin(const std::string& pin) {
+    if (!ValidPin(pin)) {
+        Send(std::string(kPinRule) + "\r\n");
+        Send(kNewPinPrompt);
+        return;
+    }
+    newPin_ = pin;
+    phase_ = Phase::SamePin;
+    Send(kSamePinPrompt);
+}
+
+// The PIN typed twice becomes the name's, unless another connection chose
+// one for it first.
+void Session::ConfirmPin(const std::string& pin) {
+    const std::string chosen = std::move(newPin_);
+    newPin_.clear();
+    if (pin != chosen) {
+        phase_ = Phase::NewPin;
+        Send("The two PINs differ; choose one again.\r\n");
+        Send(kNewPinPrompt);
+        return;
+    }
+    const std::optional<std::string> hash = room_.HashPin(pin);
+    if (!hash) {
+        room_.Log("cannot hash a PIN for " + loginName_);
+        return AskName("A PIN cannot be kept on this server now; ask your instructor.");
+    }
+    bool taken = false;
+    if (std::string problem = room_.ClaimName(loginName_, *hash, taken); !problem.empty())
+        return AskName("This name cannot be used here (" + problem + "); ask your instructor.");
+    if (taken)
+        return AskName(
+            "A PIN was just chosen for this name from another connection; "
+            "log in with that PIN or take another name.");
+    room_.Log(loginName_ + " chose a PIN (" + client_ + ")");
+    Login(loginName_);
 }
 
 // The answer to a wrong password waits, longer with each wrong one from the
@@ -254,38 +354,31 @@ void Session::WrongPassword() {
 
 void Session::AnswerPassword() {
     answerAt_ = Clock::time_point::max();
-    if (passwordTries_ >= kMaxPasswordTries) {
-        End("Wrong class password; goodbye.");
+    const bool pin = phase_ == Phase::Pin;
+    if ((pin ? pinTries_ : passwordTries_) >= kMaxPasswordTries) {
+        End(pin ? "Wrong PIN; goodbye." : "Wrong class password; goodbye.");
         return;
     }
-    Send("Wrong class password.\r\n");
-    Send(kPasswordPrompt);
+    Send(pin ? "Wrong PIN.\r\n" : "Wrong class password.\r\n");
+    Send(pin ? kPinPrompt : kPasswordPrompt);
 }
 
 void Session::Login(const std::string& folderName) {
-    std::string name = folderName;
     if (admit_) {
         if (const std::string refusal = admit_(); !refusal.empty()) {
             End(refusal);
             return;
         }
     }
-    std::unique_ptr<Sim> sim;
-    if (std::shared_ptr<Session> previous = room_.Claim(name, shared_from_this())) {
-        std::lock_guard lock(previous->Mutex());
-        // The router's folder as the other connection spelled it.
-        if (!previous->Name().empty()) name = previous->Name();
-        sim = previous->Surrender();
-    }
-    const bool tookOver = sim != nullptr;
+    std::string name = folderName;
+    std::string how;
+    std::unique_ptr<Sim> sim = TakeRouter(name, how);
     if (!sim) {
         // A new run from the learner's files, saved by any session before.
         std::filesystem::path folder;
         if (std::string problem = room_.OpenFolder(name, folder); !problem.empty()) {
             room_.Detach(name, this);
-            Send("This name cannot be used here (" + problem + "); ask your instructor.\r\n");
-            Send(kNamePrompt);
-            return;
+            return AskName("This name cannot be used here (" + problem + "); ask your instructor.");
         }
         sim = std::make_unique<Sim>(folder);
         // The learner sees each answer before the score file is written
@@ -293,8 +386,7 @@ void Session::Login(const std::string& folderName) {
         sim->DeferScoreSaves();
         sim->Start();
     }
-    room_.Log(name + " logged in from " + client_ +
-              (tookOver ? ", taking the router over from another connection" : ""));
+    room_.Log(name + " logged in from " + client_ + how);
     sim_ = std::move(sim);
     console_.emplace(*sim_, lab::PagePlace::OverConsole, room_.FunctionKeys());
     term::FitConsole(*console_, screen_.Rows(), screen_.Cols());
@@ -305,6 +397,27 @@ void Session::Login(const std::string& folderName) {
     published_ = sim_->Tasks();
     room_.Publish(name_, published_);
     dirty_ = true;
+}
+
+// The learner's router as it stands: another connection's (taken over), or
+// one kept since the learner's connection dropped; nothing when there is
+// neither. `name` becomes the folder as the router has it; `how` tells the
+// log.
+std::unique_ptr<Sim> Session::TakeRouter(std::string& name, std::string& how) {
+    if (std::shared_ptr<Session> previous = room_.Claim(name, shared_from_this())) {
+        std::lock_guard lock(previous->Mutex());
+        if (!previous->Name().empty()) name = previous->Name();
+        if (std::unique_ptr<Sim> sim = previous->Surrender()) {
+            how = ", taking the router over from another connection";
+            return sim;
+        }
+    }
+    std::unique_ptr<Sim> sim = room_.TakeKeptRouter(name);
+    if (sim) {
+        how = ", resuming the router kept since the connection dropped";
+        resumed_ = kResumed;
+    }
+    return sim;
 }
 
 std::unique_ptr<Sim> Session::Surrender() {
@@ -331,6 +444,7 @@ bool Session::EndByInstructor() {
 void Session::ConsoleKey(const term::Key& key) {
     dirty_ = true;
     lastKeyTime_ = std::chrono::system_clock::now().time_since_epoch().count();
+    resumed_.clear();
     // F10, or Ctrl-C twice: the learner finishes, the score is saved.
     lab::Outcome outcome = console_->OnKey(key, lastInput_);
     // A pasted text is typed a line at a time, each answer sent before the next.
@@ -345,8 +459,18 @@ void Session::ConsoleKey(const term::Key& key) {
 void Session::Draw() {
     if (!dirty_ || !console_) return;
     dirty_ = false;
-    Send(screen_.Render(term::Draw(*console_, screen_.Rows(), screen_.Cols(), decoder_.Notice())));
+    Send(screen_.Render(Shown()));
     Publish();
+}
+
+// The console as the terminal shows it; on the console itself, with nothing
+// else to tell, the notice that the router was resumed.
+term::Screen Session::Shown() const {
+    // The key decoder's notice (Escape waiting for a digit) first; else, until
+    // the first key, the line saying the router was resumed.
+    std::string notice(decoder_.Notice());
+    if (notice.empty() && console_->Notice().empty()) notice = resumed_;
+    return term::Draw(*console_, screen_.Rows(), screen_.Cols(), notice);
 }
 
 void Session::SaveAfterSending() {
@@ -397,8 +521,9 @@ void Session::Publish() {
     room_.Publish(name_, published_);
 }
 
-void Session::ReleaseLearner() {
+void Session::ReleaseLearner(bool keep) {
     if (!sim_) return;
+    if (keep && KeepRouter()) return;
     sim_->Finish();  // saves the score file
     ReportScoreProblem();
     const ScoreFileProblem& problem = sim_->ScoreProblem();
@@ -413,6 +538,21 @@ void Session::ReleaseLearner() {
     room_.Unpublish(name_);
     console_.reset();
     sim_.reset();
+}
+
+// The router is kept for the learner's next login, when the class keeps
+// routers: handed over before the learner is let go, so that a login
+// meanwhile waits for it rather than starting another run of the files.
+bool Session::KeepRouter() {
+    if (!room_.KeepsRouters()) return false;
+    sim_->SavePendingScore();
+    ReportScoreProblem();
+    Publish();
+    console_.reset();
+    room_.KeepRouter(name_, sim_, client_);
+    room_.Detach(name_, this);
+    room_.Unpublish(name_);
+    return true;
 }
 
 void Session::End(std::string_view farewell) {
@@ -436,7 +576,7 @@ void Session::Shutdown() {
 }
 
 void Session::Abandon() {
-    ReleaseLearner();
+    ReleaseLearner(true);
     phase_ = Phase::Closed;
     out_.clear();
 }

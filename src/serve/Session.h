@@ -36,12 +36,14 @@ inline constexpr auto kLoginTimeout = std::chrono::seconds(30);
 inline constexpr auto kEscapeWait = std::chrono::milliseconds(50);
 // The longest password or name line kept; more typed is ignored.
 inline constexpr std::size_t kMaxLoginLine = 256;
-// Wrong class passwords before the connection is closed.
+// Wrong class passwords, or wrong PINs, before the connection is closed.
 inline constexpr int kMaxPasswordTries = 3;
 
 class Session : public std::enable_shared_from_this<Session> {
   public:
-    enum class Phase { Password, Name, Console, Closed };
+    // Logging in: the class password, the learner's name, then the PIN
+    // (a new name's chosen and typed again); then the console.
+    enum class Phase { Password, Name, Pin, NewPin, SamePin, Console, Closed };
 
     // `client` is the client's address, for the log and the wrong password's
     // delay.
@@ -60,8 +62,9 @@ class Session : public std::enable_shared_from_this<Session> {
     Clock::time_point NextTick() const;
     // The server stops: the learner is told, the score saved.
     void Shutdown();
-    // The server gives up on the connection (a stalled client): the score is
-    // saved, nothing more is sent.
+    // The server gives up on the connection (the client has gone, or
+    // stalled): the learner's router is kept for the next login when the
+    // class keeps routers, else its score is saved; nothing more is sent.
     void Abandon();
 
     // The bytes to send; the server takes them out.
@@ -70,6 +73,7 @@ class Session : public std::enable_shared_from_this<Session> {
     // out (the router defers its saves to then).
     void SaveAfterSending();
     Phase CurrentPhase() const { return phase_; }
+    bool LoggingIn() const { return phase_ < Phase::Console; }
     bool Closed() const { return phase_ == Phase::Closed; }
     const std::string& Name() const { return name_; }
     int Rows() const { return screen_.Rows(); }
@@ -107,7 +111,13 @@ class Session : public std::enable_shared_from_this<Session> {
     void Keys(const std::vector<term::Key>& keys);
     void LoginKey(const term::Key& key);
     void SubmitLine();
+    void SubmitName(const std::string& line);
+    void CheckPin(const std::string& pin);
+    void ChoosePin(const std::string& pin);
+    void ConfirmPin(const std::string& pin);
+    void AskName(const std::string& why);
     void Login(const std::string& folderName);
+    std::unique_ptr<Sim> TakeRouter(std::string& name, std::string& how);
     void ConsoleKey(const term::Key& key);
     void AskAgain();
     void WrongPassword();
@@ -115,7 +125,9 @@ class Session : public std::enable_shared_from_this<Session> {
     void Draw();
     void Publish();
     void End(std::string_view farewell);
-    void ReleaseLearner();
+    void ReleaseLearner(bool keep = false);
+    bool KeepRouter();
+    term::Screen Shown() const;
     void ReportScoreProblem();
     std::string Farewell(std::string_view text) const;
 
@@ -140,6 +152,14 @@ class Session : public std::enable_shared_from_this<Session> {
     std::string terminalType_;
     std::string line_;
     int passwordTries_ = 0;
+    // The name being logged in with, the hash of its PIN, the new PIN
+    // typed once, and the wrong PINs typed.
+    std::string loginName_;
+    std::string pinHash_;
+    std::string newPin_;
+    int pinTries_ = 0;
+    // Told on the notice line until the first key: the router was resumed.
+    std::string resumed_;
     std::string name_;
     std::unique_ptr<Sim> sim_;
     std::optional<lab::Console> console_;

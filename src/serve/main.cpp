@@ -1,7 +1,7 @@
 // pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]
 //              [--class-password FILE] [--max-sessions N] [--idle-timeout SECONDS]
 //              [--login-timeout SECONDS] [--max-logins N] [--max-logins-per-address N]
-//              [--allow-open]
+//              [--keep-minutes N] [--allow-open]
 #include <sys/resource.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -172,6 +172,7 @@ int ServeClass(const pellix::serve::Options& options, const Preparation& ready) 
     // What saves cut short by a killed server left behind, also in the
     // folders of learners who do not come back.
     room.RemoveStaleTemporaries();
+    room.SetKeepTime(std::chrono::minutes(options.keepMinutes));
     Server server(room, LimitsFrom(options));
     std::string error;
     const int port = server.Bind(options.listen, options.port, error);

@@ -28,12 +28,15 @@ struct ServerSetup {
     bool scoreboard = false;
     // The scoreboard's whole-request deadline.
     std::chrono::seconds requestDeadline = kRequestDeadline;
+    // How long a dropped learner's router is kept (the program's default).
+    std::chrono::seconds keepTime = std::chrono::minutes(10);
 };
 
 class ClassroomServer {
   public:
     explicit ClassroomServer(ServerSetup setup = {})
         : room_(folder_.Path(), setup.classPassword), server_(room_, setup.limits) {
+        room_.SetKeepTime(setup.keepTime);
         std::string error;
         port_ = server_.Bind("127.0.0.1", 0, error);
         if (setup.scoreboard) {

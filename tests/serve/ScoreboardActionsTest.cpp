@@ -113,9 +113,7 @@ TEST(ClassCsv, ServedOnlyWithTheToken) {
 class ScoreboardActions : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(ana_.WaitText("Learner name: ", kSafety));
-        ana_.Type("ana");
-        ana_.Enter();
+        ASSERT_TRUE(EnterNameAndPin(ana_, "ana")) << ana_.Received();
         ASSERT_TRUE(ana_.WaitText("Vantric Sim", kSafety));
         ana_.Press("f2");  // task 50: saved only when the session ends
         ASSERT_TRUE(ana_.WaitText("q, Escape or F2 closes the network plan.", kSafety));
@@ -209,6 +207,9 @@ TEST_F(ScoreboardActions, ExportDownloadsTheLearnersFiles) {
     ASSERT_TRUE(files.contains("ana/router1.cfg"));
     EXPECT_EQ(files.at("ana/router1.cfg"), server_.Dir().Read("ana/router1.cfg"));
     EXPECT_FALSE(files.contains("ana/.hidden"));
+    // The PIN's hash is the learner's secret: never handed out.
+    EXPECT_TRUE(fs::exists(server_.Dir().Path() / "ana" / "learner.pin"));
+    EXPECT_FALSE(files.contains("ana/learner.pin"));
     EXPECT_TRUE(AnaConnected());  // exporting ends nothing
     for (const std::string body : {"learner=bob&do=export", "learner=ana&do=dance"}) {
         auto refused = Post("token=" + server_.Token() + "&" + body, Own());

@@ -22,6 +22,7 @@
 #include "lessons/Lessons.h"
 #include "scoring/ScoreFile.h"
 #include "serve/ClassLock.h"
+#include "serve/LearnerPin.h"
 
 extern char** environ;
 
@@ -41,9 +42,7 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
     SeedLearner(server.Dir(), "zoe");
     fs::create_directories(server.Dir().Path() / "not a learner");
     TelnetClient ana(server.Port());
-    ASSERT_TRUE(ana.WaitText("Learner name: "));
-    ana.Type("ana");
-    ana.Enter();
+    ASSERT_TRUE(EnterNameAndPin(ana, "ana")) << ana.Received();
     ASSERT_TRUE(ana.WaitText("Vantric Sim"));
     ana.Press("f2");  // task 50
     ASSERT_TRUE(ana.WaitText("q, Escape or F2 closes the network plan."));
@@ -94,6 +93,101 @@ TEST(Scoreboard, ShowsEveryLearnerOnlyToHoldersOfTheToken) {
     EXPECT_EQ(second["connected"], false);
     EXPECT_EQ(second["score"], 5);
     EXPECT_EQ(second["tasks"][4], true);
+}
+
+// The Origin a browser sends from the scoreboard's own page, and others.
+TEST(ScoreboardOrigin, OnlyTheScoreboardsOwnOriginIsItself) {
+    struct Case {
+        const char* origin;
+        const char* host;
+        int port;
+        bool same;
+    };
+    const Case cases[] = {
+        {"", "127.0.0.1:8023", 8023, true},  // no Origin: not a browser's cross-site request
+        {"http://127.0.0.1:8023", "127.0.0.1:8023", 8023, true},
+        {"http://classroom-pc:8023", "classroom-pc:8023", 8023, true},
+        {"http://[::1]:8023", "[::1]:8023", 8023, true},
+        {"http://classroom-pc", "classroom-pc", 80, true},
+        {"http://classroom-pc:8023", "Classroom-PC:8023", 8023, true},  // host names fold case
+        {"http://[::1]", "[::1]", 8023, false},
+        {"http://[::1]", "[::1]", 80, true},
+        {"http://127.0.0.1:8023", "127.0.0.1:8024", 8024, false},
+        {"http://127.0.0.1:8024", "127.0.0.1:8024", 8023, false},
+        {"http://evil.example:8023", "127.0.0.1:8023", 8023, false},
+        {"https://127.0.0.1:8023", "127.0.0.1:8023", 8023, false},
+        {"null", "127.0.0.1:8023", 8023, false},
+        {"http://127.0.0.1:8023", "", 8023, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SameOrigin(c.origin, c.host, c.port), c.same)
+            << c.origin << " to " << c.host << " on " << c.port;
+}
+
+// The instructor resets a forgotten PIN with the page's button: a POST with
+// the token, refused without it and from another site's page (its Origin).
+TEST(ScoreboardResetPin, NeedsTheTokenAndTheScoreboardsOwnOrigin) {
+    ClassroomServer server({.scoreboard = true});
+    {
+        TelnetClient ana(server.Port());
+        ASSERT_TRUE(EnterNameAndPin(ana, "ana")) << ana.Received();
+        ASSERT_TRUE(ana.WaitText("Vantric Sim"));
+    }
+    const fs::path pinFile = server.Dir().Path() / "ana" / "learner.pin";
+    const std::string kept = ReadFile(pinFile);
+    httplib::Client http("127.0.0.1", server.WebPort());
+    const std::string own = "http://127.0.0.1:" + std::to_string(server.WebPort());
+    const std::string token = "token=" + server.Token();
+    struct Case {
+        const char* what;
+        std::string body;
+        std::string origin;  // "" for none
+        int status;
+    };
+    const Case refused[] = {
+        {"no token", "learner=ana&do=reset-pin", own, 403},
+        {"a wrong token", "token=x&learner=ana&do=reset-pin", own, 403},
+        {"another site", token + "&learner=ana&do=reset-pin", "http://evil.example", 403},
+        {"another port", token + "&learner=ana&do=reset-pin", "http://127.0.0.1:1", 403},
+        {"an opaque origin", token + "&learner=ana&do=reset-pin", "null", 403},
+        {"no such learner", token + "&learner=zed&do=reset-pin", own, 404},
+        {"no such action", token + "&learner=ana&do=erase-all", own, 400},
+    };
+    for (const Case& c : refused) {
+        httplib::Headers headers;
+        if (!c.origin.empty()) headers.emplace("Origin", c.origin);
+        auto response = http.Post("/action", headers, c.body, "application/x-www-form-urlencoded");
+        ASSERT_TRUE(response) << c.what;
+        EXPECT_EQ(response->status, c.status) << c.what;
+        EXPECT_TRUE(fs::exists(pinFile)) << c.what;
+    }
+    // The page's button, as the browser posts it.
+    auto page = http.Get("/?token=" + server.Token());
+    ASSERT_TRUE(page);
+    // In ana's form, beside the other actions on her.
+    const auto form = page->body.find("<input type=\"hidden\" name=\"learner\" value=\"ana\">");
+    ASSERT_NE(form, std::string::npos) << page->body;
+    const std::string anasForm = page->body.substr(form, page->body.find("</form>", form) - form);
+    EXPECT_NE(anasForm.find("<button name=\"do\" value=\"reset-pin\">Reset PIN</button>"),
+              std::string::npos)
+        << anasForm;
+    for (const std::string& origin : {std::string(), own}) {
+        support::WriteFile(pinFile, kept);
+        httplib::Headers headers;
+        if (!origin.empty()) headers.emplace("Origin", origin);
+        auto response = http.Post("/action", headers, token + "&learner=ANA&do=reset-pin",
+                                  "application/x-www-form-urlencoded");
+        ASSERT_TRUE(response);
+        EXPECT_EQ(response->status, 303) << response->body;
+        EXPECT_EQ(response->get_header_value("Location"), "/?token=" + server.Token());
+        EXPECT_FALSE(fs::exists(pinFile)) << origin;
+    }
+    // The next login under the name chooses a new PIN.
+    TelnetClient again(server.Port());
+    ASSERT_TRUE(EnterNameAndPin(again, "ana", "97531")) << again.Received();
+    EXPECT_TRUE(again.WaitText("Vantric Sim")) << again.Received();
+    EXPECT_NE(again.Received().find("No PIN keeps this name yet"), std::string::npos);
+    EXPECT_TRUE(PinMatches("97531", ReadPin(server.Dir().Path() / "ana").hash));
 }
 
 // A learner whose score could not be saved: the reason under the score,
@@ -247,9 +341,7 @@ TEST(ServeProgram, NameRefusedOnAFullDiskLeavesNoFolderAndShowsNoServerPath) {
         sscanf(line, "pellix-serve: learners connect with: telnet 127.0.0.1 %d", &port);
     ASSERT_GT(port, 0);
     TelnetClient client(port);
-    ASSERT_TRUE(client.WaitText("Learner name: "));
-    client.Type("ana");
-    client.Enter();
+    ASSERT_TRUE(EnterNameAndPin(client, "ana")) << client.Received();
     EXPECT_TRUE(client.WaitText("This name cannot be used here (")) << client.Received();
     EXPECT_EQ(client.Received().find(dirText), std::string::npos) << client.Received();
     EXPECT_FALSE(fs::exists(dir.Path() / "ana"));
@@ -294,9 +386,7 @@ TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
     for (const char* name : {"ana", "ben"}) {
         learners.push_back(std::make_unique<TelnetClient>(port));
         TelnetClient& client = *learners.back();
-        ASSERT_TRUE(client.WaitText("Learner name: "));
-        client.Type(name);
-        client.Enter();
+        ASSERT_TRUE(EnterNameAndPin(client, name)) << client.Received();
         ASSERT_TRUE(client.WaitText("Vantric Sim"));
         client.Press("f2");  // task 50: saved only when the session ends
         ASSERT_TRUE(client.WaitText("q, Escape or F2 closes the network plan."));

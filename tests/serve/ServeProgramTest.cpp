@@ -88,9 +88,7 @@ TEST(ServeLessons, ServedFromTheWebPortWithoutTokenAndNamedByF1) {
     EXPECT_EQ(page->body, support::ReadFile(PELLIX_LESSONS_PAGE_FILE));
 
     TelnetClient ana(program.Port());
-    ASSERT_TRUE(ana.WaitText("Learner name: ", 30s));
-    ana.Type("ana");
-    ana.Enter();
+    ASSERT_TRUE(EnterNameAndPin(ana, "ana")) << ana.Received();
     ASSERT_TRUE(ana.WaitText("Vantric Sim", 30s));
     ana.Press("f1");
     const std::string url = "http://127.0.0.1:" + std::to_string(program.WebPort()) +

@@ -15,6 +15,7 @@
 #include "TelnetClient.h"
 #include "scoring/ScoreFile.h"
 #include "serve/LearnerName.h"
+#include "serve/LearnerPin.h"
 #include "serve/Scoreboard.h"
 #include "state/ConfigFile.h"
 #include "support/Transcript.h"
@@ -27,11 +28,12 @@ bool ShowsConsole(const TelnetClient& client) {
     return client.Screen().Text().find("Vantric Sim") != std::string::npos;
 }
 
-// Logs in with the name and waits for the router's console.
-void LogIn(TelnetClient& client, std::string_view name) {
-    ASSERT_TRUE(client.WaitText("Learner name: ")) << client.Received();
-    client.Type(name);
-    client.Enter();
+constexpr std::string_view kPin = kTestPin;
+
+// Logs in with the name (choosing the PIN for a new one) and waits for the
+// router's console.
+void LogIn(TelnetClient& client, std::string_view name, std::string_view pin = kPin) {
+    ASSERT_TRUE(EnterNameAndPin(client, name, pin)) << client.Received();
     ASSERT_TRUE(client.WaitFor([&] { return ShowsConsole(client); })) << client.Screen().Text();
 }
 
@@ -83,9 +85,7 @@ TEST(ServeTelnet, AsksForCharacterModeWindowSizeAndTerminalType) {
         EXPECT_NE(std::find(client.Requests().begin(), client.Requests().end(), request),
                   client.Requests().end())
             << request.first << " " << request.second;
-    ASSERT_TRUE(client.WaitText("Learner name: "));
-    client.Type("ana");
-    client.Enter();
+    ASSERT_TRUE(EnterNameAndPin(client, "ana")) << client.Received();
     // The window's size from NAWS: the console's frame centred in 30 x 100.
     const term::Frame frame = term::FrameFor(30, 100);
     ASSERT_GT(frame.top, 0);
@@ -297,6 +297,10 @@ TEST(ServeLearners, ClientEndingLinesWithLineFeedsOnlyLogsIn) {
     raw.SendRaw("pw\n");
     ASSERT_TRUE(raw.WaitText("Learner name: ")) << raw.Received();
     raw.SendRaw("ana\n");
+    ASSERT_TRUE(raw.WaitText("New PIN: ")) << raw.Received();
+    raw.SendRaw("2468\n");
+    ASSERT_TRUE(raw.WaitText("The same PIN again: ")) << raw.Received();
+    raw.SendRaw("2468\n");
     EXPECT_TRUE(raw.WaitFor([&] { return ShowsConsole(raw); })) << raw.Received();
 }
 
@@ -322,6 +326,16 @@ class LogLines {
     };
     std::shared_ptr<Lines> lines_ = std::make_shared<Lines>();
 };
+
+// Polls the condition until it holds, or a generous deadline passes.
+bool PollUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 20s) {
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
 
 TEST(ServeLearners, ScoreThatCannotBeSavedIsNeverCalledSaved) {
     ClassroomServer server;
@@ -408,6 +422,223 @@ TEST(ServeLearners, SecondLoginTakesTheRouterOverWithANoticeToTheFirst) {
     second.Type("sion");
     second.Enter();
     EXPECT_TRUE(second.WaitRow(21, "Router#")) << second.Screen().Text();
+}
+
+// A line typed at a login prompt, and Enter.
+void TypeLine(TelnetClient& client, std::string_view line) {
+    client.Type(line);
+    client.Enter();
+}
+
+// Only the PIN takes a learner's router over from the connection that has
+// it: a wrong one leaves that connection alone.
+TEST(ServePin, TakeOverOnlyWithThePin) {
+    ClassroomServer server;
+    TelnetClient owner(server.Port());
+    GetStarted(owner, "ana");
+    TypeCommand(owner, "enable", "Router#");
+
+    TelnetClient intruder(server.Port());
+    ASSERT_TRUE(EnterNameAndPin(intruder, "ANA", "1357")) << intruder.Received();
+    ASSERT_TRUE(intruder.WaitText("Wrong PIN.\r\nPIN: ", 20s)) << intruder.Received();
+    EXPECT_FALSE(ShowsConsole(intruder));
+    TypeCommand(owner, "show version", "Router#");
+    EXPECT_EQ(owner.Received().find("opened from another connection"), std::string::npos);
+
+    TypeLine(intruder, kPin);
+    EXPECT_TRUE(intruder.WaitFor([&] { return ShowsConsole(intruder); })) << intruder.Received();
+    EXPECT_TRUE(intruder.WaitRow(21, "Router#")) << intruder.Screen().Text();
+    EXPECT_TRUE(owner.WaitText("opened from another connection")) << owner.Received();
+    EXPECT_TRUE(owner.WaitClosed());
+}
+
+TEST(ServePin, WrongPinsAreSlowedLoggedWithTheAddressAndEndTheConnection) {
+    ClassroomServer server({.classPassword = "pw"});
+    LogLines log(server.Room());
+    {
+        TelnetClient owner(server.Port());
+        ASSERT_TRUE(owner.WaitText("Class password: "));
+        TypeLine(owner, "pw");
+        LogIn(owner, "ana");
+        owner.Press("f10");
+        ASSERT_TRUE(owner.WaitClosed());
+    }
+    TelnetClient guesser(server.Port());
+    ASSERT_TRUE(guesser.WaitText("Class password: "));
+    TypeLine(guesser, "pw");
+    ASSERT_TRUE(guesser.WaitText("Learner name: "));
+    TypeLine(guesser, "ana");
+    for (int i = 1; i <= kMaxPasswordTries; ++i) {
+        ASSERT_TRUE(guesser.WaitFor(
+            [&] {
+                std::size_t count = 0;
+                for (std::size_t at = 0;
+                     (at = guesser.Received().find("PIN: ", at)) != std::string::npos; ++at)
+                    ++count;
+                return count == static_cast<std::size_t>(i);
+            },
+            20s))
+            << guesser.Received();
+        TypeLine(guesser, "000" + std::to_string(i));
+    }
+    EXPECT_TRUE(guesser.WaitText("Wrong PIN; goodbye.", 20s)) << guesser.Received();
+    EXPECT_TRUE(guesser.WaitClosed());
+    EXPECT_FALSE(ShowsConsole(guesser));
+    const std::string lines = log.Text();
+    for (int i = 1; i <= kMaxPasswordTries; ++i)
+        EXPECT_NE(lines.find("wrong PIN for ana from 127.0.0.1 (" + std::to_string(i) +
+                             " on this connection, " + std::to_string(i) +
+                             " in a row from this address)"),
+                  std::string::npos)
+            << lines;
+    EXPECT_EQ(lines.find("0001"), std::string::npos) << "a PIN typed was logged";
+}
+
+// A new name's PIN is typed twice alike, and kept only as a hash; the name's
+// folder is made only once the PIN is chosen.
+TEST(ServePin, NewNameChoosesItsPinTwice) {
+    ClassroomServer server;
+    TelnetClient client(server.Port());
+    ASSERT_TRUE(client.WaitText("Learner name: "));
+    TypeLine(client, "ana");
+    ASSERT_TRUE(client.WaitText("New PIN: "));
+    EXPECT_FALSE(fs::exists(server.Dir().Path() / "ana"));
+    TypeLine(client, "12");
+    ASSERT_TRUE(client.WaitText("A PIN is 4 to 12 digits.\r\nNew PIN: ")) << client.Received();
+    TypeLine(client, "97531");
+    ASSERT_TRUE(client.WaitText("The same PIN again: "));
+    TypeLine(client, "97532");
+    ASSERT_TRUE(client.WaitText("The two PINs differ; choose one again.\r\nNew PIN: "))
+        << client.Received();
+    TypeLine(client, "97531");
+    ASSERT_TRUE(client.WaitText("The same PIN again: "));
+    TypeLine(client, "97531");
+    ASSERT_TRUE(client.WaitFor([&] { return ShowsConsole(client); })) << client.Received();
+    EXPECT_EQ(client.Received().find("9753"), std::string::npos) << "a PIN was shown";
+    const std::string kept = ReadFile(server.Dir().Path() / "ana" / "learner.pin");
+    EXPECT_TRUE(kept.starts_with("$y$")) << kept;
+    EXPECT_EQ(kept.find("97531"), std::string::npos);
+}
+
+// Of two connections choosing a PIN for one new name, the first to finish
+// has it; the other is told and asked for a name again.
+TEST(ServePin, FirstPinChosenForANameHasIt) {
+    ClassroomServer server;
+    TelnetClient first(server.Port()), second(server.Port());
+    for (TelnetClient* client : {&first, &second}) {
+        ASSERT_TRUE(client->WaitText("Learner name: "));
+        TypeLine(*client, "ana");
+        ASSERT_TRUE(client->WaitText("New PIN: "));
+    }
+    for (TelnetClient* client : {&first, &second}) {
+        TypeLine(*client, client == &first ? "1111" : "2222");
+        ASSERT_TRUE(client->WaitText("The same PIN again: "));
+    }
+    TypeLine(first, "1111");
+    ASSERT_TRUE(first.WaitFor([&] { return ShowsConsole(first); })) << first.Received();
+    TypeLine(second, "2222");
+    EXPECT_TRUE(second.WaitText("A PIN was just chosen for this name from another connection"))
+        << second.Received();
+    EXPECT_TRUE(second.WaitText("Learner name: "));
+    EXPECT_FALSE(first.WaitText("opened from another connection", 200ms));
+}
+
+// A learner folder from before PINs: the first login with a PIN claims it,
+// the score and configuration as they were.
+TEST(ServePin, FolderWithoutAPinIsClaimedByTheFirstLogin) {
+    ClassroomServer server;
+    {
+        TelnetClient client(server.Port());
+        GetStarted(client, "ana");
+        TypeCommand(client, "show version", "Router>");
+        client.Press("f10");
+        ASSERT_TRUE(client.WaitClosed());
+    }
+    fs::remove(server.Dir().Path() / "ana" / "learner.pin");
+    TelnetClient claimer(server.Port());
+    ASSERT_TRUE(claimer.WaitText("Learner name: "));
+    TypeLine(claimer, "ana");
+    ASSERT_TRUE(claimer.WaitText("No PIN keeps this name yet")) << claimer.Received();
+    ASSERT_TRUE(claimer.WaitText("New PIN: "));
+    TypeLine(claimer, "8642");
+    ASSERT_TRUE(claimer.WaitText("The same PIN again: "));
+    TypeLine(claimer, "8642");
+    ASSERT_TRUE(claimer.WaitFor([&] { return ShowsConsole(claimer); })) << claimer.Received();
+    claimer.Enter();
+    EXPECT_TRUE(claimer.WaitFor([&] { return LabelOf(claimer) == "Score:  1"; }))
+        << claimer.Screen().Text();
+    EXPECT_TRUE(PinMatches("8642", ReadPin(server.Dir().Path() / "ana").hash));
+}
+
+// The running configuration, typed and not saved, and where the learner
+// stands: what a dropped connection lost before routers were kept.
+void ConfigureKeepMe(TelnetClient& client) {
+    TypeCommand(client, "enable", "Router#");
+    TypeCommand(client, "configure terminal", "Router(config)#");
+    TypeCommand(client, "hostname KEEPME", "KEEPME(config)#");
+}
+
+// A dropped learner's router is resumed at the next login with the PIN, as
+// it stood, with a line that says so; with no keep time, none is kept.
+TEST(ServeContinuity, DroppedLearnersRouterIsResumedAtTheNextLogin) {
+    struct Case {
+        std::chrono::seconds keep;
+        const char* prompt;  // at the next login
+    };
+    for (const Case& c : {Case{std::chrono::minutes(10), "KEEPME(config)#"},
+                          Case{std::chrono::seconds(0), "Router>"}}) {
+        SCOPED_TRACE(c.prompt);
+        ClassroomServer server({.keepTime = c.keep});
+        LogLines log(server.Room());
+        {
+            TelnetClient client(server.Port());
+            GetStarted(client, "ana");
+            ConfigureKeepMe(client);
+            client.Close();
+        }
+        ASSERT_TRUE(PollUntil([&] {
+            return log.Text().find(c.keep.count() ? "ana dropped (127.0.0.1); the router is kept"
+                                                  : "ana left (127.0.0.1)") != std::string::npos;
+        })) << log.Text();
+        TelnetClient again(server.Port());
+        LogIn(again, "ana");
+        if (c.keep.count() == 0) again.Enter();  // past the welcome of a new run
+        EXPECT_TRUE(again.WaitRow(21, c.prompt)) << again.Screen().Text();
+        const bool told = again.Screen().Text().find("resumed as you left it") != std::string::npos;
+        EXPECT_EQ(told, c.keep.count() > 0) << again.Screen().Text();
+        EXPECT_EQ(SavedHostname(server, "ana"), "Router");
+    }
+}
+
+// A kept router that is not resumed in time ends as a session does: its
+// score saved (the network plan's task too, which only a session's end
+// saves), and the next login starts a new run.
+TEST(ServeContinuity, KeptRouterRunsOutAndIsSaved) {
+    ClassroomServer server;
+    LogLines log(server.Room());
+    {
+        TelnetClient client(server.Port());
+        LogIn(client, "ana");
+        client.Press("f2");
+        ASSERT_TRUE(client.WaitText("q, Escape or F2 closes the network plan."));
+        client.Close();
+    }
+    ASSERT_TRUE(PollUntil([&] {
+        return log.Text().find("ana dropped (127.0.0.1)") != std::string::npos;
+    })) << log.Text();
+    const auto dropped = Clock::now();
+    EXPECT_EQ(EntryOf(SavedTasks(server, "ana"), task::NetworkPlanShown), std::nullopt);
+    EXPECT_LE(server.Room().EndKeptRouters(dropped + std::chrono::minutes(9)),
+              dropped + std::chrono::minutes(10) + std::chrono::seconds(1));
+    EXPECT_EQ(log.Text().find("ran out"), std::string::npos) << "ended before its time";
+    server.Room().EndKeptRouters(dropped + std::chrono::minutes(11));
+    EXPECT_NE(log.Text().find("ana: the kept router ran out; score 1 saved"), std::string::npos)
+        << log.Text();
+    EXPECT_EQ(EntryOf(SavedTasks(server, "ana"), task::NetworkPlanShown), 1);
+    TelnetClient again(server.Port());
+    GetStarted(again, "ana");
+    EXPECT_EQ(again.Screen().Row(21), "Router>");
+    EXPECT_EQ(LabelOf(again), "Score:  1");
 }
 
 TEST(ServeRobustness, ClientDroppingMidCommandLosesOnlyItsSession) {
@@ -513,7 +744,8 @@ TEST(ServeRobustness, HostileClientsCostNoProcessorTime) {
     const std::vector<Hostile> table = {
         {"endless subnegotiation", "", "\xff\xfa\x18" + std::string(20000, 'A')},
         {"three wrong passwords", "", "x" + enter + "y" + enter + "z" + enter},
-        {"F10 after logging in", "pw" + enter + "flood" + enter, KeyBytes("f10")},
+        {"F10 after logging in", "pw" + enter + "flood" + enter + "2468" + enter + "2468" + enter,
+         KeyBytes("f10")},
     };
     std::vector<std::unique_ptr<TelnetClient>> clients;
     for (const Hostile& hostile : table) {
@@ -554,8 +786,7 @@ TEST(ServeLimits, MaximumSessionsCountsLearnersNotConnectionsLoggingIn) {
     LogIn(two, "two");
     TelnetClient three(server.Port(), {.negotiates = false});
     ASSERT_TRUE(three.WaitText("Learner name: ")) << three.Received();
-    three.Type("three");
-    three.Type(std::string_view("\r\n", 2));
+    three.Type(std::string_view("three\r\n2468\r\n2468\r\n"));
     EXPECT_TRUE(three.WaitText("The classroom is full (2 learners)")) << three.Received();
     EXPECT_TRUE(three.WaitClosed());
     EXPECT_TRUE(one.WaitText("idle for 1 s", 5s)) << one.Received();

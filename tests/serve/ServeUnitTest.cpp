@@ -6,7 +6,9 @@
 #include "serve/AnsiScreen.h"
 #include "serve/Classroom.h"
 #include "serve/LearnerName.h"
+#include "serve/LearnerPin.h"
 #include "serve/Options.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 
 namespace pellix::serve {
@@ -37,6 +39,42 @@ TEST(LearnerName, AcceptsOnlyShortNamesOfLettersDigitsDashAndUnderscore) {
     for (const auto& [name, valid] : cases) EXPECT_EQ(ValidLearnerName(name), valid) << name;
 }
 
+TEST(LearnerPin, AcceptsOnlyFourToTwelveDigits) {
+    const std::pair<std::string, bool> cases[] = {
+        {"0000", true},  {"123456789012", true}, {"123", false},   {"1234567890123", false},
+        {"", false},     {"12a4", false},        {"12 34", false}, {"１２３４", false},
+        {"-123", false},
+    };
+    for (const auto& [pin, valid] : cases) EXPECT_EQ(ValidPin(pin), valid) << pin;
+}
+
+// The PIN file holds a salted yescrypt hash, never the digits, and it
+// verifies the PIN and no other.
+TEST(LearnerPin, FileHoldsASaltedHashThatVerifies) {
+    support::TempFolder folder;
+    EXPECT_EQ(ReadPin(folder.Path()).state, StoredPin::State::None);
+    const std::string pin = "90817263";
+    const std::optional<std::string> hash = HashPin(pin);
+    ASSERT_TRUE(hash);
+    ASSERT_EQ(WritePin(folder.Path(), *hash), "");
+    const std::string text = support::ReadFile(folder.Path() / kPinFileName);
+    EXPECT_TRUE(text.starts_with("$y$")) << text;
+    for (const std::string& part : {pin, std::string("9081"), std::string("7263")})
+        EXPECT_EQ(text.find(part), std::string::npos) << text;
+    const StoredPin stored = ReadPin(folder.Path());
+    ASSERT_EQ(stored.state, StoredPin::State::Set);
+    EXPECT_TRUE(PinMatches(pin, stored.hash));
+    for (const char* wrong : {"90817264", "9081726", "", "908172630"})
+        EXPECT_FALSE(PinMatches(wrong, stored.hash)) << wrong;
+    EXPECT_NE(HashPin(pin), hash) << "the same PIN hashed twice alike: no salt";
+    // A file that holds no hash is no PIN, and lets no one in.
+    support::WriteFile(folder.Path() / kPinFileName, "2468\n");
+    EXPECT_EQ(ReadPin(folder.Path()).state, StoredPin::State::Unreadable);
+    EXPECT_FALSE(PinMatches("2468", "2468"));
+    ASSERT_EQ(RemovePin(folder.Path()), "");
+    EXPECT_EQ(ReadPin(folder.Path()).state, StoredPin::State::None);
+}
+
 TEST(Classroom, WrongPasswordsWaitLongerFromTheSameAddressUntilTheRightOne) {
     Classroom room("/nonexistent-class", "pw");
     room.Quiet();
@@ -52,6 +90,14 @@ TEST(Classroom, WrongPasswordsWaitLongerFromTheSameAddressUntilTheRightOne) {
     EXPECT_EQ(room.WrongPassword("10.0.0.3", 1), milliseconds(30000));
     room.RightPassword("10.0.0.1");
     EXPECT_EQ(room.WrongPassword("10.0.0.1", 1), milliseconds(500));
+    // Wrong PINs count apart: the class password, which every learner
+    // knows, forgets none of them.
+    EXPECT_EQ(room.WrongPin("ana", "10.0.0.4", 1), milliseconds(500));
+    EXPECT_EQ(room.WrongPin("ana", "10.0.0.4", 2), milliseconds(1000));
+    room.RightPassword("10.0.0.4");
+    EXPECT_EQ(room.WrongPin("ben", "10.0.0.4", 1), milliseconds(2000));
+    room.RightPin("10.0.0.4");
+    EXPECT_EQ(room.WrongPin("ben", "10.0.0.4", 1), milliseconds(500));
 }
 
 TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
@@ -66,7 +112,8 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
     const Options all =
         ParseOptions({"--dir", "/srv/class", "--listen=0.0.0.0", "--port", "0", "--web-port=8080",
                       "--class-password", "pw.txt", "--max-sessions", "30", "--idle-timeout=0",
-                      "--login-timeout", "5", "--max-logins=7", "--max-logins-per-address", "3"});
+                      "--login-timeout", "5", "--max-logins=7", "--max-logins-per-address", "3",
+                      "--keep-minutes=0"});
     EXPECT_EQ(all.error, "");
     EXPECT_EQ(all.dir, "/srv/class");
     EXPECT_EQ(all.listen, "0.0.0.0");
@@ -78,6 +125,8 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
     EXPECT_EQ(all.loginTimeout, 5);
     EXPECT_EQ(all.maxLogins, 7);
     EXPECT_EQ(all.maxLoginsPerAddress, 3);
+    EXPECT_EQ(all.keepMinutes, 0);
+    EXPECT_EQ(defaults.keepMinutes, 10);
     EXPECT_EQ(defaults.loginTimeout, 30);
 
     const std::pair<std::vector<std::string>, std::string> errors[] = {
@@ -91,6 +140,7 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
         {{"--max-logins-per-address=0"},
          "--max-logins-per-address needs a number from 1 to 100000"},
         {{"--bogus"}, "unknown option --bogus"},
+        {{"--keep-minutes", "1441"}, "--keep-minutes needs minutes from 0 to 1440"},
         {{"folder"}, "unexpected argument folder"},
         {{"--", "folder"}, "unexpected argument folder"},
     };

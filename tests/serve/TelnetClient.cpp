@@ -24,6 +24,30 @@ const telnet_telopt_t kNoOptions[] = {{-1, 0, 0}};
 
 }  // namespace
 
+bool EnterNameAndPin(TelnetClient& client, std::string_view name, std::string_view pin) {
+    // A safety net only: far above what hashing the PIN takes in a sanitizer
+    // build on a busy machine.
+    constexpr auto kSafety = std::chrono::seconds(30);
+    if (!client.WaitText("Learner name: ", kSafety)) return false;
+    const std::size_t before = client.Received().size();
+    const auto since = [&] { return std::string_view(client.Received()).substr(before); };
+    client.Type(name);
+    client.Enter();
+    if (!client.WaitFor([&] { return since().find("PIN: ") != std::string_view::npos; }, kSafety))
+        return false;
+    const bool chooses = since().find("New PIN: ") != std::string_view::npos;
+    client.Type(pin);
+    client.Enter();
+    if (!chooses) return true;
+    if (!client.WaitFor(
+            [&] { return since().find("The same PIN again: ") != std::string_view::npos; },
+            kSafety))
+        return false;
+    client.Type(pin);
+    client.Enter();
+    return true;
+}
+
 std::string KeyBytes(std::string_view event) {
     struct Named {
         std::string_view event;

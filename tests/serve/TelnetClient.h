@@ -80,6 +80,14 @@ class TelnetClient {
     std::vector<std::pair<int, int>> requests_;
 };
 
+// The PIN the tests' learners choose.
+inline constexpr std::string_view kTestPin = "2468";
+
+// At the name prompt: types the name and answers the PIN prompt that
+// follows, with the PIN, or with it twice when the name has none yet.
+// Returns false when a prompt does not come.
+bool EnterNameAndPin(TelnetClient& client, std::string_view name, std::string_view pin = kTestPin);
+
 // The bytes a terminal sends for a replay event that is a key ("enter",
 // "plan", "up", ...), or "" when the event is no key.
 std::string KeyBytes(std::string_view event);

@@ -65,6 +65,12 @@ press Enter
 wait_for "A learner name is 1 to 32 letters"
 type_text "tmux-learner"
 press Enter
+wait_for "New PIN:"
+type_text "2468"
+press Enter
+wait_for "The same PIN again:"
+type_text "2468"
+press Enter
 wait_for "Vantric Sim"
 wait_for "Press RETURN to get started."
 press Enter
@@ -80,6 +86,7 @@ press F10
 wait_for "Your score is saved. Goodbye."
 wait_for "Connection closed by foreign host."
 grep -q "^50,1," "$work/classroom/tmux-learner/user.dat" || fail "task 50 is not saved"
+grep -q '^\$y\$' "$work/classroom/tmux-learner/learner.pin" || fail "the PIN is not kept hashed"
 
 kill -TERM "$server"
 wait "$server"

@@ -1,7 +1,8 @@
 // The classroom scoreboard in Debian's Chromium: the page's script draws the
-// table from the JSON exactly as the server drew it, without a reload; End
-// session asks first, ends the learner's telnet session and comes back to
-// the scoreboard (the browser's own Origin passes the guard).
+// table from the JSON exactly as the server drew it (a Reset PIN button on
+// every row), without a reload; End session asks first, ends the learner's
+// telnet session and comes back to the scoreboard (the browser's own Origin
+// passes the guard).
 //   node tests/web/scoreboard.test.mjs PATH-TO-pellix-serve
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
@@ -33,14 +34,19 @@ function start() {
 }
 
 // A learner logged in over telnet (the server's option requests left
-// unanswered); `received` gathers what the server sends, `closed` ends with
-// the connection.
-function learner(port, name) {
+// unanswered): the name, then the PIN chosen for it, typed twice, each when
+// its prompt has come; `received` gathers what the server sends, `closed`
+// ends with the connection.
+function learner(port, name, pin = '2468') {
   const socket = connect(port, '127.0.0.1');
   const session = { received: '' };
+  const answers = [['Learner name: ', name], ['New PIN: ', pin], ['The same PIN again: ', pin]];
   session.closed = new Promise((done) => socket.on('close', done));
-  socket.on('data', (data) => { session.received += data.toString('latin1'); });
-  socket.on('connect', () => socket.write(name + '\r\n'));
+  socket.on('data', (data) => {
+    session.received += data.toString('latin1');
+    while (answers.length && session.received.includes(answers[0][0]))
+      socket.write(answers.shift()[1] + '\r\n');
+  });
   return session;
 }
 
@@ -66,6 +72,7 @@ try {
   assert.equal(drawnByScript, drawnByServer);
   assert.deepEqual(await page.$$eval('#board td.name', (cells) => cells.map((cell) => cell.textContent)),
                    ['bob', 'Ana', 'learner2', 'learner10']);
+  assert.equal(await page.$$eval('#board button[value=reset-pin]', (buttons) => buttons.length), 4);
 
   await Promise.all([page.waitForNavigation(), page.click('#board button[value=end]')]);
   assert.deepEqual(asked, ['End the session of bob? The score is saved.']);
