@@ -435,8 +435,6 @@ void MainWindow::ShowProgress() {
         // where there is room.
         const QRect area = screen->availableGeometry();
         const QSize frame = FrameAllowance(*progress_);
-        progress_->resize(
-            SizeWithin(progress_->size(), frame, area, progress_->minimumSizeHint()));
         ConsoleLine* input = lines_[InputLine];
         QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
         QRect place = PlacePlan(area, frameGeometry(), inputLine, ScoreOnScreen(),
