@@ -73,8 +73,8 @@ Server Start(const std::string& program, int learners) {
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     std::vector<std::string> args = {
-        program, "--dir", server.dir.string(), "--port", "0", "--web-port", "0", "--max-sessions",
-        std::to_string(learners + 10),
+        program, "--dir", server.dir.string(), "--port", "0", "--web-port", "0", "--ssh-port", "0",
+        "--max-sessions", std::to_string(learners + 10),
         // Every learner chooses a PIN, hashed slowly, a few at a time.
         "--login-timeout", "600", "--max-logins", std::to_string(learners + 10),
         "--max-logins-per-address", std::to_string(learners + 10)};

@@ -12,7 +12,7 @@ build_packages=(
   cmake ninja-build g++ pkgconf
   qt6-base-dev qt6-svg-dev libgl-dev libfontconfig-dev fonts-dejavu-core
   libncurses-dev
-  libtelnet-dev libcpp-httplib-dev libarchive-dev libcrypt-dev
+  libtelnet-dev libcpp-httplib-dev libarchive-dev libcrypt-dev libssh-dev
   nlohmann-json3-dev
 )
 # The web build (cmake --preset web): emscripten, whose optimizer needs acorn.
@@ -21,7 +21,7 @@ web_packages=(
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  tmux tidy telnet strace systemd
+  tmux tidy telnet openssh-client strace systemd
   clang libclang-rt-dev
   chromium
   build-essential debhelper dpkg-dev lintian appstream desktop-file-utils man-db

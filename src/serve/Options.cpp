@@ -14,6 +14,7 @@ constexpr cli::Option kOptions[] = {
     {"listen", 0, true},
     {"port", 0, true},
     {"web-port", 0, true},
+    {"ssh-port", 0, true},
     {"class-password", 0, true},
     {"max-sessions", 0, true},
     {"idle-timeout", 0, true},
@@ -52,11 +53,14 @@ std::string Store(Options& options, const cli::Found& found) {
         options.classPassword = value;
     } else if (name == "listen") {
         options.listen = value;
-    } else if (name == "port" || name == "web-port") {
-        // 0 asks the system for a free port (the one taken is printed).
+    } else if (name == "port" || name == "web-port" || name == "ssh-port") {
+        // 0 asks the system for a free port (the one taken is printed); for
+        // SSH, it turns the listener off.
         auto port = Number(value, 0, 65535);
         if (!port) return option + " needs a port number from 0 to 65535";
-        (name == "port" ? options.port : options.webPort) = *port;
+        (name == "port"       ? options.port
+         : name == "web-port" ? options.webPort
+                              : options.sshPort) = *port;
     } else if (name == "max-sessions" || name == "max-logins" || name == "max-logins-per-address") {
         auto count = Number(value, 1, 100000);
         if (!count) return option + " needs a number from 1 to 100000";

@@ -9,26 +9,31 @@
 namespace pellix::serve {
 
 inline constexpr char kSynopsis[] =
-    "pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N] [--class-password FILE] "
+    "pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--ssh-port N] [--web-port N] "
+    "[--class-password FILE] "
     "[--max-sessions N] [--idle-timeout SECONDS] [--login-timeout SECONDS] [--max-logins N] "
     "[--max-logins-per-address N] [--keep-minutes N] [--allow-open]";
 
 inline constexpr char kUsage[] =
-    "Usage: pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]\n"
-    "                    [--class-password FILE] [--max-sessions N]\n"
+    "Usage: pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--ssh-port N]\n"
+    "                    [--web-port N] [--class-password FILE] [--max-sessions N]\n"
     "                    [--idle-timeout SECONDS] [--login-timeout SECONDS]\n"
     "                    [--max-logins N] [--max-logins-per-address N]\n"
     "                    [--keep-minutes N] [--allow-open]\n"
-    "The router console for a whole classroom over telnet, with a scoreboard\n"
-    "for the instructor over HTTP. A learner name belongs to whoever first\n"
-    "chooses a PIN (4 to 12 digits) for it; the scoreboard resets a PIN.\n"
+    "The router console for a whole classroom over telnet and SSH, with a\n"
+    "scoreboard for the instructor over HTTP. A learner name belongs to whoever\n"
+    "first chooses a PIN (4 to 12 digits) for it; the scoreboard resets a PIN.\n"
+    "Over SSH, the learner's name is the user name; the class password and the\n"
+    "PIN are asked as the client's prompts.\n"
     "  --dir DIR               one folder per learner in DIR (default:\n"
     "                          $XDG_DATA_HOME/pellix/classroom or\n"
     "                          ~/.local/share/pellix/classroom)\n"
-    "  --listen ADDR           the address both listeners bind to (default 127.0.0.1);\n"
+    "  --listen ADDR           the address the listeners bind to (default 127.0.0.1);\n"
     "                          another than this machine's own needs --class-password\n"
     "                          or --allow-open\n"
     "  --port N                the telnet port (default 2323)\n"
+    "  --ssh-port N            the SSH port (default 2222; 0: no SSH); the host\n"
+    "                          key is made in DIR on the first start\n"
     "  --web-port N            the scoreboard's HTTP port (default 8023)\n"
     "  --class-password FILE   ask for the password on FILE's first line first\n"
     "                          (default: the credential class-password in\n"
@@ -49,6 +54,7 @@ inline constexpr char kUsage[] =
 
 inline constexpr int kDefaultPort = 2323;
 inline constexpr int kDefaultWebPort = 8023;
+inline constexpr int kDefaultSshPort = 2222;
 inline constexpr int kDefaultMaxSessions = 200;
 inline constexpr int kDefaultIdleTimeout = 1800;
 inline constexpr int kDefaultLoginTimeout = 30;
@@ -61,6 +67,7 @@ struct Options {
     std::string listen = "127.0.0.1";
     int port = kDefaultPort;
     int webPort = kDefaultWebPort;
+    int sshPort = kDefaultSshPort;  // 0: no SSH listener
     std::optional<std::filesystem::path> classPassword;
     int maxSessions = kDefaultMaxSessions;
     int idleTimeout = kDefaultIdleTimeout;

@@ -14,6 +14,9 @@
 #include <cstring>
 #include <iostream>
 
+#include "serve/SshConnection.h"
+#include "serve/SshHost.h"
+
 namespace pellix::serve {
 
 namespace {
@@ -40,9 +43,10 @@ void Consume(int eventFd) {
 
 struct Server::Connection {
     int fd = -1;
-    std::string client;     // the client's address
-    bool loggingIn = true;  // counted among the connections logging in
-    bool learner = false;   // counted among the learners
+    ssh_session_struct* ssh = nullptr;  // an SSH connection's session, which owns fd
+    std::string client;                 // the client's address
+    bool loggingIn = true;              // counted among the connections logging in
+    bool learner = false;               // counted among the learners
     int wakeFd = -1;
     std::shared_ptr<Session> session;
     std::thread thread;
@@ -59,11 +63,17 @@ Server::~Server() {
     for (auto& connection : connections_) Signal(connection->wakeFd);
     Reap(true);
     if (listenFd_ >= 0) close(listenFd_);
+    if (sshFd_ >= 0) close(sshFd_);
     close(wakeFd_);
     close(endedFd_);
 }
 
-int Server::Bind(const std::string& host, int port, std::string& error) {
+namespace {
+
+// A listening socket on the address and port (0: any free one): the port,
+// or -1 with the reason in `error`. No SO_REUSEPORT: a port another server
+// holds is refused.
+int Listen(const std::string& host, int port, int& listenFd, std::string& error) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -80,20 +90,33 @@ int Server::Bind(const std::string& host, int port, std::string& error) {
         int on = 1;
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         if (bind(fd, ai->ai_addr, ai->ai_addrlen) == 0 && listen(fd, SOMAXCONN) == 0) {
-            listenFd_ = fd;
+            listenFd = fd;
             break;
         }
         error = "cannot listen on " + host + " port " + service + ": " + std::strerror(errno);
         close(fd);
     }
     freeaddrinfo(found);
-    if (listenFd_ < 0) return -1;
+    if (listenFd < 0) return -1;
     sockaddr_storage bound{};
     socklen_t length = sizeof bound;
-    getsockname(listenFd_, reinterpret_cast<sockaddr*>(&bound), &length);
+    getsockname(listenFd, reinterpret_cast<sockaddr*>(&bound), &length);
     if (bound.ss_family == AF_INET6)
         return ntohs(reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port);
     return ntohs(reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+}
+
+}  // namespace
+
+int Server::Bind(const std::string& host, int port, std::string& error) {
+    return Listen(host, port, listenFd_, error);
+}
+
+int Server::BindSsh(const std::string& host, int port, const std::filesystem::path& keyDir,
+                    std::string& error) {
+    sshHost_ = SshHost::Open(keyDir, error);
+    if (!sshHost_) return -1;
+    return Listen(host, port, sshFd_, error);
 }
 
 void Server::Stop() {
@@ -110,11 +133,11 @@ std::string ClientAddress(const sockaddr_storage& peer, socklen_t length) {
     return address;
 }
 
-void Server::Accept() {
+void Server::Accept(int listenFd, bool ssh) {
     for (;;) {
         sockaddr_storage peer{};
         socklen_t length = sizeof peer;
-        int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &length,
+        int fd = accept4(listenFd, reinterpret_cast<sockaddr*>(&peer), &length,
                          SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
@@ -130,12 +153,15 @@ void Server::Accept() {
         if (!CountLogin(client)) {
             const std::string busy =
                 "Too many connections are logging in; please try again later.\r\n";
-            [[maybe_unused]] auto sent = send(fd, busy.data(), busy.size(), MSG_NOSIGNAL);
+            // An SSH client shows no text before the protocol's: it is closed.
+            if (!ssh) {
+                [[maybe_unused]] auto sent = send(fd, busy.data(), busy.size(), MSG_NOSIGNAL);
+            }
             close(fd);
             room_.Log("a connection from " + client + " refused: too many logging in");
             continue;
         }
-        Start(fd, client);
+        Start(fd, client, ssh);
     }
 }
 
@@ -152,7 +178,7 @@ bool Server::CountLogin(const std::string& client) {
     return true;
 }
 
-void Server::Start(int fd, const std::string& client) {
+void Server::Start(int fd, const std::string& client, bool ssh) {
     int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
@@ -165,8 +191,14 @@ void Server::Start(int fd, const std::string& client) {
         close(fd);
         return;
     }
-    connection->session = std::make_shared<Session>(room_, Clock::now(), limits_.idleTimeout,
-                                                    client, limits_.loginTimeout);
+    if (ssh && !(connection->ssh = sshHost_->Accept(fd))) {  // fd closed
+        Left(*connection);
+        close(connection->wakeFd);
+        return;
+    }
+    connection->session =
+        std::make_shared<Session>(room_, Clock::now(), limits_.idleTimeout, client,
+                                  limits_.loginTimeout, ssh ? Framing::Raw : Framing::Telnet);
     const int wakeFd = connection->wakeFd;
     connection->session->SetWaker([wakeFd] { Signal(wakeFd); });
     Connection* admitted = connection.get();
@@ -287,15 +319,28 @@ struct Server::Woken {
 // sleeps until the last words leave, the client hangs up, or the farewell's
 // time is up.
 void Server::Serve(Connection& connection) {
-    Progress progress;
-    while (Step(connection, progress, Await(connection, progress))) {
+    if (connection.ssh) {
+        ServeSsh(connection);
+    } else {
+        Progress progress;
+        while (Step(connection, progress, Await(connection, progress))) {
+        }
     }
     // The learner is released (the score saved) while the connection is
     // still counted, so that a stop waits for it.
     Left(connection);
-    close(connection.fd);
+    if (connection.fd >= 0) close(connection.fd);
     connection.ended = true;
     Signal(endedFd_);
+}
+
+// An SSH connection's life: as a telnet one's, with libssh in between.
+void Server::ServeSsh(Connection& connection) {
+    serve::ServeSsh(SshLink{connection.ssh, *connection.session, connection.wakeFd,
+                            connection.client, limits_, stopping_, room_,
+                            [this, &connection] { LoggedIn(connection); }});
+    connection.ssh = nullptr;  // freed, its socket closed
+    connection.fd = -1;
 }
 
 // Sleeps until the client sends (or can take what waits for it), the server
@@ -380,15 +425,19 @@ void Server::Reap(bool all) {
 }
 
 void Server::Run(int signalFd) {
-    pollfd fds[4] = {
-        {listenFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}, {endedFd_, POLLIN, 0}, {signalFd, POLLIN, 0}};
+    // A descriptor of -1 (no signals, no SSH listener) is left out by poll.
+    pollfd fds[5] = {{listenFd_, POLLIN, 0},
+                     {wakeFd_, POLLIN, 0},
+                     {endedFd_, POLLIN, 0},
+                     {signalFd, POLLIN, 0},
+                     {sshFd_, POLLIN, 0}};
     // Kept routers run out here; a session's end, which may keep one, wakes
     // the loop.
     Clock::time_point keptEnd = Clock::time_point::max();
     while (!stopping_) {
         const int wait =
             keptEnd == Clock::time_point::max() ? -1 : static_cast<int>(WaitUntil(keptEnd).count());
-        if (poll(fds, signalFd >= 0 ? 4 : 3, wait) < 0 && errno != EINTR) break;
+        if (poll(fds, 5, wait) < 0 && errno != EINTR) break;
         keptEnd = room_.EndKeptRouters(Clock::now());
         if (fds[2].revents & POLLIN) {
             Consume(endedFd_);
@@ -400,11 +449,14 @@ void Server::Run(int signalFd) {
             [[maybe_unused]] auto got = read(signalFd, &info, sizeof info);
             stopping_ = true;
         }
-        if (!stopping_ && (fds[0].revents & POLLIN)) Accept();
+        if (!stopping_ && (fds[0].revents & POLLIN)) Accept(listenFd_, false);
+        if (!stopping_ && (fds[4].revents & POLLIN)) Accept(sshFd_, true);
     }
     // No new connection; every session is told, saves and closes.
-    if (listenFd_ >= 0) close(listenFd_);
-    listenFd_ = -1;
+    for (int* fd : {&listenFd_, &sshFd_}) {
+        if (*fd >= 0) close(*fd);
+        *fd = -1;
+    }
     for (auto& connection : connections_) Signal(connection->wakeFd);
     Reap(true);
     room_.EndKeptRouters(Clock::now(), true);

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <list>
 #include <map>
 #include <memory>
@@ -20,6 +21,8 @@
 #include "serve/Session.h"
 
 namespace pellix::serve {
+
+class SshHost;
 
 struct ServerLimits {
     // Learners logged in at once.
@@ -49,6 +52,11 @@ class Server {
     // Binds the telnet listener to the address and port (0: any free port);
     // returns the port, or -1 with the reason in `error`.
     int Bind(const std::string& host, int port, std::string& error);
+    // Binds the SSH listener beside it (0: any free port), with the host key
+    // of the class folder `keyDir` (made there on the first start); returns
+    // the port, or -1 with the reason in `error`.
+    int BindSsh(const std::string& host, int port, const std::filesystem::path& keyDir,
+                std::string& error);
     // Serves until Stop() or a signal arrives on `signalFd` (a signalfd, or
     // -1); then stops accepting, tells every learner, saves every score and
     // returns once every session is closed.
@@ -61,14 +69,15 @@ class Server {
     struct Progress;
     struct Woken;
 
-    void Accept();
+    void Accept(int listenFd, bool ssh);
     void Serve(Connection& connection);
+    void ServeSsh(Connection& connection);
     static Woken Await(Connection& connection, const Progress& progress);
     bool Step(Connection& connection, Progress& progress, const Woken& woken);
     bool Deliver(Connection& connection, Progress& progress, Clock::time_point now);
     void Reap(bool all);
     bool CountLogin(const std::string& client);
-    void Start(int fd, const std::string& client);
+    void Start(int fd, const std::string& client, bool ssh);
     std::string Admit(Connection& connection);
     void LoggedIn(Connection& connection);
     void Left(Connection& connection);
@@ -76,6 +85,8 @@ class Server {
     Classroom& room_;
     ServerLimits limits_;
     int listenFd_ = -1;
+    int sshFd_ = -1;
+    std::unique_ptr<SshHost> sshHost_;
     int wakeFd_ = -1;   // Stop()
     int endedFd_ = -1;  // a session's thread has ended
     std::atomic<bool> stopping_{false};

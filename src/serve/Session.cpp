@@ -60,7 +60,7 @@ std::string Printable(std::string_view text) {
 }  // namespace
 
 Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout,
-                 std::string client, std::chrono::seconds loginTimeout)
+                 std::string client, std::chrono::seconds loginTimeout, Framing framing)
     : client_(std::move(client)),
       loginDeadline_(now + loginTimeout),
       room_(room),
@@ -69,17 +69,19 @@ Session::Session(Classroom& room, Clock::time_point now, std::chrono::seconds id
       lastInput_(now),
       phase_(room.ClassPassword() ? Phase::Password : Phase::Name) {
     lastKeyTime_ = std::chrono::system_clock::now().time_since_epoch().count();
-    telnet_ = telnet_init(kTelnetOptions, &Session::OnTelnetEvent, 0, this);
-    if (!telnet_) {
-        phase_ = Phase::Closed;
-        return;
+    if (framing == Framing::Telnet) {
+        telnet_ = telnet_init(kTelnetOptions, &Session::OnTelnetEvent, 0, this);
+        if (!telnet_) {
+            phase_ = Phase::Closed;
+            return;
+        }
+        telnet_negotiate(telnet_, TELNET_WILL, TELNET_TELOPT_ECHO);
+        telnet_negotiate(telnet_, TELNET_WILL, TELNET_TELOPT_SGA);
+        telnet_negotiate(telnet_, TELNET_DO, TELNET_TELOPT_NAWS);
+        telnet_negotiate(telnet_, TELNET_DO, TELNET_TELOPT_TTYPE);
     }
-    telnet_negotiate(telnet_, TELNET_WILL, TELNET_TELOPT_ECHO);
-    telnet_negotiate(telnet_, TELNET_WILL, TELNET_TELOPT_SGA);
-    telnet_negotiate(telnet_, TELNET_DO, TELNET_TELOPT_NAWS);
-    telnet_negotiate(telnet_, TELNET_DO, TELNET_TELOPT_TTYPE);
     Send(kGreeting);
-    Send(phase_ == Phase::Password ? kPasswordPrompt : kNamePrompt);
+    Ask(phase_ == Phase::Password ? kPasswordPrompt : kNamePrompt);
 }
 
 Session::~Session() {
@@ -105,23 +107,12 @@ void Session::OnEvent(const telnet_event_t& event) {
         case TELNET_EV_SUBNEGOTIATION:
             if (event.sub.telopt == TELNET_TELOPT_NAWS && event.sub.size == 4) {
                 const auto* b = reinterpret_cast<const unsigned char*>(event.sub.buffer);
-                const int cols = b[0] << 8 | b[1];
-                const int rows = b[2] << 8 | b[3];
-                // 0 means "unknown" to a client: keep what there is.
-                if (cols > 0 && rows > 0) {
-                    screen_.Resize(rows, cols);
-                    if (console_) term::FitConsole(*console_, screen_.Rows(), screen_.Cols());
-                    dirty_ = true;
-                }
+                Resize(b[2] << 8 | b[3], b[0] << 8 | b[1]);
             }
             break;
         case TELNET_EV_TTYPE:
-            if (event.ttype.cmd == TELNET_TTYPE_IS && event.ttype.name) {
-                terminalType_ = Printable(event.ttype.name);
-                screen_.SetColours(ColourTerminal(terminalType_));
-                screen_.Invalidate();
-                dirty_ = true;
-            }
+            if (event.ttype.cmd == TELNET_TTYPE_IS && event.ttype.name)
+                SetTerminalType(event.ttype.name);
             break;
         case TELNET_EV_IAC:
             // The client's "interrupt process" is Ctrl-C.
@@ -140,15 +131,48 @@ void Session::OnEvent(const telnet_event_t& event) {
     }
 }
 
+void Session::Resize(int rows, int cols) {
+    // 0 means "unknown" to a client: keep what there is.
+    if (cols <= 0 || rows <= 0) return;
+    screen_.Resize(rows, cols);
+    if (console_) term::FitConsole(*console_, screen_.Rows(), screen_.Cols());
+    dirty_ = true;
+}
+
+void Session::SetTerminalType(std::string_view type) {
+    terminalType_ = Printable(type);
+    screen_.SetColours(ColourTerminal(terminalType_));
+    screen_.Invalidate();
+    dirty_ = true;
+}
+
 void Session::Send(std::string_view text) {
-    if (telnet_) telnet_send(telnet_, text.data(), text.size());
+    if (telnet_)
+        telnet_send(telnet_, text.data(), text.size());
+    else
+        out_ += text;
+}
+
+void Session::Ask(std::string_view prompt) {
+    prompt_ = prompt;
+    Send(prompt);
 }
 
 void Session::Receive(std::string_view bytes, Clock::time_point now) {
     if (phase_ == Phase::Closed || bytes.empty()) return;
     lastInput_ = now;
-    telnet_recv(telnet_, bytes.data(), bytes.size());
+    if (telnet_)
+        telnet_recv(telnet_, bytes.data(), bytes.size());
+    else
+        Data(bytes);
     if (phase_ == Phase::Console) Draw();
+}
+
+void Session::Answer(std::string_view line, Clock::time_point now) {
+    if (prompt_.empty() || phase_ == Phase::Closed) return;
+    lastInput_ = lastKey_ = now;
+    line_ = line.substr(0, kMaxLoginLine);
+    SubmitLine();
 }
 
 // Enter comes as CR LF or CR NUL in the telnet protocol, or as a bare CR
@@ -232,13 +256,14 @@ void Session::LoginKey(const term::Key& typed) {
 void Session::SubmitLine() {
     const std::string line = std::move(line_);
     line_.clear();
+    prompt_.clear();
     Send("\r\n");
     switch (phase_) {
         case Phase::Password:
             if (room_.PasswordMatches(line)) {
                 room_.RightPassword(client_);
                 phase_ = Phase::Name;
-                Send(kNamePrompt);
+                Ask(kNamePrompt);
             } else {
                 WrongPassword();
             }
@@ -266,7 +291,7 @@ void Session::SubmitName(const std::string& line) {
     if (!ValidLearnerName(line)) {
         Send(kNameRule);
         Send("\r\n");
-        Send(kNamePrompt);
+        Ask(kNamePrompt);
         return;
     }
     loginName_ = room_.FolderName(line);
@@ -280,12 +305,12 @@ void Session::SubmitName(const std::string& line) {
     if (stored.state == StoredPin::State::Set) {
         pinHash_ = stored.hash;
         phase_ = Phase::Pin;
-        Send(kPinPrompt);
+        Ask(kPinPrompt);
         return;
     }
     phase_ = Phase::NewPin;
     Send("No PIN keeps this name yet: choose one (4 to 12 digits) to make it yours.\r\n");
-    Send(kNewPinPrompt);
+    Ask(kNewPinPrompt);
 }
 
 void Session::AskName(const std::string& why) {
@@ -294,7 +319,7 @@ void Session::AskName(const std::string& why) {
     pinHash_.clear();
     newPin_.clear();
     Send(why + "\r\n");
-    Send(kNamePrompt);
+    Ask(kNamePrompt);
 }
 
 void Session::CheckPin(const std::string& pin) {
@@ -310,12 +335,12 @@ void Session::CheckPin(const std::string& pin) {
 void Session::ChoosePin(const std::string& pin) {
     if (!ValidPin(pin)) {
         Send(std::string(kPinRule) + "\r\n");
-        Send(kNewPinPrompt);
+        Ask(kNewPinPrompt);
         return;
     }
     newPin_ = pin;
     phase_ = Phase::SamePin;
-    Send(kSamePinPrompt);
+    Ask(kSamePinPrompt);
 }
 
 // The PIN typed twice becomes the name's, unless another connection chose
@@ -326,7 +351,7 @@ void Session::ConfirmPin(const std::string& pin) {
     if (pin != chosen) {
         phase_ = Phase::NewPin;
         Send("The two PINs differ; choose one again.\r\n");
-        Send(kNewPinPrompt);
+        Ask(kNewPinPrompt);
         return;
     }
     const std::optional<std::string> hash = room_.HashPin(pin);
@@ -360,7 +385,7 @@ void Session::AnswerPassword() {
         return;
     }
     Send(pin ? "Wrong PIN.\r\n" : "Wrong class password.\r\n");
-    Send(pin ? kPinPrompt : kPasswordPrompt);
+    Ask(pin ? kPinPrompt : kPasswordPrompt);
 }
 
 void Session::Login(const std::string& folderName) {
@@ -557,6 +582,7 @@ bool Session::KeepRouter() {
 
 void Session::End(std::string_view farewell) {
     if (phase_ == Phase::Closed) return;
+    prompt_.clear();
     if (phase_ == Phase::Console) {
         Draw();
         // Below the console, the terminal's looks as they were.

@@ -1,7 +1,8 @@
-// One telnet connection: the telnet protocol (libtelnet), the class password
-// and learner name prompts, then the learner's router console drawn as
-// pellix-term draws it. Free of sockets: the server feeds it the bytes it
-// receives and sends what it leaves in Output(). Whoever calls it holds its
+// One learner's connection: the telnet protocol (libtelnet), or plain bytes
+// under a protocol of the server's (SSH); the class password and learner
+// name prompts, then the learner's router console drawn as pellix-term draws
+// it. Free of sockets: the server feeds it the bytes it receives and sends
+// what it leaves in Output(). Whoever calls it holds its
 // Mutex(); it locks another session's only to take a learner over from it.
 #pragma once
 
@@ -39,6 +40,10 @@ inline constexpr std::size_t kMaxLoginLine = 256;
 // Wrong class passwords, or wrong PINs, before the connection is closed.
 inline constexpr int kMaxPasswordTries = 3;
 
+// How the client's bytes come: in telnet's framing, or as a terminal's own
+// bytes (an SSH channel: the window size and terminal type come apart).
+enum class Framing { Telnet, Raw };
+
 class Session : public std::enable_shared_from_this<Session> {
   public:
     // Logging in: the class password, the learner's name, then the PIN
@@ -48,13 +53,24 @@ class Session : public std::enable_shared_from_this<Session> {
     // `client` is the client's address, for the log and the wrong password's
     // delay.
     Session(Classroom& room, Clock::time_point now, std::chrono::seconds idleTimeout,
-            std::string client = "", std::chrono::seconds loginTimeout = kLoginTimeout);
+            std::string client = "", std::chrono::seconds loginTimeout = kLoginTimeout,
+            Framing framing = Framing::Telnet);
     ~Session();  // the learner's run ends: the score file is saved
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     // Bytes received from the client.
     void Receive(std::string_view bytes, Clock::time_point now);
+    // The client's window size and terminal type, told apart from its bytes
+    // (telnet's NAWS and TTYPE, or an SSH pty request).
+    void Resize(int rows, int cols);
+    void SetTerminalType(std::string_view type);
+    // The login prompt waiting for its answer ("" while none is: before a
+    // wrong password's answer, on the console). Its text has gone out too.
+    const std::string& Prompt() const { return prompt_; }
+    // A whole line answering Prompt(), for a client that asks in prompts of
+    // its own (SSH's keyboard-interactive login).
+    void Answer(std::string_view line, Clock::time_point now);
     // Time passing: a lone Esc, a notice running out, the router's timer,
     // the idle and login timeouts.
     void Tick(Clock::time_point now);
@@ -107,6 +123,7 @@ class Session : public std::enable_shared_from_this<Session> {
     static void OnTelnetEvent(telnet_t* telnet, telnet_event_t* event, void* self);
     void OnEvent(const telnet_event_t& event);
     void Send(std::string_view text);
+    void Ask(std::string_view prompt);
     void Data(std::string_view bytes);
     void Keys(const std::vector<term::Key>& keys);
     void LoginKey(const term::Key& key);
@@ -151,6 +168,7 @@ class Session : public std::enable_shared_from_this<Session> {
     AnsiScreen screen_;
     std::string terminalType_;
     std::string line_;
+    std::string prompt_;
     int passwordTries_ = 0;
     // The name being logged in with, the hash of its PIN, the new PIN
     // typed once, and the wrong PINs typed.

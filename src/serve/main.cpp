@@ -1,4 +1,4 @@
-// pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--web-port N]
+// pellix-serve [--dir DIR] [--listen ADDR] [--port N] [--ssh-port N] [--web-port N]
 //              [--class-password FILE] [--max-sessions N] [--idle-timeout SECONDS]
 //              [--login-timeout SECONDS] [--max-logins N] [--max-logins-per-address N]
 //              [--keep-minutes N] [--allow-open]
@@ -136,12 +136,17 @@ pellix::serve::ServerLimits LimitsFrom(const pellix::serve::Options& options) {
     return limits;
 }
 
-// Where the learners and the instructor go, once both listeners are bound.
-void Announce(const Preparation& ready, const std::string& listen, int port, int webPort) {
+// Where the learners and the instructor go, once the listeners are bound
+// (sshPort 0: no SSH).
+void Announce(const Preparation& ready, const std::string& listen, int port, int sshPort,
+              int webPort) {
     const std::string host = HostToReach(listen);
     std::cout << "pellix-serve: learners' folders in " << ready.dir.string() << "\n"
-              << "pellix-serve: learners connect with: telnet " << host << " " << port << "\n"
-              << "pellix-serve: scoreboard: http://" << HostForUrl(host) << ":" << webPort
+              << "pellix-serve: learners connect with: telnet " << host << " " << port << "\n";
+    if (sshPort > 0)
+        std::cout << "pellix-serve: learners connect with: ssh -p " << sshPort << " NAME@" << host
+                  << "\n";
+    std::cout << "pellix-serve: scoreboard: http://" << HostForUrl(host) << ":" << webPort
               << "/?token=" << ready.token << (ready.tokenFromFile ? "  (token from " : "")
               << (ready.tokenFromFile ? (ready.dir / pellix::serve::kTokenFile).string() + ")" : "")
               << "\n"
@@ -177,6 +182,10 @@ int ServeClass(const pellix::serve::Options& options, const Preparation& ready) 
     std::string error;
     const int port = server.Bind(options.listen, options.port, error);
     if (port < 0) return Fail(error);
+    int sshPort = 0;
+    if (options.sshPort > 0 &&
+        (sshPort = server.BindSsh(options.listen, options.sshPort, ready.dir, error)) < 0)
+        return Fail(error);
     WebServer web(room, ready.token);
     const int webPort = web.Bind(options.listen, options.webPort);
     if (webPort < 0)
@@ -184,7 +193,7 @@ int ServeClass(const pellix::serve::Options& options, const Preparation& ready) 
                     std::to_string(options.webPort) + " for the scoreboard");
     OfferLessons(room, web, options.listen, webPort);
     web.Start();
-    Announce(ready, options.listen, port, webPort);
+    Announce(ready, options.listen, port, sshPort, webPort);
     server.Run(signalFd);
     web.Stop();
     std::cout << "pellix-serve: stopped; every learner's score is saved\n" << std::flush;

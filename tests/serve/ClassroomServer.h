@@ -1,9 +1,11 @@
 // A classroom server for one test: its own folder, the telnet server on a
-// free loopback port in a thread of its own, the scoreboard when asked for.
+// free loopback port in a thread of its own, the SSH listener and the
+// scoreboard when asked for.
 #pragma once
 
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -26,6 +28,7 @@ struct ServerSetup {
     ServerLimits limits{};
     std::optional<std::string> classPassword;
     bool scoreboard = false;
+    bool ssh = false;
     // The scoreboard's whole-request deadline.
     std::chrono::seconds requestDeadline = kRequestDeadline;
     // How long a dropped learner's router is kept (the program's default).
@@ -39,6 +42,7 @@ class ClassroomServer {
         room_.SetKeepTime(setup.keepTime);
         std::string error;
         port_ = server_.Bind("127.0.0.1", 0, error);
+        if (setup.ssh) sshPort_ = server_.BindSsh("127.0.0.1", 0, folder_.Path(), error);
         if (setup.scoreboard) {
             web_ = std::make_unique<WebServer>(room_, token_, setup.requestDeadline);
             webPort_ = web_->Bind("127.0.0.1", 0);
@@ -58,6 +62,7 @@ class ClassroomServer {
 
     int Port() const { return port_; }
     int WebPort() const { return webPort_; }
+    int SshPort() const { return sshPort_; }
     const std::string& Token() const { return token_; }
     const TempFolder& Dir() const { return folder_; }
     Classroom& Room() { return room_; }
@@ -70,7 +75,31 @@ class ClassroomServer {
     std::unique_ptr<WebServer> web_;
     int port_ = -1;
     int webPort_ = -1;
+    int sshPort_ = -1;
     std::thread thread_;
+};
+
+// The server's log lines, as the instructor's terminal shows them; kept for
+// as long as the server may log, which can outlast this object.
+class LogLines {
+  public:
+    explicit LogLines(Classroom& room) {
+        room.CopyLog([lines = lines_](const std::string& line) {
+            std::lock_guard lock(lines->mutex);
+            lines->text += line + "\n";
+        });
+    }
+    std::string Text() {
+        std::lock_guard lock(lines_->mutex);
+        return lines_->text;
+    }
+
+  private:
+    struct Lines {
+        std::mutex mutex;
+        std::string text;
+    };
+    std::shared_ptr<Lines> lines_ = std::make_shared<Lines>();
 };
 
 }  // namespace pellix::serve::testing

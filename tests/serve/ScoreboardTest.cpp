@@ -317,8 +317,8 @@ TEST(ServeProgram, NameRefusedOnAFullDiskLeavesNoFolderAndShowsNoServerPath) {
     int out[2];
     ASSERT_EQ(pipe(out), 0);
     const std::string dirText = dir.Path().string();
-    std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dirText, "--port", "0",
-                                     "--web-port",     "0"};
+    std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dirText,      "--port", "0",
+                                     "--web-port",     "0",     "--ssh-port", "0"};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -360,8 +360,8 @@ TEST(ServeProgram, SigtermTellsEveryLearnerSavesEveryScoreAndExitsZero) {
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     const std::string dirText = dir.Path().string();
-    std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dirText, "--port", "0",
-                                     "--web-port",     "0"};
+    std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dirText,      "--port", "0",
+                                     "--web-port",     "0",     "--ssh-port", "0"};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);

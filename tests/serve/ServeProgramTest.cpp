@@ -37,7 +37,7 @@ class ServeProgram {
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         posix_spawn_file_actions_addclose(&actions, out[0]);
         std::vector<std::string> args = {PELLIX_SERVE_EXE, "--dir", dir.string(), "--port", "0",
-                                         "--web-port",     "0"};
+                                         "--web-port",     "0",     "--ssh-port", "0"};
         std::vector<char*> argv;
         for (auto& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);

@@ -304,29 +304,6 @@ TEST(ServeLearners, ClientEndingLinesWithLineFeedsOnlyLogsIn) {
     EXPECT_TRUE(raw.WaitFor([&] { return ShowsConsole(raw); })) << raw.Received();
 }
 
-// The server's log lines, as the instructor's terminal shows them; kept for
-// as long as the server may log, which can outlast this object.
-class LogLines {
-  public:
-    explicit LogLines(Classroom& room) {
-        room.CopyLog([lines = lines_](const std::string& line) {
-            std::lock_guard lock(lines->mutex);
-            lines->text += line + "\n";
-        });
-    }
-    std::string Text() {
-        std::lock_guard lock(lines_->mutex);
-        return lines_->text;
-    }
-
-  private:
-    struct Lines {
-        std::mutex mutex;
-        std::string text;
-    };
-    std::shared_ptr<Lines> lines_ = std::make_shared<Lines>();
-};
-
 // Polls the condition until it holds, or a generous deadline passes.
 bool PollUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 20s) {
     const auto until = std::chrono::steady_clock::now() + deadline;

@@ -104,6 +104,7 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
     const Options defaults = ParseOptions({});
     EXPECT_EQ(defaults.port, 2323);
     EXPECT_EQ(defaults.webPort, 8023);
+    EXPECT_EQ(defaults.sshPort, 2222);
     EXPECT_EQ(defaults.listen, "127.0.0.1");
     EXPECT_EQ(defaults.maxSessions, 200);
     EXPECT_FALSE(defaults.dir);
@@ -113,12 +114,13 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
         ParseOptions({"--dir", "/srv/class", "--listen=0.0.0.0", "--port", "0", "--web-port=8080",
                       "--class-password", "pw.txt", "--max-sessions", "30", "--idle-timeout=0",
                       "--login-timeout", "5", "--max-logins=7", "--max-logins-per-address", "3",
-                      "--keep-minutes=0"});
+                      "--keep-minutes=0", "--ssh-port", "0"});
     EXPECT_EQ(all.error, "");
     EXPECT_EQ(all.dir, "/srv/class");
     EXPECT_EQ(all.listen, "0.0.0.0");
     EXPECT_EQ(all.port, 0);
     EXPECT_EQ(all.webPort, 8080);
+    EXPECT_EQ(all.sshPort, 0);  // no SSH listener
     EXPECT_EQ(all.classPassword, "pw.txt");
     EXPECT_EQ(all.maxSessions, 30);
     EXPECT_EQ(all.idleTimeout, 0);
@@ -133,6 +135,7 @@ TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
         {{"--port"}, "--port needs a value"},
         {{"--port", "65536"}, "--port needs a port number from 0 to 65535"},
         {{"--web-port=x"}, "--web-port needs a port number from 0 to 65535"},
+        {{"--ssh-port", "65536"}, "--ssh-port needs a port number from 0 to 65535"},
         {{"--max-sessions", "0"}, "--max-sessions needs a number from 1 to 100000"},
         {{"--idle-timeout", "-1"}, "--idle-timeout needs seconds from 0 to 604800"},
         {{"--dir="}, "--dir needs a value"},

@@ -47,7 +47,7 @@ press() { tmuxp send-keys -t "$pane" "$@"; }
 type_text() { tmuxp send-keys -t "$pane" -l -- "$1"; }
 
 # Started as an instructor starts it, on free ports of this machine only.
-"$exe" --dir "$work/classroom" --port 0 --web-port 0 >"$work/server.out" 2>&1 &
+"$exe" --dir "$work/classroom" --port 0 --web-port 0 --ssh-port 0 >"$work/server.out" 2>&1 &
 server=$!
 for ((i = 0; i < 100; i++)); do
   port=$(sed -n 's/^pellix-serve: learners connect with: telnet 127\.0\.0\.1 \([0-9]*\)$/\1/p' "$work/server.out")
