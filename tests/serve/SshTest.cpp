@@ -231,11 +231,14 @@ ProgramRun RunServe(const fs::path& dir, const std::vector<std::string>& more) {
     return run;
 }
 
-// A loopback listener holding a port, as another server would.
+// A loopback listener holding a port, as another server would; one that
+// would share it (SO_REUSEPORT) with a server that asked the same.
 class HeldPort {
   public:
     HeldPort() {
         fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        setsockopt(fd_, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
