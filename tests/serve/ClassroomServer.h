@@ -3,6 +3,8 @@
 // scoreboard when asked for.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -101,5 +103,13 @@ class LogLines {
     };
     std::shared_ptr<Lines> lines_ = std::make_shared<Lines>();
 };
+
+// The processor time this process has used, the server's threads included.
+inline std::chrono::duration<double> ProcessorTime() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return std::chrono::duration<double>(seconds(usage.ru_utime) + seconds(usage.ru_stime));
+}
 
 }  // namespace pellix::serve::testing

@@ -691,14 +691,6 @@ TEST(ServeRobustness, GarbageEndsOnlyThatConnection) {
     TypeCommand(good, "enable", "Router#");
 }
 
-// The processor time this process has used, the server's threads included.
-std::chrono::duration<double> ProcessorTime() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return std::chrono::duration<double>(seconds(usage.ru_utime) + seconds(usage.ru_stime));
-}
-
 // Telnet option requests the server refuses, each answered with a refusal:
 // what a client that never reads lets pile up on the server's side.
 std::string OptionFlood() {

@@ -11,6 +11,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <iostream>
+#include <thread>
+
 #include "ClassroomServer.h"
 #include "SshClient.h"
 #include "TelnetClient.h"
@@ -144,6 +148,58 @@ TEST(ServeSsh, TakeOverOnlyWithThePin) {
     EXPECT_TRUE(ana.WaitText("Your learner name was opened from another connection"));
     EXPECT_TRUE(ana.WaitClosed());
     EXPECT_NE(log.Text().find("taking the router over"), std::string::npos) << log.Text();
+}
+
+// A plain socket to the port, sending what it is given and reading nothing.
+class RawSocket {
+  public:
+    explicit RawSocket(int port) {
+        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawSocket() { close(fd_); }
+    bool Connected() const { return connected_; }
+    void Send(std::string_view bytes) {
+        [[maybe_unused]] auto sent = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
+
+  private:
+    int fd_ = -1;
+    bool connected_ = false;
+};
+
+// SSH connections in each state the server waits in: a socket that says
+// nothing, one that stops in the key exchange, a client at the password
+// prompt, a learner idle at the console, one that has left. The server must
+// wait for each without using the processor.
+TEST(ServeSsh, ConnectionsInEveryStateCostNoProcessorTime) {
+    ClassroomServer server({.classPassword = std::string(kPassword), .ssh = true});
+    LogLines log(server.Room());
+    RawSocket silent(server.SshPort()), stalled(server.SshPort());
+    ASSERT_TRUE(silent.Connected() && stalled.Connected());
+    stalled.Send("SSH-2.0-Stalled_1.0\r\n");
+    SshClient waiting(server.SshPort(), "ana");
+    ASSERT_TRUE(waiting.WaitText("Class password: ")) << waiting.Received();
+    SshClient idle(server.SshPort(), "ben");
+    ASSERT_NO_FATAL_FAILURE(LogInNew(idle, kPassword));
+    SshClient left(server.SshPort(), "cid");
+    ASSERT_NO_FATAL_FAILURE(LogInNew(left, kPassword));
+    left.Type(kF10);
+    ASSERT_TRUE(left.WaitExit()) << left.Received();
+    ASSERT_TRUE(left.WaitFor([&] { return log.Text().find("cid left") != std::string::npos; }));
+
+    const auto cpuBefore = ProcessorTime();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(3s);  // the window measured, not a wait for an event
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallBefore;
+    const auto used = ProcessorTime() - cpuBefore;
+    std::cout << "processor time with SSH connections waiting: " << used.count() << " s in "
+              << wall.count() << " s\n";
+    EXPECT_LT(used.count(), 0.2 * wall.count()) << "an SSH connection's thread spins";
 }
 
 mode_t ModeOf(const fs::path& file) {
