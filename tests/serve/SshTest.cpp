@@ -4,6 +4,7 @@
 // folder; the SSH port as the program takes it.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -12,7 +13,9 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <thread>
 
 #include "ClassroomServer.h"
@@ -166,6 +169,17 @@ class RawSocket {
     void Send(std::string_view bytes) {
         [[maybe_unused]] auto sent = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     }
+    // Waits for the server to close the connection (what it sends is dropped).
+    bool WaitClosed(std::chrono::milliseconds timeout = 30s) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd fd{fd_, POLLIN, 0};
+            if (poll(&fd, 1, 100) <= 0) continue;
+            char buffer[4096];
+            if (recv(fd_, buffer, sizeof buffer, 0) <= 0) return true;
+        }
+        return false;
+    }
 
   private:
     int fd_ = -1;
@@ -200,6 +214,96 @@ TEST(ServeSsh, ConnectionsInEveryStateCostNoProcessorTime) {
     std::cout << "processor time with SSH connections waiting: " << used.count() << " s in "
               << wall.count() << " s\n";
     EXPECT_LT(used.count(), 0.2 * wall.count()) << "an SSH connection's thread spins";
+}
+
+// Connections logging in over SSH count with telnet's against the cap per
+// address; one beyond it is closed at once.
+TEST(ServeSsh, LoggingInIsCappedPerAddressWithTelnet) {
+    ClassroomServer server({.limits = {.maxLoggingInPerAddress = 2},
+                            .classPassword = std::string(kPassword),
+                            .ssh = true});
+    LogLines log(server.Room());
+    TelnetClient telnet(server.Port());
+    ASSERT_TRUE(telnet.WaitText("Class password: "));
+    SshClient ssh(server.SshPort(), "ana");
+    ASSERT_TRUE(ssh.WaitText("Class password: ")) << ssh.Received();
+    RawSocket third(server.SshPort());
+    ASSERT_TRUE(third.Connected());
+    EXPECT_TRUE(third.WaitClosed());
+    EXPECT_NE(log.Text().find("a connection from 127.0.0.1 refused: too many logging in"),
+              std::string::npos)
+        << log.Text();
+    // Those logging in are not disturbed.
+    ssh.Type(kPassword);
+    ssh.Enter();
+    EXPECT_TRUE(ssh.WaitText("New PIN: ")) << ssh.Received();
+}
+
+// The loopback connections on the server's side of the port that are still
+// open (ESTABLISHED in the kernel's table).
+int OpenConnections(int port) {
+    std::ifstream table("/proc/net/tcp");
+    std::string line;
+    std::getline(table, line);  // the heading
+    int open = 0;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state;
+        fields >> slot >> local >> remote >> state;
+        const auto colon = local.find(':');
+        if (colon != std::string::npos && std::stoi(local.substr(colon + 1), nullptr, 16) == port &&
+            state == "01")
+            ++open;
+    }
+    return open;
+}
+
+// The login deadline counts from the connection, over SSH as over telnet:
+// the server closes a connection stalled in the key exchange and one whose
+// client sits at a prompt. (The ssh client notices at the learner's next
+// Enter: it reads nothing from the server while it asks.)
+TEST(ServeSsh, LoginDeadlineClosesTheConnectionWhereverItStands) {
+    ClassroomServer server({.limits = {.loginTimeout = std::chrono::seconds(2)},
+                            .classPassword = std::string(kPassword),
+                            .ssh = true});
+    RawSocket stalled(server.SshPort());
+    ASSERT_TRUE(stalled.Connected());
+    stalled.Send("SSH-2.0-Stalled_1.0\r\n");
+    SshClient slow(server.SshPort(), "ana");
+    ASSERT_TRUE(slow.WaitText("Class password: ")) << slow.Received();
+    EXPECT_TRUE(stalled.WaitClosed());
+    EXPECT_TRUE(slow.WaitFor([&] { return OpenConnections(server.SshPort()) == 0; }))
+        << OpenConnections(server.SshPort());
+    slow.Type(kPassword);
+    slow.Enter();
+    EXPECT_TRUE(slow.WaitExit()) << slow.Received();
+    EXPECT_EQ(slow.Received().find("New PIN"), std::string::npos) << slow.Received();
+}
+
+// A learner whose SSH connection drops finds the router kept, resumed at
+// the next login with the PIN.
+TEST(ServeSsh, DroppedLearnerResumesTheKeptRouter) {
+    ClassroomServer server({.ssh = true});
+    LogLines log(server.Room());
+    {
+        SshClient ana(server.SshPort(), "ana");
+        ASSERT_NO_FATAL_FAILURE(LogInNew(ana, std::nullopt));
+        ana.Enter();
+        ASSERT_TRUE(ana.WaitRow(21, "Router>")) << ana.Screen().Text();
+        ana.Type("enable");
+        ana.Enter();
+        ASSERT_TRUE(ana.WaitRow(21, "Router#")) << ana.Screen().Text();
+    }  // ssh is stopped: the connection drops
+    SshClient again(server.SshPort(), "ana");
+    ASSERT_TRUE(again.WaitFor([&] {
+        return log.Text().find("ana dropped (127.0.0.1); the router is kept") != std::string::npos;
+    })) << log.Text();
+    ASSERT_TRUE(again.WaitText("PIN: ")) << again.Received();
+    again.Type(kPin);
+    again.Enter();
+    EXPECT_TRUE(again.WaitRow(21, "Router#")) << again.Screen().Text();
+    EXPECT_NE(again.Screen().Text().find("resumed as you left it"), std::string::npos)
+        << again.Screen().Text();
 }
 
 mode_t ModeOf(const fs::path& file) {
