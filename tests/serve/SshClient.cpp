@@ -37,7 +37,9 @@ SshClient::SshClient(int port, std::string_view name, int rows, int cols) : scre
 
 SshClient::~SshClient() {
     if (pid_ > 0) {
-        kill(pid_, SIGTERM);
+        // Not SIGTERM: ssh asking for a password may take it in before it
+        // reads the terminal, and then wait for a key for ever.
+        kill(pid_, SIGKILL);
         int status = 0;
         waitpid(pid_, &status, 0);
     }

@@ -21,7 +21,7 @@ class SshClient {
     // `ssh -p PORT NAME@127.0.0.1`, accepting the server's key without
     // keeping it, in a terminal of rows x cols.
     SshClient(int port, std::string_view name, int rows = 24, int cols = 80);
-    ~SshClient();  // ssh is stopped
+    ~SshClient();  // ssh is killed: its connection drops
     SshClient(const SshClient&) = delete;
     SshClient& operator=(const SshClient&) = delete;
 

@@ -295,7 +295,7 @@ TEST(ServeSsh, DroppedLearnerResumesTheKeptRouter) {
         ana.Type("enable");
         ana.Enter();
         ASSERT_TRUE(ana.WaitRow(21, "Router#")) << ana.Screen().Text();
-    }  // ssh is stopped: the connection drops
+    }  // ssh is killed: the connection drops
     SshClient again(server.SshPort(), "ana");
     ASSERT_TRUE(again.WaitFor([&] {
         return log.Text().find("ana dropped (127.0.0.1); the router is kept") != std::string::npos;
