@@ -8,6 +8,7 @@
 #include "serve/LearnerName.h"
 #include "serve/LearnerPin.h"
 #include "serve/Options.h"
+#include "serve/Session.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
 
@@ -98,6 +99,60 @@ TEST(Classroom, WrongPasswordsWaitLongerFromTheSameAddressUntilTheRightOne) {
     EXPECT_EQ(room.WrongPin("ben", "10.0.0.4", 1), milliseconds(2000));
     room.RightPin("10.0.0.4");
     EXPECT_EQ(room.WrongPin("ben", "10.0.0.4", 1), milliseconds(500));
+}
+
+// A session on plain bytes, as the SSH listener runs it: no telnet in its
+// output, and each login prompt told apart (Prompt) and answered as a line
+// (Answer), with the same checks, waits and deadline as typed keys.
+TEST(ServeSession, PlainBytesSessionTellsAndTakesItsPrompts) {
+    using namespace std::chrono_literals;
+    support::TempFolder dir;
+    Classroom room(dir.Path(), "pw");
+    room.Quiet();
+    const Clock::time_point start = Clock::now();
+    auto session = std::make_shared<Session>(room, start, 1800s, "10.0.0.9", 30s, Framing::Raw);
+    std::lock_guard lock(session->Mutex());
+    EXPECT_EQ(session->Prompt(), "Class password: ");
+    EXPECT_TRUE(session->Output().ends_with("Class password: ")) << session->Output();
+    EXPECT_EQ(session->Output().find('\xff'), std::string::npos);  // no telnet command
+    session->Answer("wrong", start);
+    EXPECT_EQ(session->Prompt(), "");  // the answer waits
+    session->Answer("pw", start);      // not taken meanwhile
+    session->Tick(start + 1s);
+    EXPECT_EQ(session->Prompt(), "Class password: ");
+    EXPECT_NE(session->Output().find("Wrong class password."), std::string::npos);
+
+    const std::pair<std::string, std::string> answers[] = {
+        {"pw", "Learner name: "},
+        {"ana", "New PIN: "},
+        {"2468", "The same PIN again: "},
+        {"2468", ""},  // logged in: the console
+    };
+    for (const auto& [answer, next] : answers) {
+        session->Answer(answer, start + 2s);
+        EXPECT_EQ(session->Prompt(), next) << answer;
+    }
+    EXPECT_FALSE(session->LoggingIn());
+    EXPECT_EQ(session->Name(), "ana");
+    session->Resize(30, 100);
+    EXPECT_EQ(session->Rows(), 30);
+    EXPECT_EQ(session->Cols(), 100);
+    session->SetTerminalType("xterm-256color");
+    EXPECT_EQ(session->TerminalType(), "xterm-256color");
+}
+
+TEST(ServeSession, PlainBytesSessionEndsAtTheLoginDeadline) {
+    using namespace std::chrono_literals;
+    support::TempFolder dir;
+    Classroom room(dir.Path(), "pw");
+    room.Quiet();
+    const Clock::time_point start = Clock::now();
+    auto session = std::make_shared<Session>(room, start, 1800s, "10.0.0.9", 30s, Framing::Raw);
+    std::lock_guard lock(session->Mutex());
+    session->Tick(start + 31s);
+    EXPECT_TRUE(session->Closed());
+    EXPECT_EQ(session->Prompt(), "");
+    EXPECT_NE(session->Output().find("No learner name came in time"), std::string::npos);
 }
 
 TEST(ServeOptions, ParsesEveryOptionAndRefusesWhatIsWrong) {
