@@ -57,6 +57,7 @@ class SshConnection {
     const SshLink& link_;
     ssh_session ssh_;
     Session& session_;
+    bool started_ = false;
     bool keyExchanged_ = false;
     std::string user_;
     bool nameGiven_ = false;
@@ -94,6 +95,10 @@ bool SshConnection::Step() {
             std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
                            std::chrono::milliseconds(1),
                        std::chrono::milliseconds(0), kLongestWait);
+    // The server's side of the key exchange (its first line) goes out at
+    // once: some clients wait for it before they send theirs.
+    if (!started_) wait = std::chrono::milliseconds(0);
+    started_ = true;
     const bool writing = (ssh_get_status(ssh_) & SSH_WRITE_PENDING) != 0;
     pollfd fds[2] = {{ssh_get_fd(ssh_), static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0},
                      {link_.wakeFd, POLLIN, 0}};
