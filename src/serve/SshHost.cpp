@@ -72,6 +72,8 @@ std::unique_ptr<SshHost> SshHost::Open(const std::filesystem::path& dir, std::st
     ssh_bind_options_set(bind, SSH_BIND_OPTIONS_PROCESS_CONFIG, &processConfig);
     int quiet = SSH_LOG_NOLOG;
     ssh_bind_options_set(bind, SSH_BIND_OPTIONS_LOG_VERBOSITY, &quiet);
+    // The server names itself, not the library and its version.
+    ssh_bind_options_set(bind, SSH_BIND_OPTIONS_BANNER, "Pellix");
     // The bind owns the key from here on.
     if (ssh_bind_options_set(bind, SSH_BIND_OPTIONS_IMPORT_KEY, key) != SSH_OK) {
         ssh_key_free(key);
