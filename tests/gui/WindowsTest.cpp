@@ -200,6 +200,8 @@ class WindowsTest : public QObject {
     void LessonsAndProgressKeys();
     void LessonsWithoutABrowser();
     void ScrollBackAndBackOnAKey();
+    void AssistiveToolsHearOfNewLinesOnly_data();
+    void AssistiveToolsHearOfNewLinesOnly();
     void SelectionIsKeptAndCopied();
     void PasteIsTypedKeyByKey_data();
     void PasteIsTypedKeyByKey();
@@ -1155,6 +1157,66 @@ void WindowsTest::ScrollBackAndBackOnAKey() {
     for (int k = 0; k < kConsoleLines; ++k)
         QCOMPARE(Text(main->Line(k)), core.Lines()[std::size_t(k)]);
     QVERIFY(main->Line(InputLine)->CaretShown());
+}
+
+// The top row of the whole text that the console shows.
+int TopRow(MainWindow* main) {
+    return ConsoleView::RowCount(main->Core()) - kConsoleLines - main->ScrolledBack();
+}
+
+void WindowsTest::AssistiveToolsHearOfNewLinesOnly_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("notches");
+    QTest::newRow("Enter at the prompt") << "" << "\r" << 0;
+    QTest::newRow("a display") << "enable\rshow version" << "\r" << 0;
+    QTest::newRow("a display longer than the console") << "enable\rshow running-config" << "\r"
+                                                       << 0;
+    QTest::newRow("scrolled back a notch") << "enable\rshow running-config\r" << "" << 1;
+    QTest::newRow("and forward again") << "enable\rshow running-config\r" << "" << -1;
+}
+
+// Each line control tells assistive tools when its text changes. As the
+// router prints, only the lines that are new on the console change; the rest
+// move up with their controls.
+void WindowsTest::AssistiveToolsHearOfNewLinesOnly() {
+    QFETCH(QString, typed);
+    QFETCH(QString, key);
+    QFETCH(int, notches);
+    Folder folder;
+    Program program(folder.Path());
+    MainWindow* main = program.main;
+    Type(main, typed.toStdString());
+    if (notches < 0) SendWheel(main->Panel(), -notches);
+    QStringList told;
+    for (int k = 0; k < kConsoleLines; ++k)
+        connect(main->Line(k), &QLineEdit::textChanged, main,
+                [&told](const QString& text) { told << text; });
+    const int top = TopRow(main);
+
+    Type(main, key.toStdString());
+    if (notches) SendWheel(main->Panel(), notches);
+    const int moved = std::min(std::abs(TopRow(main) - top), kConsoleLines);
+    QVERIFY(moved > 0);
+    QVERIFY2(told.size() <= moved + 1,
+             qPrintable(QString("%1 rows moved; told of %2 lines: %3")
+                            .arg(moved)
+                            .arg(told.size())
+                            .arg(told.join(" | "))));
+    // The console shows the rows in order, each line control named for its
+    // row and in that order among the panel's children, as tools read them.
+    const QObjectList children = main->Panel()->children();
+    for (int k = 0; k < kConsoleLines; ++k) {
+        QCOMPARE(Text(main->Line(k)),
+                 ConsoleView::RowText(main->Core(), ConsoleView::RowOfLine(main->Core(), k,
+                                                                           main->ScrolledBack())));
+        QCOMPARE(main->Panel()->findChild<QWidget*>(QString("consoleLine%1").arg(k)),
+                 main->Line(k));
+        QCOMPARE(main->Line(k)->property("formName").toString(), QString("Txt%1").arg(k));
+        QCOMPARE(main->Line(k)->geometry().top(), k == 0 ? main->Line(0)->geometry().top()
+                                                         : main->Line(k - 1)->geometry().bottom() + 1);
+        if (k > 0) QVERIFY(children.indexOf(main->Line(k - 1)) < children.indexOf(main->Line(k)));
+    }
 }
 
 void WindowsTest::SelectionIsKeptAndCopied() {
