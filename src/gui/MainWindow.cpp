@@ -313,7 +313,7 @@ void MainWindow::ShowHint() {
     if (keys) shown = FromRouter(lab::KeyList(console_.FunctionKeys()));
     QPalette colours = hintLabel_->palette();
     colours.setColor(QPalette::WindowText,
-                     keys ? palette().color(QPalette::PlaceholderText) : AccentColour(palette()));
+                     keys ? QuietColour(palette()) : AccentColour(palette()));
     hintLabel_->setPalette(colours);
     hintLabel_->setText(metrics.elidedText(shown, Qt::ElideRight, width));
     hintLabel_->setToolTip(whole);

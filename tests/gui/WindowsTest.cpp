@@ -209,7 +209,8 @@ class WindowsTest : public QObject {
     void PlanPlacement_data();
     void PlanPlacement();
     void PlanLeavesTheInputLineFree();
-    void ReadableUnderADarkThemeWithLargeText();
+    void ReadableUnderAnyThemeWithLargeText_data();
+    void ReadableUnderAnyThemeWithLargeText();
     void PlanFollowsTheZoom();
     void EveryWindowWithinTheScreen_data();
     void EveryWindowWithinTheScreen();
@@ -1410,33 +1411,39 @@ void WindowsTest::PlanFollowsTheZoom() {
 }
 
 // WCAG's contrast ratio of two colours, 1 to 21.
-double Contrast(const QColor& a, const QColor& b) {
-    auto luminance = [](const QColor& c) {
-        auto channel = [](double v) {
-            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-               0.0722 * channel(c.blueF());
-    };
-    double one = luminance(a), two = luminance(b);
-    return (std::max(one, two) + 0.05) / (std::min(one, two) + 0.05);
+// A desktop theme's palette: the window, its text, the fields (the console
+// lines) and the buttons.
+QPalette ThemePalette(QColor window, QColor text, QColor base, QColor button) {
+    QPalette palette;
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, button);
+    palette.setColor(QPalette::ButtonText, text);
+    // A grey half-way for words that stand back, as desktop themes give.
+    palette.setColor(QPalette::PlaceholderText, QColor(128, 128, 128));
+    return palette;
 }
 
-// Under a dark desktop theme with a large font, as a learner's desktop may
-// have them: the lab's own words readable on the window, the console panel
-// in the lines' own background, and the buttons' words whole. (The router's
-// strip keeps its colours.)
-void WindowsTest::ReadableUnderADarkThemeWithLargeText() {
+void WindowsTest::ReadableUnderAnyThemeWithLargeText_data() {
+    QTest::addColumn<QPalette>("theme");
+    QTest::newRow("dark") << ThemePalette(QColor(45, 45, 48), QColor(230, 230, 230),
+                                          QColor(30, 30, 30), QColor(60, 60, 64));
+    QTest::newRow("high contrast") << ThemePalette(Qt::black, Qt::white, Qt::black, Qt::black);
+    QTest::newRow("high contrast, light")
+        << ThemePalette(Qt::white, Qt::black, Qt::white, Qt::white);
+}
+
+// Under a dark or high-contrast desktop theme with a large font, as a
+// learner's desktop may have them: the lab's own words readable on the
+// window, the console panel in the lines' own background, and the buttons'
+// words whole. (The router's strip keeps its colours.)
+void WindowsTest::ReadableUnderAnyThemeWithLargeText() {
+    QFETCH(QPalette, theme);
     const QPalette lightPalette = QApplication::palette();
     const QFont normalFont = QApplication::font();
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(45, 45, 48));
-    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    dark.setColor(QPalette::Base, QColor(30, 30, 30));
-    dark.setColor(QPalette::Text, QColor(230, 230, 230));
-    dark.setColor(QPalette::Button, QColor(60, 60, 64));
-    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-    QApplication::setPalette(dark);
+    QApplication::setPalette(theme);
     QFont large = normalFont;
     large.setPointSizeF(normalFont.pointSizeF() * 1.6);
     QApplication::setFont(large);
@@ -1448,9 +1455,13 @@ void WindowsTest::ReadableUnderADarkThemeWithLargeText() {
     Folder folder;
     Program program(folder.Path());
     MainWindow* main = program.main;
+    const QColor window = main->palette().color(QPalette::Window);
     auto* name = main->findChild<QLabel*>("productName");
-    QVERIFY(Contrast(name->palette().color(QPalette::WindowText),
-                     main->palette().color(QPalette::Window)) >= 4.5);
+    QVERIFY(ContrastRatio(name->palette().color(QPalette::WindowText), window) >= 4.5);
+    // The key names under the console, with no hint to give.
+    auto* keys = main->findChild<QLabel*>("coachHint");
+    QVERIFY2(keys->text().startsWith("F1 "), qPrintable(keys->text()));
+    QVERIFY(ContrastRatio(keys->palette().color(QPalette::WindowText), window) >= 4.5);
     QCOMPARE(main->findChild<QWidget*>("consolePanel")->palette().color(QPalette::Window),
              main->Line(0)->palette().color(QPalette::Base));
     for (QPushButton* button : {main->findChild<QPushButton*>("finishButton"), main->PlanButton()})
@@ -1463,7 +1474,8 @@ void WindowsTest::ReadableUnderADarkThemeWithLargeText() {
                  qPrintable(button->text()));
     }
 
-    // Back to a light theme while it runs: the name navy again.
+    // Back to the usual light theme while it runs: the name navy again.
+    if (window.lightness() >= 128) return;
     QApplication::setPalette(lightPalette);
     QTRY_COMPARE_WITH_TIMEOUT(name->palette().color(QPalette::WindowText), QColor(0, 0, 128),
                               kPatienceMs);
