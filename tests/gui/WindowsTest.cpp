@@ -10,6 +10,8 @@
 #include <QStyleOptionButton>
 #include <QScreen>
 #include <QScopeGuard>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QWheelEvent>
@@ -212,6 +214,7 @@ class WindowsTest : public QObject {
     void ReadableUnderAnyThemeWithLargeText_data();
     void ReadableUnderAnyThemeWithLargeText();
     void PlanFollowsTheZoom();
+    void ProgressTakesOneColumnWhenNarrow();
     void EveryWindowWithinTheScreen_data();
     void EveryWindowWithinTheScreen();
     void ScoreFileNotice_data();
@@ -1485,6 +1488,39 @@ void WindowsTest::ReadableUnderAnyThemeWithLargeText() {
 // with its frame. Run at 1366x768 scaled 2 (ctest GuiWindowsOnASmallScreen),
 // the splash and the main window are made smaller to fit, and so is a size
 // kept from a larger screen.
+// Beside the console on a screen that leaves it little room, Progress keeps
+// its tasks whole in one column that scrolls up and down, rather than two cut
+// at the side; given room again, two.
+void WindowsTest::ProgressTakesOneColumnWhenNarrow() {
+    Folder folder;
+    Program program(folder.Path());
+    MainWindow* main = program.main;
+    QTest::keyClick(KeyTarget(main), Qt::Key_F3);
+    ProgressWindow* progress = main->Progress();
+    QVERIFY(progress && progress->isVisible());
+    auto* tasks = progress->findChild<QScrollArea*>("taskList");
+    const QSize wide(progress->TaskLabel(1)->fontMetrics().averageCharWidth() * 110,
+                     progress->height());
+    progress->resize(wide);
+    QTRY_COMPARE_WITH_TIMEOUT(progress->Columns(), 2, kPatienceMs);
+
+    for (int width : {wide.width() * 2 / 3, wide.width() / 2}) {
+        progress->resize(width, wide.height());
+        QTRY_COMPARE_WITH_TIMEOUT(progress->Columns(), 1, kPatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!tasks->horizontalScrollBar()->isVisible(), kPatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(progress->TaskLabel(1)->x(), progress->TaskLabel(kTaskCount)->x(),
+                                  kPatienceMs);
+        for (int task = 1; task <= kTaskCount; ++task) {
+            QLabel* label = progress->TaskLabel(task);
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+        }
+    }
+    progress->resize(wide);
+    QTRY_COMPARE_WITH_TIMEOUT(progress->Columns(), 2, kPatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT(progress->TaskLabel(1)->x() < progress->TaskLabel(kTaskCount)->x(),
+                             kPatienceMs);
+}
+
 void WindowsTest::EveryWindowWithinTheScreen_data() {
     QTest::addColumn<QSize>("kept");
     QTest::newRow("first size") << QSize();
@@ -1521,6 +1557,14 @@ void WindowsTest::EveryWindowWithinTheScreen() {
     QTest::keyClick(KeyTarget(main), Qt::Key_F3);
     QVERIFY(main->Progress() && main->Progress()->isVisible());
     QVERIFY2(screen.contains(main->Progress()->frameGeometry()), within(main->Progress()));
+    // Its tasks are read whole, scrolled up and down where the room is
+    // narrow, never cut at the side.
+    auto* tasks = main->Progress()->findChild<QScrollArea*>("taskList");
+    QTRY_VERIFY_WITH_TIMEOUT(!tasks->horizontalScrollBar()->isVisible(), kPatienceMs);
+    for (int task = 1; task <= kTaskCount; ++task) {
+        QLabel* label = main->Progress()->TaskLabel(task);
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+    }
     // Updated in place as tasks are done, Progress keeps its size.
     const QSize progressSize = main->Progress()->size();
     PressKey(KeyTarget(main), '?');
