@@ -312,8 +312,7 @@ void MainWindow::ShowHint() {
     const bool keys = shown.isEmpty();
     if (keys) shown = FromRouter(lab::KeyList(console_.FunctionKeys()));
     QPalette colours = hintLabel_->palette();
-    colours.setColor(QPalette::WindowText,
-                     keys ? QuietColour(palette()) : AccentColour(palette()));
+    colours.setColor(QPalette::WindowText, keys ? QuietColour(palette()) : AccentColour(palette()));
     hintLabel_->setPalette(colours);
     hintLabel_->setText(metrics.elidedText(shown, Qt::ElideRight, width));
     hintLabel_->setToolTip(whole);
@@ -413,8 +412,8 @@ void MainWindow::PlacePlanWindow() {
                    frameGeometry().bottom() - geometry().bottom());
     if (planPlaced_ && !plan_->frameGeometry().intersects(inputLine)) return;
     QSize planFrame = plan_->size().grownBy(frame);
-    QRect place = PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine, ScoreOnScreen(),
-                            planFrame);
+    QRect place = PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine,
+                            ScoreOnScreen(), planFrame);
     plan_->resize(place.size().shrunkBy(frame));
     plan_->move(place.topLeft());
     planPlaced_ = true;
@@ -498,8 +497,8 @@ void MainWindow::ShowProgress() {
         const QSize frame = FrameAllowance(*progress_);
         ConsoleLine* input = lines_[InputLine];
         QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
-        QRect place = PlacePlan(area, frameGeometry(), inputLine, ScoreOnScreen(),
-                                progress_->size() + frame);
+        QRect place =
+            PlacePlan(area, frameGeometry(), inputLine, ScoreOnScreen(), progress_->size() + frame);
         progress_->resize(place.size() - frame);
         progress_->move(place.topLeft());
     }

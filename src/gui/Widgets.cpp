@@ -322,7 +322,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
 
 QColor AccentColour(const QPalette& palette) {
     return palette.color(QPalette::Window).lightness() >= 128 ? QColor(0, 0, 128)
-                                                               : QColor(150, 190, 255);
+                                                              : QColor(150, 190, 255);
 }
 
 double ContrastRatio(const QColor& one, const QColor& other) {
@@ -343,12 +343,12 @@ QColor QuietColour(const QPalette& palette) {
     const QColor quiet = palette.color(QPalette::PlaceholderText);
     // A see-through colour as it shows on the window.
     const double alpha = quiet.alphaF();
-    const QColor shown = QColor::fromRgbF(
-        static_cast<float>(quiet.redF() * alpha + window.redF() * (1 - alpha)),
-        static_cast<float>(quiet.greenF() * alpha + window.greenF() * (1 - alpha)),
-        static_cast<float>(quiet.blueF() * alpha + window.blueF() * (1 - alpha)));
+    const QColor shown =
+        QColor::fromRgbF(static_cast<float>(quiet.redF() * alpha + window.redF() * (1 - alpha)),
+                         static_cast<float>(quiet.greenF() * alpha + window.greenF() * (1 - alpha)),
+                         static_cast<float>(quiet.blueF() * alpha + window.blueF() * (1 - alpha)));
     return ContrastRatio(shown, window) >= kReadableContrast ? shown
-                                                              : palette.color(QPalette::WindowText);
+                                                             : palette.color(QPalette::WindowText);
 }
 
 int ButtonWidthForText(const QPushButton& button) {

@@ -7,13 +7,13 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStyleOptionButton>
-#include <QScreen>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QWheelEvent>
 #include <QtTest>
 #include <cmath>
@@ -1172,12 +1172,16 @@ void WindowsTest::AssistiveToolsHearOfNewLinesOnly_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("notches");
-    QTest::newRow("Enter at the prompt") << "" << "\r" << 0;
-    QTest::newRow("a display") << "enable\rshow version" << "\r" << 0;
-    QTest::newRow("a display longer than the console") << "enable\rshow running-config" << "\r"
-                                                       << 0;
-    QTest::newRow("scrolled back a notch") << "enable\rshow running-config\r" << "" << 1;
-    QTest::newRow("and forward again") << "enable\rshow running-config\r" << "" << -1;
+    QTest::newRow("Enter at the prompt") << ""
+                                         << "\r" << 0;
+    QTest::newRow("a display") << "enable\rshow version"
+                               << "\r" << 0;
+    QTest::newRow("a display longer than the console") << "enable\rshow running-config"
+                                                       << "\r" << 0;
+    QTest::newRow("scrolled back a notch") << "enable\rshow running-config\r"
+                                           << "" << 1;
+    QTest::newRow("and forward again") << "enable\rshow running-config\r"
+                                       << "" << -1;
 }
 
 // Each line control tells assistive tools when its text changes. As the
@@ -1202,23 +1206,23 @@ void WindowsTest::AssistiveToolsHearOfNewLinesOnly() {
     if (notches) SendWheel(main->Panel(), notches);
     const int moved = std::min(std::abs(TopRow(main) - top), kConsoleLines);
     QVERIFY(moved > 0);
-    QVERIFY2(told.size() <= moved + 1,
-             qPrintable(QString("%1 rows moved; told of %2 lines: %3")
-                            .arg(moved)
-                            .arg(told.size())
-                            .arg(told.join(" | "))));
+    QVERIFY2(told.size() <= moved + 1, qPrintable(QString("%1 rows moved; told of %2 lines: %3")
+                                                      .arg(moved)
+                                                      .arg(told.size())
+                                                      .arg(told.join(" | "))));
     // The console shows the rows in order, each line control named for its
     // row and in that order among the panel's children, as tools read them.
     const QObjectList children = main->Panel()->children();
     for (int k = 0; k < kConsoleLines; ++k) {
         QCOMPARE(Text(main->Line(k)),
-                 ConsoleView::RowText(main->Core(), ConsoleView::RowOfLine(main->Core(), k,
-                                                                           main->ScrolledBack())));
+                 ConsoleView::RowText(
+                     main->Core(), ConsoleView::RowOfLine(main->Core(), k, main->ScrolledBack())));
         QCOMPARE(main->Panel()->findChild<QWidget*>(QString("consoleLine%1").arg(k)),
                  main->Line(k));
         QCOMPARE(main->Line(k)->property("formName").toString(), QString("Txt%1").arg(k));
-        QCOMPARE(main->Line(k)->geometry().top(), k == 0 ? main->Line(0)->geometry().top()
-                                                         : main->Line(k - 1)->geometry().bottom() + 1);
+        QCOMPARE(main->Line(k)->geometry().top(), k == 0
+                                                      ? main->Line(0)->geometry().top()
+                                                      : main->Line(k - 1)->geometry().bottom() + 1);
         if (k > 0) QVERIFY(children.indexOf(main->Line(k - 1)) < children.indexOf(main->Line(k)));
     }
 }
@@ -1467,12 +1471,13 @@ void WindowsTest::ReadableUnderAnyThemeWithLargeText() {
     QVERIFY(ContrastRatio(keys->palette().color(QPalette::WindowText), window) >= 4.5);
     QCOMPARE(main->findChild<QWidget*>("consolePanel")->palette().color(QPalette::Window),
              main->Line(0)->palette().color(QPalette::Base));
-    for (QPushButton* button : {main->findChild<QPushButton*>("finishButton"), main->PlanButton()})
-    {
+    for (QPushButton* button :
+         {main->findChild<QPushButton*>("finishButton"), main->PlanButton()}) {
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = button->text();
-        QRect words = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        QRect words =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
         QVERIFY2(words.width() >= button->fontMetrics().horizontalAdvance(button->text()),
                  qPrintable(button->text()));
     }
@@ -1546,7 +1551,8 @@ void WindowsTest::EveryWindowWithinTheScreen() {
                               .arg(screen.height()));
     };
     QVERIFY2(screen.contains(splash.frameGeometry()), within(&splash));
-    QVERIFY(screen.contains(splash.StartButton()->geometry().translated(splash.geometry().topLeft())));
+    QVERIFY(
+        screen.contains(splash.StartButton()->geometry().translated(splash.geometry().topLeft())));
 
     QTest::mouseClick(splash.StartButton(), Qt::LeftButton);
     MainWindow* main = splash.Main();
