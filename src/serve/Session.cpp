@@ -176,6 +176,7 @@ Clock::time_point Session::NextTick() const {
     if (LoggingIn()) next = std::min(next, loginDeadline_);
     if (phase_ == Phase::Console && idleTimeout_.count() > 0)
         next = std::min(next, lastKey_ + idleTimeout_);
+    if (sim_) next = std::min(next, saveDue_);
     return next;
 }
 
@@ -422,6 +423,8 @@ std::unique_ptr<Sim> Session::TakeRouter(std::string& name, std::string& how) {
 
 std::unique_ptr<Sim> Session::Surrender() {
     if (!sim_) return nullptr;
+    // The tasks earned here are saved before the other connection goes on.
+    SaveScore();
     console_.reset();
     std::unique_ptr<Sim> sim = std::move(sim_);
     room_.Detach(name_, this);
@@ -473,9 +476,23 @@ term::Screen Session::Shown() const {
     return term::Draw(*console_, screen_.Rows(), screen_.Cols(), notice);
 }
 
-void Session::SaveAfterSending() {
+void Session::SaveAfterSending(Clock::time_point now) {
     if (!sim_) return;
-    if (console_ && console_->AfterDraw()) dirty_ = true;
+    if (sim_->ScoreSavePending()) {
+        if (now < lastSave_ + kScoreSaveInterval) {
+            saveDue_ = lastSave_ + kScoreSaveInterval;
+        } else {
+            lastSave_ = now;
+            SaveScore();
+        }
+    }
+    // A new problem with the score file shows on the notice line.
+    if (console_ && console_->NewScoreProblem()) dirty_ = true;
+}
+
+// The score file written now with every task earned so far.
+void Session::SaveScore() {
+    saveDue_ = Clock::time_point::max();
     sim_->SavePendingScore();
     ReportScoreProblem();
 }
@@ -545,8 +562,7 @@ void Session::ReleaseLearner(bool keep) {
 // meanwhile waits for it rather than starting another run of the files.
 bool Session::KeepRouter() {
     if (!room_.KeepsRouters()) return false;
-    sim_->SavePendingScore();
-    ReportScoreProblem();
+    SaveScore();
     Publish();
     console_.reset();
     room_.KeepRouter(name_, sim_, client_);

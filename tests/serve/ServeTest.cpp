@@ -189,6 +189,11 @@ TEST(ServeLearners, TwoLearnersAtOnceKeepTheirOwnFiles) {
     TypeCommand(ana, "copy running-config startup-config", "Alpha#");
     EXPECT_EQ(ben.Screen().Row(21), "Router>");
 
+    // The scores are written within a second of the tasks.
+    EXPECT_TRUE(ana.WaitFor(
+        [&] { return EntryOf(SavedTasks(server, "ana"), task::RunningConfigSaved) == 1; }, 20s));
+    EXPECT_TRUE(ben.WaitFor(
+        [&] { return EntryOf(SavedTasks(server, "ben"), task::VersionShown) == 1; }, 20s));
     const TaskTable anaTasks = SavedTasks(server, "ana");
     const TaskTable benTasks = SavedTasks(server, "ben");
     EXPECT_NE(anaTasks, benTasks);
@@ -388,8 +393,8 @@ TEST(ServeLearners, FailedSaveShowsOnTheScoreboardUntilASaveWorks) {
         GetStarted(client, "ana");
         fs::remove(score);
         fs::create_directories(score / "blocked");
-        client.Enter();  // the new prompt's save fails
-        ASSERT_TRUE(client.WaitFor([&] { return !ProblemOf(server, "ana").empty(); }));
+        client.Enter();  // the new prompt's save fails (within a second)
+        ASSERT_TRUE(client.WaitFor([&] { return !ProblemOf(server, "ana").empty(); }, 20s));
         EXPECT_TRUE(ProblemOf(server, "ana").starts_with("score not saved: "))
             << ProblemOf(server, "ana");
         EXPECT_NE(ScoreboardJson(server.Room().Statuses()).find("\"problem\":\"score not saved: "),
