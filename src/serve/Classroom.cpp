@@ -258,6 +258,7 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
         if (read.data) status.tasks = ReadScoreText(*read.data);
         status.lastActivity = LastChange(it->path());
     }
+    AddKeptRouters(byName);
     const std::map<std::string, Holding> holdings = Holdings();
     std::lock_guard lock(mutex_);
     for (const auto& [name, tasks] : live_) {
@@ -278,6 +279,18 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
     return statuses;
 }
 
+// The kept routers as the scoreboard shows them: their tasks as they stand,
+// until when they are kept.
+void Classroom::AddKeptRouters(std::map<std::string, LearnerStatus>& byName) const {
+    std::lock_guard lock(keptMutex_);
+    for (const auto& [folded, kept] : kept_) {
+        LearnerStatus& status = byName[kept.name];
+        status.name = kept.name;
+        status.tasks = kept.sim->Tasks();
+        status.keptUntil = kept.until;
+    }
+}
+
 std::string Classroom::EndSession(const std::string& name) {
     std::shared_ptr<Session> holder;
     {
@@ -291,7 +304,18 @@ std::string Classroom::EndSession(const std::string& name) {
         std::lock_guard lock(holder->Mutex());
         if (holder->EndByInstructor()) return {};
     }
+    if (EndKeptRouter(name, "the instructor ended the kept router")) return {};
     return name + " has no session to end";
+}
+
+// Ends the learner's kept router, if there is one, its score saved.
+bool Classroom::EndKeptRouter(const std::string& name, const std::string& how) {
+    std::lock_guard lock(keptMutex_);
+    auto found = kept_.find(FoldedName(name));
+    if (found == kept_.end()) return false;
+    EndRun(found->second.name, *found->second.sim, how);
+    kept_.erase(found);
+    return true;
 }
 
 void Classroom::RemoveStaleTemporaries() const {
@@ -325,7 +349,7 @@ bool Classroom::KeepRouter(const std::string& name, std::unique_ptr<Sim>& sim,
     Log(name + " dropped (" + client + "); the router is kept for " +
         std::to_string(keepTime_.count() / 60) + " min (score " +
         std::to_string(SumTasks(sim->Tasks())) + ")");
-    kept = {name, std::move(sim), Clock::now()};
+    kept = {name, std::move(sim), Clock::now(), std::chrono::system_clock::now() + keepTime_};
     return true;
 }
 
