@@ -139,18 +139,15 @@ std::string Classroom::ClaimName(const std::string& name, std::string_view hash,
     return {};
 }
 
-std::string Classroom::ResetPin(const std::string& name, const std::string& client) {
+std::string Classroom::ResetPin(const std::string& name) {
     if (!ValidLearnerName(name)) return "No such learner.";
     const std::string folderName = FolderName(name);
     std::error_code ec;
     if (!FolderProblem(folderName).empty() || !std::filesystem::is_directory(dir_ / folderName, ec))
         return "No such learner.";
     std::lock_guard lock(claimMutex_);
-    if (std::string problem = RemovePin(dir_ / folderName); !problem.empty()) {
-        Log("cannot reset the PIN of " + folderName + ": " + problem);
+    if (std::string problem = RemovePin(dir_ / folderName); !problem.empty())
         return "The PIN of " + folderName + " cannot be reset: " + problem;
-    }
-    Log("the PIN of " + folderName + " was reset from the scoreboard (" + client + ")");
     return {};
 }
 

@@ -85,10 +85,10 @@ class Classroom {
     // written, unless a PIN was chosen for the name meanwhile (`taken`).
     // Returns an error text for the learner, or "".
     std::string ClaimName(const std::string& name, std::string_view hash, bool& taken);
-    // The instructor resets the learner's PIN (from the client's address):
-    // the next login under the name chooses a new one. Returns why not
-    // ("no such learner", ...), or "".
-    std::string ResetPin(const std::string& name, const std::string& client);
+    // The instructor resets the learner's PIN: the next login under the
+    // name chooses a new one, a login at the PIN prompt too. Returns why not
+    // ("no such learner", ...), or "". The scoreboard logs the action.
+    std::string ResetPin(const std::string& name);
     // Why the learner's folder cannot be used ("" when it is a plain folder
     // or not there yet).
     std::string FolderProblem(const std::string& name) const;

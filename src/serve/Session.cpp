@@ -279,7 +279,6 @@ void Session::SubmitName(const std::string& line) {
         return AskName("This name's PIN cannot be read; ask your instructor.");
     }
     if (stored.state == StoredPin::State::Set) {
-        pinHash_ = stored.hash;
         phase_ = Phase::Pin;
         Send(kPinPrompt);
         return;
@@ -292,14 +291,37 @@ void Session::SubmitName(const std::string& line) {
 void Session::AskName(const std::string& why) {
     phase_ = Phase::Name;
     loginName_.clear();
-    pinHash_.clear();
     newPin_.clear();
     Send(why + "\r\n");
     Send(kNamePrompt);
 }
 
+// The PIN is checked against the name's PIN as it stands when typed, and
+// still stands after the slow check: the instructor may have reset it since
+// the name was typed, and then the learner chooses a new one.
 void Session::CheckPin(const std::string& pin) {
-    if (ValidPin(pin) && room_.PinMatches(pin, pinHash_)) {
+    const std::filesystem::path folder = room_.Dir() / loginName_;
+    StoredPin stored = ReadPin(folder);
+    bool matches = stored.state == StoredPin::State::Set && ValidPin(pin) &&
+                   room_.PinMatches(pin, stored.hash);
+    if (matches) {
+        StoredPin after = ReadPin(folder);
+        matches = after.state == StoredPin::State::Set && after.hash == stored.hash;
+        stored = std::move(after);
+    }
+    if (stored.state == StoredPin::State::None) {
+        phase_ = Phase::NewPin;
+        Send(
+            "Your instructor has reset the PIN of this name: choose a new one (4 to 12 "
+            "digits).\r\n");
+        Send(kNewPinPrompt);
+        return;
+    }
+    if (stored.state == StoredPin::State::Unreadable) {
+        room_.Log("the PIN file of " + loginName_ + " cannot be read: " + stored.error);
+        return AskName("This name's PIN cannot be read; ask your instructor.");
+    }
+    if (matches) {
         room_.RightPin(client_);
         Login(loginName_);
         return;

@@ -161,10 +161,9 @@ class Session : public std::enable_shared_from_this<Session> {
     std::string terminalType_;
     std::string line_;
     int passwordTries_ = 0;
-    // The name being logged in with, the hash of its PIN, the new PIN
-    // typed once, and the wrong PINs typed.
+    // The name being logged in with, the new PIN typed once, and the wrong
+    // PINs typed.
     std::string loginName_;
-    std::string pinHash_;
     std::string newPin_;
     int pinTries_ = 0;
     // Told on the notice line until the first key: the router was resumed.

@@ -2,6 +2,7 @@
 // telnet negotiation, logging in, the whole exercise, reconnecting, several
 // learners, bad names, the class password, and the clients that misbehave.
 #include <gtest/gtest.h>
+#include <httplib.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 
@@ -550,6 +551,42 @@ TEST(ServePin, FirstPinChosenForANameHasIt) {
 
 // A learner folder from before PINs: the first login with a PIN claims it,
 // the score and configuration as they were.
+// The instructor resets a PIN while a login waits at the PIN prompt: the old
+// PIN lets no one in, the login chooses a new PIN instead; the reset is
+// logged once.
+TEST(ServePin, PinResetWhileItIsAskedForIsChosenAnew) {
+    ClassroomServer server({.scoreboard = true});
+    LogLines log(server.Room());
+    {
+        TelnetClient owner(server.Port());
+        ASSERT_NO_FATAL_FAILURE(LogIn(owner, "ana"));
+    }
+    TelnetClient client(server.Port());
+    ASSERT_TRUE(client.WaitText("Learner name: "));
+    TypeLine(client, "ana");
+    ASSERT_TRUE(client.WaitText("PIN: ")) << client.Received();
+    httplib::Client http("127.0.0.1", server.WebPort());
+    auto reset = http.Post("/action", "token=" + server.Token() + "&learner=ana&do=reset-pin",
+                           "application/x-www-form-urlencoded");
+    ASSERT_TRUE(reset);
+    ASSERT_EQ(reset->status, 303) << reset->body;
+    const std::string text = log.Text();
+    int resets = 0;
+    for (std::size_t at = 0; (at = text.find("reset", at)) != std::string::npos; ++at) ++resets;
+    EXPECT_EQ(resets, 1) << text;
+    TypeLine(client, kPin);
+    ASSERT_TRUE(client.WaitText("New PIN: ", 20s)) << client.Received();
+    EXPECT_FALSE(ShowsConsole(client));
+    EXPECT_NE(client.Received().find("Your instructor has reset the PIN of this name"),
+              std::string::npos)
+        << client.Received();
+    TypeLine(client, "97531");
+    ASSERT_TRUE(client.WaitText("The same PIN again: "));
+    TypeLine(client, "97531");
+    EXPECT_TRUE(client.WaitFor([&] { return ShowsConsole(client); })) << client.Received();
+    EXPECT_TRUE(PinMatches("97531", ReadPin(server.Dir().Path() / "ana").hash));
+}
+
 TEST(ServePin, FolderWithoutAPinIsClaimedByTheFirstLogin) {
     ClassroomServer server;
     {
