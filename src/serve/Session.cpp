@@ -501,11 +501,13 @@ term::Screen Session::Shown() const {
 void Session::SaveAfterSending(Clock::time_point now) {
     if (!sim_) return;
     if (sim_->ScoreSavePending()) {
-        if (now < lastSave_ + kScoreSaveInterval) {
-            saveDue_ = lastSave_ + kScoreSaveInterval;
-        } else {
+        const bool answered = lastInput_ == now;
+        const Clock::time_point pause = lastInput_ + kScoreSavePause;
+        if (now >= lastSave_ + kScoreSaveInterval && (answered || now >= pause)) {
             lastSave_ = now;
             SaveScore();
+        } else {
+            saveDue_ = std::max(lastSave_ + kScoreSaveInterval, pause);
         }
     }
     // A new problem with the score file shows on the notice line.

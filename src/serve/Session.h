@@ -43,6 +43,10 @@ inline constexpr int kMaxPasswordTries = 3;
 // disk at every prompt); the session's end, a take-over, a kept router and
 // the server's stop write it at once.
 inline constexpr auto kScoreSaveInterval = std::chrono::seconds(1);
+// A write put off is made right after the answer to a key, when the learner
+// reads it, or else once the learner has paused this long: never while a
+// key of a learner typing on may be on its way.
+inline constexpr auto kScoreSavePause = std::chrono::milliseconds(300);
 
 class Session : public std::enable_shared_from_this<Session> {
   public:
@@ -77,8 +81,9 @@ class Session : public std::enable_shared_from_this<Session> {
     std::string& Output() { return out_; }
     // Writes the score file once the answer to the learner's keys has gone
     // out (the router defers its saves to then), unless the last write was
-    // less than kScoreSaveInterval before `now`: then it waits until that
-    // is over (NextTick says when). Called after every Receive and Tick.
+    // less than kScoreSaveInterval before `now`: then it waits for the
+    // answer to a key after that, or for the learner's pause (NextTick says
+    // when). Called after every Receive and Tick.
     void SaveAfterSending(Clock::time_point now);
     Phase CurrentPhase() const { return phase_; }
     bool LoggingIn() const { return phase_ < Phase::Console; }

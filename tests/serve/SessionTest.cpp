@@ -60,6 +60,8 @@ class ScoreSaves {
     Classroom& Room() { return room_; }
     Clock::time_point Now() const { return now_; }
     int Writes() const { return writes_; }
+    // The writes made when the session was woken by its clock, with no key.
+    int TimerWrites() const { return timerWrites_; }
     TaskTable Saved() const { return ReadScoreText(support::ReadFile(ScoreFile())); }
 
     std::shared_ptr<Session> LogIn() {
@@ -84,7 +86,9 @@ class ScoreSaves {
             ASSERT_LT(wakes, 100);
             now_ = session.NextTick();
             session.Tick(now_);
+            const int before = writes_;
             Deliver(session);
+            timerWrites_ += writes_ - before;
         }
         now_ = until;
     }
@@ -122,6 +126,7 @@ class ScoreSaves {
     Clock::time_point now_ = Clock::time_point() + 1h;
     ino_t inode_ = 0;
     int writes_ = 0;
+    int timerWrites_ = 0;
 };
 
 TEST(ServeScoreSaves, FastTypingWritesAboutOncePerSecondAndTheRestWhenDue) {
@@ -137,10 +142,15 @@ TEST(ServeScoreSaves, FastTypingWritesAboutOncePerSecondAndTheRestWhenDue) {
     EXPECT_GE(lab.Writes(), seconds.count() - 1) << "in " << seconds.count() << " s";
     const TaskTable& tasks = session->Learner()->Tasks();
     EXPECT_GE(SumTasks(tasks), 40);
-    // The last tasks wait for their second, and no longer.
+    // Each write came right after the answer to a key, none while the next
+    // key could be on its way.
+    EXPECT_EQ(lab.TimerWrites(), 0);
+    // The last tasks wait for the learner's pause and the rest of the second,
+    // no longer.
     EXPECT_NE(lab.Saved(), tasks);
     lab.Wait(*session, kScoreSaveInterval);
     EXPECT_EQ(lab.Saved(), tasks);
+    EXPECT_EQ(lab.TimerWrites(), 1);
     EXPECT_EQ(session->NextTick(), Clock::time_point::max()) << "woken with nothing to do";
 }
 
