@@ -174,7 +174,7 @@ constexpr char kScript[] = R"(
     if (l.keptUntil === null) return '<td class="off">no</td>';
     var d = new Date(l.keptUntil * 1000);
     var two = function (n) { return (n < 10 ? '0' : '') + n; };
-    return '<td class="kept">no; router kept until ' + two(d.getHours()) + ':' +
+    return '<td class="kept">router kept until ' + two(d.getHours()) + ':' +
         two(d.getMinutes()) + '</td>';
   }
   function row(l) {
@@ -205,7 +205,7 @@ constexpr char kScript[] = R"(
     var button = event.submitter;
     var learner = event.target.elements.learner.value;
     var questions = {
-      'end': 'End the session (or the kept router) of ' + learner + '? The score is saved.',
+      'end': 'End the session of ' + learner + '? The score is saved.',
       'reset-pin': 'Reset the PIN of ' + learner + '? The next login under the name chooses a new one.'
     };
     var question = button && questions[button.value];
@@ -281,8 +281,8 @@ std::string ActionCell(const LearnerStatus& learner, std::string_view token) {
 std::string ConnectionCell(const LearnerStatus& learner) {
     if (learner.connected) return "<td class=\"on\">connected</td>";
     if (!learner.keptUntil) return "<td class=\"off\">no</td>";
-    return "<td class=\"kept\">no; router kept until " +
-           TimeText(*learner.keptUntil, "%H:%M", false) + "</td>";
+    return "<td class=\"kept\">router kept until " + TimeText(*learner.keptUntil, "%H:%M", false) +
+           "</td>";
 }
 
 std::string HtmlRow(const LearnerStatus& learner, std::string_view token, SystemTime now) {

@@ -271,7 +271,7 @@ TEST_F(ScoreboardActions, KeptRouterShowsAndEndsWithItsScoreSaved) {
     ASSERT_TRUE(page);
     const auto form = page->body.find("<input type=\"hidden\" name=\"learner\" value=\"ana\">");
     ASSERT_NE(form, std::string::npos) << page->body;
-    EXPECT_NE(page->body.rfind("<td class=\"kept\">no; router kept until ", form),
+    EXPECT_NE(page->body.rfind("<td class=\"kept\">router kept until ", form),
               std::string::npos)
         << page->body;
     EXPECT_NE(page->body.find("<button name=\"do\" value=\"end\">", form), std::string::npos);
