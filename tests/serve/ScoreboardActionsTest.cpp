@@ -271,8 +271,7 @@ TEST_F(ScoreboardActions, KeptRouterShowsAndEndsWithItsScoreSaved) {
     ASSERT_TRUE(page);
     const auto form = page->body.find("<input type=\"hidden\" name=\"learner\" value=\"ana\">");
     ASSERT_NE(form, std::string::npos) << page->body;
-    EXPECT_NE(page->body.rfind("<td class=\"kept\">router kept until ", form),
-              std::string::npos)
+    EXPECT_NE(page->body.rfind("<td class=\"kept\">router kept until ", form), std::string::npos)
         << page->body;
     EXPECT_NE(page->body.find("<button name=\"do\" value=\"end\">", form), std::string::npos);
     EXPECT_EQ(ReadScoreText(server_.Dir().Read("ana/user.dat"))[50], std::nullopt);
