@@ -3,9 +3,13 @@
 // Reports the echo latency of each key (from sending it to the first byte of
 // the server's answer: median and 99th percentile), the server's memory per
 // session and its CPU time, with one learner typing at full speed as the
-// baseline measured in the same run.
+// baseline measured in the same run. The class folder is made in DIR
+// (default: the temporary folder), so that a disk and a tmpfs can be
+// compared; the run begins with the folder's file system, the machine's
+// cores and its load, and the server's log goes to server.log beside the
+// class folder (shown when the server does not start).
 //
-//   pellix-serve-load [--learners N] [--seconds S] [--server PATH]
+//   pellix-serve-load [--learners N] [--seconds S] [--server PATH] [--folder-in DIR]
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -14,6 +18,7 @@
 #include <spawn.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,16 +67,19 @@ struct Server {
     std::filesystem::path dir;
 };
 
-Server Start(const std::string& program, int learners) {
+Server Start(const std::string& program, int learners, const std::filesystem::path& base) {
     Server server;
-    server.folder = std::make_shared<const pellix::support::TempFolder>("pellix-serve-load");
+    server.folder = std::make_shared<const pellix::support::TempFolder>("pellix-serve-load", base);
     server.dir = server.folder->Path();
+    const std::string log = (server.folder->Parent() / "server.log").string();
     int out[2];
     if (pipe(out) != 0) return server;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<std::string> args = {
         program, "--dir", server.dir.string(), "--port", "0", "--web-port", "0", "--ssh-port", "0",
         "--max-sessions", std::to_string(learners + 10),
@@ -91,6 +99,36 @@ Server Start(const std::string& program, int learners) {
         std::sscanf(line, "pellix-serve: learners connect with: telnet 127.0.0.1 %d", &server.port);
     fclose(lines);
     return server;
+}
+
+// The file system's name for the common ones.
+std::string FileSystem(const std::filesystem::path& folder) {
+    struct statfs info {};
+    if (statfs(folder.c_str(), &info) != 0) return "unknown";
+    switch (info.f_type) {
+        case 0xEF53:
+            return "ext2/3/4";
+        case 0x01021994:
+            return "tmpfs";
+        case 0x58465342:
+            return "xfs";
+        case 0x9123683E:
+            return "btrfs";
+        case 0x794C7630:
+            return "overlayfs";
+        default: {
+            char type[32];
+            std::snprintf(type, sizeof type, "type 0x%lx", static_cast<unsigned long>(info.f_type));
+            return type;
+        }
+    }
+}
+
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
 }
 
 void Stop(Server& server) {
@@ -302,18 +340,28 @@ int main(int argc, char** argv) {
     int count = 200;
     int seconds = 15;
     std::string program = (std::filesystem::path(argv[0]).parent_path() / "pellix-serve").string();
+    std::filesystem::path base;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--learners") count = std::atoi(argv[i + 1]);
         if (option == "--seconds") seconds = std::atoi(argv[i + 1]);
         if (option == "--server") program = argv[i + 1];
+        if (option == "--folder-in") base = argv[i + 1];
     }
     const std::vector<std::string> keys = ExerciseKeys();
-    Server server = Start(program, count);
+    Server server = Start(program, count, base);
     if (server.port < 0) {
         std::fprintf(stderr, "pellix-serve-load: cannot start %s\n", program.c_str());
+        if (server.folder) {
+            std::ifstream log(server.folder->Parent() / "server.log");
+            std::fprintf(stderr, "%s",
+                         std::string(std::istreambuf_iterator<char>(log), {}).c_str());
+        }
         return 1;
     }
+    std::printf("pellix-serve-load: class folder %s (%s); %ld cores; load average %s\n",
+                server.dir.c_str(), FileSystem(server.dir).c_str(), sysconf(_SC_NPROCESSORS_ONLN),
+                LoadAverage().c_str());
     const long idleRss = RssKiB(server.pid);
     std::vector<Learner> one = LogIn(server.port, 1, "baseline");
     const Figures baseline = Type(one, keys, server.pid, {}, std::chrono::seconds(seconds / 3 + 1));
@@ -337,7 +385,8 @@ int main(int argc, char** argv) {
     Print("fast typist (40-80 ms per key)", typist, baseline);
     const Figures full = Type(learners, keys, server.pid, {}, std::chrono::seconds(seconds));
     Print("full speed (next key on the answer)", full, baseline);
-    std::printf("pellix-serve-load: server memory after typing %ld KiB\n", RssKiB(server.pid));
+    std::printf("pellix-serve-load: server memory after typing %ld KiB; load average %s\n",
+                RssKiB(server.pid), LoadAverage().c_str());
     for (Learner& learner : learners) close(learner.fd);
     Stop(server);
     return 0;

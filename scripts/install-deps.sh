@@ -22,6 +22,7 @@ web_packages=(
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   tmux tidy telnet openssh-client strace systemd
+  xvfb openbox x11-utils xdotool dbus-daemon at-spi2-core python3-pyatspi
   clang libclang-rt-dev
   chromium
   build-essential debhelper dpkg-dev lintian appstream desktop-file-utils man-db

@@ -821,7 +821,6 @@
 
   async function load() {
     setState('loading');
-    keepOffline();
     fit();
     buildConsole();
     bind();
@@ -868,6 +867,9 @@
     el.start.focus({ preventScroll: true });
     setState('splash');
     performance.mark('lab-loaded');
+    // Keeping the site for offline use (which fetches every file once more)
+    // waits until the lab is ready.
+    keepOffline();
   }
 
   window.pellixLab = {

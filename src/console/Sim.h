@@ -83,6 +83,8 @@ class Sim {
     // calls SavePendingScore() once it has drawn. Finish saves at once.
     void DeferScoreSaves() { deferScoreSaves_ = true; }
     void SavePendingScore();
+    // Whether a prompt since the last save left the score file to be saved.
+    bool ScoreSavePending() const { return pendingScoreSaves_ > 0; }
 
     // ---- What a front end reads ----
     Snapshot Snap() const;

@@ -194,15 +194,76 @@ void MainWindow::ShowTyped(ConsoleLine* line, const QString& text) {
         line->setText(text);
 }
 
+namespace {
+
+// How many rows the lines above the input line moved by (up when positive) to
+// become `wanted`: the move that leaves the fewest lines to write again, and
+// no move when nothing needs one.
+int OutputLinesMoved(const std::array<QString, kConsoleLines>& shown,
+                     const std::array<QString, kConsoleLines>& wanted) {
+    int best = 0;
+    int fewest = InputLine + 1;
+    for (int distance = 0; distance < InputLine; ++distance) {
+        for (int by : {distance, -distance}) {
+            int changed = 0;
+            for (int k = 0; k < InputLine; ++k)
+                changed += shown[static_cast<std::size_t>((k + by + InputLine) % InputLine)] !=
+                           wanted[static_cast<std::size_t>(k)];
+            if (changed < fewest) {
+                best = by;
+                fewest = changed;
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+// The router's lines move up the console as it prints (and either way as the
+// learner scrolls back). The line controls above the input line move with
+// them, those that leave one edge coming in at the other for the new lines,
+// so that assistive tools hear of the lines that are new, not of twenty that
+// changed. Each control takes the place, name and order of its new row.
+void MainWindow::MoveOutputLines(const std::array<QString, kConsoleLines>& wanted) {
+    std::array<QString, kConsoleLines> shown;
+    std::array<QRect, kConsoleLines> places;
+    const std::array<ConsoleLine*, kConsoleLines> before = lines_;
+    for (std::size_t k = 0; k < InputLine; ++k) {
+        shown[k] = before[k]->text();
+        places[k] = before[k]->geometry();
+    }
+    const int by = OutputLinesMoved(shown, wanted);
+    if (by == 0) return;
+    for (int k = 0; k < InputLine; ++k)
+        lines_[static_cast<std::size_t>(k)] =
+            before[static_cast<std::size_t>((k + by + InputLine) % InputLine)];
+    for (Placed& placed : placed_) {
+        auto row = std::find(before.begin(), before.begin() + InputLine, placed.widget);
+        if (row != before.begin() + InputLine) placed.widget = lines_[row - before.begin()];
+    }
+    for (int k = 0; k < InputLine; ++k) {
+        ConsoleLine* line = lines_[static_cast<std::size_t>(k)];
+        line->setGeometry(places[static_cast<std::size_t>(k)]);
+        NameControl(line, QString("consoleLine%1").arg(k), qPrintable(QString("Txt%1").arg(k)));
+        line->stackUnder(lines_[InputLine]);
+    }
+}
+
 void MainWindow::Redraw() {
     Snapshot snap = sim_.Snap();
     const int scrolled = console_.ScrolledBack();
     bool live = scrolled == 0;
+    if (!lines_[InputLine]) return;  // still being built
+    std::array<QString, kConsoleLines> texts;
+    for (int k = 0; k < kConsoleLines; ++k)
+        texts[static_cast<std::size_t>(k)] =
+            FromRouter(ConsoleView::RowText(sim_, ConsoleView::RowOfLine(sim_, k, scrolled)));
+    MoveOutputLines(texts);
     for (int k = 0; k < kConsoleLines; ++k) {
         ConsoleLine* line = lines_[static_cast<std::size_t>(k)];
-        if (!line) return;  // still being built
         int row = ConsoleView::RowOfLine(sim_, k, scrolled);
-        QString text = FromRouter(ConsoleView::RowText(sim_, row));
+        const QString& text = texts[static_cast<std::size_t>(k)];
         bool caret = live && k == InputLine;
         if (line->text() != text) {
             if (caret) {
@@ -251,8 +312,7 @@ void MainWindow::ShowHint() {
     const bool keys = shown.isEmpty();
     if (keys) shown = FromRouter(lab::KeyList(console_.FunctionKeys()));
     QPalette colours = hintLabel_->palette();
-    colours.setColor(QPalette::WindowText,
-                     keys ? palette().color(QPalette::PlaceholderText) : AccentColour(palette()));
+    colours.setColor(QPalette::WindowText, keys ? QuietColour(palette()) : AccentColour(palette()));
     hintLabel_->setPalette(colours);
     hintLabel_->setText(metrics.elidedText(shown, Qt::ElideRight, width));
     hintLabel_->setToolTip(whole);
@@ -352,8 +412,8 @@ void MainWindow::PlacePlanWindow() {
                    frameGeometry().bottom() - geometry().bottom());
     if (planPlaced_ && !plan_->frameGeometry().intersects(inputLine)) return;
     QSize planFrame = plan_->size().grownBy(frame);
-    QRect place = PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine, ScoreOnScreen(),
-                            planFrame);
+    QRect place = PlacePlan(screen->availableGeometry(), frameGeometry(), inputLine,
+                            ScoreOnScreen(), planFrame);
     plan_->resize(place.size().shrunkBy(frame));
     plan_->move(place.topLeft());
     planPlaced_ = true;
@@ -437,8 +497,8 @@ void MainWindow::ShowProgress() {
         const QSize frame = FrameAllowance(*progress_);
         ConsoleLine* input = lines_[InputLine];
         QRect inputLine(input->mapToGlobal(QPoint(0, 0)), input->size());
-        QRect place = PlacePlan(area, frameGeometry(), inputLine, ScoreOnScreen(),
-                                progress_->size() + frame);
+        QRect place =
+            PlacePlan(area, frameGeometry(), inputLine, ScoreOnScreen(), progress_->size() + frame);
         progress_->resize(place.size() - frame);
         progress_->move(place.topLeft());
     }

@@ -148,6 +148,7 @@ class MainWindow : public QWidget {
     void EndProgram();
     void FocusInputLine();
     void Redraw();
+    void MoveOutputLines(const std::array<QString, kConsoleLines>& wanted);
     void SaveAfterPaint();
 
     Sim sim_;

@@ -5,15 +5,15 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "lessons/Lessons.h"
 
 namespace pellix::gui {
 
 namespace {
-
-constexpr int kRowsPerColumn = (kTaskCount + 1) / 2;
 
 QString TaskText(int task, bool done) {
     return QString("%1  %2. %3")
@@ -44,26 +44,26 @@ ProgressWindow::ProgressWindow(std::function<void(int task)> openLesson)
 
     // The tasks scroll where the screen is too small for them all.
     auto* list = new QWidget;
-    auto* grid = new QGridLayout(list);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(24);
-    grid->setVerticalSpacing(1);
+    grid_ = new QGridLayout(list);
+    grid_->setContentsMargins(0, 0, 0, 0);
+    grid_->setHorizontalSpacing(24);
+    grid_->setVerticalSpacing(1);
     for (int task = 1; task <= kTaskCount; ++task) {
         auto* label = new QLabel(list);
         label->setObjectName(QString("task%1").arg(task));
         label->setFocusPolicy(Qt::NoFocus);
         label->setContentsMargins(4, 0, 4, 0);
-        grid->addWidget(label, (task - 1) % kRowsPerColumn, (task - 1) / kRowsPerColumn);
         tasks_[static_cast<std::size_t>(task)] = label;
     }
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName("taskList");
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setWidgetResizable(true);
-    scroll->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-    scroll->setWidget(list);
-    layout->addWidget(scroll, 1);
+    LayOut(2);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName("taskList");
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setWidgetResizable(true);
+    scroll_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    scroll_->setWidget(list);
+    layout->addWidget(scroll_, 1);
 
     next_ = new QLabel(this);
     next_->setObjectName("next");
@@ -76,6 +76,32 @@ ProgressWindow::ProgressWindow(std::function<void(int task)> openLesson)
     layout->addSpacing(6);
     layout->addWidget(next_);
     layout->addStretch();
+}
+
+// The tasks down the first column, then the second.
+void ProgressWindow::LayOut(int columns) {
+    if (columns == columns_) return;
+    columns_ = columns;
+    const int rows = (kTaskCount + columns - 1) / columns;
+    for (int task = 1; task <= kTaskCount; ++task) {
+        QLabel* label = tasks_[static_cast<std::size_t>(task)];
+        grid_->removeWidget(label);
+        grid_->addWidget(label, (task - 1) % rows, (task - 1) / rows);
+    }
+    for (int column = 0; column < 2; ++column) grid_->setColumnStretch(column, column < columns);
+}
+
+// Where the screen leaves too little room for two columns side by side, the
+// tasks take one, scrolled up and down rather than cut at the side.
+void ProgressWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    int widest = 0;
+    for (int task = 1; task <= kTaskCount; ++task)
+        widest = std::max(widest, tasks_[static_cast<std::size_t>(task)]->sizeHint().width());
+    // Room is kept for the scroll bar either way, so that the choice holds
+    // whether it shows or not.
+    const int room = scroll_->width() - scroll_->verticalScrollBar()->sizeHint().width();
+    LayOut(room >= 2 * widest + grid_->horizontalSpacing() ? 2 : 1);
 }
 
 void ProgressWindow::Refresh(const Sim& sim) {

@@ -11,7 +11,9 @@
 #include "console/Sim.h"
 #include "scoring/TaskTable.h"
 
+class QGridLayout;
 class QLabel;
+class QScrollArea;
 
 namespace pellix::gui {
 
@@ -28,12 +30,22 @@ class ProgressWindow : public QWidget {
     QLabel* TaskLabel(int task) const { return tasks_[static_cast<std::size_t>(task)]; }
     QLabel* NextLabel() const { return next_; }
     int Next() const { return shownNext_; }
+    // The tasks in two columns where the window is wide enough, else one.
+    int Columns() const { return columns_; }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void LayOut(int columns);
+
     std::function<void(int)> openLesson_;
     QLabel* count_ = nullptr;
     std::array<QLabel*, kTaskCount + 1> tasks_{};
     QLabel* next_ = nullptr;
+    QGridLayout* grid_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    int columns_ = 0;
     TaskTable shown_{};
     int shownNext_ = -1;
 };

@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "gui/CompiledPictures.h"
@@ -321,7 +322,33 @@ void PictureBox::paintEvent(QPaintEvent*) {
 
 QColor AccentColour(const QPalette& palette) {
     return palette.color(QPalette::Window).lightness() >= 128 ? QColor(0, 0, 128)
-                                                               : QColor(150, 190, 255);
+                                                              : QColor(150, 190, 255);
+}
+
+double ContrastRatio(const QColor& one, const QColor& other) {
+    auto luminance = [](const QColor& colour) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+               0.0722 * channel(colour.blueF());
+    };
+    const double a = luminance(one);
+    const double b = luminance(other);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+QColor QuietColour(const QPalette& palette) {
+    const QColor window = palette.color(QPalette::Window);
+    const QColor quiet = palette.color(QPalette::PlaceholderText);
+    // A see-through colour as it shows on the window.
+    const double alpha = quiet.alphaF();
+    const QColor shown =
+        QColor::fromRgbF(static_cast<float>(quiet.redF() * alpha + window.redF() * (1 - alpha)),
+                         static_cast<float>(quiet.greenF() * alpha + window.greenF() * (1 - alpha)),
+                         static_cast<float>(quiet.blueF() * alpha + window.blueF() * (1 - alpha)));
+    return ContrastRatio(shown, window) >= kReadableContrast ? shown
+                                                             : palette.color(QPalette::WindowText);
 }
 
 int ButtonWidthForText(const QPushButton& button) {

@@ -115,6 +115,15 @@ QIcon ProgramIcon();
 // the palette's window is light, a light blue where it is dark.
 QColor AccentColour(const QPalette& palette);
 
+// How far apart two colours stand for the eye (1 to 21), and the least that
+// keeps small words readable.
+double ContrastRatio(const QColor& one, const QColor& other);
+inline constexpr double kReadableContrast = 4.5;
+// The colour of words that should stand back (the key names under the
+// console): the palette's placeholder colour where it is readable on the
+// window, else the window's own text colour.
+QColor QuietColour(const QPalette& palette);
+
 // The narrowest a push button can be and still show its words whole in the
 // place its style gives them.
 int ButtonWidthForText(const QPushButton& button);

@@ -139,18 +139,15 @@ std::string Classroom::ClaimName(const std::string& name, std::string_view hash,
     return {};
 }
 
-std::string Classroom::ResetPin(const std::string& name, const std::string& client) {
+std::string Classroom::ResetPin(const std::string& name) {
     if (!ValidLearnerName(name)) return "No such learner.";
     const std::string folderName = FolderName(name);
     std::error_code ec;
     if (!FolderProblem(folderName).empty() || !std::filesystem::is_directory(dir_ / folderName, ec))
         return "No such learner.";
     std::lock_guard lock(claimMutex_);
-    if (std::string problem = RemovePin(dir_ / folderName); !problem.empty()) {
-        Log("cannot reset the PIN of " + folderName + ": " + problem);
+    if (std::string problem = RemovePin(dir_ / folderName); !problem.empty())
         return "The PIN of " + folderName + " cannot be reset: " + problem;
-    }
-    Log("the PIN of " + folderName + " was reset from the scoreboard (" + client + ")");
     return {};
 }
 
@@ -258,6 +255,7 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
         if (read.data) status.tasks = ReadScoreText(*read.data);
         status.lastActivity = LastChange(it->path());
     }
+    AddKeptRouters(byName);
     const std::map<std::string, Holding> holdings = Holdings();
     std::lock_guard lock(mutex_);
     for (const auto& [name, tasks] : live_) {
@@ -278,6 +276,18 @@ std::vector<LearnerStatus> Classroom::Statuses() const {
     return statuses;
 }
 
+// The kept routers as the scoreboard shows them: their tasks as they stand,
+// until when they are kept.
+void Classroom::AddKeptRouters(std::map<std::string, LearnerStatus>& byName) const {
+    std::lock_guard lock(keptMutex_);
+    for (const auto& [folded, kept] : kept_) {
+        LearnerStatus& status = byName[kept.name];
+        status.name = kept.name;
+        status.tasks = kept.sim->Tasks();
+        status.keptUntil = kept.until;
+    }
+}
+
 std::string Classroom::EndSession(const std::string& name) {
     std::shared_ptr<Session> holder;
     {
@@ -291,7 +301,18 @@ std::string Classroom::EndSession(const std::string& name) {
         std::lock_guard lock(holder->Mutex());
         if (holder->EndByInstructor()) return {};
     }
+    if (EndKeptRouter(name, "the instructor ended the kept router")) return {};
     return name + " has no session to end";
+}
+
+// Ends the learner's kept router, if there is one, its score saved.
+bool Classroom::EndKeptRouter(const std::string& name, const std::string& how) {
+    std::lock_guard lock(keptMutex_);
+    auto found = kept_.find(FoldedName(name));
+    if (found == kept_.end()) return false;
+    EndRun(found->second.name, *found->second.sim, how);
+    kept_.erase(found);
+    return true;
 }
 
 void Classroom::RemoveStaleTemporaries() const {
@@ -325,7 +346,7 @@ bool Classroom::KeepRouter(const std::string& name, std::unique_ptr<Sim>& sim,
     Log(name + " dropped (" + client + "); the router is kept for " +
         std::to_string(keepTime_.count() / 60) + " min (score " +
         std::to_string(SumTasks(sim->Tasks())) + ")");
-    kept = {name, std::move(sim), Clock::now()};
+    kept = {name, std::move(sim), Clock::now(), std::chrono::system_clock::now() + keepTime_};
     return true;
 }
 

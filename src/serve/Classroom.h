@@ -37,6 +37,9 @@ struct LearnerStatus {
     // A connected learner's last key; else the last change to the learner's
     // files (the last save). Nothing when neither is known.
     std::optional<std::chrono::system_clock::time_point> lastActivity;
+    // Until when the router of a learner whose connection dropped is kept
+    // for the next login (its tasks are the router's); nothing when none is.
+    std::optional<std::chrono::system_clock::time_point> keptUntil;
 };
 
 class Classroom {
@@ -82,10 +85,10 @@ class Classroom {
     // written, unless a PIN was chosen for the name meanwhile (`taken`).
     // Returns an error text for the learner, or "".
     std::string ClaimName(const std::string& name, std::string_view hash, bool& taken);
-    // The instructor resets the learner's PIN (from the client's address):
-    // the next login under the name chooses a new one. Returns why not
-    // ("no such learner", ...), or "".
-    std::string ResetPin(const std::string& name, const std::string& client);
+    // The instructor resets the learner's PIN: the next login under the
+    // name chooses a new one, a login at the PIN prompt too. Returns why not
+    // ("no such learner", ...), or "". The scoreboard logs the action.
+    std::string ResetPin(const std::string& name);
     // Why the learner's folder cannot be used ("" when it is a plain folder
     // or not there yet).
     std::string FolderProblem(const std::string& name) const;
@@ -119,8 +122,9 @@ class Classroom {
     std::vector<LearnerStatus> Statuses() const;
 
     // The instructor ends the learner's session (names differing only in
-    // case are one learner): the learner is told, the score saved. Returns
-    // "" or why nothing was ended.
+    // case are one learner): the learner is told, the score saved; or the
+    // learner's kept router, its score saved. Returns "" or why nothing was
+    // ended.
     std::string EndSession(const std::string& name);
     // Removes the temporary files that saves cut short (a killed server)
     // left in the learners' folders; fresh ones stay, as in the core.
@@ -177,9 +181,12 @@ class Classroom {
         std::string name;
         std::unique_ptr<Sim> sim;
         Clock::time_point since;
+        std::chrono::system_clock::time_point until;  // for the scoreboard
     };
+    bool EndKeptRouter(const std::string& name, const std::string& how);
+    void AddKeptRouters(std::map<std::string, LearnerStatus>& byName) const;
     std::chrono::seconds keepTime_{0};
-    std::mutex keptMutex_;
+    mutable std::mutex keptMutex_;
     std::map<std::string, KeptRouter> kept_;  // by the folded name
 };
 

@@ -133,10 +133,10 @@ ActionResult Export(Classroom& room, const std::string& learner, const std::stri
 
 // The instructor forgot a learner's PIN for them: the next login under the
 // name chooses a new one.
-ActionResult ResetPin(Classroom& room, const std::string& learner, const std::string& client,
+ActionResult ResetPin(Classroom& room, const std::string& learner, const std::string&,
                       httplib::Response&) {
     if (!room.LearnerFolder(learner)) return {"there is no learner " + learner, 404};
-    return {room.ResetPin(learner, client), 500};
+    return {room.ResetPin(learner), 500};
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ th { background: #eee; }
 td.score { text-align: right; font-variant-numeric: tabular-nums; font-weight: bold; }
 .on { color: #1a7f37; font-weight: bold; }
 .off { color: #888; }
+.kept { color: #8a5a00; }
 .grid { display: flex; gap: 6px; }
 .group { display: flex; gap: 2px; }
 .task { width: 12px; height: 16px; background: #d8d8d8; border-radius: 2px; }
@@ -163,13 +164,21 @@ constexpr char kScript[] = R"(
     var html = '<form method="post" action="/action">' +
         '<input type="hidden" name="token" value="' + esc(token) + '">' +
         '<input type="hidden" name="learner" value="' + esc(l.name) + '">';
-    if (l.connected) html += '<button name="do" value="end">End session</button> ';
+    if (l.connected || l.keptUntil !== null)
+      html += '<button name="do" value="end">End session</button> ';
     return html + '<button name="do" value="export">Export files</button> ' +
         '<button name="do" value="reset-pin">Reset PIN</button></form>';
   }
+  function connection(l) {
+    if (l.connected) return '<td class="on">connected</td>';
+    if (l.keptUntil === null) return '<td class="off">no</td>';
+    var d = new Date(l.keptUntil * 1000);
+    var two = function (n) { return (n < 10 ? '0' : '') + n; };
+    return '<td class="kept">router kept until ' + two(d.getHours()) + ':' +
+        two(d.getMinutes()) + '</td>';
+  }
   function row(l) {
-    return '<tr><td class="name">' + esc(l.name) + '</td>' +
-        (l.connected ? '<td class="on">connected</td>' : '<td class="off">no</td>') +
+    return '<tr><td class="name">' + esc(l.name) + '</td>' + connection(l) +
         '<td class="score">' + l.score +
         (l.problem ? '<br><span class="problem">' + esc(l.problem) + '</span>' : '') + '</td>' +
         '<td class="activity">' + activity(l) + '</td>' +
@@ -260,15 +269,25 @@ std::string ActionCell(const LearnerStatus& learner, std::string_view token) {
         "<input type=\"hidden\" name=\"token\" value=\"" +
         HtmlEscaped(token) + "\"><input type=\"hidden\" name=\"learner\" value=\"" +
         HtmlEscaped(learner.name) + "\">";
-    if (learner.connected) html += "<button name=\"do\" value=\"end\">End session</button> ";
+    if (learner.connected || learner.keptUntil)
+        html += "<button name=\"do\" value=\"end\">End session</button> ";
     return html +
            "<button name=\"do\" value=\"export\">Export files</button> "
            "<button name=\"do\" value=\"reset-pin\">Reset PIN</button></form></td>";
 }
 
+// Connected, or not; a learner's router kept since the connection dropped
+// says until when (the server's local time).
+std::string ConnectionCell(const LearnerStatus& learner) {
+    if (learner.connected) return "<td class=\"on\">connected</td>";
+    if (!learner.keptUntil) return "<td class=\"off\">no</td>";
+    return "<td class=\"kept\">router kept until " + TimeText(*learner.keptUntil, "%H:%M", false) +
+           "</td>";
+}
+
 std::string HtmlRow(const LearnerStatus& learner, std::string_view token, SystemTime now) {
     std::string html = "<tr><td class=\"name\">" + HtmlEscaped(learner.name) + "</td>";
-    html += learner.connected ? "<td class=\"on\">connected</td>" : "<td class=\"off\">no</td>";
+    html += ConnectionCell(learner);
     html += "<td class=\"score\">" + std::to_string(SumTasks(learner.tasks));
     if (!learner.problem.empty())
         html += "<br><span class=\"problem\">" + HtmlEscaped(learner.problem) + "</span>";
@@ -321,6 +340,8 @@ std::string ScoreboardJson(std::vector<LearnerStatus> learners, SystemTime now) 
         json += ",\"idleSeconds\":" + (learner.lastActivity && learner.connected
                                            ? std::to_string(IdleSeconds(*learner.lastActivity, now))
                                            : std::string("null"));
+        json += ",\"keptUntil\":" +
+                (learner.keptUntil ? std::to_string(EpochSeconds(*learner.keptUntil)) : "null");
         json += ",\"tasks\":[";
         for (int task = 1; task <= kTaskCount; ++task) {
             if (task > 1) json += ",";

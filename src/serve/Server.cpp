@@ -394,7 +394,7 @@ bool Server::Deliver(Connection& connection, Progress& progress, Clock::time_poi
     Session& session = *connection.session;
     std::string& out = session.Output();
     SendOutput(connection.fd, session, progress.sent);
-    session.SaveAfterSending();
+    session.SaveAfterSending(now);
     if (session.Closed() && (out.empty() || progress.sent == out.size())) return false;
     Compact(out, progress.sent);
     if (out.size() - progress.sent > limits_.maxBuffered) {

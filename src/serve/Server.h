@@ -1,7 +1,8 @@
 // The listener and the sessions' threads. The main loop only accepts
 // connections and waits for the signal to stop; every connection has a
 // thread of its own, so that a learner's save to disk (flushed through to
-// the disk at every prompt) holds up no other learner. Sockets are never
+// the disk, at most once a second: see kScoreSaveInterval) holds up no other
+// learner. Sockets are never
 // waited on for writing: what a client does not read is kept up to a cap,
 // and a client that lets more pile up loses its session, never the others
 // theirs.

@@ -200,6 +200,7 @@ Clock::time_point Session::NextTick() const {
     if (LoggingIn()) next = std::min(next, loginDeadline_);
     if (phase_ == Phase::Console && idleTimeout_.count() > 0)
         next = std::min(next, lastKey_ + idleTimeout_);
+    if (sim_) next = std::min(next, saveDue_);
     return next;
 }
 
@@ -303,7 +304,6 @@ void Session::SubmitName(const std::string& line) {
         return AskName("This name's PIN cannot be read; ask your instructor.");
     }
     if (stored.state == StoredPin::State::Set) {
-        pinHash_ = stored.hash;
         phase_ = Phase::Pin;
         Ask(kPinPrompt);
         return;
@@ -316,14 +316,37 @@ void Session::SubmitName(const std::string& line) {
 void Session::AskName(const std::string& why) {
     phase_ = Phase::Name;
     loginName_.clear();
-    pinHash_.clear();
     newPin_.clear();
     Send(why + "\r\n");
     Ask(kNamePrompt);
 }
 
+// The PIN is checked against the name's PIN as it stands when typed, and
+// still stands after the slow check: the instructor may have reset it since
+// the name was typed, and then the learner chooses a new one.
 void Session::CheckPin(const std::string& pin) {
-    if (ValidPin(pin) && room_.PinMatches(pin, pinHash_)) {
+    const std::filesystem::path folder = room_.Dir() / loginName_;
+    StoredPin stored = ReadPin(folder);
+    bool matches = stored.state == StoredPin::State::Set && ValidPin(pin) &&
+                   room_.PinMatches(pin, stored.hash);
+    if (matches) {
+        StoredPin after = ReadPin(folder);
+        matches = after.state == StoredPin::State::Set && after.hash == stored.hash;
+        stored = std::move(after);
+    }
+    if (stored.state == StoredPin::State::None) {
+        phase_ = Phase::NewPin;
+        Send(
+            "Your instructor has reset the PIN of this name: choose a new one (4 to 12 "
+            "digits).\r\n");
+        Ask(kNewPinPrompt);
+        return;
+    }
+    if (stored.state == StoredPin::State::Unreadable) {
+        room_.Log("the PIN file of " + loginName_ + " cannot be read: " + stored.error);
+        return AskName("This name's PIN cannot be read; ask your instructor.");
+    }
+    if (matches) {
         room_.RightPin(client_);
         Login(loginName_);
         return;
@@ -447,6 +470,8 @@ std::unique_ptr<Sim> Session::TakeRouter(std::string& name, std::string& how) {
 
 std::unique_ptr<Sim> Session::Surrender() {
     if (!sim_) return nullptr;
+    // The tasks earned here are saved before the other connection goes on.
+    SaveScore();
     console_.reset();
     std::unique_ptr<Sim> sim = std::move(sim_);
     room_.Detach(name_, this);
@@ -498,9 +523,25 @@ term::Screen Session::Shown() const {
     return term::Draw(*console_, screen_.Rows(), screen_.Cols(), notice);
 }
 
-void Session::SaveAfterSending() {
+void Session::SaveAfterSending(Clock::time_point now) {
     if (!sim_) return;
-    if (console_ && console_->AfterDraw()) dirty_ = true;
+    if (sim_->ScoreSavePending()) {
+        const bool answered = lastInput_ == now;
+        const Clock::time_point pause = lastInput_ + kScoreSavePause;
+        if (now >= lastSave_ + kScoreSaveInterval && (answered || now >= pause)) {
+            lastSave_ = now;
+            SaveScore();
+        } else {
+            saveDue_ = std::max(lastSave_ + kScoreSaveInterval, pause);
+        }
+    }
+    // A new problem with the score file shows on the notice line.
+    if (console_ && console_->NewScoreProblem()) dirty_ = true;
+}
+
+// The score file written now with every task earned so far.
+void Session::SaveScore() {
+    saveDue_ = Clock::time_point::max();
     sim_->SavePendingScore();
     ReportScoreProblem();
 }
@@ -570,8 +611,7 @@ void Session::ReleaseLearner(bool keep) {
 // meanwhile waits for it rather than starting another run of the files.
 bool Session::KeepRouter() {
     if (!room_.KeepsRouters()) return false;
-    sim_->SavePendingScore();
-    ReportScoreProblem();
+    SaveScore();
     Publish();
     console_.reset();
     room_.KeepRouter(name_, sim_, client_);

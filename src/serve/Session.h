@@ -39,6 +39,15 @@ inline constexpr auto kEscapeWait = std::chrono::milliseconds(50);
 inline constexpr std::size_t kMaxLoginLine = 256;
 // Wrong class passwords, or wrong PINs, before the connection is closed.
 inline constexpr int kMaxPasswordTries = 3;
+// While the session lasts, the learner's score file is written at most once
+// in this time (a class typing at full speed would otherwise wait on the
+// disk at every prompt); the session's end, a take-over, a kept router and
+// the server's stop write it at once.
+inline constexpr auto kScoreSaveInterval = std::chrono::seconds(1);
+// A write put off is made right after the answer to a key, when the learner
+// reads it, or else once the learner has paused this long: never while a
+// key of a learner typing on may be on its way.
+inline constexpr auto kScoreSavePause = std::chrono::milliseconds(300);
 
 // How the client's bytes come: in telnet's framing, or as a terminal's own
 // bytes (an SSH channel: the window size and terminal type come apart).
@@ -74,7 +83,8 @@ class Session : public std::enable_shared_from_this<Session> {
     // Time passing: a lone Esc, a notice running out, the router's timer,
     // the idle and login timeouts.
     void Tick(Clock::time_point now);
-    // When Tick has something to do next.
+    // When Tick, or SaveAfterSending (a score save put off), has something
+    // to do next.
     Clock::time_point NextTick() const;
     // The server stops: the learner is told, the score saved.
     void Shutdown();
@@ -86,8 +96,11 @@ class Session : public std::enable_shared_from_this<Session> {
     // The bytes to send; the server takes them out.
     std::string& Output() { return out_; }
     // Writes the score file once the answer to the learner's keys has gone
-    // out (the router defers its saves to then).
-    void SaveAfterSending();
+    // out (the router defers its saves to then), unless the last write was
+    // less than kScoreSaveInterval before `now`: then it waits for the
+    // answer to a key after that, or for the learner's pause (NextTick says
+    // when). Called after every Receive and Tick.
+    void SaveAfterSending(Clock::time_point now);
     Phase CurrentPhase() const { return phase_; }
     bool LoggingIn() const { return phase_ < Phase::Console; }
     bool Closed() const { return phase_ == Phase::Closed; }
@@ -145,6 +158,7 @@ class Session : public std::enable_shared_from_this<Session> {
     void ReleaseLearner(bool keep = false);
     bool KeepRouter();
     term::Screen Shown() const;
+    void SaveScore();
     void ReportScoreProblem();
     std::string Farewell(std::string_view text) const;
 
@@ -170,10 +184,9 @@ class Session : public std::enable_shared_from_this<Session> {
     std::string line_;
     std::string prompt_;
     int passwordTries_ = 0;
-    // The name being logged in with, the hash of its PIN, the new PIN
-    // typed once, and the wrong PINs typed.
+    // The name being logged in with, the new PIN typed once, and the wrong
+    // PINs typed.
     std::string loginName_;
-    std::string pinHash_;
     std::string newPin_;
     int pinTries_ = 0;
     // Told on the notice line until the first key: the router was resumed.
@@ -183,6 +196,10 @@ class Session : public std::enable_shared_from_this<Session> {
     std::optional<lab::Console> console_;
     TaskTable published_{};
     bool dirty_ = false;
+    // The last score write while the session lasts, and when a save put off
+    // is due (max(): none waits).
+    Clock::time_point lastSave_ = Clock::time_point::min();
+    Clock::time_point saveDue_ = Clock::time_point::max();
     // The score problems logged so far (their serial), and why the last
     // save at the end failed ("" when it worked).
     unsigned loggedProblem_ = 0;

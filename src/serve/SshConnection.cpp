@@ -50,7 +50,7 @@ class SshConnection {
     void Hold(ssh_message message);
     void Respond(Clock::time_point now);
     void SayGoodbye(const std::string& text);
-    bool ReadChannel();
+    bool ReadChannel(Clock::time_point now);
     bool Deliver(Clock::time_point now);
     bool Finished();
 
@@ -142,7 +142,7 @@ bool SshConnection::Pump(Clock::time_point now) {
             Handle(message, now);
             more = true;
         }
-        while (ReadChannel()) more = true;
+        while (ReadChannel(now)) more = true;
     }
     if (!ssh_is_connected(ssh_)) return false;
     if (channel_ && !closing_ && (ssh_channel_is_eof(channel_) || ssh_channel_is_closed(channel_)))
@@ -286,13 +286,13 @@ void SshConnection::HandleChannel(ssh_message message) {
 #pragma GCC diagnostic pop
 
 // The learner's keys from the shell channel; true when some came.
-bool SshConnection::ReadChannel() {
+bool SshConnection::ReadChannel(Clock::time_point now) {
     if (!channel_) return false;
     char buffer[kReadChunk];
     const int got = ssh_channel_read_nonblocking(channel_, buffer, sizeof buffer, 0);
     if (got <= 0) return false;
     if (shell_ && !closing_)
-        session_.Receive(std::string_view(buffer, static_cast<std::size_t>(got)), Clock::now());
+        session_.Receive(std::string_view(buffer, static_cast<std::size_t>(got)), now);
     return true;
 }
 
@@ -310,7 +310,6 @@ bool SshConnection::Deliver(Clock::time_point now) {
             if (n <= 0) break;
             sent_ += static_cast<std::size_t>(n);
         }
-        session_.SaveAfterSending();
         if (sent_ == out.size()) {
             if (out.capacity() > kKeptCapacity) std::string().swap(out);
             out.clear();
@@ -320,6 +319,9 @@ bool SshConnection::Deliver(Clock::time_point now) {
             sent_ = 0;
         }
     }
+    // After every Receive and Tick, as the session wants (a save it put off
+    // is due by its clock too).
+    session_.SaveAfterSending(now);
     if (out.size() - sent_ > link_.limits.maxBuffered) {
         link_.room.Log("the client at " + link_.client + " stopped reading; its session is closed");
         session_.Abandon();

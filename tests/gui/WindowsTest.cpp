@@ -7,11 +7,13 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStyleOptionButton>
-#include <QScreen>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QWheelEvent>
 #include <QtTest>
 #include <cmath>
@@ -200,6 +202,8 @@ class WindowsTest : public QObject {
     void LessonsAndProgressKeys();
     void LessonsWithoutABrowser();
     void ScrollBackAndBackOnAKey();
+    void AssistiveToolsHearOfNewLinesOnly_data();
+    void AssistiveToolsHearOfNewLinesOnly();
     void SelectionIsKeptAndCopied();
     void PasteIsTypedKeyByKey_data();
     void PasteIsTypedKeyByKey();
@@ -207,8 +211,10 @@ class WindowsTest : public QObject {
     void PlanPlacement_data();
     void PlanPlacement();
     void PlanLeavesTheInputLineFree();
-    void ReadableUnderADarkThemeWithLargeText();
+    void ReadableUnderAnyThemeWithLargeText_data();
+    void ReadableUnderAnyThemeWithLargeText();
     void PlanFollowsTheZoom();
+    void ProgressTakesOneColumnWhenNarrow();
     void EveryWindowWithinTheScreen_data();
     void EveryWindowWithinTheScreen();
     void ScoreFileNotice_data();
@@ -1157,6 +1163,70 @@ void WindowsTest::ScrollBackAndBackOnAKey() {
     QVERIFY(main->Line(InputLine)->CaretShown());
 }
 
+// The top row of the whole text that the console shows.
+int TopRow(MainWindow* main) {
+    return ConsoleView::RowCount(main->Core()) - kConsoleLines - main->ScrolledBack();
+}
+
+void WindowsTest::AssistiveToolsHearOfNewLinesOnly_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("notches");
+    QTest::newRow("Enter at the prompt") << ""
+                                         << "\r" << 0;
+    QTest::newRow("a display") << "enable\rshow version"
+                               << "\r" << 0;
+    QTest::newRow("a display longer than the console") << "enable\rshow running-config"
+                                                       << "\r" << 0;
+    QTest::newRow("scrolled back a notch") << "enable\rshow running-config\r"
+                                           << "" << 1;
+    QTest::newRow("and forward again") << "enable\rshow running-config\r"
+                                       << "" << -1;
+}
+
+// Each line control tells assistive tools when its text changes. As the
+// router prints, only the lines that are new on the console change; the rest
+// move up with their controls.
+void WindowsTest::AssistiveToolsHearOfNewLinesOnly() {
+    QFETCH(QString, typed);
+    QFETCH(QString, key);
+    QFETCH(int, notches);
+    Folder folder;
+    Program program(folder.Path());
+    MainWindow* main = program.main;
+    Type(main, typed.toStdString());
+    if (notches < 0) SendWheel(main->Panel(), -notches);
+    QStringList told;
+    for (int k = 0; k < kConsoleLines; ++k)
+        connect(main->Line(k), &QLineEdit::textChanged, main,
+                [&told](const QString& text) { told << text; });
+    const int top = TopRow(main);
+
+    Type(main, key.toStdString());
+    if (notches) SendWheel(main->Panel(), notches);
+    const int moved = std::min(std::abs(TopRow(main) - top), kConsoleLines);
+    QVERIFY(moved > 0);
+    QVERIFY2(told.size() <= moved + 1, qPrintable(QString("%1 rows moved; told of %2 lines: %3")
+                                                      .arg(moved)
+                                                      .arg(told.size())
+                                                      .arg(told.join(" | "))));
+    // The console shows the rows in order, each line control named for its
+    // row and in that order among the panel's children, as tools read them.
+    const QObjectList children = main->Panel()->children();
+    for (int k = 0; k < kConsoleLines; ++k) {
+        QCOMPARE(Text(main->Line(k)),
+                 ConsoleView::RowText(
+                     main->Core(), ConsoleView::RowOfLine(main->Core(), k, main->ScrolledBack())));
+        QCOMPARE(main->Panel()->findChild<QWidget*>(QString("consoleLine%1").arg(k)),
+                 main->Line(k));
+        QCOMPARE(main->Line(k)->property("formName").toString(), QString("Txt%1").arg(k));
+        QCOMPARE(main->Line(k)->geometry().top(), k == 0
+                                                      ? main->Line(0)->geometry().top()
+                                                      : main->Line(k - 1)->geometry().bottom() + 1);
+        if (k > 0) QVERIFY(children.indexOf(main->Line(k - 1)) < children.indexOf(main->Line(k)));
+    }
+}
+
 void WindowsTest::SelectionIsKeptAndCopied() {
     Folder folder;
     Program program(folder.Path());
@@ -1348,33 +1418,39 @@ void WindowsTest::PlanFollowsTheZoom() {
 }
 
 // WCAG's contrast ratio of two colours, 1 to 21.
-double Contrast(const QColor& a, const QColor& b) {
-    auto luminance = [](const QColor& c) {
-        auto channel = [](double v) {
-            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-               0.0722 * channel(c.blueF());
-    };
-    double one = luminance(a), two = luminance(b);
-    return (std::max(one, two) + 0.05) / (std::min(one, two) + 0.05);
+// A desktop theme's palette: the window, its text, the fields (the console
+// lines) and the buttons.
+QPalette ThemePalette(QColor window, QColor text, QColor base, QColor button) {
+    QPalette palette;
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, button);
+    palette.setColor(QPalette::ButtonText, text);
+    // A grey half-way for words that stand back, as desktop themes give.
+    palette.setColor(QPalette::PlaceholderText, QColor(128, 128, 128));
+    return palette;
 }
 
-// Under a dark desktop theme with a large font, as a learner's desktop may
-// have them: the lab's own words readable on the window, the console panel
-// in the lines' own background, and the buttons' words whole. (The router's
-// strip keeps its colours.)
-void WindowsTest::ReadableUnderADarkThemeWithLargeText() {
+void WindowsTest::ReadableUnderAnyThemeWithLargeText_data() {
+    QTest::addColumn<QPalette>("theme");
+    QTest::newRow("dark") << ThemePalette(QColor(45, 45, 48), QColor(230, 230, 230),
+                                          QColor(30, 30, 30), QColor(60, 60, 64));
+    QTest::newRow("high contrast") << ThemePalette(Qt::black, Qt::white, Qt::black, Qt::black);
+    QTest::newRow("high contrast, light")
+        << ThemePalette(Qt::white, Qt::black, Qt::white, Qt::white);
+}
+
+// Under a dark or high-contrast desktop theme with a large font, as a
+// learner's desktop may have them: the lab's own words readable on the
+// window, the console panel in the lines' own background, and the buttons'
+// words whole. (The router's strip keeps its colours.)
+void WindowsTest::ReadableUnderAnyThemeWithLargeText() {
+    QFETCH(QPalette, theme);
     const QPalette lightPalette = QApplication::palette();
     const QFont normalFont = QApplication::font();
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(45, 45, 48));
-    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    dark.setColor(QPalette::Base, QColor(30, 30, 30));
-    dark.setColor(QPalette::Text, QColor(230, 230, 230));
-    dark.setColor(QPalette::Button, QColor(60, 60, 64));
-    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-    QApplication::setPalette(dark);
+    QApplication::setPalette(theme);
     QFont large = normalFont;
     large.setPointSizeF(normalFont.pointSizeF() * 1.6);
     QApplication::setFont(large);
@@ -1386,22 +1462,28 @@ void WindowsTest::ReadableUnderADarkThemeWithLargeText() {
     Folder folder;
     Program program(folder.Path());
     MainWindow* main = program.main;
+    const QColor window = main->palette().color(QPalette::Window);
     auto* name = main->findChild<QLabel*>("productName");
-    QVERIFY(Contrast(name->palette().color(QPalette::WindowText),
-                     main->palette().color(QPalette::Window)) >= 4.5);
+    QVERIFY(ContrastRatio(name->palette().color(QPalette::WindowText), window) >= 4.5);
+    // The key names under the console, with no hint to give.
+    auto* keys = main->findChild<QLabel*>("coachHint");
+    QVERIFY2(keys->text().startsWith("F1 "), qPrintable(keys->text()));
+    QVERIFY(ContrastRatio(keys->palette().color(QPalette::WindowText), window) >= 4.5);
     QCOMPARE(main->findChild<QWidget*>("consolePanel")->palette().color(QPalette::Window),
              main->Line(0)->palette().color(QPalette::Base));
-    for (QPushButton* button : {main->findChild<QPushButton*>("finishButton"), main->PlanButton()})
-    {
+    for (QPushButton* button :
+         {main->findChild<QPushButton*>("finishButton"), main->PlanButton()}) {
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = button->text();
-        QRect words = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        QRect words =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
         QVERIFY2(words.width() >= button->fontMetrics().horizontalAdvance(button->text()),
                  qPrintable(button->text()));
     }
 
-    // Back to a light theme while it runs: the name navy again.
+    // Back to the usual light theme while it runs: the name navy again.
+    if (window.lightness() >= 128) return;
     QApplication::setPalette(lightPalette);
     QTRY_COMPARE_WITH_TIMEOUT(name->palette().color(QPalette::WindowText), QColor(0, 0, 128),
                               kPatienceMs);
@@ -1411,6 +1493,39 @@ void WindowsTest::ReadableUnderADarkThemeWithLargeText() {
 // with its frame. Run at 1366x768 scaled 2 (ctest GuiWindowsOnASmallScreen),
 // the splash and the main window are made smaller to fit, and so is a size
 // kept from a larger screen.
+// Beside the console on a screen that leaves it little room, Progress keeps
+// its tasks whole in one column that scrolls up and down, rather than two cut
+// at the side; given room again, two.
+void WindowsTest::ProgressTakesOneColumnWhenNarrow() {
+    Folder folder;
+    Program program(folder.Path());
+    MainWindow* main = program.main;
+    QTest::keyClick(KeyTarget(main), Qt::Key_F3);
+    ProgressWindow* progress = main->Progress();
+    QVERIFY(progress && progress->isVisible());
+    auto* tasks = progress->findChild<QScrollArea*>("taskList");
+    const QSize wide(progress->TaskLabel(1)->fontMetrics().averageCharWidth() * 110,
+                     progress->height());
+    progress->resize(wide);
+    QTRY_COMPARE_WITH_TIMEOUT(progress->Columns(), 2, kPatienceMs);
+
+    for (int width : {wide.width() * 2 / 3, wide.width() / 2}) {
+        progress->resize(width, wide.height());
+        QTRY_COMPARE_WITH_TIMEOUT(progress->Columns(), 1, kPatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!tasks->horizontalScrollBar()->isVisible(), kPatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(progress->TaskLabel(1)->x(), progress->TaskLabel(kTaskCount)->x(),
+                                  kPatienceMs);
+        for (int task = 1; task <= kTaskCount; ++task) {
+            QLabel* label = progress->TaskLabel(task);
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+        }
+    }
+    progress->resize(wide);
+    QTRY_COMPARE_WITH_TIMEOUT(progress->Columns(), 2, kPatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT(progress->TaskLabel(1)->x() < progress->TaskLabel(kTaskCount)->x(),
+                             kPatienceMs);
+}
+
 void WindowsTest::EveryWindowWithinTheScreen_data() {
     QTest::addColumn<QSize>("kept");
     QTest::newRow("first size") << QSize();
@@ -1436,7 +1551,8 @@ void WindowsTest::EveryWindowWithinTheScreen() {
                               .arg(screen.height()));
     };
     QVERIFY2(screen.contains(splash.frameGeometry()), within(&splash));
-    QVERIFY(screen.contains(splash.StartButton()->geometry().translated(splash.geometry().topLeft())));
+    QVERIFY(
+        screen.contains(splash.StartButton()->geometry().translated(splash.geometry().topLeft())));
 
     QTest::mouseClick(splash.StartButton(), Qt::LeftButton);
     MainWindow* main = splash.Main();
@@ -1447,6 +1563,14 @@ void WindowsTest::EveryWindowWithinTheScreen() {
     QTest::keyClick(KeyTarget(main), Qt::Key_F3);
     QVERIFY(main->Progress() && main->Progress()->isVisible());
     QVERIFY2(screen.contains(main->Progress()->frameGeometry()), within(main->Progress()));
+    // Its tasks are read whole, scrolled up and down where the room is
+    // narrow, never cut at the side.
+    auto* tasks = main->Progress()->findChild<QScrollArea*>("taskList");
+    QTRY_VERIFY_WITH_TIMEOUT(!tasks->horizontalScrollBar()->isVisible(), kPatienceMs);
+    for (int task = 1; task <= kTaskCount; ++task) {
+        QLabel* label = main->Progress()->TaskLabel(task);
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+    }
     // Updated in place as tasks are done, Progress keeps its size.
     const QSize progressSize = main->Progress()->size();
     PressKey(KeyTarget(main), '?');

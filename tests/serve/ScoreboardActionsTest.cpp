@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <ctime>
 #include <map>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -231,6 +233,62 @@ TEST_F(ScoreboardActions, JsonTellsTheClientAndTheIdleTime) {
     ASSERT_TRUE(page);
     EXPECT_NE(page->body.find("<td class=\"client\">127.0.0.1</td>"), std::string::npos);
     EXPECT_NE(page->body.find("<span class=\"idle\">idle "), std::string::npos);
+}
+
+// Ana's row in the scoreboard's JSON, once it holds what `wanted` looks for.
+nlohmann::json RowOnceItShows(httplib::Client& http, const ClassroomServer& server,
+                              const std::function<bool(const nlohmann::json&)>& wanted) {
+    const auto deadline = std::chrono::steady_clock::now() + kSafety;
+    nlohmann::json row;
+    do {
+        auto json = http.Get("/scoreboard.json?token=" + server.Token());
+        const nlohmann::json board =
+            json && json->status == 200 ? nlohmann::json::parse(json->body) : nlohmann::json();
+        if (board.contains("learners"))
+            for (const auto& learner : board["learners"])
+                if (learner["name"] == "ana") row = learner;
+        if (!row.is_null() && wanted(row)) return row;
+        std::this_thread::sleep_for(20ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return row;
+}
+
+// A learner whose connection dropped shows with the router kept for her, its
+// tasks as they stand; the instructor's End ends the kept router, its score
+// saved, and the next login starts from the files.
+TEST_F(ScoreboardActions, KeptRouterShowsAndEndsWithItsScoreSaved) {
+    const auto dropped = std::chrono::system_clock::now();
+    ana_.Close();
+    const nlohmann::json row = RowOnceItShows(
+        http_, server_, [](const nlohmann::json& ana) { return !ana["keptUntil"].is_null(); });
+    ASSERT_TRUE(row["keptUntil"].is_number()) << row;
+    const auto until = std::chrono::system_clock::from_time_t(row["keptUntil"].get<std::time_t>());
+    EXPECT_GE(until, dropped + 9min);
+    EXPECT_LE(until, dropped + 11min);
+    EXPECT_EQ(row["connected"], false);
+    EXPECT_EQ(row["score"], 1) << "the kept router's task 50";
+    const auto page = http_.Get("/?token=" + server_.Token());
+    ASSERT_TRUE(page);
+    const auto form = page->body.find("<input type=\"hidden\" name=\"learner\" value=\"ana\">");
+    ASSERT_NE(form, std::string::npos) << page->body;
+    EXPECT_NE(page->body.rfind("<td class=\"kept\">router kept until ", form), std::string::npos)
+        << page->body;
+    EXPECT_NE(page->body.find("<button name=\"do\" value=\"end\">", form), std::string::npos);
+    EXPECT_EQ(ReadScoreText(server_.Dir().Read("ana/user.dat"))[50], std::nullopt);
+
+    auto response = Post("token=" + server_.Token() + "&learner=Ana&do=end", Own());
+    ASSERT_TRUE(response);
+    EXPECT_EQ(response->status, 303) << response->body;
+    EXPECT_EQ(ReadScoreText(server_.Dir().Read("ana/user.dat"))[50], 1);
+    EXPECT_TRUE(RowOnceItShows(http_, server_,
+                               [](const nlohmann::json& ana) {
+                                   return ana["keptUntil"].is_null();
+                               })["keptUntil"]
+                    .is_null());
+    TelnetClient again(server_.Port());
+    ASSERT_TRUE(EnterNameAndPin(again, "ana")) << again.Received();
+    ASSERT_TRUE(again.WaitText("Vantric Sim", kSafety));
+    EXPECT_EQ(again.Received().find("resumed as you left it"), std::string::npos);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // telnet negotiation, logging in, the whole exercise, reconnecting, several
 // learners, bad names, the class password, and the clients that misbehave.
 #include <gtest/gtest.h>
+#include <httplib.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 
@@ -189,6 +190,11 @@ TEST(ServeLearners, TwoLearnersAtOnceKeepTheirOwnFiles) {
     TypeCommand(ana, "copy running-config startup-config", "Alpha#");
     EXPECT_EQ(ben.Screen().Row(21), "Router>");
 
+    // The scores are written within a second of the tasks.
+    EXPECT_TRUE(ana.WaitFor(
+        [&] { return EntryOf(SavedTasks(server, "ana"), task::RunningConfigSaved) == 1; }, 20s));
+    EXPECT_TRUE(ben.WaitFor(
+        [&] { return EntryOf(SavedTasks(server, "ben"), task::VersionShown) == 1; }, 20s));
     const TaskTable anaTasks = SavedTasks(server, "ana");
     const TaskTable benTasks = SavedTasks(server, "ben");
     EXPECT_NE(anaTasks, benTasks);
@@ -365,8 +371,8 @@ TEST(ServeLearners, FailedSaveShowsOnTheScoreboardUntilASaveWorks) {
         GetStarted(client, "ana");
         fs::remove(score);
         fs::create_directories(score / "blocked");
-        client.Enter();  // the new prompt's save fails
-        ASSERT_TRUE(client.WaitFor([&] { return !ProblemOf(server, "ana").empty(); }));
+        client.Enter();  // the new prompt's save fails (within a second)
+        ASSERT_TRUE(client.WaitFor([&] { return !ProblemOf(server, "ana").empty(); }, 20s));
         EXPECT_TRUE(ProblemOf(server, "ana").starts_with("score not saved: "))
             << ProblemOf(server, "ana");
         EXPECT_NE(ScoreboardJson(server.Room().Statuses()).find("\"problem\":\"score not saved: "),
@@ -522,6 +528,42 @@ TEST(ServePin, FirstPinChosenForANameHasIt) {
 
 // A learner folder from before PINs: the first login with a PIN claims it,
 // the score and configuration as they were.
+// The instructor resets a PIN while a login waits at the PIN prompt: the old
+// PIN lets no one in, the login chooses a new PIN instead; the reset is
+// logged once.
+TEST(ServePin, PinResetWhileItIsAskedForIsChosenAnew) {
+    ClassroomServer server({.scoreboard = true});
+    LogLines log(server.Room());
+    {
+        TelnetClient owner(server.Port());
+        ASSERT_NO_FATAL_FAILURE(LogIn(owner, "ana"));
+    }
+    TelnetClient client(server.Port());
+    ASSERT_TRUE(client.WaitText("Learner name: "));
+    TypeLine(client, "ana");
+    ASSERT_TRUE(client.WaitText("PIN: ")) << client.Received();
+    httplib::Client http("127.0.0.1", server.WebPort());
+    auto reset = http.Post("/action", "token=" + server.Token() + "&learner=ana&do=reset-pin",
+                           "application/x-www-form-urlencoded");
+    ASSERT_TRUE(reset);
+    ASSERT_EQ(reset->status, 303) << reset->body;
+    const std::string text = log.Text();
+    int resets = 0;
+    for (std::size_t at = 0; (at = text.find("reset", at)) != std::string::npos; ++at) ++resets;
+    EXPECT_EQ(resets, 1) << text;
+    TypeLine(client, kPin);
+    ASSERT_TRUE(client.WaitText("New PIN: ", 20s)) << client.Received();
+    EXPECT_FALSE(ShowsConsole(client));
+    EXPECT_NE(client.Received().find("Your instructor has reset the PIN of this name"),
+              std::string::npos)
+        << client.Received();
+    TypeLine(client, "97531");
+    ASSERT_TRUE(client.WaitText("The same PIN again: "));
+    TypeLine(client, "97531");
+    EXPECT_TRUE(client.WaitFor([&] { return ShowsConsole(client); })) << client.Received();
+    EXPECT_TRUE(PinMatches("97531", ReadPin(server.Dir().Path() / "ana").hash));
+}
+
 TEST(ServePin, FolderWithoutAPinIsClaimedByTheFirstLogin) {
     ClassroomServer server;
     {

@@ -2,7 +2,8 @@
 // table from the JSON exactly as the server drew it (a Reset PIN button on
 // every row), without a reload; End session asks first, ends the learner's
 // telnet session and comes back to the scoreboard (the browser's own Origin
-// passes the guard).
+// passes the guard); a learner whose connection dropped shows with the router
+// kept for her, which End ends.
 //   node tests/web/scoreboard.test.mjs PATH-TO-pellix-serve
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
@@ -41,6 +42,7 @@ function learner(port, name, pin = '2468') {
   const socket = connect(port, '127.0.0.1');
   const session = { received: '' };
   const answers = [['Learner name: ', name], ['New PIN: ', pin], ['The same PIN again: ', pin]];
+  session.socket = socket;
   session.closed = new Promise((done) => socket.on('close', done));
   socket.on('data', (data) => {
     session.received += data.toString('latin1');
@@ -55,15 +57,20 @@ const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
 const browser = await launch(profile);
 let failed = false;
 try {
+  // cy logs in and drops: the router kept for her shows on the board.
+  const cy = learner(port, 'cy');
+  while (!cy.received.includes('Vantric Sim')) await new Promise((done) => setTimeout(done, 20));
+  cy.socket.destroy();
   const bob = learner(port, 'bob');
   const page = await browser.newPage();
   page.setDefaultTimeout(120000);
   const asked = [];
   page.on('dialog', (dialog) => { asked.push(dialog.message()); dialog.accept(); });
-  // Once bob is on the board, as the server draws it.
+  // Once bob is on the board, and cy's kept router, as the server draws them.
   for (;;) {
     await page.goto(url);
-    if ((await page.$$eval('#board td.on', (cells) => cells.length)) === 1) break;
+    if ((await page.$$eval('#board td.on', (cells) => cells.length)) === 1 &&
+        (await page.$$eval('#board td.kept', (cells) => cells.length)) === 1) break;
   }
   const tidy = (html) => html.replace(/>\s+</g, '><').trim();
   const drawnByServer = tidy(await page.$eval('#board tbody', (body) => body.innerHTML));
@@ -71,8 +78,11 @@ try {
   const drawnByScript = tidy(await page.$eval('#board tbody', (body) => body.innerHTML));
   assert.equal(drawnByScript, drawnByServer);
   assert.deepEqual(await page.$$eval('#board td.name', (cells) => cells.map((cell) => cell.textContent)),
-                   ['bob', 'Ana', 'learner2', 'learner10']);
-  assert.equal(await page.$$eval('#board button[value=reset-pin]', (buttons) => buttons.length), 4);
+                   ['bob', 'Ana', 'cy', 'learner2', 'learner10']);
+  assert.match(await page.$eval('#board td.kept', (cell) => cell.textContent),
+               /^router kept until \d\d:\d\d$/);
+  assert.equal(await page.$$eval('#board button[value=reset-pin]', (buttons) => buttons.length), 5);
+  assert.equal(await page.$$eval('#board button[value=end]', (buttons) => buttons.length), 2);
 
   await Promise.all([page.waitForNavigation(), page.click('#board button[value=end]')]);
   assert.deepEqual(asked, ['End the session of bob? The score is saved.']);
@@ -80,6 +90,11 @@ try {
   await bob.closed;
   assert.ok(bob.received.includes('Your instructor has ended this session.'), bob.received);
   assert.equal(await page.$$eval('#board td.on', (cells) => cells.length), 0);
+  // End on cy ends her kept router.
+  await Promise.all([page.waitForNavigation(), page.click('#board button[value=end]')]);
+  assert.equal(asked[1], 'End the session of cy? The score is saved.');
+  assert.equal(await page.$$eval('#board td.kept', (cells) => cells.length), 0);
+  assert.equal(await page.$$eval('#board button[value=end]', (buttons) => buttons.length), 0);
   console.log('scoreboard test passed');
 } catch (error) {
   failed = true;
