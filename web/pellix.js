@@ -6,17 +6,9 @@
 'use strict';
 
 (function () {
-  // The core that pellix-boot.js began to fetch and compile as the page
-  // opened, instantiated.
+  // The core that the page's first script (pellix-boot.js, inside the page)
+  // began to fetch and compile as the page opened, instantiated.
   async function loadCore() {
-    // pellix-boot.js runs as soon as it arrives, before or after this script.
-    if (!window.pellixBoot) {
-      await new Promise((ran, failed) => {
-        const script = document.querySelector('script[src="pellix-boot.js"]');
-        script.addEventListener('load', ran);
-        script.addEventListener('error', () => failed(new Error('pellix-boot.js did not load')));
-      });
-    }
     const boot = window.pellixBoot;
     await boot.script;
     if (!boot.module) return window.PellixCore();
@@ -152,28 +144,37 @@
     }
   }
 
-  // Puts the files of the database (being opened) into the folder.
-  async function loadFiles(opening) {
+  // The files the database (being opened) keeps, or those an earlier version
+  // kept; null when the browser keeps no files for the lab.
+  async function readFiles(opening) {
     try {
       db = await opening;
     } catch (error) {
       db = null;
-      say('This browser keeps no files for the lab (' + (error && error.name || 'site data refused') +
-        '): your work lasts until the page closes. Export keeps a copy.');
-      setSaved('off');
-      return;
+      return { refused: error };
     }
     db.onversionchange = () => db.close();
     const tx = db.transaction(STORE, 'readonly');
     const names = await request(tx.objectStore(STORE).getAllKeys());
     const contents = await request(tx.objectStore(STORE).getAll());
-    let files = names.map((name, k) => [String(name), new Uint8Array(contents[k])]);
+    const files = names.map((name, k) => [String(name), new Uint8Array(contents[k])]);
     const migrate = !files.length && !store.get('localStorage', 'pellix.migrated:' + SITE);
-    if (migrate) files = await legacyFiles();
+    return { files: migrate ? await legacyFiles() : files, migrate };
+  }
+
+  // Puts the files read into the folder.
+  function loadFiles(read) {
+    if (read.refused) {
+      const error = read.refused;
+      say('This browser keeps no files for the lab (' + (error && error.name || 'site data refused') +
+        '): your work lasts until the page closes. Export keeps a copy.');
+      setSaved('off');
+      return;
+    }
     savedFiles = new Map();
-    for (const [name, bytes] of files) {
+    for (const [name, bytes] of read.files) {
       core.FS.writeFile(FOLDER + '/' + name, bytes);
-      if (!migrate) savedFiles.set(name, bytes);
+      if (!read.migrate) savedFiles.set(name, bytes);
     }
     store.set('localStorage', 'pellix.migrated:' + SITE, '1');
     setSaved('yes');
@@ -824,11 +825,14 @@
     fit();
     buildConsole();
     bind();
-    // The database and the lock are asked for while the core loads.
+    // The lock is taken and the files are read while the core loads (read
+    // again after waiting for another tab, which may have changed them).
     const coreLoading = loadCore();
     const opening = openDatabase(DATABASE, true);
-    opening.catch(() => {});  // loadFiles tells the learner
+    opening.catch(() => {});  // readFiles tells why
     const locked = holdLock({ ifAvailable: true });
+    const reading = locked.then((held) => (held ? readFiles(opening) : null));
+    reading.catch(() => {});  // awaited below
     core = await coreLoading;
     api = {
       start: core.cwrap('pellix_start', 'number', ['string']),
@@ -849,8 +853,12 @@
         core.UTF8ToString(core.ccall('pellix_check_file', 'number', ['string', 'number', 'number'], [name, data, size])),
     };
     core.FS.mkdir(FOLDER);
-    if (!(await locked)) await waitForOtherTab();
-    await loadFiles(opening);
+    let read = await reading;
+    if (!read) {
+      await waitForOtherTab();
+      read = await readFiles(opening);
+    }
+    loadFiles(read);
     if (db && navigator.storage && navigator.storage.persist) {
       navigator.storage.persist().then((kept) => {
         if (!kept && !el.status.textContent) {

@@ -5,7 +5,7 @@
 'use strict';
 
 const CACHE = 'pellix-site';
-const FILES = ['./', 'index.html', 'pellix.css', 'pellix.js', 'pellix-boot.js', 'pellix-core.js', 'pellix-core.wasm', 'splash.svg',
+const FILES = ['./', 'index.html', 'pellix.css', 'pellix.js', 'pellix-core.js', 'pellix-core.wasm', 'splash.svg',
   'network.svg', 'pellix.svg', 'readme.htm', 'manifest.webmanifest'];
 
 self.addEventListener('install', (event) => {

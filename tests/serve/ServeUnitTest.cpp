@@ -101,17 +101,30 @@ TEST(Classroom, WrongPasswordsWaitLongerFromTheSameAddressUntilTheRightOne) {
     EXPECT_EQ(room.WrongPin("ben", "10.0.0.4", 1), milliseconds(500));
 }
 
+// A class with the password "pw" and one session on plain bytes, held.
+struct PlainBytesSession {
+    support::TempFolder dir;
+    Classroom room{dir.Path(), "pw"};
+    const Clock::time_point start = Clock::now();
+    std::shared_ptr<Session> session;
+    std::unique_lock<std::mutex> lock;
+
+    PlainBytesSession() {
+        using namespace std::chrono_literals;
+        room.Quiet();
+        session = std::make_shared<Session>(room, start, 1800s, "10.0.0.9", 30s, Framing::Raw);
+        lock = std::unique_lock(session->Mutex());
+    }
+};
+
 // A session on plain bytes, as the SSH listener runs it: no telnet in its
 // output, and each login prompt told apart (Prompt) and answered as a line
 // (Answer), with the same checks, waits and deadline as typed keys.
 TEST(ServeSession, PlainBytesSessionTellsAndTakesItsPrompts) {
     using namespace std::chrono_literals;
-    support::TempFolder dir;
-    Classroom room(dir.Path(), "pw");
-    room.Quiet();
-    const Clock::time_point start = Clock::now();
-    auto session = std::make_shared<Session>(room, start, 1800s, "10.0.0.9", 30s, Framing::Raw);
-    std::lock_guard lock(session->Mutex());
+    PlainBytesSession plain;
+    const Clock::time_point start = plain.start;
+    Session* session = plain.session.get();
     EXPECT_EQ(session->Prompt(), "Class password: ");
     EXPECT_TRUE(session->Output().ends_with("Class password: ")) << session->Output();
     EXPECT_EQ(session->Output().find('\xff'), std::string::npos);  // no telnet command
@@ -143,12 +156,9 @@ TEST(ServeSession, PlainBytesSessionTellsAndTakesItsPrompts) {
 
 TEST(ServeSession, PlainBytesSessionEndsAtTheLoginDeadline) {
     using namespace std::chrono_literals;
-    support::TempFolder dir;
-    Classroom room(dir.Path(), "pw");
-    room.Quiet();
-    const Clock::time_point start = Clock::now();
-    auto session = std::make_shared<Session>(room, start, 1800s, "10.0.0.9", 30s, Framing::Raw);
-    std::lock_guard lock(session->Mutex());
+    PlainBytesSession plain;
+    const Clock::time_point start = plain.start;
+    Session* session = plain.session.get();
     session->Tick(start + 31s);
     EXPECT_TRUE(session->Closed());
     EXPECT_EQ(session->Prompt(), "");
