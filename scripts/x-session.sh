@@ -20,7 +20,10 @@ x_session_xvfb=
 x_session_wm=
 
 # Starts the server and the window manager and waits until both answer;
-# fails when the display is taken or either does not come up.
+# fails when the display is taken or either does not come up, and then
+# leaves nothing running. The waits end as soon as each answers (or the
+# server gives up, as it does on a display another server holds); 30 s is
+# only a safety net for a busy machine.
 x_session_start() {
   local display=$1 size=$2 _
   if DISPLAY=$display xdpyinfo >/dev/null 2>&1; then
@@ -30,16 +33,26 @@ x_session_start() {
   Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
   x_session_xvfb=$!
   export DISPLAY=$display
-  for _ in $(seq 100); do x_session_serving && break; sleep 0.05; done
+  for _ in $(seq 600); do
+    x_session_serving && break
+    kill -0 "$x_session_xvfb" 2>/dev/null || break
+    sleep 0.05
+  done
   if ! x_session_serving; then
     echo "Xvfb did not start on $display" >&2
+    x_session_stop
     return 1
   fi
   openbox >/dev/null 2>&1 &
   x_session_wm=$!
   # openbox is ready once it has named itself on the root window.
-  for _ in $(seq 100); do x_session_has_wm && return 0; sleep 0.05; done
+  for _ in $(seq 600); do
+    x_session_has_wm && return 0
+    kill -0 "$x_session_wm" 2>/dev/null || break
+    sleep 0.05
+  done
   echo "openbox did not start on $display" >&2
+  x_session_stop
   return 1
 }
 
