@@ -14,6 +14,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "serve/ConnectionLoop.h"
 #include "serve/SshConnection.h"
 #include "serve/SshHost.h"
 
@@ -21,22 +22,12 @@ namespace pellix::serve {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 4096;
 constexpr int kSendBuffer = 64 * 1024;
-// The longest a session's thread sleeps: the idle timeout is checked then.
-constexpr auto kLongestWait = std::chrono::milliseconds(1000);
 constexpr auto kAcceptPause = std::chrono::milliseconds(1000);
-// A session's output buffer kept for the next screen; a larger one is freed.
-constexpr std::size_t kKeptCapacity = 16 * 1024;
 
 void Signal(int eventFd) {
     const std::uint64_t one = 1;
     [[maybe_unused]] auto written = write(eventFd, &one, sizeof one);
-}
-
-void Consume(int eventFd) {
-    std::uint64_t value = 0;
-    [[maybe_unused]] auto got = read(eventFd, &value, sizeof value);
 }
 
 }  // namespace
@@ -262,29 +253,6 @@ bool SendOutput(int fd, Session& session, std::size_t& sent) {
         sent += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-// Drops what has been sent; a buffer grown for a burst of output is given
-// back once it is all sent.
-void Compact(std::string& out, std::size_t& sent) {
-    if (sent == out.size()) {
-        if (out.capacity() > kKeptCapacity)
-            std::string().swap(out);
-        else
-            out.clear();
-        sent = 0;
-    } else if (sent > out.size() / 2) {
-        out.erase(0, sent);
-        sent = 0;
-    }
-}
-
-// How long to sleep until `wake`: at most kLongestWait.
-std::chrono::milliseconds WaitUntil(Clock::time_point wake) {
-    if (wake == Clock::time_point::max()) return kLongestWait;
-    return std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
-                          std::chrono::milliseconds(1),
-                      std::chrono::milliseconds(0), kLongestWait);
 }
 
 // Reads what the client has sent and gives it to the session.

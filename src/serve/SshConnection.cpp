@@ -1,5 +1,7 @@
 #include "serve/SshConnection.h"
 
+#include "serve/ConnectionLoop.h"
+
 #include <libssh/libssh.h>
 #include <libssh/server.h>
 #include <poll.h>
@@ -11,12 +13,6 @@
 namespace pellix::serve {
 
 namespace {
-
-constexpr std::size_t kReadChunk = 4096;
-// The longest sleep: the session's clock is looked at then, as for telnet.
-constexpr auto kLongestWait = std::chrono::milliseconds(1000);
-// An output buffer kept for the next screen; a larger one is freed once sent.
-constexpr std::size_t kKeptCapacity = 16 * 1024;
 
 // The session's login text for a keyboard-interactive request: its lines
 // without the prompt asked (which the client shows itself) and without blank
@@ -89,12 +85,7 @@ bool SshConnection::Step() {
         std::lock_guard lock(session_.Mutex());
         wake = std::min(session_.NextTick(), deadline_);
     }
-    auto wait = kLongestWait;
-    if (wake != Clock::time_point::max())
-        wait =
-            std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()) +
-                           std::chrono::milliseconds(1),
-                       std::chrono::milliseconds(0), kLongestWait);
+    auto wait = WaitUntil(wake);
     // The server's side of the key exchange (its first line) goes out at
     // once: some clients wait for it before they send theirs.
     if (!started_) wait = std::chrono::milliseconds(0);
@@ -106,10 +97,7 @@ bool SshConnection::Step() {
     const Clock::time_point now = Clock::now();
 
     std::lock_guard lock(session_.Mutex());
-    if (fds[1].revents & POLLIN) {
-        std::uint64_t value = 0;
-        [[maybe_unused]] auto got = read(link_.wakeFd, &value, sizeof value);
-    }
+    if (fds[1].revents & POLLIN) Consume(link_.wakeFd);
     if (link_.stopping && !told_) {
         told_ = true;
         session_.Shutdown();
@@ -310,14 +298,7 @@ bool SshConnection::Deliver(Clock::time_point now) {
             if (n <= 0) break;
             sent_ += static_cast<std::size_t>(n);
         }
-        if (sent_ == out.size()) {
-            if (out.capacity() > kKeptCapacity) std::string().swap(out);
-            out.clear();
-            sent_ = 0;
-        } else if (sent_ > out.size() / 2) {
-            out.erase(0, sent_);
-            sent_ = 0;
-        }
+        Compact(out, sent_);
     }
     // After every Receive and Tick, as the session wants (a save it put off
     // is due by its clock too).
