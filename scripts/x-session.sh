@@ -56,6 +56,17 @@ x_session_start() {
   return 1
 }
 
+# Starts a session on the first free display from FIRST to LAST (numbers),
+# for tests that run beside others: x_session_start_free 70 99 1024x768.
+x_session_start_free() {
+  local first=$1 last=$2 size=$3 display
+  for display in $(seq "$first" "$last"); do
+    x_session_start ":$display" "$size" 2>/dev/null && return 0
+  done
+  echo "no free X display from :$first to :$last" >&2
+  return 1
+}
+
 # Our server answers: its lock file names it (a server still going away on
 # the same display may answer too).
 x_session_serving() {

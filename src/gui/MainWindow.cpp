@@ -203,16 +203,15 @@ int OutputLinesMoved(const std::array<QString, kConsoleLines>& shown,
                      const std::array<QString, kConsoleLines>& wanted) {
     int best = 0;
     int fewest = InputLine + 1;
-    for (int distance = 0; distance < InputLine; ++distance) {
-        for (int by : {distance, -distance}) {
-            int changed = 0;
-            for (int k = 0; k < InputLine; ++k)
-                changed += shown[static_cast<std::size_t>((k + by + InputLine) % InputLine)] !=
-                           wanted[static_cast<std::size_t>(k)];
-            if (changed < fewest) {
-                best = by;
-                fewest = changed;
-            }
+    for (int by = 1 - InputLine; by < InputLine; ++by) {
+        int changed = 0;
+        for (int k = 0; k < InputLine; ++k)
+            changed += shown[static_cast<std::size_t>((k + by + InputLine) % InputLine)] !=
+                       wanted[static_cast<std::size_t>(k)];
+        // Of equal moves, the shortest.
+        if (changed < fewest || (changed == fewest && std::abs(by) < std::abs(best))) {
+            best = by;
+            fewest = changed;
         }
     }
     return best;
@@ -255,14 +254,16 @@ void MainWindow::Redraw() {
     const int scrolled = console_.ScrolledBack();
     bool live = scrolled == 0;
     if (!lines_[InputLine]) return;  // still being built
+    std::array<int, kConsoleLines> rows;
     std::array<QString, kConsoleLines> texts;
-    for (int k = 0; k < kConsoleLines; ++k)
-        texts[static_cast<std::size_t>(k)] =
-            FromRouter(ConsoleView::RowText(sim_, ConsoleView::RowOfLine(sim_, k, scrolled)));
+    for (std::size_t k = 0; k < kConsoleLines; ++k) {
+        rows[k] = ConsoleView::RowOfLine(sim_, static_cast<int>(k), scrolled);
+        texts[k] = FromRouter(ConsoleView::RowText(sim_, rows[k]));
+    }
     MoveOutputLines(texts);
     for (int k = 0; k < kConsoleLines; ++k) {
         ConsoleLine* line = lines_[static_cast<std::size_t>(k)];
-        int row = ConsoleView::RowOfLine(sim_, k, scrolled);
+        const int row = rows[static_cast<std::size_t>(k)];
         const QString& text = texts[static_cast<std::size_t>(k)];
         bool caret = live && k == InputLine;
         if (line->text() != text) {

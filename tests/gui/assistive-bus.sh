@@ -25,10 +25,7 @@ work=$(mktemp -d)
 app_pid=
 trap x_session_cleanup EXIT
 # A display of its own, beside any other test's.
-for display in $(seq 70 99); do
-  x_session_start ":$display" 1024x768 2>/dev/null && break
-done
-[ -n "$x_session_xvfb" ] || { echo "no free X display"; exit 1; }
+x_session_start_free 70 99 1024x768
 
 # Qt speaks to the bus whether or not a screen reader has asked it to.
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1

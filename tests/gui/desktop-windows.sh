@@ -19,16 +19,6 @@ app_pid=
 trap x_session_cleanup EXIT
 failures=0
 
-# A display of its own, beside any other test's, at the given size.
-start_display() {
-  local display
-  for display in $(seq 40 69); do
-    x_session_start ":$display" "$1" 2>/dev/null && return 0
-  done
-  echo "no free X display" >&2
-  return 1
-}
-
 # "x y width height" of a window with the frame the window manager gave it.
 frame_of() {
   xwininfo -frame -id "$1" | awk '
@@ -85,7 +75,8 @@ run_screen() {
   echo "== ${size} at scale ${scale}"
   screen_w=${size%x*}
   screen_h=${size#*x}
-  start_display "$size"
+  # A display of its own, beside any other test's.
+  x_session_start_free 40 69 "$size"
   rm -rf "$work/config" "$work/data"
   XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale \
     "$program" --dir "$work/data" >/dev/null 2>&1 &
