@@ -62,6 +62,16 @@ void TypeCommand(TelnetClient& client, std::string_view command, std::string_vie
     ASSERT_TRUE(client.WaitRow(21, nextPrompt)) << command << "\n" << client.Screen().Text();
 }
 
+// A learner's first session: logs in, earns one task (show version) and
+// ends it with F10.
+void EarnOneTaskAndLeave(const ClassroomServer& server, std::string_view name) {
+    TelnetClient client(server.Port());
+    ASSERT_NO_FATAL_FAILURE(GetStarted(client, name));
+    ASSERT_NO_FATAL_FAILURE(TypeCommand(client, "show version", "Router>"));
+    client.Press("f10");
+    ASSERT_TRUE(client.WaitClosed());
+}
+
 TaskTable SavedTasks(const ClassroomServer& server, const std::string& name) {
     return ReadScoreText(ReadFile(server.Dir().Path() / name / "user.dat"));
 }
@@ -233,13 +243,7 @@ TEST(ServeLearners, BadNamesAreRefusedAndAskedAgain) {
 // typed), one score, one router.
 TEST(ServeLearners, NamesDifferingOnlyInCaseAreOneLearner) {
     ClassroomServer server;
-    {
-        TelnetClient first(server.Port());
-        GetStarted(first, "Ana");
-        TypeCommand(first, "show version", "Router>");
-        first.Press("f10");
-        ASSERT_TRUE(first.WaitClosed());
-    }
+    ASSERT_NO_FATAL_FAILURE(EarnOneTaskAndLeave(server, "Ana"));
     TelnetClient again(server.Port());
     GetStarted(again, "ANA");
     EXPECT_EQ(LabelOf(again), "Score:  1");
@@ -566,13 +570,7 @@ TEST(ServePin, PinResetWhileItIsAskedForIsChosenAnew) {
 
 TEST(ServePin, FolderWithoutAPinIsClaimedByTheFirstLogin) {
     ClassroomServer server;
-    {
-        TelnetClient client(server.Port());
-        GetStarted(client, "ana");
-        TypeCommand(client, "show version", "Router>");
-        client.Press("f10");
-        ASSERT_TRUE(client.WaitClosed());
-    }
+    ASSERT_NO_FATAL_FAILURE(EarnOneTaskAndLeave(server, "ana"));
     fs::remove(server.Dir().Path() / "ana" / "learner.pin");
     TelnetClient claimer(server.Port());
     ASSERT_TRUE(claimer.WaitText("Learner name: "));

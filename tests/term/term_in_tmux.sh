@@ -167,6 +167,14 @@ expect_welcome() {
   expect_row 21 "Router>"
 }
 
+# F1 opens the lesson page naming PATH; q takes the learner back to the
+# prompt.
+expect_lesson_page() {
+  press F1
+  wait_for -F "$1"
+  type_text "q"
+  expect_row 21 "Router>"
+}
 expect_finished_line() {
   wait_for -x "Score: $1 of 50, saved in $dir"
 }
@@ -712,10 +720,7 @@ case "$scenario" in
     dir="$work/josé/data"
     start_term "LANG=C.UTF-8"
     expect_welcome
-    press F1
-    wait_for -F "$dir/readme.htm#task-50"
-    type_text "q"
-    expect_row 21 "Router>"
+    expect_lesson_page "$dir/readme.htm#task-50"
     press F10
     expect_ended 0
     start_term "LANG=C"
@@ -739,10 +744,7 @@ case "$scenario" in
       tmuxp pipe-pane -o -t "$pane" "cat >>'$work/output'"
       start_term "TERM=$type LANG=C.UTF-8"
       expect_welcome
-      press F1
-      wait_for -F "$dir/readme.htm#task-50"
-      type_text "q"
-      expect_row 21 "Router>"
+      expect_lesson_page "$dir/readme.htm#task-50"
       press F10
       expect_ended 0
       tmuxp pipe-pane -t "$pane"
