@@ -15,9 +15,10 @@ build_packages=(
   libtelnet-dev libcpp-httplib-dev libarchive-dev libcrypt-dev libssh-dev
   nlohmann-json3-dev
 )
-# The web build (cmake --preset web): emscripten, whose optimizer needs acorn.
+# The web build (cmake --preset web): emscripten, whose optimizer needs acorn;
+# rsvg-convert and pngquant for the page's PNG pictures.
 web_packages=(
-  emscripten node-acorn nodejs
+  emscripten node-acorn nodejs librsvg2-bin pngquant
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev

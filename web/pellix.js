@@ -74,6 +74,7 @@
   const SITE = location.pathname.replace(/[^/]*$/, '') || '/';
   const DATABASE = 'pellix-lab:' + SITE;
   const LEGACY_DATABASE = FOLDER;  // where earlier versions kept the files, one per host
+  const MIGRATED_KEY = 'pellix.migrated:' + SITE;  // set once their files were taken
   const STORE = 'files';
   const SAVE_LIMIT_MS = 15000;
 
@@ -96,6 +97,11 @@
   let saveChain = Promise.resolve();
   let saveFailed = false;
   let ownsFiles = true;     // false once another tab took the lab over
+  // Settled once the core runs and the learner's files are in its folder.
+  // "Start" is offered as soon as the core runs; what needs the files
+  // (starting, Progress, Export, Import) waits for this.
+  let filesReady;
+  const filesIn = new Promise((done) => { filesReady = done; });
 
   function setSaved(state) {
     document.body.dataset.saved = state;
@@ -133,8 +139,8 @@
       if (indexedDB.databases && !(await indexedDB.databases()).some((d) => d.name === LEGACY_DATABASE)) return [];
       const legacy = await openDatabase(LEGACY_DATABASE, false);
       const tx = legacy.transaction('FILE_DATA', 'readonly');
-      const keys = await request(tx.objectStore('FILE_DATA').getAllKeys());
-      const values = await request(tx.objectStore('FILE_DATA').getAll());
+      const [keys, values] = await Promise.all([request(tx.objectStore('FILE_DATA').getAllKeys()),
+        request(tx.objectStore('FILE_DATA').getAll())]);
       legacy.close();
       return keys.map((key, k) => [String(key), values[k]])
         .filter(([key, value]) => key.startsWith(FOLDER + '/') && value && value.contents)
@@ -145,8 +151,9 @@
   }
 
   // The files the database (being opened) keeps, or those an earlier version
-  // kept; null when the browser keeps no files for the lab.
-  async function readFiles(opening) {
+  // kept (being read, or read now); refused when the browser keeps no files
+  // for the lab.
+  async function readFiles(opening, legacyReading) {
     try {
       db = await opening;
     } catch (error) {
@@ -155,11 +162,12 @@
     }
     db.onversionchange = () => db.close();
     const tx = db.transaction(STORE, 'readonly');
-    const names = await request(tx.objectStore(STORE).getAllKeys());
-    const contents = await request(tx.objectStore(STORE).getAll());
+    // Both asked at once: one wait for the browser, not two.
+    const [names, contents] = await Promise.all([request(tx.objectStore(STORE).getAllKeys()),
+      request(tx.objectStore(STORE).getAll())]);
     const files = names.map((name, k) => [String(name), new Uint8Array(contents[k])]);
-    const migrate = !files.length && !store.get('localStorage', 'pellix.migrated:' + SITE);
-    return { files: migrate ? await legacyFiles() : files, migrate };
+    const migrate = !files.length && !store.get('localStorage', MIGRATED_KEY);
+    return { files: migrate ? await (legacyReading || legacyFiles()) : files, migrate };
   }
 
   // Puts the files read into the folder.
@@ -176,7 +184,7 @@
       core.FS.writeFile(FOLDER + '/' + name, bytes);
       if (!read.migrate) savedFiles.set(name, bytes);
     }
-    store.set('localStorage', 'pellix.migrated:' + SITE, '1');
+    if (read.migrate) store.set('localStorage', MIGRATED_KEY, '1');
     setSaved('yes');
   }
 
@@ -336,6 +344,7 @@
   // checks it when loading, and only when all pass are they written; the lab
   // then starts again on them.
   async function importFiles(chosen) {
+    await filesIn;
     const files = [];
     const refused = [];
     const seen = new Set();
@@ -364,6 +373,8 @@
 
   // ---- Drawing ----
 
+  // The console's lines, made when the lab first starts: nothing of the
+  // console is drawn while the page loads.
   function buildConsole() {
     for (let k = 0; k < CONSOLE_LINES; ++k) {
       const line = document.createElement('div');
@@ -627,7 +638,10 @@
 
   // ---- Windows and panels ----
 
-  function start() {
+  async function start() {
+    await filesIn;
+    if (running || !ownsFiles) return;  // a second click while the files came in
+    if (!lines.length) buildConsole();
     const error = core.UTF8ToString(api.start(FOLDER));
     if (error) {
       say('The lab cannot start: ' + error);
@@ -764,7 +778,7 @@
   // ---- Start-up ----
 
   function bind() {
-    el.start.addEventListener('click', start);
+    el.start.addEventListener('click', () => start());
     el.finish.addEventListener('click', finish);
     el.showPlan.addEventListener('click', () => routerButton('plan'));
     el.closePlan.addEventListener('click', () => routerButton('close-plan'));
@@ -772,10 +786,14 @@
     // program's plan does.
     el.plan.addEventListener('keydown', onKey);
     el.again.addEventListener('click', () => window.location.reload());
-    el.showProgress.addEventListener('click', openProgress);
-    el.hints.addEventListener('click', () => { toggleHints(); el.console.focus({ preventScroll: true }); });
+    el.showProgress.addEventListener('click', () => filesIn.then(openProgress));
+    el.hints.addEventListener('click', () => filesIn.then(() => {
+      toggleHints();
+      el.console.focus({ preventScroll: true });
+    }));
     el.progressClose.addEventListener('click', closeProgress);
-    el.exportFiles.addEventListener('click', () => {
+    el.exportFiles.addEventListener('click', async () => {
+      await filesIn;
       exportFiles();
       if (running) focusConsole();
     });
@@ -820,18 +838,28 @@
     navigator.serviceWorker.register('sw.js').catch(() => {});
   }
 
+  function offerStart() {
+    el.start.disabled = false;
+    el.start.focus({ preventScroll: true });
+    setState('splash');
+    performance.mark('lab-loaded');
+  }
+
   async function load() {
     setState('loading');
     fit();
-    buildConsole();
     bind();
-    // The lock is taken and the files are read while the core loads (read
-    // again after waiting for another tab, which may have changed them).
+    // While the core loads, the lock is asked for and the files are read
+    // beside it, each step as soon as it can be: the database opened, an
+    // earlier version's files looked for (until they were taken once), the
+    // files read. A read made while another tab holds the lab is thrown away
+    // and made again once this tab takes over.
     const coreLoading = loadCore();
+    const locked = holdLock({ ifAvailable: true });
     const opening = openDatabase(DATABASE, true);
     opening.catch(() => {});  // readFiles tells why
-    const locked = holdLock({ ifAvailable: true });
-    const reading = locked.then((held) => (held ? readFiles(opening) : null));
+    const legacyReading = store.get('localStorage', MIGRATED_KEY) ? null : legacyFiles();
+    const reading = readFiles(opening, legacyReading);
     reading.catch(() => {});  // awaited below
     core = await coreLoading;
     api = {
@@ -853,12 +881,21 @@
         core.UTF8ToString(core.ccall('pellix_check_file', 'number', ['string', 'number', 'number'], [name, data, size])),
     };
     core.FS.mkdir(FOLDER);
-    let read = await reading;
-    if (!read) {
+    // "Start" once this tab holds the lab; the files may still be coming in.
+    let read;
+    if (await locked) {
+      offerStart();
+      read = await reading;
+    } else {
       await waitForOtherTab();
       read = await readFiles(opening);
+      offerStart();
     }
     loadFiles(read);
+    filesReady();
+    performance.mark('files-in');
+    // What is told under the splash, and keeping the site for offline use
+    // (which fetches every file once more), wait until the files are in.
     if (db && navigator.storage && navigator.storage.persist) {
       navigator.storage.persist().then((kept) => {
         if (!kept && !el.status.textContent) {
@@ -871,12 +908,6 @@
       store.remove('sessionStorage', 'pellix.imported');
       say('Imported: ' + imported);
     }
-    el.start.disabled = false;
-    el.start.focus({ preventScroll: true });
-    setState('splash');
-    performance.mark('lab-loaded');
-    // Keeping the site for offline use (which fetches every file once more)
-    // waits until the lab is ready.
     keepOffline();
   }
 
@@ -890,6 +921,7 @@
   };
 
   load().catch((error) => {
+    el.start.disabled = true;
     say('The lab cannot load: ' + error);
     setState('failed');
   });

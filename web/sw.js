@@ -5,8 +5,8 @@
 'use strict';
 
 const CACHE = 'pellix-site';
-const FILES = ['./', 'index.html', 'pellix.css', 'pellix.js', 'pellix-core.js', 'pellix-core.wasm', 'splash.svg',
-  'network.svg', 'pellix.svg', 'readme.htm', 'manifest.webmanifest'];
+const FILES = ['./', 'index.html', 'pellix.css', 'pellix.js', 'pellix-core.js', 'pellix-core.wasm', 'splash.png',
+  'splash-2x.png', 'network.svg', 'pellix.svg', 'pellix-32.png', 'readme.htm', 'manifest.webmanifest'];
 
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));

@@ -221,6 +221,8 @@ try {
   // Progress on the start screen: the kept score's tasks.
   await page.waitForSelector('body[data-state="splash"]');
   await page.click('#showProgress');
+  // (it opens once the learner's files are in)
+  await page.waitForSelector('#progress:not([hidden])');
   assert.equal(await page.$$eval('#taskList li.done', (items) => items.length), kept);
   assert.equal(await page.$eval('#progressScore', (e) => e.textContent), `(${kept} of 50 tasks done)`);
   await page.click('#progressClose');

@@ -1,7 +1,7 @@
 // The learner's files in the browser under the faults learners meet: site
 // data blocked, the storage refusing writes and then taking them, two tabs on one
-// lab, the browser killed right after a task, and two copies of the site on
-// one host. Each case checks what the learner is told and that nothing the
+// lab, the browser killed right after a task, "Start" clicked before the
+// files are read, and two copies of the site on one host. Each case checks what the learner is told and that nothing the
 // page said was saved is lost. Every wait is for something the page shows.
 //   node tests/web/storage.test.mjs [SITE]
 import assert from 'node:assert/strict';
@@ -170,6 +170,44 @@ const cases = {
       const again = await open(holder.browser, lab);
       await startLab(again);
       assert.ok(taskDone(await snapshot(again), 45), 'task 45 kept over the kill');
+    });
+  },
+
+  // "Start" is offered once the core runs, while the files may still be
+  // read: a click then starts the lab on the learner's files when they are
+  // in, never on an empty folder that the next save would write over them.
+  async startClickedBeforeTheFilesAreIn() {
+    await inBrowser(null, async ({ browser }) => {
+      const first = await open(browser, lab);
+      await startLab(first);
+      await first.keyboard.type('?');  // task 13
+      await saved(first);
+      await first.close();
+      const page = await browser.newPage();
+      page.setDefaultTimeout(kPatienceMs);
+      // The files' read is answered only when the test says so.
+      await page.evaluateOnNewDocument(() => {
+        let release;
+        const released = new Promise((done) => { release = done; });
+        window.releaseFiles = release;
+        const getAll = IDBObjectStore.prototype.getAll;
+        IDBObjectStore.prototype.getAll = function (...args) {
+          const request = getAll.apply(this, args);
+          let handler = null;
+          Object.defineProperty(request, 'onsuccess', { get: () => handler, set: (h) => { handler = h; } });
+          request.addEventListener('success', (event) => released.then(() => handler && handler.call(request, event)));
+          return request;
+        };
+      });
+      await page.goto(lab, { waitUntil: 'load' });
+      await page.waitForSelector('body[data-state="splash"]');
+      await page.click('#Command1');
+      await page.click('#showProgress');
+      assert.equal(await page.$eval('body', (b) => b.dataset.state), 'splash', 'started before the files came in');
+      assert.ok(await page.$eval('#progress', (p) => p.hidden), 'Progress shown before the files came in');
+      await page.evaluate(() => window.releaseFiles());
+      await page.waitForSelector('body[data-state="running"]');
+      assert.ok(taskDone(await snapshot(page), 13), 'the kept task 13');
     });
   },
 
