@@ -1,8 +1,10 @@
-// Starts the router core the moment the page opens, beside the page's other
-// files. Over HTTP its WebAssembly is a file of its own, compiled while it
+// Starts what the lab waits for the moment the page opens, beside the page's
+// other files: the router core, and the learner's files (their database and
+// the lab's lock, answers that take the browser a while on a first visit).
+// Over HTTP the core's WebAssembly is a file of its own, compiled while it
 // downloads; opened from a folder (file://), where nothing can be fetched, the
 // page takes the build that holds the WebAssembly inside its script.
-// pellix.js instantiates it.
+// pellix.js instantiates the core and reads the files.
 'use strict';
 
 window.pellixBoot = (function () {
@@ -22,5 +24,61 @@ window.pellixBoot = (function () {
   // it is whole.
   const module = fromFolder ? null : WebAssembly.compileStreaming(fetchWasm())
     .catch(() => fetchWasm().then((response) => response.arrayBuffer()).then((bytes) => WebAssembly.compile(bytes)));
-  return { script, module };
+
+  // The files of this copy of the site are kept in a database named by its
+  // path (two copies on one host keep apart), in one object store.
+  const site = location.pathname.replace(/[^/]*$/, '') || '/';
+  const database = 'pellix-lab:' + site;
+  const store = 'files';
+
+  // Opens a database (made with its store when create is set, else left
+  // alone when it does not exist).
+  function openDatabase(name, create) {
+    return new Promise((done, fail) => {
+      let req;
+      try {
+        req = indexedDB.open(name, 1);
+      } catch (error) {
+        fail(error);
+        return;
+      }
+      req.onupgradeneeded = () => {
+        if (create) req.result.createObjectStore(store);
+        else req.transaction.abort();
+      };
+      req.onsuccess = () => done(req.result);
+      req.onerror = () => fail(req.error);
+      req.onblocked = () => fail(new Error('the database is blocked'));
+    });
+  }
+
+  // One live lab per copy of the site: the tab that holds the lock works on
+  // the files. Resolves true when this tab may work on them; lost settles
+  // when another tab takes the lock away.
+  let lose;
+  const lost = new Promise((settle) => { lose = settle; });
+  function holdLock(options) {
+    if (!navigator.locks) return Promise.resolve(true);
+    return new Promise((granted) => {
+      let answered = false;
+      const answer = (held) => {
+        answered = true;
+        granted(held);
+      };
+      try {
+        navigator.locks.request(database, options, (lock) => {
+          answer(Boolean(lock));
+          if (!lock) return undefined;
+          return new Promise(() => {});  // held as long as the page lives
+        }).catch(() => (answered ? lose() : answer(true)));
+      } catch {
+        answer(true);  // no locks here (site data blocked): one tab is all there can be
+      }
+    });
+  }
+
+  const opening = openDatabase(database, true);
+  opening.catch(() => {});  // pellix.js tells why
+  const locked = holdLock({ ifAvailable: true });
+  return { script, module, site, database, store, openDatabase, holdLock, opening, locked, lost };
 })();

@@ -9,7 +9,6 @@
   // The core that the page's first script (pellix-boot.js, inside the page)
   // began to fetch and compile as the page opened, instantiated.
   async function loadCore() {
-    const boot = window.pellixBoot;
     await boot.script;
     if (!boot.module) return window.PellixCore();
     const module = await boot.module;
@@ -71,11 +70,11 @@
   // tries again. One tab at a time works on the files (Web Locks): another
   // tab says so and offers to take the lab over.
 
-  const SITE = location.pathname.replace(/[^/]*$/, '') || '/';
-  const DATABASE = 'pellix-lab:' + SITE;
+  // The page's first script opened the database and asked for the lock.
+  const boot = window.pellixBoot;
+  const { store: STORE, openDatabase, holdLock } = boot;
   const LEGACY_DATABASE = FOLDER;  // where earlier versions kept the files, one per host
-  const MIGRATED_KEY = 'pellix.migrated:' + SITE;  // set once their files were taken
-  const STORE = 'files';
+  const MIGRATED_KEY = 'pellix.migrated:' + boot.site;  // set once their files were taken
   const SAVE_LIMIT_MS = 15000;
 
   // Storage a browser may refuse outright (site data blocked): every access
@@ -111,25 +110,6 @@
     return new Promise((done, fail) => {
       req.onsuccess = () => done(req.result);
       req.onerror = () => fail(req.error);
-    });
-  }
-
-  function openDatabase(name, create) {
-    return new Promise((done, fail) => {
-      let req;
-      try {
-        req = indexedDB.open(name, 1);
-      } catch (error) {
-        fail(error);
-        return;
-      }
-      req.onupgradeneeded = () => {
-        if (create) req.result.createObjectStore(STORE);
-        else req.transaction.abort();
-      };
-      req.onsuccess = () => done(req.result);
-      req.onerror = () => fail(req.error);
-      req.onblocked = () => fail(new Error('the database is blocked'));
     });
   }
 
@@ -247,30 +227,6 @@
     return saveChain;
   }
 
-  // One live lab per copy of the site: this tab holds the lock while it works
-  // on the files. Resolves true when it may work on them.
-  function lockName() {
-    return DATABASE;
-  }
-  function holdLock(options) {
-    if (!navigator.locks) return Promise.resolve(true);
-    return new Promise((granted) => {
-      let answered = false;
-      const answer = (held) => {
-        answered = true;
-        granted(held);
-      };
-      try {
-        navigator.locks.request(lockName(), options, (lock) => {
-          answer(Boolean(lock));
-          if (!lock) return undefined;
-          return new Promise(() => {});  // held as long as the page lives
-        }).catch(() => (answered ? lostLock() : answer(true)));
-      } catch {
-        answer(true);  // no locks here (site data blocked): one tab is all there can be
-      }
-    });
-  }
   function lostLock() {
     ownsFiles = false;
     running = false;
@@ -849,15 +805,14 @@
     setState('loading');
     fit();
     bind();
-    // While the core loads, the lock is asked for and the files are read
-    // beside it, each step as soon as it can be: the database opened, an
-    // earlier version's files looked for (until they were taken once), the
-    // files read. A read made while another tab holds the lab is thrown away
-    // and made again once this tab takes over.
+    // While the core loads, the files are read beside the lock, each step as
+    // soon as it can be: the database opened (the page's first script asked
+    // for it and the lock), an earlier version's files looked for (until they
+    // were taken once), the files read. A read made while another tab holds
+    // the lab is thrown away and made again once this tab takes over.
     const coreLoading = loadCore();
-    const locked = holdLock({ ifAvailable: true });
-    const opening = openDatabase(DATABASE, true);
-    opening.catch(() => {});  // readFiles tells why
+    const { locked, opening } = boot;
+    boot.lost.then(lostLock);
     const legacyReading = store.get('localStorage', MIGRATED_KEY) ? null : legacyFiles();
     const reading = readFiles(opening, legacyReading);
     reading.catch(() => {});  // awaited below
