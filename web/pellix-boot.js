@@ -1,29 +1,32 @@
 // Starts what the lab waits for the moment the page opens, beside the page's
 // other files: the router core, and the learner's files (their database and
 // the lab's lock, answers that take the browser a while on a first visit).
-// Over HTTP the core's WebAssembly is a file of its own, compiled while it
-// downloads; opened from a folder (file://), where nothing can be fetched, the
-// page takes the build that holds the WebAssembly inside its script.
-// pellix.js instantiates the core and reads the files.
+// The core's script is the page's last; over HTTP its WebAssembly is a file
+// of its own, compiled here while it downloads. Opened from a folder
+// (file://), where nothing can be fetched, the page takes the WebAssembly
+// from pellix-core-wasm.js, which holds it as text. pellix.js instantiates
+// the core and reads the files.
 'use strict';
 
 window.pellixBoot = (function () {
   const fromFolder = location.protocol === 'file:';
-  const script = new Promise((resolve, reject) => {
-    const element = document.createElement('script');
-    element.src = fromFolder ? 'pellix-core-file.js' : 'pellix-core.js';
-    element.onload = resolve;
-    element.onerror = () => reject(new Error(element.src + ' did not load'));
-    document.head.appendChild(element);
-  });
   const fetchWasm = () => fetch('pellix-core.wasm', { credentials: 'same-origin' }).then((response) => {
     if (!response.ok) throw new Error('pellix-core.wasm: ' + response.status);
     return response;
   });
+  const wasmFromScript = () => new Promise((resolve, reject) => {
+    const element = document.createElement('script');
+    element.src = 'pellix-core-wasm.js';
+    element.onload = () => resolve(Uint8Array.from(atob(window.pellixWasm), (c) => c.charCodeAt(0)));
+    element.onerror = () => reject(new Error(element.src + ' did not load'));
+    document.head.appendChild(element);
+  });
   // A server that does not send it as application/wasm gets it compiled once
   // it is whole.
-  const module = fromFolder ? null : WebAssembly.compileStreaming(fetchWasm())
-    .catch(() => fetchWasm().then((response) => response.arrayBuffer()).then((bytes) => WebAssembly.compile(bytes)));
+  const module = fromFolder ? wasmFromScript().then((bytes) => WebAssembly.compile(bytes))
+    : WebAssembly.compileStreaming(fetchWasm())
+      .catch(() => fetchWasm().then((response) => response.arrayBuffer()).then((bytes) => WebAssembly.compile(bytes)));
+  module.catch(() => {});  // pellix.js tells why
 
   // The files of this copy of the site are kept in a database named by its
   // path (two copies on one host keep apart), in one object store.
@@ -80,5 +83,5 @@ window.pellixBoot = (function () {
   const opening = openDatabase(database, true);
   opening.catch(() => {});  // pellix.js tells why
   const locked = holdLock({ ifAvailable: true });
-  return { script, module, site, database, store, openDatabase, holdLock, opening, locked, lost };
+  return { module, site, database, store, openDatabase, holdLock, opening, locked, lost };
 })();

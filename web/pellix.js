@@ -6,11 +6,11 @@
 'use strict';
 
 (function () {
-  // The core that the page's first script (pellix-boot.js, inside the page)
-  // began to fetch and compile as the page opened, instantiated.
+  // The core: its script (the page's last, run by now) instantiated with the
+  // WebAssembly that the page's first script began to fetch and compile as
+  // the page opened.
   async function loadCore() {
-    await boot.script;
-    if (!boot.module) return window.PellixCore();
+    if (!window.PellixCore) throw new Error('pellix-core.js did not load');
     const module = await boot.module;
     let failed;
     const broken = new Promise((resolve, reject) => { failed = reject; });
