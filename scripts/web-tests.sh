@@ -57,4 +57,4 @@ done
 echo "the terminal, the desktop and the browser showed the same"
 
 echo "== Load time against an empty page with the same WebAssembly (a benchmark: it prints)"
-node tests/web/measure.mjs build-web/site 5
+node tests/web/measure.mjs build-web/site 7

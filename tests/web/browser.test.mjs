@@ -66,6 +66,21 @@ try {
   // Load and start: the welcome screen.
   await page.goto(server.url, { waitUntil: 'load' });
   await page.waitForSelector('body[data-state="splash"]');
+  // The splash picture (a PNG the build renders) shows, and sharp on a
+  // screen of twice the pixels.
+  for (const scale of [1, 2]) {
+    if (scale === 2) {
+      await page.setViewport({ width: 990, height: 780, deviceScaleFactor: 2 });
+      await page.reload({ waitUntil: 'load' });
+      await page.waitForSelector('body[data-state="splash"]');
+    }
+    const picture = await page.$eval('#splashPicture', (img) => [img.complete, img.naturalWidth, img.currentSrc]);
+    assert.deepEqual([picture[0], picture[1]], [true, 618], 'the splash picture at scale ' + scale);
+    assert.match(picture[2], scale === 1 ? /\/splash\.png$/ : /\/splash-2x\.png$/);
+  }
+  await page.setViewport({ width: 990, height: 780, deviceScaleFactor: 1 });
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForSelector('body[data-state="splash"]');
   await shot(page, 'web-splash.png');
   await startLab(page);
   let snap = await snapshot(page);

@@ -46,6 +46,15 @@ async function typeLine(page, text) {
 
 const saved = (page) => page.waitForSelector('body[data-saved="yes"]');
 
+// A visit that earns task 13 ("?") and closes once the page says it is saved.
+async function earnTask13(browser, url) {
+  const page = await open(browser, url);
+  await startLab(page);
+  await page.keyboard.type('?');
+  await saved(page);
+  await page.close();
+}
+
 // A fresh browser profile, with the Chromium preferences given.
 function profileWith(preferences) {
   const profile = mkdtempSync(join(tmpdir(), 'pellix-chromium-'));
@@ -178,11 +187,7 @@ const cases = {
   // in, never on an empty folder that the next save would write over them.
   async startClickedBeforeTheFilesAreIn() {
     await inBrowser(null, async ({ browser }) => {
-      const first = await open(browser, lab);
-      await startLab(first);
-      await first.keyboard.type('?');  // task 13
-      await saved(first);
-      await first.close();
+      await earnTask13(browser, lab);
       const page = await browser.newPage();
       page.setDefaultTimeout(kPatienceMs);
       // The files' read is answered only when the test says so.
@@ -214,11 +219,7 @@ const cases = {
   // Two copies of the site on one host keep their own files.
   async twoSitePaths() {
     await inBrowser(null, async ({ browser }) => {
-      const one = await open(browser, lab);
-      await startLab(one);
-      await one.keyboard.type('?');  // task 13
-      await saved(one);
-      await one.close();
+      await earnTask13(browser, lab);
       const other = await open(browser, otherClass);
       await startLab(other);
       assert.ok(!taskDone(await snapshot(other), 13), '/other-class/ has /lab/\'s task');
