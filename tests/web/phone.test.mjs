@@ -1,5 +1,6 @@
 // The web lab on a phone, in headless Chromium emulating a 390x844 touch
-// screen: the desk within the screen, the touch keys shown, and the exercise's
+// screen: the desk within the screen (from the first frame, before the page's
+// script runs, there and on large screens), the touch keys shown, and the exercise's
 // first steps up to task 50 typed only through the field that opens the
 // on-screen keyboard (text as a phone's keyboard sends it) and the touch keys.
 //   node tests/web/phone.test.mjs [SITE] [--shots DIR]
@@ -13,6 +14,31 @@ const shots = shotsAt >= 0 ? args.splice(shotsAt, 2)[1] : null;
 const site = args[0] || 'build-web/site';
 
 await runLabTest('phone', site, async (page, { server }) => {
+  // Before the page's script has run (an empty one is served here), the desk
+  // is already fitted to the screen: no splash wider than a phone, or at its
+  // own size in the corner of a large window.
+  await page.setRequestInterception(true);
+  const withoutScript = (request) => {
+    if (request.url().endsWith('/pellix.js')) request.respond({ status: 200, contentType: 'text/javascript', body: '' });
+    else request.continue();
+  };
+  page.on('request', withoutScript);
+  const screens = [[390, 844, true, 390 / 660], [990, 780, false, 1.5], [1600, 700, false, 700 / 520]];
+  for (const [width, height, touch, scale] of screens) {
+    await page.emulate({
+      viewport: { width, height, deviceScaleFactor: 1, isMobile: touch, hasTouch: touch },
+      userAgent: touch ? 'Mozilla/5.0 (Linux; Android 14; Pixel 8) Mobile' : 'Mozilla/5.0 (X11; Linux x86_64)',
+    });
+    await page.goto(server.url, { waitUntil: 'load' });
+    const box = await page.$eval('#desk', (desk) => desk.getBoundingClientRect().toJSON());
+    const where = `${width}x${height}: ${JSON.stringify(box)}`;
+    assert.ok(Math.abs(box.width - 660 * scale) < 1, 'the desk fitted before the script, ' + where);
+    assert.ok(Math.abs(box.left - (width - box.width) / 2) < 1, 'the desk centred before the script, ' + where);
+    assert.equal(await page.evaluate(() => document.body.dataset.state), undefined, 'no script ran');
+  }
+  page.off('request', withoutScript);
+  await page.setRequestInterception(false);
+
   await page.emulate({
     viewport: { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
     userAgent: 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Mobile Safari/537.36',
