@@ -80,8 +80,21 @@ window.pellixBoot = (function () {
     });
   }
 
+  // Every key of a store and every value, asked for at once (one wait for
+  // the browser, not two).
+  function readAll(db, name) {
+    const tx = db.transaction(name, 'readonly');
+    const ask = (req) => new Promise((done, fail) => {
+      req.onsuccess = () => done(req.result);
+      req.onerror = () => fail(req.error);
+    });
+    return Promise.all([ask(tx.objectStore(name).getAllKeys()), ask(tx.objectStore(name).getAll())]);
+  }
+
+  // The files asked for the moment the database opens.
   const opening = openDatabase(database, true);
-  opening.catch(() => {});  // pellix.js tells why
+  const stored = opening.then((db) => readAll(db, store));
+  stored.catch(() => {});  // pellix.js tells why
   const locked = holdLock({ ifAvailable: true });
-  return { module, site, database, store, openDatabase, holdLock, opening, locked, lost };
+  return { module, site, database, store, openDatabase, holdLock, readAll, opening, stored, locked, lost };
 })();

@@ -72,7 +72,7 @@
 
   // The page's first script opened the database and asked for the lock.
   const boot = window.pellixBoot;
-  const { store: STORE, openDatabase, holdLock } = boot;
+  const { store: STORE, openDatabase, holdLock, readAll } = boot;
   const LEGACY_DATABASE = FOLDER;  // where earlier versions kept the files, one per host
   const MIGRATED_KEY = 'pellix.migrated:' + boot.site;  // set once their files were taken
   const SAVE_LIMIT_MS = 15000;
@@ -106,21 +106,12 @@
     document.body.dataset.saved = state;
   }
 
-  function request(req) {
-    return new Promise((done, fail) => {
-      req.onsuccess = () => done(req.result);
-      req.onerror = () => fail(req.error);
-    });
-  }
-
   // The files an earlier version kept (IDBFS, one database per host).
   async function legacyFiles() {
     try {
       if (indexedDB.databases && !(await indexedDB.databases()).some((d) => d.name === LEGACY_DATABASE)) return [];
       const legacy = await openDatabase(LEGACY_DATABASE, false);
-      const tx = legacy.transaction('FILE_DATA', 'readonly');
-      const [keys, values] = await Promise.all([request(tx.objectStore('FILE_DATA').getAllKeys()),
-        request(tx.objectStore('FILE_DATA').getAll())]);
+      const [keys, values] = await readAll(legacy, 'FILE_DATA');
       legacy.close();
       return keys.map((key, k) => [String(key), values[k]])
         .filter(([key, value]) => key.startsWith(FOLDER + '/') && value && value.contents)
@@ -130,10 +121,10 @@
     }
   }
 
-  // The files the database (being opened) keeps, or those an earlier version
-  // kept (being read, or read now); refused when the browser keeps no files
-  // for the lab.
-  async function readFiles(opening, legacyReading) {
+  // The files the database (being opened) keeps (being read, or read now),
+  // or those an earlier version kept (the same); refused when the browser
+  // keeps no files for the lab.
+  async function readFiles(opening, storedReading, legacyReading) {
     try {
       db = await opening;
     } catch (error) {
@@ -141,10 +132,7 @@
       return { refused: error };
     }
     db.onversionchange = () => db.close();
-    const tx = db.transaction(STORE, 'readonly');
-    // Both asked at once: one wait for the browser, not two.
-    const [names, contents] = await Promise.all([request(tx.objectStore(STORE).getAllKeys()),
-      request(tx.objectStore(STORE).getAll())]);
+    const [names, contents] = await (storedReading || readAll(db, STORE));
     const files = names.map((name, k) => [String(name), new Uint8Array(contents[k])]);
     const migrate = !files.length && !store.get('localStorage', MIGRATED_KEY);
     return { files: migrate ? await (legacyReading || legacyFiles()) : files, migrate };
@@ -806,17 +794,16 @@
     fit();
     bind();
     // While the core loads, the files are read beside the lock, each step as
-    // soon as it can be: the database opened (the page's first script asked
-    // for it and the lock), an earlier version's files looked for (until they
-    // were taken once), the files read. A read made while another tab holds
-    // the lab is thrown away and made again once this tab takes over.
-    const coreLoading = loadCore();
+    // soon as it can be: the page's first script asked for the lock, opened
+    // the database and read it; an earlier version's files are looked for
+    // (until they were taken once). A read made while another tab holds the
+    // lab is thrown away and made again once this tab takes over.
     const { locked, opening } = boot;
     boot.lost.then(lostLock);
     const legacyReading = store.get('localStorage', MIGRATED_KEY) ? null : legacyFiles();
-    const reading = readFiles(opening, legacyReading);
+    const reading = readFiles(opening, boot.stored, legacyReading);
     reading.catch(() => {});  // awaited below
-    core = await coreLoading;
+    core = await loadCore();
     api = {
       start: core.cwrap('pellix_start', 'number', ['string']),
       event: core.cwrap('pellix_event', 'number', ['string']),
