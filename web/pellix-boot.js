@@ -96,5 +96,5 @@ window.pellixBoot = (function () {
   const stored = opening.then((db) => readAll(db, store));
   stored.catch(() => {});  // pellix.js tells why
   const locked = holdLock({ ifAvailable: true });
-  return { module, site, database, store, openDatabase, holdLock, readAll, opening, stored, locked, lost };
+  return { module, site, store, openDatabase, holdLock, readAll, opening, stored, locked, lost };
 })();

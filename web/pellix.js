@@ -722,7 +722,7 @@
   // ---- Start-up ----
 
   function bind() {
-    el.start.addEventListener('click', () => start());
+    el.start.addEventListener('click', start);
     el.finish.addEventListener('click', finish);
     el.showPlan.addEventListener('click', () => routerButton('plan'));
     el.closePlan.addEventListener('click', () => routerButton('close-plan'));
